@@ -1,0 +1,52 @@
+# Pelorin: `make run` builds and starts the program, `make test` builds and
+# runs every test. Both first install the Debian packages that are missing.
+
+PACKAGES := cmake make g++ pkg-config \
+	qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools \
+	libqt6svg6 qt6-qpa-plugins qcoro-qt6-dev libicu-dev libgtest-dev libgmock-dev \
+	dbus-daemon adwaita-icon-theme clang-format
+
+BUILD      := build
+TEST_BUILD := build/sanitize
+JOBS       := $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: run test build deps format-check format bench clean
+
+run: deps build
+	./$(BUILD)/pelorin
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELORIN_TESTS=OFF
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: deps format-check
+	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPELORIN_SANITIZE=ON -DPELORIN_TESTS=ON
+	cmake --build $(TEST_BUILD) -j $(JOBS)
+	cd $(TEST_BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+		echo "Installing:" $$missing; \
+		if [ "$$(id -u)" = 0 ]; then \
+			apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
+		elif command -v sudo >/dev/null 2>&1; then \
+			sudo apt-get update -q && sudo DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
+		else \
+			echo "Please run as root: apt-get install $$missing"; exit 1; \
+		fi; \
+	fi
+
+SOURCES = $(shell git ls-files -co --exclude-standard '*.h' '*.cpp' 2>/dev/null)
+
+format-check:
+	@clang-format --dry-run --Werror $(SOURCES)
+
+format:
+	clang-format -i $(SOURCES)
+
+bench: deps
+	bench/run
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,138 @@
+#include "boot_clock.h"
+
+#include <QCoroSignal>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cerrno>
+#include <ctime>
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+namespace pelorin {
+
+Duration bootClockNow()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_BOOTTIME, &ts);
+    return Duration::seconds(ts.tv_sec) + Duration::nanoseconds(ts.tv_nsec);
+}
+
+BootTimer::BootTimer(QObject *parent) : QObject(parent)
+{
+    m_fd = timerfd_create(CLOCK_BOOTTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (m_fd >= 0) {
+        m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
+        m_notifier->setEnabled(false);
+        connect(m_notifier, &QSocketNotifier::activated, this, &BootTimer::onReadable);
+    }
+}
+
+BootTimer::~BootTimer()
+{
+    delete m_notifier;
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void BootTimer::start(Duration span)
+{
+    stop();
+    m_active = true;
+    if (m_fd < 0 || span <= Duration::zero()) {
+        // Without a timerfd (never on Linux) or for a span already used up.
+        QTimer::singleShot(0, this, [this] {
+            if (m_active) {
+                m_active = false;
+                Q_EMIT timeout();
+            }
+        });
+        return;
+    }
+    const auto c = span.components();
+    itimerspec spec{};
+    spec.it_value.tv_sec = static_cast<time_t>(c.seconds);
+    // Rounded up, so the timer never fires before the span has passed.
+    spec.it_value.tv_nsec = static_cast<long>((c.attoseconds + 999'999'999) / 1'000'000'000);
+    if (spec.it_value.tv_nsec >= 1'000'000'000) {
+        spec.it_value.tv_sec += 1;
+        spec.it_value.tv_nsec -= 1'000'000'000;
+    }
+    timerfd_settime(m_fd, 0, &spec, nullptr);
+    m_notifier->setEnabled(true);
+}
+
+void BootTimer::stop()
+{
+    m_active = false;
+    if (m_fd >= 0) {
+        const itimerspec off{};
+        timerfd_settime(m_fd, 0, &off, nullptr);
+        m_notifier->setEnabled(false);
+    }
+}
+
+void BootTimer::onReadable()
+{
+    std::uint64_t expirations = 0;
+    while (::read(m_fd, &expirations, sizeof expirations) < 0 && errno == EINTR) {
+    }
+    m_notifier->setEnabled(false);
+    if (!m_active)
+        return;
+    m_active = false;
+    Q_EMIT timeout();
+}
+
+void Cancellation::cancel()
+{
+    if (m_cancelled)
+        return;
+    m_cancelled = true;
+    Q_EMIT cancelled();
+}
+
+namespace {
+// Emits `done` once, for whichever of its sources comes first.
+class WaitEnd : public QObject {
+    Q_OBJECT
+public:
+    void finish()
+    {
+        if (!m_finished) {
+            m_finished = true;
+            Q_EMIT done();
+        }
+    }
+    bool finished() const { return m_finished; }
+Q_SIGNALS:
+    void done();
+
+private:
+    bool m_finished = false;
+};
+} // namespace
+
+QCoro::Task<bool> sleepOnBootClock(Duration span, std::shared_ptr<Cancellation> cancellation)
+{
+    if (cancellation->isCancelled())
+        co_return false;
+    WaitEnd end;
+    BootTimer timer;
+    QObject::connect(&timer, &BootTimer::timeout, &end, &WaitEnd::finish);
+    QObject::connect(cancellation.get(), &Cancellation::cancelled, &end, &WaitEnd::finish);
+    timer.start(span);
+    co_await qCoro(&end, &WaitEnd::done);
+    co_return !cancellation->isCancelled();
+}
+
+QCoro::Task<> nextTurn()
+{
+    WaitEnd end;
+    QTimer::singleShot(0, &end, &WaitEnd::finish);
+    co_await qCoro(&end, &WaitEnd::done);
+}
+
+} // namespace pelorin
+
+#include "boot_clock.moc"

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "duration.h"
+
+#include <QCoroTask>
+#include <QObject>
+
+#include <memory>
+
+class QSocketNotifier;
+
+namespace pelorin {
+
+// The time since boot, counting the time the machine was suspended
+// (CLOCK_BOOTTIME). Never jumps back.
+Duration bootClockNow();
+
+// A single-shot timer on CLOCK_BOOTTIME, so it fires on time even when the
+// machine slept in between (a QTimer's clock stops during suspend).
+class BootTimer : public QObject {
+    Q_OBJECT
+public:
+    explicit BootTimer(QObject *parent = nullptr);
+    ~BootTimer() override;
+
+    // (Re)arms the timer to fire once `span` from now; a span of zero or less
+    // fires on the next turn of the event loop.
+    void start(Duration span);
+    void stop();
+    bool isActive() const { return m_active; }
+
+Q_SIGNALS:
+    void timeout();
+
+private:
+    void onReadable();
+
+    int m_fd = -1;
+    QSocketNotifier *m_notifier = nullptr;
+    bool m_active = false;
+};
+
+// A cancellation flag shared between the owner of a wait and the wait itself.
+class Cancellation : public QObject {
+    Q_OBJECT
+public:
+    bool isCancelled() const { return m_cancelled; }
+    void cancel();
+
+Q_SIGNALS:
+    void cancelled();
+
+private:
+    bool m_cancelled = false;
+};
+
+// Sleeps on CLOCK_BOOTTIME for `span`. Returns true when the span passed,
+// false when `cancellation` was cancelled first.
+QCoro::Task<bool> sleepOnBootClock(Duration span, std::shared_ptr<Cancellation> cancellation);
+
+// Resumes on the next turn of the main event loop, so that code which must not
+// run before its caller has finished (as a queued task would) waits its turn.
+QCoro::Task<> nextTurn();
+
+} // namespace pelorin

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+
+namespace pelorin {
+
+// The one error of the energy path: which operation failed, the platform's
+// code for it, and whether locks may still be held afterwards.
+struct EnergyFailure {
+    enum class Operation : std::uint8_t { createSystem, createDisplay, release, invalidDuration };
+
+    Operation operation = Operation::invalidDuration;
+    std::int32_t code = 0;
+    bool retainsResources = false;
+
+    constexpr EnergyFailure() = default;
+    // A failed release always retains resources, whatever is passed.
+    constexpr EnergyFailure(Operation op, std::int32_t failureCode, bool retains)
+        : operation(op), code(failureCode), retainsResources(retains || op == Operation::release)
+    {
+    }
+
+    static constexpr EnergyFailure invalidDuration() { return {Operation::invalidDuration, 0, false}; }
+
+    constexpr bool operator==(const EnergyFailure &) const = default;
+};
+
+} // namespace pelorin

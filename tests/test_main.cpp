@@ -1,0 +1,42 @@
+// The one main of every test program.
+#include <QApplication>
+#include <QLocale>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdlib>
+
+int main(int argc, char **argv)
+{
+    // Decided before any Qt object exists.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_HASH_SEED", "0");
+    qputenv("LC_ALL", "C.UTF-8");
+    qputenv("LANG", "en_US.UTF-8");
+    qputenv("TZ", "UTC");
+    std::setlocale(LC_ALL, "C.UTF-8");
+
+    // A private home: settings, autostart entries and caches land here, and
+    // the machine's own buses are out of reach unless a test starts its own.
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 2;
+    const QByteArray homePath = home.path().toUtf8();
+    qputenv("HOME", homePath);
+    qputenv("XDG_CONFIG_HOME", homePath + "/.config");
+    qputenv("XDG_DATA_HOME", homePath + "/.local/share");
+    qputenv("XDG_CACHE_HOME", homePath + "/.cache");
+    qputenv("XDG_STATE_HOME", homePath + "/.local/state");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + homePath + "/no-session-bus");
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + homePath + "/no-system-bus");
+    qunsetenv("XDG_CURRENT_DESKTOP");
+    qunsetenv("DISPLAY");
+    qunsetenv("WAYLAND_DISPLAY");
+
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
