@@ -1,0 +1,1 @@
+#include "autostart_entry.h"
