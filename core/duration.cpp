@@ -6,6 +6,15 @@ namespace pelorin {
 
 Duration Duration::fromSeconds(double s)
 {
+    // Casting a double outside the int64 range is undefined, so the ends are
+    // handled before the split into whole seconds and fraction.
+    constexpr double twoToThe63 = 9223372036854775808.0;
+    if (std::isnan(s))
+        return Duration();
+    if (s >= twoToThe63)
+        return Duration(maxComponentsSpan);
+    if (s < -twoToThe63)
+        return Duration(-maxComponentsSpan);
     const double whole = std::trunc(s);
     const double fraction = s - whole;
     return Duration(Rep(static_cast<std::int64_t>(whole)) * attosecondsPerSecond + Rep(std::llround(fraction * 1e18)));

@@ -26,18 +26,24 @@ public:
     static constexpr Duration milliseconds(std::int64_t ms) { return Duration(Rep(ms) * 1'000'000'000'000'000); }
     static constexpr Duration nanoseconds(std::int64_t ns) { return Duration(Rep(ns) * 1'000'000'000); }
     static constexpr Duration attoseconds(Rep a) { return Duration(a); }
-    // Seconds given as a double; the value must be finite. The fraction is
-    // rounded to the nearest attosecond.
+    // Seconds given as a double. The fraction is rounded to the nearest
+    // attosecond; values beyond the 64-bit range of whole seconds saturate, and
+    // NaN gives zero.
     static Duration seconds(double s) { return fromSeconds(s); }
 
     constexpr Rep attosecondCount() const { return m_attoseconds; }
 
     // Whole seconds and the remaining attoseconds, both truncated toward zero,
-    // so a negative span has negative components.
+    // so a negative span has negative components. A span whose seconds do not
+    // fit in 64 bits saturates at the nearest span that does, rather than
+    // wrapping round to a span of the opposite sign.
     constexpr Components components() const
     {
-        return {static_cast<std::int64_t>(m_attoseconds / attosecondsPerSecond),
-                static_cast<std::int64_t>(m_attoseconds % attosecondsPerSecond)};
+        const Rep clamped = m_attoseconds > maxComponentsSpan    ? maxComponentsSpan
+                            : m_attoseconds < -maxComponentsSpan ? -maxComponentsSpan
+                                                                 : m_attoseconds;
+        return {static_cast<std::int64_t>(clamped / attosecondsPerSecond),
+                static_cast<std::int64_t>(clamped % attosecondsPerSecond)};
     }
 
     // Seconds as a double, the one conversion used wherever a span leaves the
@@ -70,6 +76,9 @@ public:
     static constexpr Duration zero() { return Duration(); }
 
 private:
+    // The longest span whose whole seconds fit in a signed 64-bit integer.
+    static constexpr Rep maxComponentsSpan = Rep(INT64_MAX) * attosecondsPerSecond + (attosecondsPerSecond - 1);
+
     static Duration fromSeconds(double s);
     constexpr explicit Duration(Rep attoseconds) : m_attoseconds(attoseconds) {}
     Rep m_attoseconds = 0;

@@ -1,0 +1,387 @@
+#include "native_login_item_service.h"
+#include "pelorin_preferences.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+using namespace Qt::StringLiterals;
+
+namespace pelorin {
+namespace {
+
+using orbel::AutostartEntry;
+using orbel::AutostartError;
+using orbel::AutostartIdentity;
+using orbel::AutostartStatus;
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+// Creates an executable file standing in for the program.
+QString makeProgram(const QString &path)
+{
+    writeBytes(path, "#!/bin/sh\n");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
+// The error of a change, or none. (QCoro::waitFor never returns from a task
+// that throws.)
+QCoro::Task<std::optional<std::string>> errorOf(QCoro::Task<> change)
+{
+    try {
+        co_await change;
+    } catch (const std::exception &e) {
+        co_return std::string(e.what());
+    }
+    co_return std::nullopt;
+}
+
+// Puts an environment variable back when the test ends.
+class EnvironmentGuard {
+public:
+    explicit EnvironmentGuard(const char *name) : m_name(name), m_set(qEnvironmentVariableIsSet(name))
+    {
+        m_value = qgetenv(name);
+    }
+    ~EnvironmentGuard()
+    {
+        if (m_set)
+            qputenv(m_name, m_value);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char *m_name;
+    bool m_set;
+    QByteArray m_value;
+};
+
+class AutostartEntryTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_home.isValid());
+        m_program = makeProgram(m_home.path() + "/bin/pelorin"_L1);
+    }
+
+    QString configHome() const { return m_home.path() + "/config"_L1; }
+    QString entryPath() const { return configHome() + "/autostart/org.example.Test.desktop"_L1; }
+
+    AutostartIdentity identity(const QString &program) const
+    {
+        AutostartIdentity id;
+        id.appId = u"org.example.Test"_s;
+        id.name = u"Test App"_s;
+        id.iconName = u"org.example.Test"_s;
+        id.programPath = program;
+        id.configHome = configHome();
+        return id;
+    }
+    AutostartEntry entry() const { return AutostartEntry(identity(m_program)); }
+
+    void writeEntry(const QByteArray &body) { writeBytes(entryPath(), "[Desktop Entry]\n" + body); }
+    QByteArray execLine(const QString &program) const { return "Exec=" + program.toUtf8() + "\n"; }
+
+    QTemporaryDir m_home;
+    QString m_program;
+};
+
+TEST_F(AutostartEntryTest, EnableWritesTheEntryAndDisableRemovesIt)
+{
+    AutostartEntry autostart = entry();
+    EXPECT_EQ(autostart.path(), entryPath());
+    EXPECT_EQ(autostart.status(), AutostartStatus::disabled);
+
+    autostart.enable();
+    EXPECT_EQ(readBytes(entryPath()), "[Desktop Entry]\n"
+                                      "Type=Application\n"
+                                      "Name=Test App\n" +
+                                          execLine(m_program) +
+                                          "Icon=org.example.Test\n"
+                                          "X-GNOME-Autostart-enabled=true\n");
+    EXPECT_EQ(autostart.status(), AutostartStatus::enabled);
+    autostart.enable();
+    EXPECT_EQ(autostart.status(), AutostartStatus::enabled);
+    // Written through a temporary file and a rename: nothing else is left.
+    EXPECT_EQ(QDir(autostart.folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{u"org.example.Test.desktop"_s});
+
+    autostart.disable();
+    EXPECT_FALSE(QFileInfo::exists(entryPath()));
+    EXPECT_EQ(autostart.status(), AutostartStatus::disabled);
+    EXPECT_NO_THROW(autostart.disable());
+}
+
+TEST_F(AutostartEntryTest, EntrySwitchedOffByTheDesktopWaitsForApproval)
+{
+    const AutostartEntry autostart = entry();
+    struct Case {
+        QByteArray keys;
+        AutostartStatus status;
+    };
+    const Case cases[] = {
+        {"Hidden=true\n", AutostartStatus::requiresApproval},
+        {"X-GNOME-Autostart-enabled=false\n", AutostartStatus::requiresApproval},
+        {"Hidden = true\nX-GNOME-Autostart-enabled=true\n", AutostartStatus::requiresApproval},
+        {"Hidden=false\nX-GNOME-Autostart-enabled=true\n", AutostartStatus::enabled},
+        // What desktop tools add, and comments, change nothing.
+        {"# added by hand\nName[de]=Test App\nX-KDE-autostart-phase=2\nTerminal=false\n", AutostartStatus::enabled},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.keys.toStdString());
+        writeEntry("Type=Application\n" + execLine(m_program) + c.keys);
+        EXPECT_EQ(autostart.status(), c.status);
+    }
+    // Keys in another group are not the entry's.
+    writeEntry(execLine(m_program) + "[Desktop Action x]\nHidden=true\n");
+    EXPECT_EQ(autostart.status(), AutostartStatus::enabled);
+}
+
+// An entry under our name that doesn't start this program, or can't be
+// understood, is not ours: it reads as off, and turning on replaces it.
+TEST_F(AutostartEntryTest, EntryForAnotherProgramReadsAsOff)
+{
+    const AutostartEntry autostart = entry();
+    const QString other = makeProgram(m_home.path() + "/bin/other"_L1);
+    const QString link = m_home.path() + "/bin/link-to-pelorin"_L1;
+    ASSERT_TRUE(QFile::link(m_program, link));
+
+    struct Case {
+        QByteArray text;
+        AutostartStatus status;
+    };
+    const Case cases[] = {
+        {"[Desktop Entry]\n" + execLine(other), AutostartStatus::disabled},
+        {"[Desktop Entry]\n" + execLine(m_home.path() + "/bin/gone"_L1), AutostartStatus::disabled},
+        {"[Desktop Entry]\nExec=env A=1 " + m_program.toUtf8() + "\n", AutostartStatus::disabled},
+        {"[Desktop Entry]\nExec=\"" + m_program.toUtf8() + "\n", AutostartStatus::disabled},
+        {"[Desktop Entry]\nType=Link\n" + execLine(m_program), AutostartStatus::disabled},
+        {"[Desktop Entry]\nName=No Exec\n", AutostartStatus::disabled},
+        {execLine(m_program), AutostartStatus::disabled},
+        {"", AutostartStatus::disabled},
+        {QByteArray("\xff\xfe\x00\x01", 4), AutostartStatus::disabled},
+        // Arguments and field codes after the program, and links to it, are fine.
+        {"[Desktop Entry]\nExec=" + m_program.toUtf8() + " --quiet %U\n", AutostartStatus::enabled},
+        {"[Desktop Entry]\r\n" + execLine(link), AutostartStatus::enabled},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        writeBytes(entryPath(), c.text);
+        EXPECT_EQ(autostart.status(), c.status);
+    }
+
+    // A bare name is looked up on the PATH, as the session would.
+    EnvironmentGuard path("PATH");
+    qputenv("PATH", QFile::encodeName(m_home.path() + "/bin"_L1));
+    writeBytes(entryPath(), "[Desktop Entry]\nExec=pelorin\n");
+    EXPECT_EQ(autostart.status(), AutostartStatus::enabled);
+    writeBytes(entryPath(), "[Desktop Entry]\nExec=other\n");
+    EXPECT_EQ(autostart.status(), AutostartStatus::disabled);
+
+    entry().enable();
+    EXPECT_EQ(autostart.status(), AutostartStatus::enabled);
+}
+
+TEST_F(AutostartEntryTest, UnavailableWithoutAFolderOrAProgram)
+{
+    AutostartIdentity relativeHome = identity(m_program);
+    relativeHome.configHome = u"relative/config"_s;
+    AutostartIdentity noProgram = identity(u"pelorin"_s);
+    AutostartIdentity noAppId = identity(m_program);
+    noAppId.appId = u"../x"_s;
+
+    for (const AutostartIdentity &id : {relativeHome, noProgram, noAppId}) {
+        SCOPED_TRACE(id.configHome.toStdString() + " " + id.programPath.toStdString() + " " + id.appId.toStdString());
+        AutostartEntry autostart(id);
+        EXPECT_EQ(autostart.status(), AutostartStatus::unavailable);
+        EXPECT_THROW(autostart.enable(), AutostartError);
+    }
+    EXPECT_TRUE(AutostartEntry(relativeHome).path().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(u"relative"_s));
+    EXPECT_FALSE(QFileInfo::exists(configHome()));
+}
+
+TEST_F(AutostartEntryTest, FolderThatCannotBeWrittenFailsWithADescription)
+{
+    AutostartEntry autostart = entry();
+    // A file where the folder should be fails even for root.
+    writeBytes(configHome() + "/autostart"_L1, "not a folder");
+    try {
+        autostart.enable();
+        ADD_FAILURE() << "enable() succeeded";
+    } catch (const AutostartError &e) {
+        EXPECT_TRUE(e.description().contains(configHome() + "/autostart"_L1)) << e.what();
+    }
+    EXPECT_EQ(autostart.status(), AutostartStatus::disabled);
+    EXPECT_NO_THROW(autostart.disable());
+
+    // An entry that can't be removed.
+    QFile::remove(configHome() + "/autostart"_L1);
+    ASSERT_TRUE(QDir().mkpath(entryPath() + "/inside"_L1));
+    EXPECT_THROW(autostart.disable(), AutostartError);
+    EXPECT_THROW(autostart.enable(), AutostartError);
+    EXPECT_EQ(autostart.status(), AutostartStatus::disabled);
+}
+
+TEST_F(AutostartEntryTest, ProgramPathsWithReservedCharactersRoundTrip)
+{
+    const QString folders[] = {
+        u"My Apps"_s,
+        u"quote\" dollar$HOME back`tick` 100% back\\slash"_s,
+        u"semi;amp&pipe|lt<gt>(paren)*?#~'single'"_s,
+        u"tab\there\nnewline"_s,
+        u" leading space"_s,
+        u"%U %% percent"_s,
+        u"ünïcødé 日本"_s,
+    };
+    for (const QString &folder : folders) {
+        SCOPED_TRACE(folder.toStdString());
+        const QString program = makeProgram(m_home.path() + u'/' + folder + "/pel orin"_L1);
+        AutostartEntry autostart(identity(program));
+        autostart.enable();
+        EXPECT_EQ(autostart.status(), AutostartStatus::enabled);
+
+        // One line per key: the Exec value parses back to exactly the program.
+        const QList<QByteArray> lines = readBytes(entryPath()).split('\n');
+        ASSERT_EQ(lines.size(), 7);
+        ASSERT_TRUE(lines[3].startsWith("Exec="));
+        const QString exec = orbel::unescapeValue(QString::fromUtf8(lines[3].mid(5)));
+        EXPECT_EQ(orbel::splitExec(exec), QStringList{program});
+        autostart.disable();
+    }
+}
+
+TEST(ExecQuoting, FollowsTheDesktopEntryRules)
+{
+    EXPECT_EQ(orbel::quoteExecArgument(u"/usr/bin/pelorin"_s), u"/usr/bin/pelorin"_s);
+    EXPECT_EQ(orbel::quoteExecArgument(u"/opt/My Apps/pelorin"_s), u"\"/opt/My Apps/pelorin\""_s);
+    EXPECT_EQ(orbel::quoteExecArgument(u"/opt/100%/pelorin"_s), u"/opt/100%%/pelorin"_s);
+    EXPECT_EQ(orbel::quoteExecArgument(u""_s), u"\"\""_s);
+    // A dollar sign and a backslash inside quotes, then the key file's own
+    // escape of the backslash: "\\$" and four backslashes in the file.
+    const QString quoted = orbel::quoteExecArgument(u"/opt/a$b\\c"_s);
+    EXPECT_EQ(quoted, u"\"/opt/a\\$b\\\\c\""_s);
+    EXPECT_EQ(orbel::escapeValue(quoted), u"\"/opt/a\\\\$b\\\\\\\\c\""_s);
+
+    EXPECT_EQ(orbel::splitExec(u"prog  --x %U \"\" a\\ b \"%%u\" 5%%"),
+              (QStringList{u"prog"_s, u"--x"_s, u""_s, u"a b"_s, u"%u"_s, u"5%"_s}));
+    EXPECT_EQ(orbel::splitExec(u""), QStringList{});
+    EXPECT_EQ(orbel::splitExec(u"\"open"), std::nullopt);
+    EXPECT_EQ(orbel::unescapeValue(u"\\sa\\tb\\nc\\rd\\\\e\\$f\\"), u" a\tb\nc\rd\\e\\$f\\"_s);
+    EXPECT_EQ(orbel::escapeValue(u" a b\t\n\r\\"_s), u"\\sa b\\t\\n\\r\\\\"_s);
+}
+
+TEST_F(AutostartEntryTest, SettingsCommandFollowsTheDesktop)
+{
+    EnvironmentGuard desktop("XDG_CURRENT_DESKTOP");
+    EnvironmentGuard path("PATH");
+    const QString bin = m_home.path() + "/tools"_L1;
+    const QString systemSettings = makeProgram(bin + "/systemsettings"_L1);
+    const QString tweaks = makeProgram(bin + "/gnome-tweaks"_L1);
+    qputenv("PATH", QFile::encodeName(bin));
+    const AutostartEntry autostart = entry();
+    const QString folder = configHome() + "/autostart"_L1;
+
+    qputenv("XDG_CURRENT_DESKTOP", "KDE");
+    EXPECT_EQ(autostart.settingsCommand().program, systemSettings);
+    EXPECT_EQ(autostart.settingsCommand().arguments, QStringList{u"kcm_autostart"_s});
+    qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
+    EXPECT_EQ(autostart.settingsCommand().program, tweaks);
+    EXPECT_TRUE(autostart.settingsCommand().arguments.isEmpty());
+
+    QFile::remove(tweaks);
+    EXPECT_EQ(autostart.settingsCommand().program, u"xdg-open"_s);
+    EXPECT_EQ(autostart.settingsCommand().arguments, QStringList{folder});
+    qunsetenv("XDG_CURRENT_DESKTOP");
+    EXPECT_EQ(autostart.settingsCommand().program, u"xdg-open"_s);
+    EXPECT_EQ(autostart.settingsCommand().arguments, QStringList{folder});
+
+    AutostartIdentity relativeHome = identity(m_program);
+    relativeHome.configHome = u"relative"_s;
+    EXPECT_TRUE(AutostartEntry(relativeHome).settingsCommand().program.isEmpty());
+}
+
+TEST_F(AutostartEntryTest, NativeServiceKeepsPelorinsEntry)
+{
+    AutostartIdentity id;
+    id.programPath = m_program;
+    id.configHome = configHome();
+    NativeLoginItemService service(id);
+    const QString path = configHome() + "/autostart/" PELORIN_APP_ID ".desktop"_L1;
+    EXPECT_EQ(service.entry().path(), path);
+    EXPECT_EQ(service.status(), LoginItemState::disabled);
+
+    EXPECT_EQ(QCoro::waitFor(errorOf(service.setEnabled(true))), std::nullopt);
+    EXPECT_EQ(service.status(), LoginItemState::enabled);
+    const QByteArray text = readBytes(path);
+    EXPECT_TRUE(text.contains("\nName=Pelorin\n")) << text.constData();
+    EXPECT_TRUE(text.contains("\nIcon=" PELORIN_APP_ID "\n")) << text.constData();
+
+    writeBytes(path, text + "Hidden=true\n");
+    EXPECT_EQ(service.status(), LoginItemState::requiresApproval);
+
+    EXPECT_EQ(QCoro::waitFor(errorOf(service.setEnabled(false))), std::nullopt);
+    EXPECT_EQ(service.status(), LoginItemState::disabled);
+
+    // A file in place of the folder.
+    ASSERT_TRUE(QDir(configHome() + "/autostart"_L1).removeRecursively());
+    writeBytes(configHome() + "/autostart"_L1, "not a folder");
+    const auto error = QCoro::waitFor(errorOf(service.setEnabled(true)));
+    ASSERT_TRUE(error.has_value());
+    EXPECT_NE(error->find("autostart"), std::string::npos) << *error;
+
+    id.configHome = u"relative"_s;
+    EXPECT_EQ(NativeLoginItemService(id).status(), LoginItemState::unavailable);
+}
+
+TEST_F(AutostartEntryTest, PreferencesFlagAFailedChangeAndReadTheStateBack)
+{
+    AutostartIdentity id;
+    id.programPath = m_program;
+    id.configHome = configHome();
+    PelorinPreferences prefs(m_home.path() + "/settings.conf"_L1, false, std::make_unique<NativeLoginItemService>(id));
+    const QString folder = configHome() + "/autostart"_L1;
+    writeBytes(folder, "not a folder");
+
+    prefs.refreshLoginState();
+    prefs.setOpenAtLogin(true);
+    EXPECT_TRUE(prefs.loginFailed());
+    EXPECT_FALSE(prefs.loginBusy());
+    EXPECT_EQ(prefs.loginState(), LoginItemState::disabled);
+    EXPECT_FALSE(prefs.opensAtLogin());
+
+    QFile::remove(folder);
+    prefs.setOpenAtLogin(true);
+    EXPECT_FALSE(prefs.loginFailed());
+    EXPECT_EQ(prefs.loginState(), LoginItemState::enabled);
+    EXPECT_TRUE(prefs.opensAtLogin());
+
+    prefs.setOpenAtLogin(false);
+    EXPECT_EQ(prefs.loginState(), LoginItemState::disabled);
+    EXPECT_FALSE(QFileInfo::exists(folder + "/" PELORIN_APP_ID ".desktop"_L1));
+}
+
+} // namespace
+} // namespace pelorin

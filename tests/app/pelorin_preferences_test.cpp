@@ -1,0 +1,398 @@
+#include "pelorin_preferences.h"
+
+#include <QCoroSignal>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace Qt::StringLiterals;
+
+namespace pelorin {
+namespace {
+
+// A login item whose changes can be held open or made to fail.
+class FakeLoginItemService : public QObject, public LoginItemService {
+    Q_OBJECT
+public:
+    LoginItemState status() const override
+    {
+        ++statusReads;
+        return state;
+    }
+
+    QCoro::Task<> setEnabled(bool enabled) override
+    {
+        requests.append(enabled);
+        if (hold)
+            co_await qCoro(this, &FakeLoginItemService::released);
+        if (fail)
+            throw std::runtime_error("refused");
+        state = stateAfterChange.value_or(enabled ? LoginItemState::enabled : LoginItemState::disabled);
+    }
+
+    void openSettings() override { ++settingsOpened; }
+
+    void release() { Q_EMIT released(); }
+
+    LoginItemState state = LoginItemState::disabled;
+    std::optional<LoginItemState> stateAfterChange;
+    bool hold = false;
+    bool fail = false;
+    mutable int statusReads = 0;
+    int settingsOpened = 0;
+    QList<bool> requests;
+
+Q_SIGNALS:
+    void released();
+};
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+QVariant storedValue(const QString &path, const QString &key)
+{
+    return QSettings(path, QSettings::IniFormat).value(key);
+}
+
+class PelorinPreferencesTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+
+    QString settingsPath() const { return m_dir.path() + "/config/Pelorin/Pelorin.conf"_L1; }
+
+    std::unique_ptr<PelorinPreferences> make(bool isSnapshot = false, const QString &path = {})
+    {
+        auto login = std::make_unique<FakeLoginItemService>();
+        fake = login.get();
+        return std::make_unique<PelorinPreferences>(path.isEmpty() ? settingsPath() : path, isSnapshot,
+                                                    std::move(login));
+    }
+
+    QTemporaryDir m_dir;
+    FakeLoginItemService *fake = nullptr; // owned by the preferences
+};
+
+TEST_F(PelorinPreferencesTest, FirstLaunchIsArmedAndHasNotSeenTheWelcome)
+{
+    auto prefs = make();
+    EXPECT_TRUE(prefs->armed());
+    EXPECT_FALSE(prefs->hasSeenWelcome());
+    EXPECT_EQ(prefs->loginState(), LoginItemState::disabled);
+    EXPECT_FALSE(prefs->loginFailed());
+    EXPECT_FALSE(prefs->loginBusy());
+    EXPECT_FALSE(prefs->opensAtLogin());
+    EXPECT_TRUE(prefs->settingsWritable());
+    // Reading creates nothing; only a write does.
+    prefs->refreshLoginState();
+    prefs.reset();
+    EXPECT_FALSE(QFileInfo::exists(settingsPath()));
+
+    EXPECT_EQ(PelorinPreferences::defaultSettingsPath(),
+              qEnvironmentVariable("XDG_CONFIG_HOME") + "/Pelorin/Pelorin.conf"_L1);
+}
+
+TEST_F(PelorinPreferencesTest, ReadsOnlyBooleansFromTheFile)
+{
+    struct Case {
+        QByteArray stored;
+        bool armed;
+        bool seenWelcome;
+    };
+    const Case cases[] = {
+        {"[General]\narmed=false\nseenWelcome=true\n", false, true},
+        {"[General]\narmed=true\nseenWelcome=false\n", true, false},
+        {"[General]\narmed=maybe\nseenWelcome=yes\n", true, false},
+        {"[General]\narmed=0\nseenWelcome=1\n", true, false},
+        {"[General]\narmed=\nseenWelcome=\n", true, false},
+        {"[General]\narmed=false, true\n", true, false},
+        {"[General]\nother=1\n", true, false},
+    };
+    int index = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.stored.toStdString());
+        // A file of its own each: QSettings keeps what it read of a path for
+        // the whole process, and a rewrite of the same size within the same
+        // second looks unchanged to it.
+        const QString path = m_dir.path() + "/case"_L1 + QString::number(++index) + ".conf"_L1;
+        writeBytes(path, c.stored);
+        auto prefs = make(false, path);
+        EXPECT_EQ(prefs->armed(), c.armed);
+        EXPECT_EQ(prefs->hasSeenWelcome(), c.seenWelcome);
+        EXPECT_TRUE(prefs->settingsWritable());
+    }
+}
+
+TEST_F(PelorinPreferencesTest, EveryDisarmCallsBackAndIsWritten)
+{
+    auto prefs = make();
+    int disarms = 0;
+    prefs->setOnDisarm([&disarms] { ++disarms; });
+    QSignalSpy changes(prefs.get(), &PelorinPreferences::armedChanged);
+
+    prefs->setArmed(false);
+    EXPECT_EQ(disarms, 1);
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(storedValue(settingsPath(), u"armed"_s).toString(), u"false"_s);
+
+    // Someone else writes true; the repeated false must still reach the file.
+    {
+        QSettings other(settingsPath(), QSettings::IniFormat);
+        other.setValue(u"armed"_s, true);
+    }
+    prefs->setArmed(false);
+    EXPECT_EQ(disarms, 2);
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_FALSE(prefs->armed());
+    EXPECT_EQ(storedValue(settingsPath(), u"armed"_s).toString(), u"false"_s);
+
+    prefs->setArmed(true);
+    EXPECT_EQ(disarms, 2);
+    EXPECT_EQ(changes.count(), 2);
+    EXPECT_EQ(changes.last().at(0).toBool(), true);
+    EXPECT_EQ(storedValue(settingsPath(), u"armed"_s).toString(), u"true"_s);
+
+    prefs->setArmed(false);
+    prefs.reset();
+    EXPECT_FALSE(make()->armed());
+}
+
+TEST_F(PelorinPreferencesTest, WelcomeSeenIsWrittenOnEveryCallAndNotifiedOnce)
+{
+    auto prefs = make();
+    QSignalSpy changes(prefs.get(), &PelorinPreferences::hasSeenWelcomeChanged);
+    prefs->markWelcomeSeen();
+    {
+        QSettings other(settingsPath(), QSettings::IniFormat);
+        other.remove(u"seenWelcome"_s);
+    }
+    prefs->markWelcomeSeen();
+    EXPECT_TRUE(prefs->hasSeenWelcome());
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(storedValue(settingsPath(), u"seenWelcome"_s).toString(), u"true"_s);
+    prefs.reset();
+    EXPECT_TRUE(make()->hasSeenWelcome());
+}
+
+TEST_F(PelorinPreferencesTest, SnapshotRunReadsAndWritesNothing)
+{
+    auto prefs = make(true);
+    int disarms = 0;
+    prefs->setOnDisarm([&disarms] { ++disarms; });
+    EXPECT_TRUE(prefs->isSnapshot());
+
+    prefs->setArmed(false);
+    prefs->markWelcomeSeen();
+    prefs->refreshLoginState();
+    prefs->setOpenAtLogin(true);
+    prefs->openLoginSettings();
+    EXPECT_FALSE(prefs->armed());
+    EXPECT_EQ(disarms, 1);
+    EXPECT_TRUE(prefs->hasSeenWelcome());
+    EXPECT_EQ(prefs->loginState(), LoginItemState::disabled);
+    EXPECT_FALSE(prefs->loginBusy());
+    EXPECT_EQ(fake->statusReads, 0);
+    EXPECT_TRUE(fake->requests.isEmpty());
+    EXPECT_EQ(fake->settingsOpened, 0);
+    prefs.reset();
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(settingsPath()).absolutePath()));
+
+    // Stored values are not read either, and the file stays as it was.
+    const QByteArray stored = "[General]\narmed=false\nseenWelcome=true\n";
+    writeBytes(settingsPath(), stored);
+    prefs = make(true);
+    EXPECT_TRUE(prefs->armed());
+    EXPECT_FALSE(prefs->hasSeenWelcome());
+    prefs->setArmed(true);
+    prefs->markWelcomeSeen();
+    prefs.reset();
+    EXPECT_EQ(readBytes(settingsPath()), stored);
+}
+
+TEST_F(PelorinPreferencesTest, StagedArmedNotifiesOnly)
+{
+    auto prefs = make(true);
+    int disarms = 0;
+    prefs->setOnDisarm([&disarms] { ++disarms; });
+    QSignalSpy changes(prefs.get(), &PelorinPreferences::armedChanged);
+    prefs->stageArmed(false);
+    prefs->stageArmed(false);
+    EXPECT_FALSE(prefs->armed());
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(disarms, 0);
+    prefs.reset();
+    EXPECT_FALSE(QFileInfo::exists(settingsPath()));
+}
+
+TEST_F(PelorinPreferencesTest, UnreadableSettingsFileKeepsTheDefaultsAndIsNeverWritten)
+{
+    const QByteArray cases[] = {
+        QByteArray("PK\x03\x04\x00\x00\x00\x00\x08\x00"
+                   "armed=false\n",
+                   22),
+        "{\"armed\": false, \"seenWelcome\": true}\n",
+        "[General\narmed=false\nseenWelcome=true\n",
+        "[General]\narmed=false\nseenWelcome=true\n=orphan\n",
+        "[General]\narmed=false\nseenWelcome=true\nhalf a line\n",
+        "[General]\narmed=\xe9t\xe9\n",
+    };
+    for (const QByteArray &stored : cases) {
+        SCOPED_TRACE(stored.toStdString());
+        writeBytes(settingsPath(), stored);
+        auto prefs = make();
+        EXPECT_FALSE(prefs->settingsWritable());
+        EXPECT_TRUE(prefs->armed());
+        EXPECT_FALSE(prefs->hasSeenWelcome());
+        prefs->setArmed(false);
+        prefs->markWelcomeSeen();
+        prefs->setArmed(true);
+        prefs.reset();
+        EXPECT_EQ(readBytes(settingsPath()), stored);
+        EXPECT_EQ(QDir(QFileInfo(settingsPath()).absolutePath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                  QStringList{u"Pelorin.conf"_s});
+    }
+
+    // A folder where the file should be can't be read at all.
+    QFile::remove(settingsPath());
+    ASSERT_TRUE(QDir().mkpath(settingsPath()));
+    auto prefs = make();
+    EXPECT_FALSE(prefs->settingsWritable());
+    EXPECT_TRUE(prefs->armed());
+    prefs->setArmed(false);
+    EXPECT_TRUE(QFileInfo(settingsPath()).isDir());
+}
+
+TEST_F(PelorinPreferencesTest, HandEditedFileWithCommentsAndOtherKeysIsUsed)
+{
+    writeBytes(settingsPath(), "; kept by hand\r\n[General]\r\narmed = false\r\n\r\n[Other]\r\nkey=value\r\n");
+    auto prefs = make();
+    EXPECT_TRUE(prefs->settingsWritable());
+    EXPECT_FALSE(prefs->armed());
+    prefs->setArmed(true);
+    prefs.reset();
+    EXPECT_EQ(storedValue(settingsPath(), u"armed"_s).toString(), u"true"_s);
+    EXPECT_EQ(storedValue(settingsPath(), u"Other/key"_s).toString(), u"value"_s);
+}
+
+TEST_F(PelorinPreferencesTest, LoginStateShowsOnTheSwitchAndNotifiesOnlyOnChange)
+{
+    auto prefs = make();
+    QSignalSpy states(prefs.get(), &PelorinPreferences::loginStateChanged);
+    QSignalSpy switches(prefs.get(), &PelorinPreferences::opensAtLoginChanged);
+
+    struct Step {
+        LoginItemState state;
+        bool opens;
+        int stateSignals;
+        int switchSignals;
+    };
+    const Step steps[] = {
+        {LoginItemState::disabled, false, 0, 0},        {LoginItemState::unavailable, false, 1, 0},
+        {LoginItemState::requiresApproval, true, 2, 1}, {LoginItemState::enabled, true, 3, 1},
+        {LoginItemState::enabled, true, 3, 1},          {LoginItemState::disabled, false, 4, 2},
+    };
+    for (const Step &step : steps) {
+        fake->state = step.state;
+        prefs->refreshLoginState();
+        EXPECT_EQ(prefs->loginState(), step.state);
+        EXPECT_EQ(prefs->opensAtLogin(), step.opens);
+        EXPECT_EQ(states.count(), step.stateSignals);
+        EXPECT_EQ(switches.count(), step.switchSignals);
+    }
+}
+
+TEST_F(PelorinPreferencesTest, ChangeUnderWayIgnoresAnotherAndEndsWithTheReadBack)
+{
+    auto prefs = make();
+    prefs->refreshLoginState();
+    fake->hold = true;
+    fake->stateAfterChange = LoginItemState::requiresApproval;
+    QSignalSpy busy(prefs.get(), &PelorinPreferences::loginBusyChanged);
+    QSignalSpy failed(prefs.get(), &PelorinPreferences::loginFailedChanged);
+    LoginItemState stateWhenIdle = LoginItemState::unavailable;
+    QObject::connect(prefs.get(), &PelorinPreferences::loginBusyChanged, prefs.get(), [&](bool isBusy) {
+        if (!isBusy)
+            stateWhenIdle = prefs->loginState();
+    });
+
+    prefs->setOpenAtLogin(true);
+    EXPECT_TRUE(prefs->loginBusy());
+    prefs->setOpenAtLogin(false);
+    prefs->setOpenAtLogin(true);
+    EXPECT_EQ(fake->requests, QList<bool>{true});
+    EXPECT_EQ(prefs->loginState(), LoginItemState::disabled);
+
+    fake->release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !prefs->loginBusy(); }));
+    EXPECT_EQ(prefs->loginState(), LoginItemState::requiresApproval);
+    EXPECT_TRUE(prefs->opensAtLogin());
+    EXPECT_EQ(stateWhenIdle, LoginItemState::requiresApproval);
+    EXPECT_EQ(busy.count(), 2);
+    EXPECT_EQ(failed.count(), 0);
+
+    // Idle again: the next change goes through.
+    fake->hold = false;
+    fake->stateAfterChange.reset();
+    prefs->setOpenAtLogin(false);
+    EXPECT_EQ(fake->requests, (QList<bool>{true, false}));
+    EXPECT_EQ(prefs->loginState(), LoginItemState::disabled);
+    EXPECT_FALSE(prefs->loginBusy());
+}
+
+TEST_F(PelorinPreferencesTest, FailedChangeIsFlaggedUntilOneSucceeds)
+{
+    auto prefs = make();
+    QSignalSpy failed(prefs.get(), &PelorinPreferences::loginFailedChanged);
+    fake->fail = true;
+    const int readsBefore = fake->statusReads;
+    prefs->setOpenAtLogin(true);
+    EXPECT_TRUE(prefs->loginFailed());
+    EXPECT_FALSE(prefs->loginBusy());
+    EXPECT_EQ(prefs->loginState(), LoginItemState::disabled);
+    EXPECT_EQ(fake->statusReads, readsBefore + 1);
+
+    // The desktop changed the state behind our back: the read-back shows it.
+    fake->state = LoginItemState::requiresApproval;
+    prefs->setOpenAtLogin(true);
+    EXPECT_TRUE(prefs->loginFailed());
+    EXPECT_EQ(prefs->loginState(), LoginItemState::requiresApproval);
+    EXPECT_EQ(failed.count(), 1);
+
+    fake->fail = false;
+    prefs->setOpenAtLogin(false);
+    EXPECT_FALSE(prefs->loginFailed());
+    EXPECT_EQ(prefs->loginState(), LoginItemState::disabled);
+    EXPECT_EQ(failed.count(), 2);
+}
+
+TEST_F(PelorinPreferencesTest, OpenLoginSettingsReachesTheService)
+{
+    auto prefs = make();
+    prefs->openLoginSettings();
+    EXPECT_EQ(fake->settingsOpened, 1);
+}
+
+} // namespace
+} // namespace pelorin
+
+#include "pelorin_preferences_test.moc"

@@ -1,0 +1,375 @@
+#include "core_test_support.h"
+#include "session_machine.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace pelorin;
+
+namespace {
+
+using M = SessionMachine;
+using Op = EnergyFailure::Operation;
+
+const Date startDate = Date::fromReferenceSeconds(780'000'000.0);
+const SessionID idA = testId(0xa1);
+const SessionID idB = testId(0xb2);
+
+const Session timed(idA, {SessionDuration::hour1(), true}, startDate);
+const Session open(idA, {SessionDuration::untilStopped(), false}, startDate);
+const Session timedLonger = *timed.extended(Duration::seconds(1800));
+// Same span as `timed`, but a different value, so an accepted copy would show.
+const Session timedSameSpan = [] {
+    Session s = timed;
+    s.selection.duration = SessionDuration::custom(Duration::seconds(3600));
+    return s;
+}();
+const Session timedShorter = [] {
+    Session s(idA, {SessionDuration::minutes30(), true}, startDate);
+    return s;
+}();
+const Session otherLonger =
+    *Session(idB, {SessionDuration::hour1(), true}, startDate).extended(Duration::seconds(1800));
+const Session openAsTimed = [] {
+    Session s = open;
+    s.effectiveDuration = Duration::seconds(3600);
+    s.deadline = startDate.addingTimeInterval(3600);
+    return s;
+}();
+
+// Failures: one that says locks may remain, one that says nothing is held,
+// and a failed release (which always retains).
+const EnergyFailure kept(Op::createDisplay, -536870199, true);
+const EnergyFailure lost(Op::createSystem, -536870212, false);
+const EnergyFailure releaseFailure(Op::release, -536870206, false);
+
+const SessionState inactive = SessionState::inactive();
+const SessionState starting = SessionState::starting(timed);
+const SessionState startingOpen = SessionState::starting(open);
+const SessionState active = SessionState::active(timed);
+const SessionState activeOpen = SessionState::active(open);
+const SessionState stopping = SessionState::stopping(timed);
+const SessionState failedBare = SessionState::failed(lost, std::nullopt);
+const SessionState failedKept = SessionState::failed(kept, timed);
+// A session kept by a failed release whose failure claims nothing is held.
+const SessionState failedLostWithSession = SessionState::failed(lost, timed);
+
+M::Event start(SessionDuration d, SessionID id = idB, bool display = true)
+{
+    return M::Start{{d, display}, id, startDate.addingTimeInterval(100)};
+}
+
+Session startedSession(SessionDuration d, SessionID id = idB, bool display = true)
+{
+    return Session(id, {d, display}, startDate.addingTimeInterval(100));
+}
+
+struct Row {
+    std::string name;
+    SessionState before;
+    M::Event event;
+    SessionState after;
+    M::Effects effects;
+};
+
+void PrintTo(const Row &row, std::ostream *os)
+{
+    *os << row.name;
+}
+
+Row same(std::string name, SessionState state, M::Event event, M::Effects effects = {})
+{
+    return {std::move(name), state, std::move(event), state, std::move(effects)};
+}
+
+std::vector<Row> transitionRows()
+{
+    const M::Effects cancel{M::CancelDeadline{}};
+    const auto invalid = SessionState::failed(EnergyFailure::invalidDuration(), std::nullopt);
+    const auto hours2 = startedSession(SessionDuration::hours2());
+    const auto openB = startedSession(SessionDuration::untilStopped(), idB, false);
+    const auto minute = startedSession(SessionDuration::custom(Duration::seconds(60)));
+
+    return {
+        // start: refused while transitioning or while a session is carried,
+        // before the span is judged.
+        same("StartWhileStarting", starting, start(SessionDuration::hours2())),
+        same("StartWhileStopping", stopping, start(SessionDuration::hours2())),
+        same("StartWhileActive", active, start(SessionDuration::hours2())),
+        same("StartWhileFailedWithSession", failedKept, start(SessionDuration::hours2())),
+        same("StartWhileFailedWithSessionNothingHeld", failedLostWithSession, start(SessionDuration::hours2())),
+        same("InvalidStartWhileStartingIsRefusedNotFailed", starting,
+             start(SessionDuration::custom(Duration::seconds(30)))),
+        same("InvalidStartWhileActiveIsRefusedNotFailed", active,
+             start(SessionDuration::custom(Duration::seconds(30)))),
+        {"StartTooShortFails", inactive, start(SessionDuration::custom(Duration::seconds(30))), invalid, {}},
+        {"StartJustUnderAMinuteFails",
+         inactive,
+         start(SessionDuration::custom(Duration::seconds(60) - Duration::attoseconds(1))),
+         invalid,
+         {}},
+        {"StartZeroFails", inactive, start(SessionDuration::custom(Duration::zero())), invalid, {}},
+        {"StartNegativeFails", inactive, start(SessionDuration::custom(-Duration::seconds(5))), invalid, {}},
+        {"StartTooShortFromBareFailure",
+         failedBare,
+         start(SessionDuration::custom(Duration::seconds(59))),
+         invalid,
+         {}},
+        {"StartFromInactive",
+         inactive,
+         start(SessionDuration::hours2()),
+         SessionState::starting(hours2),
+         {M::Acquire{hours2}}},
+        {"StartOneMinute",
+         inactive,
+         start(SessionDuration::custom(Duration::seconds(60))),
+         SessionState::starting(minute),
+         {M::Acquire{minute}}},
+        {"StartUntilStoppedFromBareFailure",
+         failedBare,
+         start(SessionDuration::untilStopped(), idB, false),
+         SessionState::starting(openB),
+         {M::Acquire{openB}}},
+        {"StartFromInvalidFailure",
+         invalid,
+         start(SessionDuration::hours2()),
+         SessionState::starting(hours2),
+         {M::Acquire{hours2}}},
+
+        // acquired: an answer nobody waits for releases what it took.
+        same("AcquiredWhileInactiveReleases", inactive, M::Acquired{idB}, {M::Release{idB}}),
+        same("AcquiredWhileBareFailureReleases", failedBare, M::Acquired{idB}, {M::Release{idB}}),
+        same("AcquiredForOtherIdWhileStartingReleases", starting, M::Acquired{idB}, {M::Release{idB}}),
+        same("AcquiredForOtherIdWhileActiveReleases", active, M::Acquired{idB}, {M::Release{idB}}),
+        same("AcquiredForOtherIdWhileStoppingReleases", stopping, M::Acquired{idB}, {M::Release{idB}}),
+        same("AcquiredForOtherIdWhileFailedReleases", failedKept, M::Acquired{idB}, {M::Release{idB}}),
+        {"AcquiredWhileStartingTimed", starting, M::Acquired{idA}, active, {M::ScheduleDeadline{timed}}},
+        {"AcquiredWhileStartingOpen", startingOpen, M::Acquired{idA}, activeOpen, {}},
+        same("AcquiredWhileStoppingReleases", stopping, M::Acquired{idA}, {M::Release{idA}}),
+        same("AcquiredWhileActiveIsIgnored", active, M::Acquired{idA}),
+        same("AcquiredWhileFailedIsIgnored", failedKept, M::Acquired{idA}),
+
+        // acquireFailed
+        same("AcquireFailedWhileInactive", inactive, M::AcquireFailed{idA, kept}),
+        same("AcquireFailedWhileBareFailure", failedBare, M::AcquireFailed{idA, kept}),
+        same("AcquireFailedForOtherId", starting, M::AcquireFailed{idB, kept}),
+        {"AcquireFailedWhileStoppingNothingHeld", stopping, M::AcquireFailed{idA, lost}, inactive, cancel},
+        {"AcquireFailedWhileStoppingKept", stopping, M::AcquireFailed{idA, kept}, SessionState::failed(kept, timed),
+         cancel},
+        {"AcquireFailedWhileStartingNothingHeld", starting, M::AcquireFailed{idA, lost},
+         SessionState::failed(lost, std::nullopt), cancel},
+        {"AcquireFailedWhileStartingKept", starting, M::AcquireFailed{idA, kept}, SessionState::failed(kept, timed),
+         cancel},
+        {"AcquireFailedWhileActiveNothingHeld", active, M::AcquireFailed{idA, lost},
+         SessionState::failed(lost, std::nullopt), cancel},
+        {"AcquireFailedWhileFailedReplacesFailure", failedKept, M::AcquireFailed{idA, lost},
+         SessionState::failed(lost, std::nullopt), cancel},
+
+        // released
+        same("ReleasedWhileInactive", inactive, M::Released{idA}),
+        same("ReleasedWhileBareFailure", failedBare, M::Released{idA}),
+        same("ReleasedForOtherId", stopping, M::Released{idB}),
+        {"ReleasedWhileStopping", stopping, M::Released{idA}, inactive, cancel},
+        {"ReleasedWhileActive", active, M::Released{idA}, inactive, cancel},
+        {"ReleasedWhileStarting", starting, M::Released{idA}, inactive, cancel},
+        {"ReleasedWhileFailedWithSession", failedKept, M::Released{idA}, inactive, cancel},
+
+        // releaseFailed keeps the session, whatever the failure claims.
+        same("ReleaseFailedWhileInactive", inactive, M::ReleaseFailed{idA, releaseFailure}),
+        same("ReleaseFailedForOtherId", stopping, M::ReleaseFailed{idB, releaseFailure}),
+        {"ReleaseFailedWhileStopping", stopping, M::ReleaseFailed{idA, releaseFailure},
+         SessionState::failed(releaseFailure, timed), cancel},
+        {"ReleaseFailedClaimingNothingHeldKeepsSession", stopping, M::ReleaseFailed{idA, lost},
+         SessionState::failed(lost, timed), cancel},
+        {"ReleaseFailedWhileActive", active, M::ReleaseFailed{idA, releaseFailure},
+         SessionState::failed(releaseFailure, timed), cancel},
+        {"ReleaseFailedWhileStarting", starting, M::ReleaseFailed{idA, releaseFailure},
+         SessionState::failed(releaseFailure, timed), cancel},
+        {"ReleaseFailedWhileFailed", failedKept, M::ReleaseFailed{idA, releaseFailure},
+         SessionState::failed(releaseFailure, timed), cancel},
+
+        // elapsed: only the active session with an end stops.
+        {"ElapsedWhileActiveTimed", active, M::Elapsed{idA}, stopping, {M::CancelDeadline{}, M::Release{idA}}},
+        same("ElapsedWhileActiveOpen", activeOpen, M::Elapsed{idA}),
+        same("ElapsedForOtherId", active, M::Elapsed{idB}),
+        same("ElapsedWhileStarting", starting, M::Elapsed{idA}),
+        same("ElapsedWhileStopping", stopping, M::Elapsed{idA}),
+        same("ElapsedWhileFailedWithSession", failedKept, M::Elapsed{idA}),
+        same("ElapsedWhileInactive", inactive, M::Elapsed{idA}),
+
+        // extended: only a strictly longer copy of the active session.
+        {"ExtendedLonger",
+         active,
+         M::Extended{timedLonger},
+         SessionState::active(timedLonger),
+         {M::ScheduleDeadline{timedLonger}}},
+        same("ExtendedEqualSpan", active, M::Extended{timedSameSpan}),
+        same("ExtendedShorter", active, M::Extended{timedShorter}),
+        same("ExtendedForOtherId", active, M::Extended{otherLonger}),
+        same("ExtendedWhileStarting", starting, M::Extended{timedLonger}),
+        same("ExtendedWhileStopping", stopping, M::Extended{timedLonger}),
+        same("ExtendedWhileFailedWithSession", failedKept, M::Extended{timedLonger}),
+        same("ExtendedWhileInactive", inactive, M::Extended{timedLonger}),
+        same("ExtendedOpenSession", activeOpen, M::Extended{openAsTimed}),
+        same("ExtendedToOpenCopy", active, M::Extended{[] {
+                 Session s = timed;
+                 s.effectiveDuration.reset();
+                 s.deadline.reset();
+                 return s;
+             }()}),
+
+        // stop
+        {"StopWhileInactive", inactive, M::Stop{}, inactive, cancel},
+        {"StopWhileBareFailure", failedBare, M::Stop{}, inactive, cancel},
+        {"StopWhileStarting", starting, M::Stop{}, stopping, cancel},
+        {"StopWhileActive", active, M::Stop{}, stopping, {M::CancelDeadline{}, M::Release{idA}}},
+        {"StopWhileActiveOpen",
+         activeOpen,
+         M::Stop{},
+         SessionState::stopping(open),
+         {M::CancelDeadline{}, M::Release{idA}}},
+        {"StopWhileFailedWithSession", failedKept, M::Stop{}, stopping, {M::CancelDeadline{}, M::Release{idA}}},
+        {"StopWhileFailedWithSessionNothingHeld",
+         failedLostWithSession,
+         M::Stop{},
+         stopping,
+         {M::CancelDeadline{}, M::Release{idA}}},
+        same("StopWhileStopping", stopping, M::Stop{}),
+    };
+}
+
+class CoreSessionMachineTransition : public testing::TestWithParam<Row> {};
+
+TEST_P(CoreSessionMachineTransition, NewStateAndEffectsInOrder)
+{
+    const Row &row = GetParam();
+    SessionMachine machine(row.before);
+    const auto effects = machine.handle(row.event);
+    EXPECT_EQ(machine.state(), row.after);
+    EXPECT_EQ(effects, row.effects);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CoreSessionMachineTransition, testing::ValuesIn(transitionRows()),
+                         [](const testing::TestParamInfo<Row> &info) { return info.param.name; });
+
+// Runs a list of events and returns the effects of each.
+std::vector<M::Effects> feed(SessionMachine &machine, const std::vector<M::Event> &events)
+{
+    std::vector<M::Effects> all;
+    for (const auto &event : events)
+        all.push_back(machine.handle(event));
+    return all;
+}
+
+} // namespace
+
+TEST(CoreSessionMachine, StartsInactive)
+{
+    EXPECT_EQ(SessionMachine().state(), SessionState::inactive());
+}
+
+TEST(CoreSessionMachine, NormalRoad)
+{
+    SessionMachine machine;
+    const auto s = startedSession(SessionDuration::hour1(), idA);
+    const auto effects =
+        feed(machine, {start(SessionDuration::hour1(), idA), M::Acquired{idA}, M::Elapsed{idA}, M::Released{idA}});
+    EXPECT_EQ(
+        effects,
+        (std::vector<M::Effects>{
+            {M::Acquire{s}}, {M::ScheduleDeadline{s}}, {M::CancelDeadline{}, M::Release{idA}}, {M::CancelDeadline{}}}));
+    EXPECT_EQ(machine.state(), SessionState::inactive());
+}
+
+TEST(CoreSessionMachine, StopWhileStartingReleasesOnceTheAcquisitionAnswers)
+{
+    SessionMachine machine;
+    const auto s = startedSession(SessionDuration::hour1(), idA);
+    machine.handle(start(SessionDuration::hour1(), idA));
+    EXPECT_EQ(machine.handle(M::Stop{}), (M::Effects{M::CancelDeadline{}}));
+    EXPECT_EQ(machine.state(), SessionState::stopping(s));
+    // A second stop while the answer is pending changes nothing.
+    EXPECT_EQ(machine.handle(M::Stop{}), M::Effects{});
+    EXPECT_EQ(machine.handle(M::Acquired{idA}), (M::Effects{M::Release{idA}}));
+    EXPECT_EQ(machine.state(), SessionState::stopping(s));
+    EXPECT_EQ(machine.handle(M::Released{idA}), (M::Effects{M::CancelDeadline{}}));
+    EXPECT_EQ(machine.state(), SessionState::inactive());
+}
+
+TEST(CoreSessionMachine, StopWhileStartingThenAcquisitionFails)
+{
+    const auto s = startedSession(SessionDuration::hour1(), idA);
+    {
+        SessionMachine machine;
+        feed(machine, {start(SessionDuration::hour1(), idA), M::Stop{}});
+        EXPECT_EQ(machine.handle(M::AcquireFailed{idA, lost}), (M::Effects{M::CancelDeadline{}}));
+        EXPECT_EQ(machine.state(), SessionState::inactive());
+    }
+    {
+        SessionMachine machine;
+        feed(machine, {start(SessionDuration::hour1(), idA), M::Stop{}});
+        EXPECT_EQ(machine.handle(M::AcquireFailed{idA, kept}), (M::Effects{M::CancelDeadline{}}));
+        EXPECT_EQ(machine.state(), SessionState::failed(kept, s));
+        // The possibly held locks can still be released.
+        EXPECT_EQ(machine.handle(M::Stop{}), (M::Effects{M::CancelDeadline{}, M::Release{idA}}));
+    }
+}
+
+TEST(CoreSessionMachine, LateAcquiredForAReplacedSessionIsReleased)
+{
+    SessionMachine machine;
+    const auto second = startedSession(SessionDuration::hours2(), idB);
+    feed(machine,
+         {start(SessionDuration::hour1(), idA), M::Stop{}, M::Released{idA}, start(SessionDuration::hours2())});
+    ASSERT_EQ(machine.state(), SessionState::starting(second));
+    EXPECT_EQ(machine.handle(M::Acquired{idA}), (M::Effects{M::Release{idA}}));
+    EXPECT_EQ(machine.state(), SessionState::starting(second));
+    // Other late answers for the old session are dropped.
+    EXPECT_EQ(machine.handle(M::AcquireFailed{idA, kept}), M::Effects{});
+    EXPECT_EQ(machine.handle(M::Released{idA}), M::Effects{});
+    EXPECT_EQ(machine.handle(M::ReleaseFailed{idA, releaseFailure}), M::Effects{});
+    EXPECT_EQ(machine.state(), SessionState::starting(second));
+}
+
+TEST(CoreSessionMachine, FailedReleaseKeepsTheSessionSoStopRetries)
+{
+    SessionMachine machine(SessionState::stopping(timed));
+    EXPECT_EQ(machine.handle(M::ReleaseFailed{idA, EnergyFailure(Op::release, 5, false)}),
+              (M::Effects{M::CancelDeadline{}}));
+    EXPECT_TRUE(machine.state().holdsAssertion());
+    EXPECT_EQ(machine.state().session(), timed);
+    // A new start is refused while the old locks may be held.
+    EXPECT_EQ(machine.handle(start(SessionDuration::hour1())), M::Effects{});
+    EXPECT_EQ(machine.handle(M::Stop{}), (M::Effects{M::CancelDeadline{}, M::Release{idA}}));
+    EXPECT_EQ(machine.state(), SessionState::stopping(timed));
+    EXPECT_EQ(machine.handle(M::Released{idA}), (M::Effects{M::CancelDeadline{}}));
+    EXPECT_EQ(machine.state(), SessionState::inactive());
+}
+
+TEST(CoreSessionMachine, InvalidSpanThenValidStart)
+{
+    SessionMachine machine;
+    EXPECT_EQ(machine.handle(start(SessionDuration::custom(Duration::seconds(30)))), M::Effects{});
+    EXPECT_EQ(machine.state(), SessionState::failed(EnergyFailure::invalidDuration(), std::nullopt));
+    EXPECT_FALSE(machine.state().holdsAssertion());
+    const auto s = startedSession(SessionDuration::hour1(), idA);
+    EXPECT_EQ(machine.handle(start(SessionDuration::hour1(), idA)), (M::Effects{M::Acquire{s}}));
+    EXPECT_EQ(machine.state(), SessionState::starting(s));
+}
+
+TEST(CoreSessionMachine, ExtendingTwiceSchedulesEachNewDeadline)
+{
+    SessionMachine machine(active);
+    const auto once = *timed.extended(SessionDuration::extensionStep());
+    const auto twice = *once.extended(SessionDuration::extensionStep());
+    EXPECT_EQ(machine.handle(M::Extended{once}), (M::Effects{M::ScheduleDeadline{once}}));
+    EXPECT_EQ(machine.handle(M::Extended{twice}), (M::Effects{M::ScheduleDeadline{twice}}));
+    // A renewal that answers late for the shorter copy does not shrink it.
+    EXPECT_EQ(machine.handle(M::Extended{once}), M::Effects{});
+    EXPECT_EQ(machine.state(), SessionState::active(twice));
+    // The longer session still ends on its deadline.
+    EXPECT_EQ(machine.handle(M::Elapsed{idA}), (M::Effects{M::CancelDeadline{}, M::Release{idA}}));
+    EXPECT_EQ(machine.state(), SessionState::stopping(twice));
+}
