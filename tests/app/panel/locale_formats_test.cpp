@@ -1,0 +1,179 @@
+#include "locale_formats.h"
+
+#include <unicode/timezone.h>
+#include <unicode/unistr.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <memory>
+
+using namespace pelorin;
+
+namespace {
+
+// Wall-clock instant given in UTC.
+Date utc(int year, unsigned month, unsigned day, int hour, int minute, int second = 0)
+{
+    using namespace std::chrono;
+    const sys_seconds instant =
+        sys_days{std::chrono::year{year} / month / day} + hours{hour} + minutes{minute} + seconds{second};
+    return Date::fromUnixSeconds(static_cast<double>(instant.time_since_epoch().count()));
+}
+
+// ICU keeps its default zone for the life of the process; a test that needs
+// another one swaps it in and puts the old one back.
+class ScopedDefaultTimeZone {
+public:
+    explicit ScopedDefaultTimeZone(const char16_t *id) : m_saved(icu::TimeZone::createDefault())
+    {
+        icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone(icu::UnicodeString(id)));
+    }
+    ~ScopedDefaultTimeZone() { icu::TimeZone::adoptDefault(m_saved.release()); }
+    ScopedDefaultTimeZone(const ScopedDefaultTimeZone &) = delete;
+    ScopedDefaultTimeZone &operator=(const ScopedDefaultTimeZone &) = delete;
+
+private:
+    std::unique_ptr<icu::TimeZone> m_saved;
+};
+
+} // namespace
+
+TEST(LocaleFormats, ShortTimeFollowsTheLocalesClock)
+{
+    const Date afternoon = utc(2024, 3, 5, 15, 45);
+    EXPECT_EQ(formatShortTime(u"en_US", afternoon).toStdString(), "3:45\u202FPM");
+    EXPECT_EQ(formatShortTime(u"de_DE", afternoon).toStdString(), "15:45");
+    EXPECT_EQ(formatShortTime(u"de", afternoon).toStdString(), "15:45");
+
+    const Date pastMidnight = utc(2024, 3, 5, 0, 5);
+    EXPECT_EQ(formatShortTime(u"en_US", pastMidnight).toStdString(), "12:05\u202FAM");
+    EXPECT_EQ(formatShortTime(u"de_DE", pastMidnight).toStdString(), "00:05");
+
+    // BCP-47 tags and POSIX names name the same locales; the region decides
+    // the clock.
+    EXPECT_EQ(formatShortTime(u"en-US", afternoon).toStdString(), "3:45\u202FPM");
+    EXPECT_EQ(formatShortTime(u"de_DE.UTF-8", afternoon).toStdString(), "15:45");
+    EXPECT_EQ(formatShortTime(u"en-GB", afternoon).toStdString(), "15:45");
+}
+
+TEST(LocaleFormats, ShortTimeNeverShowsTheDate)
+{
+    // A two-hour span started at 23:50 ends on the next day at 1:50.
+    const Date end = utc(2024, 3, 5, 23, 50).addingTimeInterval(2 * 3600);
+    EXPECT_EQ(formatShortTime(u"en_US", end).toStdString(), "1:50\u202FAM");
+    EXPECT_EQ(formatShortTime(u"de_DE", end).toStdString(), "01:50");
+}
+
+TEST(LocaleFormats, EndDateAddsTheYearOnlyInAnotherYear)
+{
+    const Date now = utc(2024, 1, 2, 22, 0);
+    const Date tomorrow = utc(2024, 1, 3, 1, 50);
+    EXPECT_EQ(formatEndDate(u"en_US", tomorrow, now).toStdString(), "Wed, Jan 3, 1:50\u202FAM");
+    EXPECT_EQ(formatEndDate(u"de_DE", tomorrow, now).toStdString(), "Mi., 3. Jan., 01:50");
+
+    const Date newYearsEve = utc(2024, 12, 31, 23, 0);
+    const Date newYear = utc(2025, 1, 1, 1, 30);
+    EXPECT_EQ(formatEndDate(u"en_US", newYear, newYearsEve).toStdString(), "Wed, Jan 1, 2025, 1:30\u202FAM");
+    EXPECT_EQ(formatEndDate(u"de_DE", newYear, newYearsEve).toStdString(), "Mi., 1. Jan. 2025, 01:30");
+    EXPECT_FALSE(isSameCalendarYear(u"en_US", newYear, newYearsEve));
+    EXPECT_TRUE(isSameCalendarYear(u"en_US", tomorrow, now));
+}
+
+TEST(LocaleFormats, CalendarTestsUseTheDefaultTimeZone)
+{
+    // 23:30 and 00:30 in New York (UTC-5): the same day in UTC, but not there.
+    const Date lateEvening = utc(2024, 1, 3, 4, 30);
+    const Date afterMidnight = utc(2024, 1, 3, 5, 30);
+    // 22:00 and 23:59 in New York: different days in UTC, the same day there.
+    const Date evening = utc(2024, 1, 3, 3, 0);
+    const Date beforeMidnight = utc(2024, 1, 3, 4, 59);
+    const Date utcEvening = utc(2024, 1, 2, 23, 0);
+
+    EXPECT_TRUE(isSameCalendarDay(u"en_US", lateEvening, afterMidnight));
+    EXPECT_FALSE(isSameCalendarDay(u"en_US", utcEvening, evening));
+    EXPECT_EQ(formatShortTime(u"en_US", lateEvening).toStdString(), "4:30\u202FAM");
+    {
+        const ScopedDefaultTimeZone newYork(u"America/New_York");
+        EXPECT_FALSE(isSameCalendarDay(u"en_US", lateEvening, afterMidnight));
+        EXPECT_TRUE(isSameCalendarDay(u"en_US", evening, beforeMidnight));
+        EXPECT_TRUE(isSameCalendarDay(u"en_US", utcEvening, evening));
+        // Formatters built before the zone changed are not reused.
+        EXPECT_EQ(formatShortTime(u"en_US", lateEvening).toStdString(), "11:30\u202FPM");
+        EXPECT_EQ(formatShortTime(u"de_DE", afterMidnight).toStdString(), "00:30");
+
+        // New Year in New York comes five hours after New Year in UTC.
+        const Date utcNewYear = utc(2025, 1, 1, 2, 0);
+        const Date newYorkNewYear = utc(2025, 1, 1, 5, 30);
+        EXPECT_TRUE(isSameCalendarYear(u"en_US", utc(2024, 12, 31, 12, 0), utcNewYear));
+        EXPECT_EQ(formatEndDate(u"en_US", newYorkNewYear, utcNewYear).toStdString(), "Wed, Jan 1, 2025, 12:30\u202FAM");
+    }
+    EXPECT_TRUE(isSameCalendarDay(u"en_US", lateEvening, afterMidnight));
+    EXPECT_EQ(formatShortTime(u"en_US", lateEvening).toStdString(), "4:30\u202FAM");
+}
+
+TEST(LocaleFormats, SpokenDurationSpellsOutTheNonZeroUnits)
+{
+    EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::seconds(3661)).toStdString(), "1 hour, 1 minute, 1 second");
+    EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::seconds(3662)).toStdString(), "1 hour, 1 minute, 2 seconds");
+    EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::seconds(7200)).toStdString(), "2 hours");
+    EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::seconds(3605)).toStdString(), "1 hour, 5 seconds");
+    EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::seconds(59)).toStdString(), "59 seconds");
+    // No unit above the hour.
+    EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::seconds(49 * 3600 + 60)).toStdString(), "49 hours, 1 minute");
+
+    EXPECT_EQ(formatSpokenDuration(u"de_DE", Duration::seconds(3661)).toStdString(),
+              "1 Stunde, 1 Minute und 1 Sekunde");
+    EXPECT_EQ(formatSpokenDuration(u"de", Duration::seconds(7200)).toStdString(), "2 Stunden");
+    EXPECT_EQ(formatSpokenDuration(u"de_DE", Duration::seconds(1805)).toStdString(), "30 Minuten, 5 Sekunden");
+}
+
+TEST(LocaleFormats, SpokenDurationOfNothingOrFractions)
+{
+    EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::zero()).toStdString(), "0 seconds");
+    EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::seconds(-90)).toStdString(), "0 seconds");
+    EXPECT_EQ(formatSpokenDuration(u"de_DE", Duration::zero()).toStdString(), "0 Sekunden");
+
+    EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::milliseconds(59'499)).toStdString(), "59 seconds");
+    EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::milliseconds(59'500)).toStdString(), "1 minute");
+    EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::milliseconds(400)).toStdString(), "0 seconds");
+
+    // The longest span there is still reads as hours, not garbage.
+    const QString longest =
+        formatSpokenDuration(u"en_US", Duration::attoseconds(std::numeric_limits<Duration::Rep>::max()));
+    EXPECT_TRUE(longest.startsWith(u"2,562,047,788,015,215 hours")) << qPrintable(longest);
+}
+
+TEST(LocaleFormats, UnknownLocalesFallBackToEnglish)
+{
+    const Date afternoon = utc(2024, 3, 5, 15, 45);
+    for (const char16_t *id : {u"xx_YY", u"xx", u"!!!", u"zz-ZZ-not a tag", u"C"}) {
+        SCOPED_TRACE(QString::fromUtf16(id).toStdString());
+        EXPECT_EQ(formatShortTime(id, afternoon).toStdString(), "3:45\u202FPM");
+        EXPECT_EQ(formatEndDate(id, afternoon, afternoon).toStdString(), "Tue, Mar 5, 3:45\u202FPM");
+        EXPECT_EQ(formatSpokenDuration(id, Duration::seconds(3661)).toStdString(), "1 hour, 1 minute, 1 second");
+    }
+    // An identifier far longer than ICU keeps, and one with a NUL inside.
+    const QString overlong = QString(500, u'a');
+    EXPECT_FALSE(formatShortTime(overlong, afternoon).isEmpty());
+    const QString withNul = QStringLiteral("de") + QChar(u'\0') + QStringLiteral("xx");
+    EXPECT_FALSE(formatSpokenDuration(withNul, Duration::seconds(5)).isEmpty());
+    // A region ICU does not know keeps the language.
+    EXPECT_EQ(formatShortTime(u"de_XX", afternoon).toStdString(), "15:45");
+}
+
+TEST(LocaleFormats, InstantsOutsideTheCalendarGiveNoText)
+{
+    const Date notANumber = Date::fromReferenceSeconds(std::nan(""));
+    const Date infinite = Date::fromReferenceSeconds(std::numeric_limits<double>::infinity());
+    const Date now = utc(2024, 3, 5, 15, 45);
+    EXPECT_TRUE(formatShortTime(u"en_US", notANumber).isEmpty());
+    EXPECT_TRUE(formatEndDate(u"en_US", infinite, now).isEmpty());
+    EXPECT_FALSE(isSameCalendarDay(u"en_US", notANumber, notANumber));
+    EXPECT_FALSE(isSameCalendarYear(u"en_US", now, infinite));
+
+    // The latest instant the program names is still written out, with its year.
+    EXPECT_EQ(formatEndDate(u"en_US", Date::distantFuture(), now).toStdString(), "Mon, Jan 1, 4001, 12:00\u202FAM");
+}

@@ -1,0 +1,152 @@
+#pragma once
+
+// Stand-ins for the desktop services that grant power locks, run in their own
+// process on a private bus. Each keeps its locks in one LockBook, which the
+// control object (org.pelorin.Test at /control) shows to the tests.
+//
+// A new stand-in is a QObject with a "D-Bus Interface" class info whose
+// slots take the caller's QDBusMessage last, start with
+// `if (!m_book.answers(message, ...)) return {};` so the behaviour set
+// through the control object applies, and is added to serviceNames() and
+// registerService() in test_services.cpp.
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusServiceWatcher>
+#include <QDBusUnixFileDescriptor>
+#include <QHash>
+#include <QObject>
+#include <QSocketNotifier>
+#include <QVariantMap>
+
+#include <list>
+#include <memory>
+
+namespace pelorin::testservices {
+
+struct HeldLock {
+    QString service; // well-known name of the service that granted it
+    QString holder;  // unique bus name of the caller
+    QString who;     // app id, application or who, as the caller gave it
+    QString reason;
+    uint flags = 0; // org.gnome.SessionManager only
+    QString what;   // org.freedesktop.login1 only
+    QString mode;   // org.freedesktop.login1 only
+    uint cookie = 0;
+    std::unique_ptr<QSocketNotifier> pipe; // org.freedesktop.login1: read end of the lock
+};
+
+class LockBook : public QObject {
+    Q_OBJECT
+public:
+    explicit LockBook(QDBusConnection bus);
+    ~LockBook() override;
+
+    QDBusConnection bus() const { return m_bus; }
+
+    // Applies the behaviour set for this service and method. True when the
+    // caller should handle the call as the real service would; false when
+    // it has already been answered (or deliberately left unanswered).
+    bool answers(const QDBusMessage &call, const QString &service);
+    // Behaviours: "reply" (the default), "deny" (AccessDenied), "fail"
+    // (Failed), "hang" (never reply), "malformed" (reply with a string).
+    void setBehaviour(const QString &service, const QString &method, const QString &behaviour);
+
+    // A lock tied to its holder's bus name, as gnome-session, the power
+    // manager and the screen saver do. Returns its cookie.
+    uint addCookieLock(HeldLock lock);
+    bool removeCookieLock(const QString &service, uint cookie);
+    // A lock that lasts while the caller keeps the returned descriptor open.
+    QDBusUnixFileDescriptor addDescriptorLock(HeldLock lock);
+
+    QList<QVariantMap> describe() const;
+
+private:
+    void holderLeft(const QString &name);
+
+    QDBusConnection m_bus;
+    QDBusServiceWatcher m_watcher;
+    std::list<HeldLock> m_locks;
+    QHash<QString, QString> m_behaviours;
+    uint m_nextCookie = 100;
+};
+
+class GnomeSessionManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.gnome.SessionManager")
+public:
+    explicit GnomeSessionManager(LockBook &book) : m_book(book) {}
+public Q_SLOTS:
+    uint Inhibit(const QString &appId, uint toplevelXid, const QString &reason, uint flags,
+                 const QDBusMessage &message);
+    void Uninhibit(uint cookie, const QDBusMessage &message);
+
+private:
+    LockBook &m_book;
+};
+
+// org.freedesktop.PowerManagement.Inhibit and org.freedesktop.ScreenSaver
+// share one shape: Inhibit(application, reason) -> cookie, UnInhibit(cookie).
+class CookieInhibitor : public QObject {
+    Q_OBJECT
+public:
+    CookieInhibitor(LockBook &book, QString service) : m_book(book), m_service(std::move(service)) {}
+public Q_SLOTS:
+    uint Inhibit(const QString &application, const QString &reason, const QDBusMessage &message);
+    void UnInhibit(uint cookie, const QDBusMessage &message);
+
+private:
+    LockBook &m_book;
+    QString m_service;
+};
+
+class PowerManagementInhibit : public CookieInhibitor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.PowerManagement.Inhibit")
+public:
+    explicit PowerManagementInhibit(LockBook &book);
+};
+
+class ScreenSaver : public CookieInhibitor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
+public:
+    explicit ScreenSaver(LockBook &book);
+};
+
+class LogindManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
+public:
+    explicit LogindManager(LockBook &book) : m_book(book) {}
+public Q_SLOTS:
+    QDBusUnixFileDescriptor Inhibit(const QString &what, const QString &who, const QString &why, const QString &mode,
+                                    const QDBusMessage &message);
+
+private:
+    LockBook &m_book;
+};
+
+// What the tests see and steer.
+class Control : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.pelorin.Test.Control")
+public:
+    explicit Control(LockBook &book) : m_book(book) {}
+public Q_SLOTS:
+    // Every lock held, as a{sv}: "service", "holder", "who", "reason",
+    // "flags", "what", "mode", "cookie".
+    QList<QVariantMap> Locks();
+    void SetBehaviour(const QString &service, const QString &method, const QString &behaviour);
+    // Sends logind's PrepareForSleep(start) from /org/freedesktop/login1.
+    void EmitPrepareForSleep(bool start);
+
+private:
+    LockBook &m_book;
+};
+
+// The names a services process can own, and the objects behind each.
+QStringList serviceNames();
+bool registerService(LockBook &book, const QString &name, QObject *parent);
+
+} // namespace pelorin::testservices
