@@ -39,10 +39,11 @@ void BootTimer::start(Duration span)
 {
     stop();
     m_active = true;
+    const quint64 generation = ++m_generation;
     if (m_fd < 0 || span <= Duration::zero()) {
         // Without a timerfd (never on Linux) or for a span already used up.
-        QTimer::singleShot(0, this, [this] {
-            if (m_active) {
+        QTimer::singleShot(0, this, [this, generation] {
+            if (m_active && generation == m_generation) {
                 m_active = false;
                 Q_EMIT timeout();
             }
@@ -75,8 +76,14 @@ void BootTimer::stop()
 void BootTimer::onReadable()
 {
     std::uint64_t expirations = 0;
-    while (::read(m_fd, &expirations, sizeof expirations) < 0 && errno == EINTR) {
-    }
+    ssize_t got = 0;
+    do {
+        got = ::read(m_fd, &expirations, sizeof expirations);
+    } while (got < 0 && errno == EINTR);
+    // Nothing to read: the timer was re-armed after it expired but before this
+    // wake-up was delivered, which reset its count. Keep waiting for the new arm.
+    if (got != static_cast<ssize_t>(sizeof expirations) || expirations == 0)
+        return;
     m_notifier->setEnabled(false);
     if (!m_active)
         return;
@@ -126,11 +133,9 @@ QCoro::Task<bool> sleepOnBootClock(Duration span, std::shared_ptr<Cancellation> 
     co_return !cancellation->isCancelled();
 }
 
-QCoro::Task<> nextTurn()
+void NextTurn::await_suspend(std::coroutine_handle<> coroutine) const
 {
-    WaitEnd end;
-    QTimer::singleShot(0, &end, &WaitEnd::finish);
-    co_await qCoro(&end, &WaitEnd::done);
+    QTimer::singleShot(0, [coroutine] { coroutine.resume(); });
 }
 
 } // namespace pelorin

@@ -5,6 +5,7 @@
 #include <QCoroTask>
 #include <QObject>
 
+#include <coroutine>
 #include <memory>
 
 class QSocketNotifier;
@@ -38,6 +39,8 @@ private:
     int m_fd = -1;
     QSocketNotifier *m_notifier = nullptr;
     bool m_active = false;
+    // Counts (re)arms, so a queued immediate fire of an earlier arm is dropped.
+    quint64 m_generation = 0;
 };
 
 // A cancellation flag shared between the owner of a wait and the wait itself.
@@ -58,8 +61,17 @@ private:
 // false when `cancellation` was cancelled first.
 QCoro::Task<bool> sleepOnBootClock(Duration span, std::shared_ptr<Cancellation> cancellation);
 
-// Resumes on the next turn of the main event loop, so that code which must not
-// run before its caller has finished (as a queued task would) waits its turn.
-QCoro::Task<> nextTurn();
+// Awaiting this resumes the coroutine on the next turn of the event loop, so
+// that code which must not run before its caller has finished (as a queued
+// task would) waits its turn.
+struct NextTurn {
+    bool await_ready() const noexcept { return false; }
+    void await_suspend(std::coroutine_handle<> coroutine) const;
+    void await_resume() const noexcept {}
+};
+inline NextTurn nextTurn()
+{
+    return {};
+}
 
 } // namespace pelorin

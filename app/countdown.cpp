@@ -1,0 +1,95 @@
+#include "countdown.h"
+
+namespace pelorin {
+
+namespace {
+// The sample session of a staged picture started this long before "now".
+constexpr Duration fixtureElapsed = Duration::seconds(900);
+} // namespace
+
+Countdown::Countdown(std::unique_ptr<SessionController> sessions, QObject *parent)
+    : QObject(parent), m_sessions(std::move(sessions))
+{
+    m_sessions->setParent(nullptr);
+    connect(m_sessions.get(), &SessionController::stateChanged, this, [this] {
+        if (!m_fixture)
+            Q_EMIT stateChanged();
+    });
+}
+
+const SessionState &Countdown::state() const
+{
+    return m_fixture ? *m_fixture : m_sessions->state();
+}
+
+bool Countdown::refusesNewSession() const
+{
+    return state().isTransitioning() || state().session().has_value();
+}
+
+void Countdown::setSelection(const SessionSelection &selection)
+{
+    if (refusesNewSession() || selection == m_storedSelection)
+        return;
+    m_storedSelection = selection;
+    Q_EMIT selectionChanged();
+}
+
+void Countdown::start(const SessionDuration &duration)
+{
+    if (!m_isArmed() || refusesNewSession())
+        return;
+    m_storedSelection.duration = duration;
+    Q_EMIT selectionChanged();
+    start();
+}
+
+void Countdown::start()
+{
+    if (!m_isRunning || !m_isArmed() || refusesNewSession())
+        return;
+    m_sessions->start(m_storedSelection);
+}
+
+void Countdown::stop()
+{
+    if (m_fixture)
+        return;
+    m_sessions->send(SessionMachine::Stop{});
+}
+
+void Countdown::toggle()
+{
+    if (state().session())
+        stop();
+    else
+        start();
+}
+
+void Countdown::extend()
+{
+    if (!m_isRunning || state().kind() != SessionState::Kind::active)
+        return;
+    m_sessions->extend(SessionDuration::extensionStep());
+}
+
+std::optional<Duration> Countdown::remaining() const
+{
+    if (!m_fixture)
+        return m_sessions->remaining();
+    const auto &session = m_fixture->session();
+    if (!session || !session->effectiveDuration)
+        return std::nullopt;
+    const Duration left = *session->effectiveDuration - fixtureElapsed;
+    return left < Duration::zero() ? Duration::zero() : left;
+}
+
+void Countdown::setFixture(const SessionState &state)
+{
+    if (m_fixture == state)
+        return;
+    m_fixture = state;
+    Q_EMIT stateChanged();
+}
+
+} // namespace pelorin

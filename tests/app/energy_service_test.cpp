@@ -1,0 +1,265 @@
+// The service's bookkeeping of locks per session, seen through a driver that
+// records every call and fails the ones it is told to.
+
+#include "engine_fakes.h"
+#include "iokit_energy_service.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace pelorin;
+using namespace pelorin::fakes;
+using testing::ElementsAre;
+using testing::IsEmpty;
+using Op = EnergyFailure::Operation;
+
+namespace {
+
+const Date startDate = Date::fromReferenceSeconds(780'000'000.0);
+
+Session session(SessionDuration duration, bool display, std::uint8_t id = 0xa1)
+{
+    return Session(testId(id), {duration, display}, startDate);
+}
+
+std::vector<std::uint32_t> ids(const std::vector<EnergyAssertionID> &list)
+{
+    std::vector<std::uint32_t> raw;
+    for (const auto id : list)
+        raw.push_back(id.rawValue);
+    return raw;
+}
+
+class EnergyServiceTest : public testing::Test {
+protected:
+    EnergyServiceTest()
+    {
+        auto recording = std::make_unique<RecordingDriver>();
+        driver = recording.get();
+        service = std::make_unique<IOKitEnergyService>(std::move(recording));
+    }
+
+    std::vector<std::uint32_t> entry(std::uint8_t id = 0xa1) const
+    {
+        const auto it = service->assertions().find(testId(id));
+        return it == service->assertions().end() ? std::vector<std::uint32_t>{} : ids(it->second);
+    }
+    bool hasEntry(std::uint8_t id = 0xa1) const { return service->assertions().contains(testId(id)); }
+
+    // Takes the locks of a session (system 1, display 2 with the display on)
+    // and forgets the calls, so a test sees only what follows.
+    void acquired(const Session &s)
+    {
+        ASSERT_EQ(run(service->acquire(s, s.effectiveDuration)), std::nullopt);
+        driver->log.clear();
+    }
+
+    RecordingDriver *driver = nullptr;
+    std::unique_ptr<IOKitEnergyService> service;
+};
+
+// ---- acquire ----------------------------------------------------------------
+
+TEST_F(EnergyServiceTest, AcquireTakesSystemThenDisplayWithTheTimeLeftAsTimeOut)
+{
+    EXPECT_EQ(run(service->acquire(session(SessionDuration::hour1(), true), secs(3600))), std::nullopt);
+    EXPECT_THAT(driver->log, ElementsAre("create system 3600 -> 1", "create display 3600 -> 2"));
+    EXPECT_THAT(entry(), ElementsAre(1u, 2u));
+
+    // The time-out is the time left, not the session's length, to the attosecond.
+    const auto other = session(SessionDuration::hour1(), false, 0xb2);
+    EXPECT_EQ(run(service->acquire(other, secs(1799) + Duration::milliseconds(500))), std::nullopt);
+    EXPECT_EQ(driver->log.back(), "create system 1799.5 -> 3");
+    EXPECT_THAT(entry(0xb2), ElementsAre(3u));
+}
+
+TEST_F(EnergyServiceTest, AcquireWithoutEndHasNoTimeOut)
+{
+    EXPECT_EQ(run(service->acquire(session(SessionDuration::untilStopped(), true), std::nullopt)), std::nullopt);
+    EXPECT_THAT(driver->log, ElementsAre("create system none -> 1", "create display none -> 2"));
+}
+
+TEST_F(EnergyServiceTest, AcquireTwiceForOneSessionTakesLocksOnce)
+{
+    const auto s = session(SessionDuration::hour1(), true);
+    acquired(s);
+    EXPECT_EQ(run(service->acquire(s, secs(3600))), std::nullopt);
+    // Even an unusable time left is not looked at once the session holds locks.
+    EXPECT_EQ(run(service->acquire(s, Duration::zero())), std::nullopt);
+    EXPECT_THAT(driver->log, IsEmpty());
+    EXPECT_THAT(entry(), ElementsAre(1u, 2u));
+}
+
+TEST_F(EnergyServiceTest, UnusableSpansFailBeforeAnyLockIsTaken)
+{
+    const EnergyFailure invalid(Op::invalidDuration, 0, false);
+    struct Case {
+        const char *what;
+        Session session;
+        std::optional<Duration> remaining;
+    };
+    const Case cases[] = {
+        {"custom span under a minute", session(SessionDuration::custom(secs(59)), true), secs(59)},
+        {"no time left", session(SessionDuration::hour1(), true), Duration::zero()},
+        {"negative time left", session(SessionDuration::hour1(), true), -secs(1)},
+        {"timed session without a time left", session(SessionDuration::hour1(), true), std::nullopt},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(run(service->acquire(c.session, c.remaining)), invalid);
+    }
+    EXPECT_THAT(driver->log, IsEmpty());
+    EXPECT_TRUE(service->assertions().empty());
+
+    // A minute exactly is long enough.
+    EXPECT_EQ(run(service->acquire(session(SessionDuration::custom(secs(60)), false), secs(60))), std::nullopt);
+}
+
+TEST_F(EnergyServiceTest, SystemLockFailureLeavesNothing)
+{
+    driver->failNextCreate(false, -13);
+    EXPECT_EQ(run(service->acquire(session(SessionDuration::hour1(), true), secs(3600))),
+              EnergyFailure(Op::createSystem, -13, false));
+    EXPECT_THAT(driver->log, ElementsAre("create system 3600 -> fail -13"));
+    EXPECT_FALSE(hasEntry());
+}
+
+TEST_F(EnergyServiceTest, DisplayLockFailureRollsTheSystemLockBack)
+{
+    driver->failNextCreate(true, -5);
+    EXPECT_EQ(run(service->acquire(session(SessionDuration::hour1(), true), secs(3600))),
+              EnergyFailure(Op::createDisplay, -5, false));
+    EXPECT_THAT(driver->log, ElementsAre("create system 3600 -> 1", "create display 3600 -> fail -5", "release 1"));
+    EXPECT_FALSE(hasEntry());
+    EXPECT_THAT(driver->held, IsEmpty());
+}
+
+TEST_F(EnergyServiceTest, FailedRollbackReportsTheReleaseAndKeepsTheLock)
+{
+    driver->failNextCreate(true, -5);
+    driver->failRelease(1, -110);
+    const auto failure = run(service->acquire(session(SessionDuration::hour1(), true), secs(3600)));
+    EXPECT_EQ(failure, EnergyFailure(Op::release, -110, true));
+    EXPECT_THAT(entry(), ElementsAre(1u));
+
+    // The next release of the session tries again.
+    EXPECT_EQ(run(service->release(testId(0xa1))), std::nullopt);
+    EXPECT_FALSE(hasEntry());
+    EXPECT_THAT(driver->held, IsEmpty());
+}
+
+// ---- release ----------------------------------------------------------------
+
+TEST_F(EnergyServiceTest, ReleaseOfAnUnknownSessionDoesNothing)
+{
+    EXPECT_EQ(run(service->release(testId(0x77))), std::nullopt);
+    EXPECT_THAT(driver->log, IsEmpty());
+}
+
+TEST_F(EnergyServiceTest, ReleaseLetsGoOfEveryLockInOrder)
+{
+    acquired(session(SessionDuration::hour1(), true));
+    EXPECT_EQ(run(service->release(testId(0xa1))), std::nullopt);
+    EXPECT_THAT(driver->log, ElementsAre("release 1", "release 2"));
+    EXPECT_FALSE(hasEntry());
+}
+
+TEST_F(EnergyServiceTest, PartlyFailedReleaseTriesEveryLockAndKeepsOnlyTheStuckOne)
+{
+    acquired(session(SessionDuration::hour1(), true));
+    driver->failRelease(1, -16);
+    EXPECT_EQ(run(service->release(testId(0xa1))), EnergyFailure(Op::release, -16, true));
+    EXPECT_THAT(driver->log, ElementsAre("release 1 -> fail -16", "release 2"));
+    EXPECT_THAT(entry(), ElementsAre(1u));
+}
+
+TEST_F(EnergyServiceTest, ReleaseReportsTheLastFailureAndKeepsLeftoversInOrder)
+{
+    acquired(session(SessionDuration::hour1(), true));
+    driver->failRelease(1, -16);
+    driver->failRelease(2, -110);
+    EXPECT_EQ(run(service->release(testId(0xa1))), EnergyFailure(Op::release, -110, true));
+    EXPECT_THAT(entry(), ElementsAre(1u, 2u));
+
+    // Another session's locks are none of this.
+    acquired(session(SessionDuration::hour1(), false, 0xb2));
+    EXPECT_EQ(run(service->release(testId(0xa1))), std::nullopt);
+    EXPECT_FALSE(hasEntry());
+    EXPECT_THAT(entry(0xb2), ElementsAre(3u));
+}
+
+// ---- extend -----------------------------------------------------------------
+
+TEST_F(EnergyServiceTest, ExtendWithoutLocksOrTimeLeftDoesNothing)
+{
+    const auto s = session(SessionDuration::hour1(), true);
+    EXPECT_EQ(run(service->extend(s, secs(4800))), std::nullopt);
+    EXPECT_FALSE(hasEntry());
+
+    acquired(s);
+    EXPECT_EQ(run(service->extend(s, std::nullopt)), std::nullopt);
+    EXPECT_EQ(run(service->extend(s, Duration::zero())), std::nullopt);
+    EXPECT_EQ(run(service->extend(s, -secs(5))), std::nullopt);
+    EXPECT_THAT(driver->log, IsEmpty());
+    EXPECT_THAT(entry(), ElementsAre(1u, 2u));
+}
+
+TEST_F(EnergyServiceTest, RenewalTakesTheNewLocksBeforeReleasingTheOld)
+{
+    const auto s = session(SessionDuration::hour1(), true);
+    acquired(s);
+    EXPECT_EQ(run(service->extend(*s.extended(secs(1800)), secs(4800))), std::nullopt);
+    EXPECT_THAT(driver->log,
+                ElementsAre("create system 4800 -> 3", "create display 4800 -> 4", "release 1", "release 2"));
+    EXPECT_THAT(entry(), ElementsAre(3u, 4u));
+}
+
+TEST_F(EnergyServiceTest, RenewalFollowsTheDisplayChoiceOfTheSession)
+{
+    const auto s = session(SessionDuration::hour1(), false);
+    acquired(s);
+    EXPECT_EQ(run(service->extend(*s.extended(secs(1800)), secs(4800))), std::nullopt);
+    EXPECT_THAT(driver->log, ElementsAre("create system 4800 -> 2", "release 1"));
+    EXPECT_THAT(entry(), ElementsAre(2u));
+}
+
+TEST_F(EnergyServiceTest, FailedRenewalLeavesTheOldLocksAlone)
+{
+    const auto s = session(SessionDuration::hour1(), true);
+    acquired(s);
+
+    driver->failNextCreate(false, -12);
+    EXPECT_EQ(run(service->extend(*s.extended(secs(1800)), secs(4800))), EnergyFailure(Op::createSystem, -12, false));
+    EXPECT_THAT(driver->log, ElementsAre("create system 4800 -> fail -12"));
+    EXPECT_THAT(entry(), ElementsAre(1u, 2u));
+
+    // A failed display lock gives back the new system lock, even if that
+    // release fails too, and still reports the display failure.
+    driver->log.clear();
+    driver->failNextCreate(true, -5);
+    driver->failRelease(3, -110);
+    EXPECT_EQ(run(service->extend(*s.extended(secs(1800)), secs(4800))), EnergyFailure(Op::createDisplay, -5, false));
+    EXPECT_THAT(driver->log,
+                ElementsAre("create system 4800 -> 3", "create display 4800 -> fail -5", "release 3 -> fail -110"));
+    EXPECT_THAT(entry(), ElementsAre(1u, 2u));
+}
+
+TEST_F(EnergyServiceTest, OldLocksThatCannotBeReleasedFollowTheNewOnes)
+{
+    const auto s = session(SessionDuration::hour1(), true);
+    acquired(s);
+    driver->failRelease(1, -16);
+    // Not reported: the renewal itself worked.
+    EXPECT_EQ(run(service->extend(*s.extended(secs(1800)), secs(4800))), std::nullopt);
+    EXPECT_THAT(driver->log, ElementsAre("create system 4800 -> 3", "create display 4800 -> 4", "release 1 -> fail -16",
+                                         "release 2"));
+    EXPECT_THAT(entry(), ElementsAre(3u, 4u, 1u));
+
+    // They go with the session's next release.
+    driver->log.clear();
+    EXPECT_EQ(run(service->release(testId(0xa1))), std::nullopt);
+    EXPECT_THAT(driver->log, ElementsAre("release 3", "release 4", "release 1"));
+    EXPECT_THAT(driver->held, IsEmpty());
+}
+
+} // namespace

@@ -1,0 +1,314 @@
+#pragma once
+
+// Stand-ins for the session engine's collaborators: a driver that records
+// every call, a service whose operations stay pending until the test lets
+// them finish, a wait that ends only when the test fires it (or it is
+// cancelled), and a hand-driven clock.
+
+#include "boot_clock.h"
+#include "core/core_test_support.h"
+#include "energy_assertion_driver.h"
+#include "energy_service.h"
+#include "session_controller.h"
+
+#include <QCoreApplication>
+#include <QCoroTask>
+
+#include <coroutine>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace pelorin::fakes {
+
+// Lets queued turns of the event loop pass: the operations' first step, the
+// resumption after a cancellation, zero-span timers.
+inline void settle()
+{
+    for (int i = 0; i < 8; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+
+// Runs an operation to its end and hands back what it threw, if anything.
+inline QCoro::Task<std::optional<EnergyFailure>> failureOf(QCoro::Task<> operation)
+{
+    try {
+        co_await operation;
+    } catch (const EnergyFailure &failure) {
+        co_return failure;
+    }
+    co_return std::nullopt;
+}
+
+inline std::optional<EnergyFailure> run(QCoro::Task<> operation)
+{
+    return QCoro::waitFor(failureOf(std::move(operation)));
+}
+
+inline std::string seconds(std::optional<double> timeout)
+{
+    if (!timeout)
+        return "none";
+    std::string text = std::to_string(*timeout);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.')
+        text.pop_back();
+    return text;
+}
+
+// Logs create and release calls in order ("create system 3600 -> 1",
+// "release 1 -> fail 5") and fails the calls it is told to. IDs count up
+// from 1.
+class RecordingDriver final : public EnergyAssertionDriver {
+public:
+    EnergyAssertionID create(bool display, std::optional<double> timeout) override
+    {
+        std::string entry = std::string("create ") + (display ? "display " : "system ") + seconds(timeout);
+        auto &plan = display ? m_displayFailures : m_systemFailures;
+        if (!plan.empty()) {
+            const std::int32_t code = plan.front();
+            plan.erase(plan.begin());
+            log.push_back(entry + " -> fail " + std::to_string(code));
+            throw EnergyFailure(display ? EnergyFailure::Operation::createDisplay
+                                        : EnergyFailure::Operation::createSystem,
+                                code, false);
+        }
+        const EnergyAssertionID id{m_next++};
+        held.insert(id.rawValue);
+        log.push_back(entry + " -> " + std::to_string(id.rawValue));
+        return id;
+    }
+
+    void release(EnergyAssertionID id) override
+    {
+        const std::string entry = "release " + std::to_string(id.rawValue);
+        const auto planned = m_releaseFailures.find(id.rawValue);
+        if (planned != m_releaseFailures.end() && planned->second.times > 0) {
+            --planned->second.times;
+            log.push_back(entry + " -> fail " + std::to_string(planned->second.code));
+            throw EnergyFailure(EnergyFailure::Operation::release, planned->second.code, true);
+        }
+        held.erase(id.rawValue);
+        log.push_back(entry);
+    }
+
+    // The next create of that kind fails with `code`; calls queue up.
+    void failNextCreate(bool display, std::int32_t code)
+    {
+        (display ? m_displayFailures : m_systemFailures).push_back(code);
+    }
+    // Releasing `id` fails `times` times with `code`.
+    void failRelease(std::uint32_t id, std::int32_t code, int times = 1) { m_releaseFailures[id] = {code, times}; }
+
+    std::vector<std::string> log;
+    std::set<std::uint32_t> held;
+
+private:
+    struct PlannedFailure {
+        std::int32_t code = 0;
+        int times = 0;
+    };
+    std::uint32_t m_next = 1;
+    std::vector<std::int32_t> m_systemFailures;
+    std::vector<std::int32_t> m_displayFailures;
+    std::map<std::uint32_t, PlannedFailure> m_releaseFailures;
+};
+
+// One pending operation of the fake service.
+struct ServiceCall {
+    enum class Kind { acquire, release, extend };
+    Kind kind = Kind::acquire;
+    SessionID id;
+    std::optional<Session> session;
+    std::optional<Duration> remaining;
+
+    bool finished = false;
+    std::optional<EnergyFailure> failure;
+    std::coroutine_handle<> waiter;
+
+    // Ends the operation; whoever awaited it resumes right here.
+    void succeed() { finish(std::nullopt); }
+    void fail(const EnergyFailure &f) { finish(f); }
+    void finish(std::optional<EnergyFailure> f)
+    {
+        if (finished)
+            return;
+        finished = true;
+        failure = f;
+        if (const auto resume = std::exchange(waiter, {}))
+            resume.resume();
+    }
+};
+
+// A service whose operations stay pending until the test finishes them.
+class FakeEnergyService final : public EnergyService {
+public:
+    QCoro::Task<> acquire(Session session, std::optional<Duration> remaining) override
+    {
+        return pending(record(ServiceCall::Kind::acquire, session.id, session, remaining));
+    }
+    QCoro::Task<> release(SessionID id) override
+    {
+        return pending(record(ServiceCall::Kind::release, id, std::nullopt, std::nullopt));
+    }
+    QCoro::Task<> extend(Session session, std::optional<Duration> remaining) override
+    {
+        return pending(record(ServiceCall::Kind::extend, session.id, session, remaining));
+    }
+
+    std::vector<std::shared_ptr<ServiceCall>> calls;
+
+    std::size_t count(ServiceCall::Kind kind) const
+    {
+        std::size_t n = 0;
+        for (const auto &call : calls)
+            n += call->kind == kind;
+        return n;
+    }
+    ServiceCall &last() { return *calls.back(); }
+    // Lets every call still pending succeed, so no operation is left behind.
+    void finishAll()
+    {
+        for (std::size_t i = 0; i < calls.size(); ++i)
+            calls[i]->succeed();
+    }
+
+private:
+    std::shared_ptr<ServiceCall> record(ServiceCall::Kind kind, SessionID id, std::optional<Session> session,
+                                        std::optional<Duration> remaining)
+    {
+        auto call = std::make_shared<ServiceCall>();
+        call->kind = kind;
+        call->id = id;
+        call->session = std::move(session);
+        call->remaining = remaining;
+        calls.push_back(call);
+        return call;
+    }
+
+    // Awaiters get a constructor: GCC 12 destroys the members of an
+    // aggregate built inside a co_await expression twice.
+    struct Pending {
+        explicit Pending(std::shared_ptr<ServiceCall> c) : call(std::move(c)) {}
+        std::shared_ptr<ServiceCall> call;
+        bool await_ready() const noexcept { return call->finished; }
+        void await_suspend(std::coroutine_handle<> h) const noexcept { call->waiter = h; }
+        void await_resume() const
+        {
+            if (call->failure)
+                throw *call->failure;
+        }
+    };
+
+    static QCoro::Task<> pending(std::shared_ptr<ServiceCall> call) { co_await Pending(std::move(call)); }
+};
+
+// One sleep asked for by a deadline.
+struct WaitCall {
+    Duration span;
+    std::shared_ptr<Cancellation> cancellation;
+    // A stubborn wait does not end when cancelled; the test decides.
+    bool ignoresCancellation = false;
+
+    std::optional<bool> result;
+    std::coroutine_handle<> waiter;
+
+    bool isPending() const { return !result.has_value(); }
+    // The span passed (or, with `false`, the wait was cut short).
+    void fire(bool passed = true)
+    {
+        if (result)
+            return;
+        result = passed;
+        if (const auto resume = std::exchange(waiter, {}))
+            resume.resume();
+    }
+};
+
+// Hands out waits that end only when fired or cancelled. A cancellation ends
+// its wait on the next turn of the event loop, as the real one does.
+class FakeWaits {
+public:
+    bool stubborn = false;
+    std::vector<std::shared_ptr<WaitCall>> waits;
+
+    SessionController::Wait function()
+    {
+        return [this](Duration span, std::shared_ptr<Cancellation> cancellation) {
+            auto call = std::make_shared<WaitCall>();
+            call->span = span;
+            call->cancellation = cancellation;
+            call->ignoresCancellation = stubborn;
+            waits.push_back(call);
+            if (!stubborn) {
+                std::weak_ptr<WaitCall> weak = call;
+                QObject::connect(
+                    cancellation.get(), &Cancellation::cancelled, cancellation.get(),
+                    [weak] {
+                        if (const auto c = weak.lock())
+                            c->fire(false);
+                    },
+                    Qt::QueuedConnection);
+                if (cancellation->isCancelled())
+                    call->result = false;
+            }
+            return sleep(call);
+        };
+    }
+
+    std::size_t pendingCount() const
+    {
+        std::size_t n = 0;
+        for (const auto &w : waits)
+            n += w->isPending();
+        return n;
+    }
+    void endAll()
+    {
+        for (std::size_t i = 0; i < waits.size(); ++i)
+            waits[i]->fire(false);
+    }
+
+private:
+    struct Awaiter {
+        explicit Awaiter(std::shared_ptr<WaitCall> c) : call(std::move(c)) {}
+        std::shared_ptr<WaitCall> call;
+        bool await_ready() const noexcept { return call->result.has_value(); }
+        void await_suspend(std::coroutine_handle<> h) const noexcept { call->waiter = h; }
+        bool await_resume() const noexcept { return *call->result; }
+    };
+    static QCoro::Task<bool> sleep(std::shared_ptr<WaitCall> call) { co_return co_await Awaiter(std::move(call)); }
+};
+
+// A clock the test moves by hand, and IDs that count up.
+struct FakeClock {
+    Duration monotonic;
+    Date wall = Date::fromReferenceSeconds(780'000'000.0);
+    std::uint8_t nextId = 1;
+
+    SessionController::Now nowFunction()
+    {
+        return [this] { return wall; };
+    }
+    SessionController::Monotonic monotonicFunction()
+    {
+        return [this] { return monotonic; };
+    }
+    SessionController::MakeID makeIDFunction()
+    {
+        return [this] { return testId(nextId++); };
+    }
+};
+
+inline Duration secs(long long s)
+{
+    return Duration::seconds(s);
+}
+
+} // namespace pelorin::fakes

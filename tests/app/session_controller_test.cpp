@@ -1,0 +1,667 @@
+// The controller in real time, with a service whose operations stay pending
+// until the test lets them finish, waits the test fires by hand and a clock
+// the test moves. The last group runs the real boot-clock sleep.
+
+#include "engine_fakes.h"
+#include "iokit_energy_service.h"
+#include "session_controller.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace pelorin;
+using namespace pelorin::fakes;
+using testing::ElementsAre;
+using testing::IsEmpty;
+using Kind = ServiceCall::Kind;
+using Op = EnergyFailure::Operation;
+
+namespace {
+
+const SessionSelection hourWithDisplay{SessionDuration::hour1(), true};
+
+class SessionControllerTest : public testing::Test {
+protected:
+    SessionControllerTest() { make(service); }
+
+    ~SessionControllerTest() override
+    {
+        // Whatever a test left pending ends here, so no coroutine outlives it.
+        controller.reset();
+        settle();
+        waits.endAll();
+        service->finishAll();
+        settle();
+    }
+
+    void make(std::shared_ptr<EnergyService> energy)
+    {
+        controller =
+            std::make_unique<SessionController>(SessionState::inactive(), std::move(energy), clock.nowFunction(),
+                                                clock.monotonicFunction(), clock.makeIDFunction(), waits.function());
+        QObject::connect(controller.get(), &SessionController::stateChanged, [this] { ++notifications; });
+    }
+
+    Session expected(SessionSelection selection, std::uint8_t id = 1) const
+    {
+        return Session(testId(id), selection, clock.wall);
+    }
+
+    // Starts a session and lets its acquire succeed; its deadline (if any)
+    // is waiting when this returns.
+    Session activate(SessionSelection selection = hourWithDisplay)
+    {
+        controller->start(selection);
+        settle();
+        EXPECT_EQ(service->last().kind, Kind::acquire);
+        service->last().succeed();
+        settle();
+        EXPECT_EQ(controller->state().kind(), SessionState::Kind::active);
+        notifications = 0;
+        return *controller->state().session();
+    }
+
+    void stop() { controller->send(SessionMachine::Stop{}); }
+
+    FakeClock clock;
+    FakeWaits waits;
+    std::shared_ptr<FakeEnergyService> service = std::make_shared<FakeEnergyService>();
+    std::unique_ptr<SessionController> controller;
+    int notifications = 0;
+};
+
+// ---- starting ----------------------------------------------------------------
+
+TEST_F(SessionControllerTest, StartRecordsTheStampBeforeTheAcquireRuns)
+{
+    clock.monotonic = secs(100);
+    std::optional<Duration> seenByObserver;
+    QObject::connect(controller.get(), &SessionController::stateChanged,
+                     [this, &seenByObserver] { seenByObserver = controller->remaining(); });
+
+    controller->start(hourWithDisplay);
+    const Session n = expected(hourWithDisplay);
+    EXPECT_EQ(controller->state(), SessionState::starting(n));
+    EXPECT_EQ(controller->startStamp(n.id), secs(100));
+    EXPECT_EQ(controller->pendingOperations(), 1u);
+    // The acquire waits its turn; observers already find the time left.
+    EXPECT_THAT(service->calls, IsEmpty());
+    EXPECT_EQ(seenByObserver, secs(3600));
+
+    // Time left runs from the start request, not from when the body runs.
+    clock.monotonic = secs(160);
+    settle();
+    ASSERT_EQ(service->calls.size(), 1u);
+    EXPECT_EQ(service->last().kind, Kind::acquire);
+    EXPECT_EQ(service->last().session, n);
+    EXPECT_EQ(service->last().remaining, secs(3540));
+
+    service->last().succeed();
+    EXPECT_EQ(controller->state(), SessionState::active(n));
+    EXPECT_EQ(controller->pendingOperations(), 0u);
+    EXPECT_TRUE(controller->hasDeadline());
+    clock.monotonic = secs(170);
+    settle();
+    // Armed with the time left when it was scheduled.
+    ASSERT_EQ(waits.waits.size(), 1u);
+    EXPECT_EQ(waits.waits[0]->span, secs(3540));
+}
+
+TEST_F(SessionControllerTest, SessionWithoutEndHasNoTimeLeftAndNoDeadline)
+{
+    const SessionSelection open{SessionDuration::untilStopped(), false};
+    controller->start(open);
+    settle();
+    EXPECT_EQ(service->last().remaining, std::nullopt);
+    service->last().succeed();
+    settle();
+    EXPECT_EQ(controller->state(), SessionState::active(expected(open)));
+    EXPECT_EQ(controller->remaining(), std::nullopt);
+    EXPECT_FALSE(controller->hasDeadline());
+    EXPECT_THAT(waits.waits, IsEmpty());
+}
+
+TEST_F(SessionControllerTest, InvalidSpanFailsAtOnceWithoutOperationOrStamp)
+{
+    controller->start({SessionDuration::custom(secs(10)), true});
+    EXPECT_EQ(controller->state(), SessionState::failed(EnergyFailure(Op::invalidDuration, 0, false), std::nullopt));
+    EXPECT_EQ(notifications, 1);
+    EXPECT_EQ(controller->pendingOperations(), 0u);
+    EXPECT_EQ(controller->startStamp(testId(1)), std::nullopt);
+    settle();
+    EXPECT_THAT(service->calls, IsEmpty());
+
+    // The same refusal again is no change to report.
+    controller->start({SessionDuration::custom(secs(10)), true});
+    EXPECT_EQ(notifications, 1);
+}
+
+TEST_F(SessionControllerTest, RefusedStartRecordsNothing)
+{
+    controller->start(hourWithDisplay);
+    notifications = 0;
+    controller->start({SessionDuration::hours2(), false});
+    EXPECT_EQ(controller->state(), SessionState::starting(expected(hourWithDisplay)));
+    EXPECT_EQ(controller->pendingOperations(), 1u);
+    EXPECT_EQ(controller->startStamp(testId(2)), std::nullopt);
+    EXPECT_EQ(notifications, 0);
+
+    settle();
+    service->last().succeed();
+    settle();
+    notifications = 0;
+    controller->start({SessionDuration::hours2(), false});
+    EXPECT_EQ(controller->state().kind(), SessionState::Kind::active);
+    EXPECT_EQ(controller->pendingOperations(), 0u);
+    EXPECT_EQ(controller->startStamp(testId(3)), std::nullopt);
+    EXPECT_EQ(notifications, 0);
+    EXPECT_EQ(service->count(Kind::acquire), 1u);
+}
+
+TEST_F(SessionControllerTest, AcquireRunningAfterTheTimeIsUsedUpFailsWithoutSession)
+{
+    // The real service with a recording driver: it refuses a time-out of zero.
+    auto recording = std::make_unique<RecordingDriver>();
+    RecordingDriver *driver = recording.get();
+    make(std::make_shared<IOKitEnergyService>(std::move(recording)));
+
+    controller->start(hourWithDisplay);
+    clock.monotonic = secs(3600);
+    settle();
+    EXPECT_EQ(controller->state(), SessionState::failed(EnergyFailure(Op::invalidDuration, 0, false), std::nullopt));
+    EXPECT_EQ(controller->startStamp(testId(1)), std::nullopt);
+    EXPECT_EQ(controller->pendingOperations(), 0u);
+    EXPECT_FALSE(controller->hasDeadline());
+    EXPECT_THAT(driver->log, IsEmpty());
+}
+
+TEST_F(SessionControllerTest, AcquireThatSucceedsAfterTheTimeIsUpEndsTheSessionAtOnce)
+{
+    controller->start(hourWithDisplay);
+    settle();
+    clock.monotonic = secs(3600);
+    service->last().succeed();
+    EXPECT_EQ(controller->state(), SessionState::stopping(expected(hourWithDisplay)));
+    EXPECT_FALSE(controller->hasDeadline());
+    settle();
+    EXPECT_EQ(service->last().kind, Kind::release);
+    EXPECT_EQ(service->last().id, testId(1));
+}
+
+// ---- stopping ----------------------------------------------------------------
+
+TEST_F(SessionControllerTest, StopWhileStartingReleasesOnlyOnceTheAcquireAnswers)
+{
+    controller->start(hourWithDisplay);
+    settle();
+    stop();
+    const Session n = expected(hourWithDisplay);
+    EXPECT_EQ(controller->state(), SessionState::stopping(n));
+    EXPECT_EQ(controller->pendingOperations(), 1u);
+    settle();
+    EXPECT_EQ(service->calls.size(), 1u);
+
+    service->last().succeed();
+    EXPECT_EQ(controller->state(), SessionState::stopping(n));
+    EXPECT_FALSE(controller->hasDeadline());
+    settle();
+    ASSERT_EQ(service->calls.size(), 2u);
+    EXPECT_EQ(service->last().kind, Kind::release);
+    EXPECT_EQ(service->last().id, n.id);
+
+    service->last().succeed();
+    EXPECT_EQ(controller->state(), SessionState::inactive());
+    EXPECT_EQ(controller->startStamp(n.id), std::nullopt);
+    EXPECT_EQ(controller->pendingOperations(), 0u);
+    settle();
+    EXPECT_THAT(waits.waits, IsEmpty());
+}
+
+TEST_F(SessionControllerTest, StopWhileStartingEndsAtOnceWhenTheAcquireTookNothing)
+{
+    controller->start(hourWithDisplay);
+    settle();
+    stop();
+    service->last().fail(EnergyFailure(Op::createSystem, -13, false));
+    EXPECT_EQ(controller->state(), SessionState::inactive());
+    EXPECT_EQ(controller->startStamp(testId(1)), std::nullopt);
+    settle();
+    EXPECT_EQ(service->count(Kind::release), 0u);
+}
+
+TEST_F(SessionControllerTest, FailedAcquireThatMayHoldLocksKeepsSessionAndStamp)
+{
+    controller->start(hourWithDisplay);
+    settle();
+    const EnergyFailure kept(Op::release, -110, true);
+    service->last().fail(kept);
+    EXPECT_EQ(controller->state(), SessionState::failed(kept, expected(hourWithDisplay)));
+    clock.monotonic = secs(600);
+    EXPECT_EQ(controller->remaining(), secs(3000));
+
+    // Stopping releases what may be held.
+    stop();
+    settle();
+    EXPECT_EQ(service->last().kind, Kind::release);
+}
+
+TEST_F(SessionControllerTest, FailedReleaseKeepsSessionAndStampAndStopRetries)
+{
+    const Session s = activate();
+    stop();
+    settle();
+    const EnergyFailure stuck(Op::release, -16, true);
+    service->last().fail(stuck);
+    EXPECT_EQ(controller->state(), SessionState::failed(stuck, s));
+    EXPECT_TRUE(controller->startStamp(s.id).has_value());
+    clock.monotonic = secs(600);
+    EXPECT_EQ(controller->remaining(), secs(3000));
+
+    stop();
+    EXPECT_EQ(controller->state(), SessionState::stopping(s));
+    settle();
+    EXPECT_EQ(service->count(Kind::release), 2u);
+    service->last().succeed();
+    EXPECT_EQ(controller->state(), SessionState::inactive());
+    EXPECT_EQ(controller->startStamp(s.id), std::nullopt);
+}
+
+TEST_F(SessionControllerTest, LateRenewalOfAGoneSessionChangesNothing)
+{
+    const Session a = activate();
+    controller->extend(secs(1800));
+    settle();
+    ServiceCall &renewal = service->last();
+    ASSERT_EQ(renewal.kind, Kind::extend);
+
+    // Session A ends and B takes its place while A's renewal is still out.
+    stop();
+    settle();
+    service->last().succeed();
+    EXPECT_EQ(controller->state(), SessionState::inactive());
+    const Session b = activate({SessionDuration::hours2(), false});
+    ASSERT_NE(a.id, b.id);
+    const std::size_t waitsBefore = waits.waits.size();
+
+    renewal.succeed();
+    EXPECT_EQ(controller->state(), SessionState::active(b));
+    EXPECT_EQ(notifications, 0);
+    EXPECT_EQ(controller->pendingOperations(), 0u);
+    settle();
+    EXPECT_EQ(waits.waits.size(), waitsBefore);
+    EXPECT_EQ(waits.pendingCount(), 1u);
+}
+
+// ---- draining ----------------------------------------------------------------
+
+TEST_F(SessionControllerTest, DrainWithNothingPendingReturnsAtOnce)
+{
+    auto drained = controller->drain();
+    EXPECT_TRUE(drained.isReady());
+
+    // A pending deadline is not an operation.
+    activate();
+    EXPECT_TRUE(controller->hasDeadline());
+    auto drainedAgain = controller->drain();
+    EXPECT_TRUE(drainedAgain.isReady());
+}
+
+TEST_F(SessionControllerTest, DrainAwaitsTheAcquireAndTheReleaseThatFollowsIt)
+{
+    controller->start(hourWithDisplay);
+    stop();
+    auto drained = controller->drain();
+    settle();
+    EXPECT_FALSE(drained.isReady());
+
+    service->last().succeed();
+    settle();
+    // The release was created while draining, and is awaited too.
+    EXPECT_FALSE(drained.isReady());
+    ASSERT_EQ(service->last().kind, Kind::release);
+
+    service->last().succeed();
+    settle();
+    EXPECT_TRUE(drained.isReady());
+    EXPECT_EQ(controller->state(), SessionState::inactive());
+    EXPECT_EQ(controller->pendingOperations(), 0u);
+}
+
+TEST_F(SessionControllerTest, DrainAwaitsEveryPendingOperation)
+{
+    activate();
+    controller->extend(secs(1800));
+    stop();
+    EXPECT_EQ(controller->pendingOperations(), 2u);
+    auto drained = controller->drain();
+    settle();
+    ASSERT_EQ(service->calls.size(), 3u);
+    service->calls[2]->succeed(); // the release first
+    settle();
+    EXPECT_FALSE(drained.isReady());
+    service->calls[1]->succeed(); // then the renewal
+    settle();
+    EXPECT_TRUE(drained.isReady());
+    EXPECT_EQ(controller->state(), SessionState::inactive());
+}
+
+// ---- deadline ------------------------------------------------------------------
+
+TEST_F(SessionControllerTest, DeadlineEndsTheSessionWhenItsWaitCompletes)
+{
+    const Session s = activate();
+    ASSERT_EQ(waits.pendingCount(), 1u);
+    EXPECT_EQ(waits.waits[0]->span, secs(3600));
+
+    waits.waits[0]->fire();
+    EXPECT_EQ(controller->state(), SessionState::stopping(s));
+    EXPECT_FALSE(controller->hasDeadline());
+    settle();
+    EXPECT_EQ(service->last().kind, Kind::release);
+    EXPECT_EQ(service->last().id, s.id);
+}
+
+TEST_F(SessionControllerTest, StopCancelsTheDeadlineAndItNeverFires)
+{
+    const Session s = activate();
+    stop();
+    EXPECT_EQ(controller->state(), SessionState::stopping(s));
+    EXPECT_FALSE(controller->hasDeadline());
+    settle();
+    // The wait was cut short: it ended on the next turn, reporting so.
+    ASSERT_EQ(waits.waits.size(), 1u);
+    EXPECT_EQ(waits.waits[0]->result, false);
+    service->last().succeed();
+    EXPECT_EQ(controller->state(), SessionState::inactive());
+    EXPECT_EQ(notifications, 2);
+}
+
+TEST_F(SessionControllerTest, ReplacedDeadlineDoesNotFireEvenIfItsWaitCompletes)
+{
+    // Waits that pay no heed to cancellation: the deadline must check for
+    // itself that it was replaced.
+    waits.stubborn = true;
+    const Session s = activate();
+    controller->extend(secs(1800));
+    settle();
+    service->last().succeed();
+    const Session longer = *s.extended(secs(1800));
+    EXPECT_EQ(controller->state(), SessionState::active(longer));
+    settle();
+    ASSERT_EQ(waits.waits.size(), 2u);
+
+    waits.waits[0]->fire();
+    settle();
+    EXPECT_EQ(controller->state(), SessionState::active(longer));
+    EXPECT_EQ(controller->pendingOperations(), 0u);
+
+    waits.waits[1]->fire();
+    EXPECT_EQ(controller->state(), SessionState::stopping(longer));
+}
+
+TEST_F(SessionControllerTest, DeadlineOfADestroyedControllerDoesNothing)
+{
+    waits.stubborn = true;
+    activate();
+    controller.reset();
+    waits.waits[0]->fire();
+    settle();
+    EXPECT_EQ(service->count(Kind::release), 0u);
+}
+
+// ---- extending -----------------------------------------------------------------
+
+TEST_F(SessionControllerTest, ExtendRenewsForTheNewTimeLeftAndLeavesOneDeadline)
+{
+    const Session s = activate();
+    clock.monotonic = secs(600);
+    controller->extend(secs(1800));
+    EXPECT_EQ(controller->pendingOperations(), 1u);
+    settle();
+    const Session longer = *s.extended(secs(1800));
+    ASSERT_EQ(service->last().kind, Kind::extend);
+    EXPECT_EQ(service->last().session, longer);
+    EXPECT_EQ(service->last().remaining, secs(4800));
+
+    service->last().succeed();
+    EXPECT_EQ(controller->state(), SessionState::active(longer));
+    EXPECT_EQ(notifications, 1);
+    EXPECT_EQ(controller->remaining(), secs(4800));
+    settle();
+    ASSERT_EQ(waits.waits.size(), 2u);
+    EXPECT_EQ(waits.waits[0]->result, false);
+    EXPECT_EQ(waits.pendingCount(), 1u);
+    EXPECT_EQ(waits.waits[1]->span, secs(4800));
+}
+
+TEST_F(SessionControllerTest, FailedExtendChangesNothing)
+{
+    const Session s = activate();
+    controller->extend(secs(1800));
+    settle();
+    service->last().fail(EnergyFailure(Op::createSystem, -12, false));
+    EXPECT_EQ(controller->state(), SessionState::active(s));
+    EXPECT_EQ(notifications, 0);
+    EXPECT_EQ(controller->pendingOperations(), 0u);
+    settle();
+    EXPECT_EQ(waits.waits.size(), 1u);
+    EXPECT_TRUE(waits.waits[0]->isPending());
+}
+
+TEST_F(SessionControllerTest, ExtendOutsideAnActiveTimedSessionCreatesNoOperation)
+{
+    controller->extend(secs(1800));
+    EXPECT_EQ(controller->pendingOperations(), 0u);
+
+    controller->start(hourWithDisplay);
+    controller->extend(secs(1800));
+    EXPECT_EQ(controller->pendingOperations(), 1u);
+
+    settle();
+    service->last().succeed();
+    controller->extend(Duration::zero());
+    controller->extend(-secs(60));
+    EXPECT_EQ(controller->pendingOperations(), 0u);
+
+    stop();
+    controller->extend(secs(1800));
+    EXPECT_EQ(controller->pendingOperations(), 1u);
+    settle();
+    service->last().succeed();
+    EXPECT_EQ(controller->state(), SessionState::inactive());
+
+    activate({SessionDuration::untilStopped(), true});
+    controller->extend(secs(1800));
+    EXPECT_EQ(controller->pendingOperations(), 0u);
+    settle();
+    EXPECT_EQ(service->count(Kind::extend), 0u);
+}
+
+// ---- time left -----------------------------------------------------------------
+
+TEST_F(SessionControllerTest, TimeLeftRunsOnTheMonotonicClockFromTheStamp)
+{
+    clock.monotonic = secs(50);
+    activate();
+    clock.monotonic = secs(650);
+    EXPECT_EQ(controller->remaining(), secs(3000));
+    // The wall clock does not count.
+    clock.wall = clock.wall.addingTimeInterval(-86'400);
+    EXPECT_EQ(controller->remaining(), secs(3000));
+    clock.monotonic = secs(4050);
+    EXPECT_EQ(controller->remaining(), Duration::zero());
+    // A clock reading before the stamp counts as no time passed.
+    clock.monotonic = secs(10);
+    EXPECT_EQ(controller->remaining(), secs(3600));
+}
+
+TEST_F(SessionControllerTest, ExpireIfDueEndsOnlyAnActiveSessionWhoseTimeIsUp)
+{
+    controller->start(hourWithDisplay);
+    clock.monotonic = secs(4000);
+    controller->expireIfDue();
+    EXPECT_EQ(controller->state().kind(), SessionState::Kind::starting);
+    EXPECT_EQ(controller->pendingOperations(), 1u);
+    settle();
+    service->last().fail(EnergyFailure(Op::createSystem, -13, false));
+    EXPECT_EQ(controller->state().kind(), SessionState::Kind::failed);
+
+    clock.monotonic = Duration::zero();
+    const Session s = activate({SessionDuration::hours2(), true});
+    clock.monotonic = secs(7199);
+    controller->expireIfDue();
+    EXPECT_EQ(controller->state(), SessionState::active(s));
+    clock.monotonic = secs(7200);
+    controller->expireIfDue();
+    EXPECT_EQ(controller->state(), SessionState::stopping(s));
+    EXPECT_EQ(controller->pendingOperations(), 1u);
+}
+
+// ---- publishing ------------------------------------------------------------------
+
+TEST_F(SessionControllerTest, NotifiesOnlyWhenTheStateChanges)
+{
+    stop();
+    EXPECT_EQ(notifications, 0);
+    activate();
+    // starting and active were each announced once.
+    stop();
+    stop();
+    EXPECT_EQ(notifications, 1);
+}
+
+TEST_F(SessionControllerTest, ObserverThatStopsOnActivationLeavesNoDeadlineBehind)
+{
+    QObject::connect(controller.get(), &SessionController::stateChanged, [this] {
+        if (controller->state().kind() == SessionState::Kind::active)
+            stop();
+    });
+    controller->start(hourWithDisplay);
+    settle();
+    service->last().succeed();
+    EXPECT_EQ(controller->state(), SessionState::stopping(expected(hourWithDisplay)));
+    EXPECT_FALSE(controller->hasDeadline());
+    settle();
+    EXPECT_EQ(waits.pendingCount(), 0u);
+    EXPECT_EQ(service->last().kind, Kind::release);
+}
+
+// ---- the controller going away -------------------------------------------------
+
+TEST_F(SessionControllerTest, ReleaseStillRunsWhenTheControllerIsGone)
+{
+    auto recording = std::make_unique<RecordingDriver>();
+    RecordingDriver *driver = recording.get();
+    auto energy = std::make_shared<IOKitEnergyService>(std::move(recording));
+    make(energy);
+    controller->start(hourWithDisplay);
+    settle();
+    ASSERT_EQ(controller->state().kind(), SessionState::Kind::active);
+    stop();
+    controller.reset();
+    settle();
+    EXPECT_THAT(driver->log,
+                ElementsAre("create system 3600 -> 1", "create display 3600 -> 2", "release 1", "release 2"));
+    EXPECT_TRUE(energy->assertions().empty());
+}
+
+TEST_F(SessionControllerTest, AnswersForADestroyedControllerAreDropped)
+{
+    controller->start(hourWithDisplay);
+    settle();
+    controller.reset();
+    service->last().succeed();
+    settle();
+    EXPECT_EQ(service->calls.size(), 1u);
+}
+
+// ---- the boot clock ----------------------------------------------------------
+
+TEST(BootClock, NeverRunsBackward)
+{
+    const Duration first = bootClockNow();
+    QTest::qWait(20);
+    const Duration second = bootClockNow();
+    EXPECT_GE(second - first, Duration::milliseconds(20));
+}
+
+TEST(BootClock, SleepCompletesAfterItsSpan)
+{
+    const Duration before = bootClockNow();
+    EXPECT_TRUE(QCoro::waitFor(sleepOnBootClock(Duration::milliseconds(40), std::make_shared<Cancellation>())));
+    EXPECT_GE(bootClockNow() - before, Duration::milliseconds(40));
+}
+
+TEST(BootClock, CancelledSleepEndsPromptlyReportingIt)
+{
+    auto cancellation = std::make_shared<Cancellation>();
+    QTimer::singleShot(20, cancellation.get(), [cancellation = cancellation.get()] { cancellation->cancel(); });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    EXPECT_FALSE(QCoro::waitFor(sleepOnBootClock(secs(3600), cancellation)));
+    EXPECT_LT(elapsed.elapsed(), 30'000);
+
+    EXPECT_FALSE(QCoro::waitFor(sleepOnBootClock(secs(3600), cancellation)));
+}
+
+TEST(BootClock, TimerReArmedAfterAnImmediateFireWaitsForTheNewSpan)
+{
+    BootTimer timer;
+    int fired = 0;
+    QObject::connect(&timer, &BootTimer::timeout, [&fired] { ++fired; });
+    timer.start(Duration::zero());
+    timer.start(secs(3600));
+    settle();
+    EXPECT_EQ(fired, 0);
+    EXPECT_TRUE(timer.isActive());
+
+    timer.start(Duration::milliseconds(30));
+    EXPECT_TRUE(QTest::qWaitFor([&fired] { return fired == 1; }, 10'000));
+    EXPECT_FALSE(timer.isActive());
+    timer.stop();
+    QTest::qWait(50);
+    EXPECT_EQ(fired, 1);
+}
+
+TEST(BootClock, RealDeadlineEndsTheSessionAndReleasesItsLocks)
+{
+    auto recording = std::make_unique<RecordingDriver>();
+    RecordingDriver *driver = recording.get();
+    auto energy = std::make_shared<IOKitEnergyService>(std::move(recording));
+    FakeClock clock;
+    SessionController controller(
+        SessionState::inactive(), energy, clock.nowFunction(), clock.monotonicFunction(), clock.makeIDFunction(),
+        [](Duration span, std::shared_ptr<Cancellation> c) { return sleepOnBootClock(span, std::move(c)); });
+
+    controller.start({SessionDuration::hour1(), false});
+    // Nearly all of the hour is gone by the time the locks are taken.
+    clock.monotonic = secs(3600) - Duration::milliseconds(200);
+    settle();
+    ASSERT_EQ(controller.state().kind(), SessionState::Kind::active);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return controller.state() == SessionState::inactive(); }, 10'000));
+    EXPECT_THAT(driver->log, ElementsAre("create system 0.2 -> 1", "release 1"));
+    EXPECT_TRUE(energy->assertions().empty());
+}
+
+TEST(BootClock, DestroyingTheControllerEndsItsSleepingDeadline)
+{
+    auto energy = std::make_shared<IOKitEnergyService>(std::make_unique<RecordingDriver>());
+    FakeClock clock;
+    auto controller = std::make_unique<SessionController>(
+        SessionState::inactive(), energy, clock.nowFunction(), clock.monotonicFunction(), clock.makeIDFunction(),
+        [](Duration span, std::shared_ptr<Cancellation> c) { return sleepOnBootClock(span, std::move(c)); });
+    controller->start({SessionDuration::hour1(), true});
+    settle();
+    ASSERT_TRUE(controller->hasDeadline());
+    // A sleep left behind would hold its timer and frame past the end of the
+    // program, which the leak checker reports.
+    controller.reset();
+    settle();
+    EXPECT_THAT(energy->assertions().begin()->second, testing::SizeIs(2));
+}
+
+} // namespace
