@@ -1,0 +1,115 @@
+#include "orbel_font.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+
+#include <cmath>
+
+namespace orbel {
+
+namespace {
+
+int basePixelSize(TextStyle style)
+{
+    switch (style) {
+    case TextStyle::LargeTitle:
+        return 26;
+    case TextStyle::Title:
+        return 22;
+    case TextStyle::Title2:
+        return 17;
+    case TextStyle::Title3:
+        return 15;
+    case TextStyle::Headline:
+    case TextStyle::Body:
+        return 13;
+    case TextStyle::Callout:
+        return 12;
+    case TextStyle::Subheadline:
+        return 11;
+    case TextStyle::Footnote:
+    case TextStyle::Caption:
+        return 10;
+    }
+    return 13;
+}
+
+QFont weighted(QFont font, QFont::Weight weight)
+{
+    font.setWeight(weight);
+    return font;
+}
+
+bool hasEqualWidthDigits(const QFont &font)
+{
+    const QFontMetricsF metrics(font);
+    const qreal zero = metrics.horizontalAdvance(QLatin1Char('0'));
+    for (char digit = '1'; digit <= '9'; ++digit) {
+        if (!qFuzzyCompare(metrics.horizontalAdvance(QLatin1Char(digit)), zero))
+            return false;
+    }
+    return true;
+}
+
+// Qt 6.4 cannot switch on a font's tabular-figures feature (that arrives in
+// 6.6), so a family whose digits differ in width gives way to the desktop's
+// fixed-pitch font for the readout.
+QFont withEqualWidthDigits(const QFont &font)
+{
+    if (hasEqualWidthDigits(font))
+        return font;
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPixelSize(font.pixelSize());
+    fixed.setWeight(font.weight());
+    return fixed;
+}
+
+} // namespace
+
+double textScale(TextSize size)
+{
+    // The largest accessibility size sets body text at 53 points against 17.
+    return size == TextSize::Accessibility5 ? 53.0 / 17.0 : 1.0;
+}
+
+QFont textStyleFont(TextStyle style, TextSize size)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPixelSize(int(std::lround(basePixelSize(style) * textScale(size))));
+    font.setWeight(style == TextStyle::Headline ? QFont::Bold : QFont::Normal);
+    return font;
+}
+
+QFont orbelFont(OrbelFont role, TextSize size)
+{
+    switch (role) {
+    case OrbelFont::Title:
+        return weighted(textStyleFont(TextStyle::LargeTitle, size), QFont::Bold);
+    case OrbelFont::Text:
+    case OrbelFont::Mark:
+        return textStyleFont(TextStyle::Title2, size);
+    case OrbelFont::TextSemibold:
+        return weighted(textStyleFont(TextStyle::Title2, size), QFont::DemiBold);
+    case OrbelFont::Support:
+    case OrbelFont::FooterSymbol:
+        return textStyleFont(TextStyle::Title3, size);
+    case OrbelFont::SupportSemibold:
+        return weighted(textStyleFont(TextStyle::Title3, size), QFont::DemiBold);
+    case OrbelFont::Heading:
+        return textStyleFont(TextStyle::Headline, size);
+    case OrbelFont::WelcomeTitle:
+        return weighted(textStyleFont(TextStyle::Title2, size), QFont::Bold);
+    case OrbelFont::Detail:
+        return textStyleFont(TextStyle::Callout, size);
+    case OrbelFont::DetailSemibold:
+    case OrbelFont::KeyCap:
+        return weighted(textStyleFont(TextStyle::Callout, size), QFont::DemiBold);
+    case OrbelFont::VersionLine:
+        return textStyleFont(TextStyle::Caption, size);
+    case OrbelFont::Readout:
+        return withEqualWidthDigits(weighted(textStyleFont(TextStyle::Title, size), QFont::DemiBold));
+    }
+    return textStyleFont(TextStyle::Body, size);
+}
+
+} // namespace orbel

@@ -1,0 +1,525 @@
+// The fixed window host on two offscreen screens (see two_screens.json): a
+// 1280 x 800 one on the left, primary, and a 1920 x 1200 one on its right.
+// The offscreen platform gives every window a frame of 2 pixels a side.
+#include "fixed_window.h"
+#include "window_singletons.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using orbel::FixedWindow;
+
+namespace {
+
+constexpr int frameMargin = 2;
+
+QtMessageHandler previousHandler = nullptr;
+
+// The offscreen platform warns that it cannot raise windows or pass on size
+// hints, on every show and every fixed-size change.
+void quietPlatformWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message.startsWith(QLatin1String("This plugin does not support")))
+        return;
+    previousHandler(type, context, message);
+}
+
+// Counts the resizes and moves a window goes through.
+class GeometryCounter : public QObject {
+public:
+    explicit GeometryCounter(QWidget *watched) { watched->installEventFilter(this); }
+    int resizes = 0;
+    int moves = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize)
+            ++resizes;
+        else if (event->type() == QEvent::Move)
+            ++moves;
+        return false;
+    }
+};
+
+FixedWindow::Content plainContent()
+{
+    return [] { return std::make_unique<QWidget>(); };
+}
+
+// Content with one text field, handed back through `field`.
+FixedWindow::Content contentWithField(QPointer<QLineEdit> *field)
+{
+    return [field] {
+        auto content = std::make_unique<QWidget>();
+        auto *layout = new QVBoxLayout(content.get());
+        *field = new QLineEdit(content.get());
+        layout->addWidget(*field);
+        layout->addStretch();
+        return content;
+    };
+}
+
+class FixedWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { previousHandler = qInstallMessageHandler(quietPlatformWarnings); }
+    static void TearDownTestSuite() { qInstallMessageHandler(previousHandler); }
+
+    void SetUp() override
+    {
+        const auto screens = QGuiApplication::screens();
+        ASSERT_EQ(screens.size(), 2) << "run with -platform offscreen:configfile=tests/kit/two_screens.json";
+        left = screens.at(0);
+        right = screens.at(1);
+        pointAt(left);
+    }
+
+    static void pointAt(const QScreen *screen) { QCursor::setPos(screen->geometry().center()); }
+
+    // Lets queued reports and the platform's geometry events through.
+    static void settle()
+    {
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    // The frame a window of `client` size centred on `screen` should have.
+    static QRect centredFrame(const QScreen *screen, QSize client)
+    {
+        const QSize frame = client + QSize(2 * frameMargin, 2 * frameMargin);
+        const QRect visible = screen->availableGeometry();
+        return {qRound(visible.x() + visible.width() / 2.0 - frame.width() / 2.0),
+                qRound(visible.y() + visible.height() / 2.0 - frame.height() / 2.0), frame.width(), frame.height()};
+    }
+
+    QScreen *left = nullptr;
+    QScreen *right = nullptr;
+};
+
+TEST_F(FixedWindowTest, IgnoresReportsThatAreNotFinitePositiveSizes)
+{
+    FixedWindow host({.anchorsTop = true});
+    host.show(QStringLiteral("Test"), {}, 560, plainContent());
+    QWidget *window = host.window();
+    settle();
+    const QRect before = window->frameGeometry();
+    GeometryCounter counter(window);
+
+    constexpr qreal infinity = std::numeric_limits<qreal>::infinity();
+    constexpr qreal nan = std::numeric_limits<qreal>::quiet_NaN();
+    for (QSizeF size : {QSizeF(560, 0), QSizeF(0, 300), QSizeF(560, -8), QSizeF(560, infinity), QSizeF(infinity, 300),
+                        QSizeF(560, nan), QSizeF(nan, nan)})
+        host.report(size);
+    settle();
+
+    EXPECT_FALSE(host.contentSize());
+    EXPECT_EQ(window->frameGeometry(), before);
+    EXPECT_EQ(counter.resizes + counter.moves, 0);
+}
+
+TEST_F(FixedWindowTest, ReportsInOneTurnOfTheEventLoopMakeOneResize)
+{
+    FixedWindow host({.anchorsTop = true});
+    host.show(QStringLiteral("Test"), {}, 560, plainContent());
+    QWidget *window = host.window();
+    settle();
+    GeometryCounter counter(window);
+
+    host.report({560, 300});
+    host.report({560, 320});
+    host.report({560, 340});
+    EXPECT_EQ(window->size(), QSize(560, 480)) << "resized before the event loop turned";
+    settle();
+    EXPECT_EQ(counter.resizes, 1);
+    EXPECT_EQ(window->size(), QSize(560, 340));
+    ASSERT_TRUE(host.contentSize());
+    EXPECT_EQ(*host.contentSize(), QSizeF(560, 340));
+
+    // The same size again leaves the window alone.
+    counter.resizes = counter.moves = 0;
+    host.report({560, 340});
+    host.report({560, 338.5}); // rounds up to the same height
+    settle();
+    EXPECT_EQ(counter.resizes + counter.moves, 0);
+}
+
+TEST_F(FixedWindowTest, HeightGoesUpInStepsOfFourAndStaysUnderTheVisibleHeight)
+{
+    FixedWindow host({.anchorsTop = true});
+    host.show(QStringLiteral("Test"), {}, 560, plainContent());
+    QWidget *window = host.window();
+
+    host.report({560, 401});
+    settle();
+    EXPECT_EQ(window->size(), QSize(560, 404));
+
+    host.report({560, 5000});
+    settle();
+    EXPECT_EQ(window->height(), left->availableGeometry().height() - 64);
+    EXPECT_TRUE(left->availableGeometry().contains(window->frameGeometry()));
+
+    // Absurd sizes are capped, not overflowed.
+    host.report({1e300, 1e300});
+    settle();
+    EXPECT_EQ(window->frameGeometry().size(), QSize(1280, 800 - 64 + 2 * frameMargin));
+    EXPECT_EQ(window->frameGeometry().topLeft(), QPoint(0, window->frameGeometry().top()));
+}
+
+TEST_F(FixedWindowTest, GrowingKeepsTheTopEdgeAndTheWindowOnTheScreen)
+{
+    FixedWindow host({.anchorsTop = true});
+    host.show(QStringLiteral("Test"), {}, 560, plainContent());
+    QWidget *window = host.window();
+    host.report({560, 300});
+    settle();
+    const QRect first = window->frameGeometry();
+
+    host.report({560, 500});
+    settle();
+    EXPECT_EQ(window->frameGeometry(), QRect(first.topLeft(), QSize(564, 504)));
+
+    // Low on the screen, growing pushes the window up until its bottom edge
+    // meets the screen's.
+    window->move(first.x(), 700);
+    settle();
+    host.report({560, 600});
+    settle();
+    EXPECT_EQ(window->frameGeometry(), QRect(first.x(), 800 - 604, 564, 604));
+
+    // Partly off the left edge, the window comes back in.
+    window->move(-200, 50);
+    settle();
+    host.report({560, 200});
+    settle();
+    EXPECT_EQ(window->frameGeometry(), QRect(0, 50, 564, 204));
+}
+
+TEST_F(FixedWindowTest, WithoutTheTopAnchorTheVerticalCentreStays)
+{
+    FixedWindow host({.anchorsTop = false});
+    host.show(QStringLiteral("Test"), {}, 560, plainContent());
+    QWidget *window = host.window();
+    settle();
+    EXPECT_EQ(window->frameGeometry(), centredFrame(left, {560, 480}));
+
+    host.report({560, 300});
+    settle();
+    EXPECT_EQ(window->frameGeometry(), centredFrame(left, {560, 300}));
+    host.report({560, 600});
+    settle();
+    EXPECT_EQ(window->frameGeometry(), centredFrame(left, {560, 600}));
+}
+
+TEST_F(FixedWindowTest, OpensCentredOnTheScreenUnderThePointer)
+{
+    FixedWindow host({.anchorsTop = true});
+    pointAt(right);
+    host.show(QStringLiteral("Test"), {}, 560, plainContent());
+    QWidget *window = host.window();
+    settle();
+    EXPECT_EQ(window->screen(), right);
+    EXPECT_EQ(window->frameGeometry(), centredFrame(right, {560, 480}));
+
+    // The first real size centres it once more.
+    host.report({560, 301});
+    settle();
+    EXPECT_EQ(window->frameGeometry(), centredFrame(right, {560, 304}));
+
+    // Shown again while visible, it stays where it is.
+    pointAt(left);
+    host.show(QStringLiteral("Test"), {}, 560, plainContent());
+    settle();
+    EXPECT_EQ(window->frameGeometry(), centredFrame(right, {560, 304}));
+
+    // Re-opened, it is sized by the size it last had and centred where the
+    // pointer is now; later sizes keep the top edge.
+    window->close();
+    settle();
+    host.show(QStringLiteral("Test"), {}, 560, plainContent());
+    settle();
+    EXPECT_EQ(window->screen(), left);
+    const QRect reopened = centredFrame(left, {560, 304});
+    EXPECT_EQ(window->frameGeometry(), reopened);
+    host.report({560, 400});
+    settle();
+    EXPECT_EQ(window->frameGeometry(), QRect(reopened.topLeft(), QSize(564, 404)));
+}
+
+TEST_F(FixedWindowTest, ANewScreenGetsTheSameContentSizeAgain)
+{
+    FixedWindow host({.anchorsTop = true});
+    pointAt(right);
+    host.show(QStringLiteral("Test"), {}, 560, plainContent());
+    QWidget *window = host.window();
+    host.report({560, 1000});
+    settle();
+    EXPECT_EQ(window->size(), QSize(560, 1000));
+
+    window->move(100, 20);
+    settle();
+    EXPECT_EQ(window->screen(), left);
+    EXPECT_EQ(window->frameGeometry(), QRect(100, 20, 564, 800 - 64 + 2 * frameMargin));
+
+    window->move(1500, 20);
+    settle();
+    EXPECT_EQ(window->screen(), right);
+    EXPECT_EQ(window->size(), QSize(560, 1000));
+}
+
+TEST_F(FixedWindowTest, CtrlWClosesOnlyWithCtrlAlone)
+{
+    int closes = 0;
+    QPointer<QLineEdit> field;
+    FixedWindow host({.closesWithCommandW = true, .anchorsTop = true});
+    host.show(
+        QStringLiteral("Test"), [&closes] { ++closes; }, 560, contentWithField(&field));
+    QWidget *window = host.window();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    field->setFocus();
+    QWindow *handle = window->windowHandle();
+
+    QTest::keyClick(handle, Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(handle, Qt::Key_W, Qt::ControlModifier | Qt::AltModifier);
+    QTest::keyClick(handle, Qt::Key_W, Qt::ControlModifier | Qt::MetaModifier);
+    QTest::keyClick(handle, Qt::Key_W);
+    settle();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(closes, 0);
+
+    // Even while typing in a field.
+    QTest::keyClick(handle, Qt::Key_W, Qt::ControlModifier);
+    settle();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(closes, 1);
+
+    // A window made without the shortcut ignores it.
+    FixedWindow plain({.closesWithCommandW = false, .anchorsTop = true});
+    plain.show(
+        QStringLiteral("Plain"), [&closes] { ++closes; }, 560, plainContent());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(plain.window()));
+    QTest::keyClick(plain.window()->windowHandle(), Qt::Key_W, Qt::ControlModifier);
+    settle();
+    EXPECT_TRUE(plain.window()->isVisible());
+    EXPECT_EQ(closes, 1);
+}
+
+TEST_F(FixedWindowTest, EscapeEndsAnEditBeforeItClosesTheWindow)
+{
+    int closes = 0;
+    QPointer<QLineEdit> field;
+    FixedWindow host({.closesWithCommandW = true, .anchorsTop = true});
+    host.show(
+        QStringLiteral("Test"), [&closes] { ++closes; }, 560, contentWithField(&field));
+    QWidget *window = host.window();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    field->setFocus();
+    QTest::keyClicks(field, QStringLiteral("abc"));
+    QSignalSpy finished(field.data(), &QLineEdit::editingFinished);
+    QWindow *handle = window->windowHandle();
+
+    QTest::keyClick(handle, Qt::Key_Escape);
+    settle();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(field->hasFocus());
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_EQ(field->text(), QStringLiteral("abc"));
+    EXPECT_EQ(closes, 0);
+
+    QTest::keyClick(handle, Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(closes, 1);
+}
+
+TEST_F(FixedWindowTest, ClosingEndsAnEditFirst)
+{
+    QStringList order;
+    QPointer<QLineEdit> field;
+    FixedWindow host({.anchorsTop = true});
+    host.show(
+        QStringLiteral("Test"), [&order] { order << QStringLiteral("closed"); }, 560, contentWithField(&field));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(host.window()));
+    field->setFocus();
+    QTest::keyClicks(field, QStringLiteral("abc"));
+    QObject::connect(field, &QLineEdit::editingFinished, [&order] { order << QStringLiteral("edited"); });
+
+    host.window()->close();
+    EXPECT_EQ(order, QStringList({QStringLiteral("edited"), QStringLiteral("closed")}));
+    EXPECT_FALSE(host.window()->isVisible());
+    EXPECT_NE(host.window(), nullptr) << "closing only hides the window";
+}
+
+TEST_F(FixedWindowTest, LaterCallsKeepTheFirstWindowAndReplaceOnlyTheCloseAction)
+{
+    int built = 0;
+    int firstCloses = 0;
+    int secondCloses = 0;
+    const auto content = [&built] {
+        ++built;
+        return std::make_unique<QWidget>();
+    };
+    FixedWindow host({.anchorsTop = true});
+    host.show(
+        QStringLiteral("First"), [&firstCloses] { ++firstCloses; }, 560, content);
+    QWidget *window = host.window();
+    window->close();
+    host.show(
+        QStringLiteral("Second"), [&secondCloses] { ++secondCloses; }, 768, content);
+
+    EXPECT_EQ(host.window(), window);
+    EXPECT_EQ(built, 1);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("First"));
+    EXPECT_EQ(window->width(), 560);
+    window->close();
+    EXPECT_EQ(firstCloses, 1);
+    EXPECT_EQ(secondCloses, 1);
+}
+
+TEST_F(FixedWindowTest, ContentFindsItsSizeReportThroughItsParents)
+{
+    QPointer<QWidget> inner;
+    FixedWindow host({.anchorsTop = true});
+    host.show(QStringLiteral("Test"), {}, 560, [&inner] {
+        auto content = std::make_unique<QWidget>();
+        inner = new QWidget(new QWidget(content.get()));
+        return content;
+    });
+    QWidget *window = host.window();
+
+    const auto report = orbel::fixedWindowSizeReport(inner);
+    ASSERT_TRUE(report);
+    (*report)({560, 401});
+    settle();
+    EXPECT_EQ(window->size(), QSize(560, 404));
+    // The content fills the window at its first width.
+    EXPECT_EQ(inner->parentWidget()->parentWidget()->size(), QSize(560, 404));
+
+    QWidget loose;
+    EXPECT_FALSE(orbel::fixedWindowSizeReport(&loose));
+    EXPECT_FALSE(orbel::fixedWindowSizeReport(nullptr));
+
+    // The host's own report action forgets a host that is gone.
+    auto gone = std::make_unique<FixedWindow>(FixedWindow::Options{});
+    const orbel::FixedWindowSizeReport late = gone->sizeReport();
+    gone.reset();
+    late({560, 300});
+}
+
+TEST_F(FixedWindowTest, ScrollingContentIsMeasuredAndScrollsWhenTooTall)
+{
+    QPointer<QWidget> content;
+    FixedWindow host({.closesWithCommandW = true, .anchorsTop = true, .scrollsContent = true});
+    host.setReduceMotion(true);
+    host.show(QStringLiteral("Test"), {}, 560, [&content] {
+        auto built = std::make_unique<QWidget>();
+        built->setFixedSize(560, 300);
+        content = built.get();
+        return built;
+    });
+    QWidget *window = host.window();
+    settle();
+    EXPECT_EQ(window->size(), QSize(560, 300));
+    EXPECT_EQ(window->frameGeometry(), centredFrame(left, {560, 300}));
+    EXPECT_FALSE(orbel::fixedWindowSizeReport(content)) << "measured by the host, not reporting";
+
+    content->setFixedSize(560, 2000);
+    settle();
+    EXPECT_EQ(window->size(), QSize(560, 800 - 64));
+    auto *scrollArea = window->findChild<QScrollArea *>();
+    ASSERT_NE(scrollArea, nullptr);
+    auto *band = window->findChild<QWidget *>(QStringLiteral("scrolledBand"));
+    ASSERT_NE(band, nullptr);
+    EXPECT_FALSE(band->isVisible());
+
+    scrollArea->verticalScrollBar()->setValue(200);
+    EXPECT_TRUE(band->isVisible());
+    EXPECT_EQ(band->geometry(), QRect(0, 0, 560, 28));
+    scrollArea->verticalScrollBar()->setValue(0);
+    EXPECT_FALSE(band->isVisible());
+}
+
+TEST_F(FixedWindowTest, SharedWindowsAreBuiltOnceAndReused)
+{
+    namespace PreferencesWindow = orbel::PreferencesWindow;
+    namespace WelcomeStepsWindow = orbel::WelcomeStepsWindow;
+    namespace WelcomeWindow = orbel::WelcomeWindow;
+
+    // Closing before anything is built does nothing.
+    PreferencesWindow::close();
+    WelcomeStepsWindow::close();
+    WelcomeWindow::close();
+
+    int built = 0;
+    const auto content = [&built] {
+        ++built;
+        auto widget = std::make_unique<QWidget>();
+        widget->setFixedSize(768, 200);
+        return widget;
+    };
+    QWidget *preferences = PreferencesWindow::window(QStringLiteral("Preferences"), true, {}, content);
+    EXPECT_EQ(preferences->width(), 768);
+    EXPECT_EQ(PreferencesWindow::window(QStringLiteral("Other"), false, {}, content), preferences);
+    PreferencesWindow::show(QStringLiteral("Other"), false, {}, content);
+    EXPECT_EQ(built, 1);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(preferences));
+    EXPECT_EQ(preferences->windowTitle(), QStringLiteral("Preferences"));
+    QTest::keyClick(preferences->windowHandle(), Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(preferences->isVisible());
+    PreferencesWindow::show(QStringLiteral("Preferences"), false, {}, content);
+    EXPECT_TRUE(preferences->isVisible());
+    PreferencesWindow::close();
+    EXPECT_FALSE(preferences->isVisible());
+
+    QPointer<QWidget> step;
+    QWidget *welcome = WelcomeStepsWindow::window(QStringLiteral("Getting Started"), {}, [&step] {
+        auto widget = std::make_unique<QWidget>();
+        step = widget.get();
+        return widget;
+    });
+    EXPECT_NE(welcome, preferences);
+    EXPECT_EQ(welcome->width(), 560);
+    WelcomeStepsWindow::show(QStringLiteral("Getting Started"), {}, {});
+    EXPECT_EQ(WelcomeStepsWindow::window(QStringLiteral("Getting Started"), {}, {}), welcome);
+    const auto report = orbel::fixedWindowSizeReport(step);
+    ASSERT_TRUE(report);
+    (*report)({560, 517});
+    settle();
+    EXPECT_EQ(welcome->size(), QSize(560, 520));
+    EXPECT_EQ(welcome->frameGeometry(), centredFrame(left, {560, 520}));
+    WelcomeStepsWindow::close();
+    EXPECT_FALSE(welcome->isVisible());
+
+    pointAt(right);
+    QPointer<QWidget> page;
+    WelcomeWindow::show(QStringLiteral("Welcome"), [&page] {
+        auto widget = std::make_unique<QWidget>();
+        widget->setFixedSize(300, 200);
+        page = widget.get();
+        return widget;
+    });
+    ASSERT_TRUE(page);
+    QWidget *plain = page->window();
+    settle();
+    EXPECT_TRUE(plain->isVisible());
+    EXPECT_EQ(plain->size(), QSize(300, 200));
+    EXPECT_EQ(plain->frameGeometry(), centredFrame(right, {300, 200}));
+    WelcomeWindow::show(QStringLiteral("Other"), {});
+    EXPECT_EQ(plain->windowTitle(), QStringLiteral("Welcome"));
+    WelcomeWindow::close();
+    EXPECT_FALSE(plain->isVisible());
+}
+
+} // namespace

@@ -1,0 +1,134 @@
+#include "kit_test_support.h"
+
+#include "orbel_switch.h"
+
+#include <QAccessible>
+#include <QTest>
+
+using namespace orbel;
+using namespace orbel::test;
+
+namespace {
+
+struct Stored {
+    bool value = false;
+    bool refuses = false;
+    int writes = 0;
+
+    Binding<bool> binding()
+    {
+        return {[this] { return value; },
+                [this](bool v) {
+                    ++writes;
+                    if (!refuses)
+                        value = v;
+                }};
+    }
+};
+
+} // namespace
+
+TEST(OrbelSwitch, SpaceAndClicksAnywhereInTheFrameToggle)
+{
+    OrbelSwitch toggle(QStringLiteral("Pelorin"), environmentFor(ColorScheme::Light));
+    toggle.setMinimumSize(44, 44);
+    toggle.resize(44, 44);
+
+    QTest::keyClick(&toggle, Qt::Key_Space);
+    EXPECT_TRUE(toggle.isChecked());
+    QTest::keyClick(&toggle, Qt::Key_Space);
+    EXPECT_FALSE(toggle.isChecked());
+
+    // The corner lies outside the painted track but inside the frame.
+    QTest::mouseClick(&toggle, Qt::LeftButton, {}, QPoint(1, 1));
+    EXPECT_TRUE(toggle.isChecked());
+}
+
+TEST(OrbelSwitch, WritesThroughItsBindingAndShowsWhatItReadsBack)
+{
+    Stored stored;
+    OrbelSwitch toggle(QStringLiteral("Pelorin"), environmentFor(ColorScheme::Light));
+    toggle.setBinding(stored.binding());
+    EXPECT_FALSE(toggle.isChecked());
+
+    toggle.click();
+    EXPECT_TRUE(stored.value);
+    EXPECT_TRUE(toggle.isChecked());
+
+    // The owner refuses the change: the switch snaps back.
+    stored.refuses = true;
+    toggle.click();
+    EXPECT_EQ(stored.writes, 2);
+    EXPECT_TRUE(toggle.isChecked());
+
+    // The owner changes it behind the switch's back.
+    stored.value = false;
+    toggle.syncFromBinding();
+    EXPECT_FALSE(toggle.isChecked());
+}
+
+TEST(OrbelSwitch, DisabledSwitchCannotBeFlipped)
+{
+    Stored stored;
+    OrbelSwitch toggle(QStringLiteral("Pelorin"), environmentFor(ColorScheme::Light));
+    toggle.setBinding(stored.binding());
+    toggle.resize(44, 44);
+    toggle.setEnabled(false);
+    QTest::mouseClick(&toggle, Qt::LeftButton, {}, QPoint(22, 22));
+    QTest::keyClick(&toggle, Qt::Key_Space);
+    EXPECT_EQ(stored.writes, 0);
+    EXPECT_FALSE(toggle.isChecked());
+}
+
+TEST(OrbelSwitch, ReadsAsANamedCheckBox)
+{
+    OrbelSwitch toggle(QStringLiteral("Keep the display always awake"), environmentFor(ColorScheme::Light));
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(&toggle);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::CheckBox);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Keep the display always awake"));
+    EXPECT_TRUE(accessible->state().checkable);
+    EXPECT_FALSE(accessible->state().checked);
+    toggle.setChecked(true);
+    EXPECT_TRUE(accessible->state().checked);
+}
+
+TEST(OrbelSwitch, SlidesUnlessMotionIsReduced)
+{
+    QWidget window;
+    auto *animated = new OrbelSwitch(QStringLiteral("a"), environmentFor(ColorScheme::Light), &window);
+    OrbelEnvironment still = environmentFor(ColorScheme::Light);
+    still.reduceMotion = true;
+    auto *reduced = new OrbelSwitch(QStringLiteral("b"), still, &window);
+    reduced->move(0, 40);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    reduced->click();
+    EXPECT_EQ(reduced->knobPosition(), 1.0);
+
+    animated->click();
+    EXPECT_LT(animated->knobPosition(), 1.0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return animated->knobPosition() == 1.0; }, 2000));
+
+    // A change made by the switch's owner is shown at once.
+    animated->setChecked(false);
+    EXPECT_EQ(animated->knobPosition(), 0.0);
+}
+
+TEST(OrbelSwitch, TrackTakesTheTintWhenOn)
+{
+    for (const ColorScheme scheme : {ColorScheme::Light, ColorScheme::Dark}) {
+        SCOPED_TRACE(schemeName(scheme));
+        OrbelSwitch toggle(QStringLiteral("Pelorin"), environmentFor(scheme));
+        toggle.setTint(QColor(176, 112, 0));
+        toggle.resize(44, 44);
+        toggle.setChecked(true);
+        const QImage on = render(&toggle, 1.0, BrandPalette::background(scheme));
+        // Left of the knob on the track.
+        const QPointF trackPoint = toggle.trackRect().center() - QPointF(10, 0);
+        EXPECT_TRUE(colorNear(pixel(on, trackPoint), QColor(176, 112, 0)));
+        // The knob is white.
+        EXPECT_TRUE(colorNear(pixel(on, toggle.trackRect().center() + QPointF(8, 0)), Qt::white, 4));
+    }
+}
