@@ -1,7 +1,29 @@
+#include "pelorin_app.h"
+#include "translations.h"
+
 #include <QApplication>
+#include <QIcon>
+#include <QLocale>
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    return 0;
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    // Snapshot and validation runs need no display and show no window.
+    if (pelorin::PelorinApp::isSnapshotOrValidationRun(arguments))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pelorin"));
+    QApplication::setApplicationVersion(QStringLiteral(PELORIN_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral(PELORIN_APP_ID));
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral(PELORIN_APP_ID), QIcon(QStringLiteral(":/" PELORIN_APP_ID ".svg"))));
+    pelorin::installTranslations(QLocale::system().name());
+
+    pelorin::PelorinApp app(pelorin::PelorinApp::desktopEnvironment(arguments));
+    app.launchSoon();
+    return QApplication::exec();
 }

@@ -1,0 +1,131 @@
+#include "panel_host.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace pelorin {
+
+PanelHost::PanelHost(Style style, QWidget *parent) : QWidget(parent), m_style(style)
+{
+    if (m_style == Style::dropDown)
+        setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    else
+        setWindowFlags(Qt::Window | Qt::WindowCloseButtonHint | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+    setWindowTitle(QStringLiteral("Pelorin"));
+    setAccessibleName(QStringLiteral("Pelorin"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void PanelHost::setContent(QWidget *content)
+{
+    if (m_content)
+        m_content->deleteLater();
+    m_content = content;
+    if (content)
+        layout()->addWidget(content);
+}
+
+QPoint PanelHost::placement(const QSize &size, const QRect &anchor, const QPoint &pointer, const QRect &available)
+{
+    QPoint origin;
+    if (anchor.isValid() && !anchor.isEmpty()) {
+        origin = QPoint(anchor.center().x() - size.width() / 2, anchor.bottom() + 1);
+        // A panel at the bottom of the screen opens upwards.
+        if (origin.y() + size.height() > available.bottom() + 1)
+            origin.setY(anchor.top() - size.height());
+    } else {
+        origin = QPoint(pointer.x() - size.width() / 2, pointer.y());
+        if (origin.y() + size.height() > available.bottom() + 1)
+            origin.setY(pointer.y() - size.height());
+    }
+    origin.setX(
+        std::clamp(origin.x(), available.left(), std::max(available.left(), available.right() + 1 - size.width())));
+    origin.setY(
+        std::clamp(origin.y(), available.top(), std::max(available.top(), available.bottom() + 1 - size.height())));
+    return origin;
+}
+
+void PanelHost::open(const QRect &anchor)
+{
+    if (m_open && isVisible()) {
+        raise();
+        activateWindow();
+        return;
+    }
+    adjustSize();
+    if (m_style == Style::dropDown) {
+        const QPoint pointer = QCursor::pos();
+        const QPoint probe = anchor.isValid() ? anchor.center() : pointer;
+        QScreen *screen = QGuiApplication::screenAt(probe);
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        if (screen)
+            move(placement(size(), anchor, pointer, screen->availableGeometry()));
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void PanelHost::toggle(const QRect &anchor)
+{
+    if (m_open) {
+        hide();
+        return;
+    }
+    const bool justLostFocus = m_closedByFocusLoss.isValid() && m_closedByFocusLoss.elapsed() < focusLossGuardMs;
+    m_closedByFocusLoss.invalidate();
+    if (!justLostFocus)
+        open(anchor);
+}
+
+bool PanelHost::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowDeactivate && m_style != Style::standalone && m_open) {
+        m_closedByFocusLoss.start();
+        hide();
+    }
+    return QWidget::event(event);
+}
+
+void PanelHost::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && m_style != Style::standalone) {
+        hide();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void PanelHost::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_open) {
+        m_open = true;
+        Q_EMIT appeared();
+    }
+}
+
+void PanelHost::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (m_open) {
+        m_open = false;
+        Q_EMIT disappeared();
+    }
+}
+
+void PanelHost::closeEvent(QCloseEvent *event)
+{
+    if (m_style == Style::standalone && event->spontaneous())
+        Q_EMIT closeRequested();
+    QWidget::closeEvent(event);
+}
+
+} // namespace pelorin

@@ -1,0 +1,123 @@
+#include "pelorin_app.h"
+
+#include "app_model.h"
+#include "iokit_energy_service.h"
+#include "native_energy_assertion_driver.h"
+#include "native_login_item_service.h"
+#include "orbel_snapshot.h"
+#include "panel_content.h"
+#include "pelorin_application_delegate.h"
+#include "pelorin_preferences.h"
+#include "sleep_monitor.h"
+#include "snapshot/snapshot_window.h"
+#include "unix_signal_watcher.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QSessionManager>
+#include <QTimer>
+
+#include <csignal>
+
+namespace pelorin {
+
+bool PelorinApp::isSnapshotOrValidationRun(const QStringList &arguments)
+{
+    return orbel::OrbelSnapshot::isActive(arguments) || arguments.contains(QStringLiteral("--validate-energy"));
+}
+
+PelorinApp::Environment PelorinApp::desktopEnvironment(const QStringList &arguments)
+{
+    Environment environment;
+    environment.arguments = arguments;
+    // Snapshot and validation runs never reach the buses.
+    if (!isSnapshotOrValidationRun(arguments)) {
+        environment.sessionBus = QDBusConnection::sessionBus();
+        environment.systemBus = QDBusConnection::systemBus();
+    }
+    environment.settingsPath = PelorinPreferences::defaultSettingsPath();
+    environment.makeLoginItemService = [] { return std::make_unique<NativeLoginItemService>(); };
+    return environment;
+}
+
+PelorinApp::PelorinApp(Environment environment, QObject *parent) : QObject(parent)
+{
+    // 1. The delegate, 2. the run flag.
+    m_delegate = std::make_unique<PelorinApplicationDelegate>();
+    m_delegate->setArguments(environment.arguments);
+    if (environment.exit)
+        m_delegate->setExit(environment.exit);
+    m_isSnapshot = isSnapshotOrValidationRun(environment.arguments);
+
+    // 3. The energy service over the desktop's lock services.
+    auto service = std::make_shared<IOKitEnergyService>(
+        std::make_unique<NativeEnergyAssertionDriver>(environment.sessionBus, environment.systemBus));
+    m_energyService = service.get();
+
+    // 4. The session controller, 5. the facade.
+    auto countdown = std::make_unique<Countdown>(SessionController::makeDefault(service));
+
+    // 6. The preferences (a snapshot run opens no settings file and no login item).
+    std::unique_ptr<LoginItemService> login;
+    if (!m_isSnapshot && environment.makeLoginItemService)
+        login = environment.makeLoginItemService();
+    auto preferences = std::make_unique<PelorinPreferences>(environment.settingsPath, m_isSnapshot, std::move(login));
+
+    // Wiring, each side holding the other weakly.
+    QPointer<PelorinPreferences> weakPreferences(preferences.get());
+    QPointer<Countdown> weakCountdown(countdown.get());
+    countdown->setIsArmed([weakPreferences] { return weakPreferences && weakPreferences->armed(); });
+    preferences->setOnDisarm([weakCountdown] {
+        if (weakCountdown)
+            weakCountdown->stop();
+    });
+
+    m_model = std::make_unique<AppModel>(std::move(countdown), std::move(preferences), false, false, m_isSnapshot);
+    m_delegate->setModel(m_model.get());
+
+    if (m_isSnapshot) {
+        m_delegate->setSnapshotRunner([arguments = environment.arguments, exit = environment.exit](AppModel &model) {
+            return SnapshotWindow::run(&model, arguments, defaultSnapshotScreens(), exit);
+        });
+        return;
+    }
+
+    m_sleepMonitor = std::make_unique<SleepMonitor>(environment.systemBus);
+    m_delegate->setSleepMonitor(m_sleepMonitor.get());
+
+    if (environment.handleUnixSignals) {
+        m_signals = std::make_unique<UnixSignalWatcher>(std::initializer_list<int>{SIGTERM, SIGINT, SIGHUP});
+        connect(m_signals.get(), &UnixSignalWatcher::received, m_delegate.get(),
+                &PelorinApplicationDelegate::requestTermination);
+    }
+    if (auto *gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        connect(gui, &QGuiApplication::applicationStateChanged, m_delegate.get(), [this](Qt::ApplicationState state) {
+            if (state == Qt::ApplicationActive)
+                m_delegate->applicationDidBecomeActive();
+        });
+        // The desktop session is ending: stop and release before we are killed.
+        connect(gui, &QGuiApplication::commitDataRequest, m_delegate.get(),
+                [this](QSessionManager &) { m_delegate->requestTermination(); });
+    }
+
+    m_menuBarExtra = std::make_unique<MenuBarExtra>(*m_model, [this](AppModel &model) {
+        return makePanelContent(model, [this] { m_delegate->requestTermination(); });
+    });
+    connect(m_menuBarExtra.get(), &MenuBarExtra::quitRequested, m_delegate.get(),
+            &PelorinApplicationDelegate::requestTermination);
+    connect(m_delegate.get(), &PelorinApplicationDelegate::launched, m_menuBarExtra.get(), &MenuBarExtra::install);
+}
+
+PelorinApp::~PelorinApp()
+{
+    m_menuBarExtra.reset();
+    m_delegate->setModel(nullptr);
+}
+
+void PelorinApp::launchSoon()
+{
+    QTimer::singleShot(0, m_delegate.get(), &PelorinApplicationDelegate::applicationDidFinishLaunching);
+}
+
+} // namespace pelorin
