@@ -5,14 +5,23 @@
 #include <QIcon>
 #include <QLocale>
 
+#include <cstdio>
+
 int main(int argc, char **argv)
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     // Snapshot and validation runs need no display and show no window.
-    if (pelorin::PelorinApp::isSnapshotOrValidationRun(arguments))
+    if (pelorin::PelorinApp::isSnapshotOrValidationRun(arguments)) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Standard error carries the run's own messages only; Qt's notes
+        // about the environment (a missing runtime folder, say) stay out.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
+            if (type == QtCriticalMsg || type == QtFatalMsg)
+                std::fprintf(stderr, "%s\n", qUtf8Printable(message));
+        });
+    }
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pelorin"));

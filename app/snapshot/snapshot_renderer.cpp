@@ -1,0 +1,208 @@
+#include "snapshot/snapshot_renderer.h"
+
+#include "brand_palette.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QImage>
+#include <QImageWriter>
+#include <QPalette>
+#include <QSaveFile>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include <QCoroTimer>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+
+#include <poll.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace pelorin::SnapshotWindow {
+
+namespace {
+
+bool s_failed = false;
+
+// The dark desktop appearance for the plain Qt widgets inside a screen (scroll
+// bars, for one); the kit's own widgets follow the environment instead. The
+// light appearance is the application's own palette.
+QPalette darkPalette()
+{
+    const QColor window = orbel::BrandPalette::background(orbel::ColorScheme::Dark);
+    QPalette palette(window.lighter(160), window);
+    palette.setColor(QPalette::Highlight, orbel::BrandPalette::systemAccent(orbel::ColorScheme::Dark));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    return palette;
+}
+
+bool isDrawable(const QSize &size)
+{
+    return size.width() > 0 && size.height() > 0 && size.width() <= maximumPictureSide &&
+           size.height() <= maximumPictureSide;
+}
+
+bool writeStandardOutput(const QByteArray &bytes)
+{
+    // A reader that has gone away must show up as a write error here rather
+    // than end the process without a word.
+    std::signal(SIGPIPE, SIG_IGN);
+    const char *data = bytes.constData();
+    std::size_t left = std::size_t(bytes.size());
+    while (left > 0) {
+        const ssize_t written = ::write(STDOUT_FILENO, data, left);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                // Standard output was left non-blocking by whoever started us.
+                pollfd ready{STDOUT_FILENO, POLLOUT, 0};
+                if (::poll(&ready, 1, -1) < 0 && errno != EINTR)
+                    return false;
+                continue;
+            }
+            return false;
+        }
+        data += written;
+        left -= std::size_t(written);
+    }
+    return true;
+}
+
+// The whole file or nothing: an existing picture is replaced only once the
+// new one is completely on disk.
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size())
+        return false;
+    return file.commit();
+}
+
+std::optional<QByteArray> encodePng(const QImage &image)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(image))
+        return std::nullopt;
+    return png;
+}
+
+} // namespace
+
+bool failed()
+{
+    return s_failed;
+}
+
+void reportFailure()
+{
+    s_failed = true;
+    std::fputs("Pelorin snapshot could not be written.\n", stderr);
+    std::fflush(stderr);
+}
+
+bool isValidOutputPath(const QString &path)
+{
+    return path == "-"_L1 || (path.startsWith(u'/') && path.endsWith(".png"_L1));
+}
+
+QSize measure(QWidget *host, std::optional<double> proposedHeight)
+{
+    QLayout *layout = host->layout();
+    layout->activate();
+    const QSize hint = host->sizeHint();
+    const QSize minimum = layout->totalMinimumSize();
+    const QSize maximum = layout->totalMaximumSize().expandedTo(minimum);
+    const int width = std::clamp(hint.width(), minimum.width(), maximum.width());
+    const bool heightForWidth = host->hasHeightForWidth();
+    if (!proposedHeight) {
+        const int height = heightForWidth ? host->heightForWidth(width) : hint.height();
+        return {width, std::clamp(height, minimum.height(), maximum.height())};
+    }
+    // Content that wraps needs at least its height at that width.
+    const int lowest = heightForWidth ? std::max(minimum.height(), host->heightForWidth(width)) : minimum.height();
+    const int highest = std::max(lowest, maximum.height());
+    const double bounded = std::clamp(std::ceil(*proposedHeight), double(lowest), double(highest));
+    return {width, int(bounded)};
+}
+
+QCoro::Task<> render(std::unique_ptr<QWidget> root, QString path, orbel::ColorScheme scheme,
+                     std::optional<double> proposedHeight)
+{
+    if (!isValidOutputPath(path)) {
+        reportFailure();
+        co_return;
+    }
+
+    // The window: shown as far as the widgets inside can tell, so they lay
+    // themselves out and run their appearance code, but never on a screen.
+    auto host = std::make_unique<QWidget>();
+    host->setAttribute(Qt::WA_DontShowOnScreen);
+    if (scheme == orbel::ColorScheme::Dark)
+        host->setPalette(darkPalette());
+    auto *layout = new QVBoxLayout(host.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(root.release());
+
+    QSize size = measure(host.get(), proposedHeight);
+    if (!isDrawable(size)) {
+        reportFailure();
+        co_return;
+    }
+    host->resize(size);
+    host->show();
+
+    // One fixed wait lets queued layout passes, deferred work and timers run;
+    // nothing animates, since motion is reduced.
+    QTimer settle;
+    settle.setTimerType(Qt::PreciseTimer);
+    settle.setSingleShot(true);
+    settle.start(200);
+    co_await settle;
+
+    // Content may have grown meanwhile: lay out, measure again, and draw at
+    // the size it has now.
+    QCoreApplication::sendPostedEvents();
+    layout->activate();
+    size = measure(host.get(), proposedHeight);
+    host->resize(size);
+    layout->activate();
+    QCoreApplication::sendPostedEvents();
+
+    QImage image;
+    if (isDrawable(size))
+        image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) {
+        reportFailure();
+        host->hide();
+        co_return;
+    }
+    image.setDevicePixelRatio(1);
+    image.fill(Qt::transparent);
+    host->render(&image);
+
+    const std::optional<QByteArray> png = encodePng(image);
+    if (!png) {
+        reportFailure();
+        host->hide();
+        co_return;
+    }
+    if (!(path == "-"_L1 ? writeStandardOutput(*png) : writeFile(path, *png)))
+        reportFailure();
+    host->hide();
+}
+
+} // namespace pelorin::SnapshotWindow

@@ -1,0 +1,216 @@
+#include "snapshot/snapshot_window.h"
+
+#include "app_model.h"
+#include "orbel_snapshot.h"
+#include "snapshot/snapshot_renderer.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLocale>
+#include <QWidget>
+
+#include <array>
+#include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <locale.h>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace pelorin::SnapshotWindow {
+
+namespace {
+
+using orbel::OrbelSnapshot::flag;
+using orbel::OrbelSnapshot::value;
+
+bool valueIs(const QString &option, QLatin1StringView expected, const QStringList &arguments)
+{
+    const std::optional<QString> given = value(option, arguments);
+    return given && *given == expected;
+}
+
+// The "C" locale for number parsing, whatever LC_NUMERIC the process runs
+// under (QCoreApplication adopts the user's, which may write 1,5).
+locale_t posixLocale()
+{
+    static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return locale;
+}
+
+bool isAsciiSpace(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
+}
+
+} // namespace
+
+std::optional<SessionDuration> stagedDuration(const QStringList &arguments)
+{
+    const std::optional<QString> given = value(durationOption, arguments);
+    if (!given)
+        return std::nullopt;
+    if (*given == "custom"_L1)
+        return SessionDuration::custom(Duration::seconds(5400));
+    if (*given == "unlimited"_L1)
+        return SessionDuration::untilStopped();
+    if (*given == "long-hours"_L1)
+        return SessionDuration::custom(Duration::seconds(360900));
+    if (*given == "maximum-hours"_L1)
+        return SessionDuration::custom(Duration::seconds(std::int64_t(INT64_MAX - 3600)));
+    if (*given == "subsecond"_L1)
+        return SessionDuration::custom(Duration::milliseconds(900900));
+    return std::nullopt;
+}
+
+int fixtureScenario(const QStringList &arguments)
+{
+    static const std::array<std::pair<QLatin1StringView, int>, 6> scenarios{{
+        {"off"_L1, AppModel::Off},
+        {"active"_L1, AppModel::Active},
+        {"failure"_L1, AppModel::Failure},
+        {"retained-failure"_L1, AppModel::RetainedFailure},
+        {"starting"_L1, AppModel::Starting},
+        {"stopping"_L1, AppModel::Stopping},
+    }};
+    const std::optional<QString> given = value(stateOption, arguments);
+    if (!given)
+        return AppModel::Ready;
+    for (const auto &[name, scenario] : scenarios) {
+        if (*given == name)
+            return scenario;
+    }
+    return AppModel::Ready;
+}
+
+orbel::ColorScheme colorScheme(const QStringList &arguments)
+{
+    return valueIs(appearanceOption, "dark"_L1, arguments) ? orbel::ColorScheme::Dark : orbel::ColorScheme::Light;
+}
+
+orbel::TextSize textSize(const QStringList &arguments)
+{
+    return valueIs(sizeOption, "maximum"_L1, arguments) ? orbel::TextSize::Accessibility5 : orbel::TextSize::Large;
+}
+
+std::optional<double> parsePositiveNumber(const QString &text)
+{
+    // strtod would skip leading white space itself; the value must not have any.
+    if (text.isEmpty() || isAsciiSpace(text.front()))
+        return std::nullopt;
+    const QByteArray bytes = text.toUtf8();
+    const char *begin = bytes.constData();
+    char *end = nullptr;
+    const double number = strtod_l(begin, &end, posixLocale());
+    if (end == begin || end != begin + bytes.size())
+        return std::nullopt;
+    if (!std::isfinite(number) || !(number > 0))
+        return std::nullopt;
+    return number;
+}
+
+std::optional<double> positiveNumber(const QString &option, const QStringList &arguments)
+{
+    const std::optional<QString> given = value(option, arguments);
+    return given ? parsePositiveNumber(*given) : std::nullopt;
+}
+
+Screen screen(const QStringList &arguments)
+{
+    if (flag(preferencesFlag, arguments))
+        return Screen::Preferences;
+    if (flag(welcomeFlag, arguments))
+        return Screen::Welcome;
+    return Screen::Panel;
+}
+
+QString outputPath(const QStringList &arguments)
+{
+    if (const std::optional<QString> given = value(fileOption, arguments))
+        return *given;
+    return QDir(QDir::tempPath()).filePath(defaultFileName);
+}
+
+SnapshotScreenOptions screenOptions(const QStringList &arguments)
+{
+    SnapshotScreenOptions options;
+    options.environment.scheme = colorScheme(arguments);
+    options.environment.textSize = textSize(arguments);
+    options.environment.reduceMotion = true;
+    options.localeIdentifier = value(languageOption, arguments).value_or(QLocale::system().name());
+    options.panelHeight = positiveNumber(panelHeightOption, arguments);
+    return options;
+}
+
+void stageModel(AppModel &model, const QStringList &arguments)
+{
+    Countdown &countdown = model.countdown();
+    // Nothing is staged yet, so the countdown still takes a new selection.
+    if (const std::optional<SessionDuration> duration = stagedDuration(arguments))
+        countdown.setSelection({*duration, countdown.selection().keepsDisplayAwake});
+    if (valueIs(displayOption, "no"_L1, arguments))
+        countdown.setSelection({countdown.selection().duration, false});
+    model.applySnapshotFixture(fixtureScenario(arguments));
+}
+
+QWidget *rootView(AppModel &model, const SnapshotScreenOptions &options, const SnapshotScreens &screens,
+                  const QStringList &arguments)
+{
+    const SnapshotScreenFactory *factory = nullptr;
+    switch (screen(arguments)) {
+    case Screen::Preferences:
+        factory = &screens.preferences;
+        break;
+    case Screen::Welcome:
+        factory = &screens.welcome;
+        break;
+    case Screen::Panel:
+        factory = &screens.panel;
+        break;
+    }
+    if (!*factory)
+        return nullptr;
+    QWidget *root = (*factory)(model, options);
+    if (!root)
+        return nullptr;
+    root->setLocale(options.locale());
+    return root;
+}
+
+QCoro::Task<> run(QPointer<AppModel> model, QStringList arguments, SnapshotScreens screens,
+                  std::function<void(int)> exit)
+{
+    if (!orbel::OrbelSnapshot::isActive(arguments))
+        co_return;
+    if (!exit)
+        exit = [](int status) { QCoreApplication::exit(status); };
+
+    const QString path = outputPath(arguments);
+    std::unique_ptr<QWidget> root;
+    if (model) {
+        stageModel(*model, arguments);
+        const SnapshotScreenOptions options = screenOptions(arguments);
+        // Texts and formats follow the chosen language from the first widget on.
+        QLocale::setDefault(options.locale());
+        if (screens.installTranslations)
+            screens.installTranslations(options.localeIdentifier);
+        root.reset(rootView(*model, options, screens, arguments));
+    }
+
+    if (root)
+        co_await render(std::move(root), path, colorScheme(arguments), positiveNumber(proposalHeightOption, arguments));
+    else
+        reportFailure();
+
+    if (path != "-"_L1 && !failed()) {
+        const QByteArray line = QByteArrayLiteral("Pelorin offscreen snapshot: ") + path.toUtf8() + '\n';
+        std::fwrite(line.constData(), 1, std::size_t(line.size()), stderr);
+        std::fflush(stderr);
+    }
+    exit(failed() ? 1 : 0);
+}
+
+} // namespace pelorin::SnapshotWindow

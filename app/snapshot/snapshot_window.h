@@ -1,0 +1,85 @@
+#pragma once
+
+#include "session.h"
+#include "snapshot/snapshot_screens.h"
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <QCoroTask>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace pelorin {
+
+class AppModel;
+
+// The command-line snapshot: draws one screen in a staged state to PNG,
+// without a display, and ends the process. Every function reads the options
+// from the argument list it is given, the program path included; an option's
+// value is always the next argument, and only an option's first occurrence
+// counts. Unknown values fall back to the defaults silently.
+namespace SnapshotWindow {
+
+inline const QString durationOption = QStringLiteral("--snapshot-duration");
+inline const QString displayOption = QStringLiteral("--snapshot-display");
+inline const QString stateOption = QStringLiteral("--snapshot-state");
+inline const QString languageOption = QStringLiteral("--snapshot-language");
+inline const QString panelHeightOption = QStringLiteral("--snapshot-panel-height");
+inline const QString sizeOption = QStringLiteral("--snapshot-size");
+inline const QString appearanceOption = QStringLiteral("--snapshot-appearance");
+inline const QString proposalHeightOption = QStringLiteral("--snapshot-proposal-height");
+inline const QString fileOption = QStringLiteral("--snapshot-file");
+inline const QString preferencesFlag = QStringLiteral("--snapshot-preferences");
+inline const QString welcomeFlag = QStringLiteral("--snapshot-welcome");
+
+// The output name used when no file is given, in the temporary directory.
+inline const QString defaultFileName = QStringLiteral("pelorin-snapshot.png");
+
+// Which screen a run draws: the preferences win over the welcome window,
+// which wins over the panel.
+enum class Screen { Panel, Preferences, Welcome };
+
+// The staged duration of "--snapshot-duration"; absent keeps the selection's.
+std::optional<SessionDuration> stagedDuration(const QStringList &arguments);
+// The staged state's number for AppModel::applySnapshotFixture: "off" 1,
+// "active" 2, "failure" 3, "retained-failure" 4, "starting" 5, "stopping" 6,
+// anything else 0.
+int fixtureScenario(const QStringList &arguments);
+orbel::ColorScheme colorScheme(const QStringList &arguments);
+orbel::TextSize textSize(const QStringList &arguments);
+// The option's value read as one floating-point number the way strtod reads
+// it in the POSIX locale: the whole value, no leading white space, nothing
+// after the number. Only a finite number above zero is returned.
+std::optional<double> positiveNumber(const QString &option, const QStringList &arguments);
+// The same rule for a text on its own.
+std::optional<double> parsePositiveNumber(const QString &text);
+Screen screen(const QStringList &arguments);
+// "--snapshot-file" as given (checked only when the picture is written), or
+// the default name in the temporary directory.
+QString outputPath(const QStringList &arguments);
+SnapshotScreenOptions screenOptions(const QStringList &arguments);
+
+// Writes the staged selection into the countdown, then stages the state on
+// the model, so the sample session carries that selection.
+void stageModel(AppModel &model, const QStringList &arguments);
+
+// The screen to draw, built by its factory; null when the screen asked for is
+// not available.
+QWidget *rootView(AppModel &model, const SnapshotScreenOptions &options, const SnapshotScreens &screens,
+                  const QStringList &arguments);
+
+// The whole run: stages the model, builds the screen, renders it to the
+// output, writes the success line on standard error for a file, and ends the
+// process through `exit` (QCoreApplication::exit when empty) with status 1
+// after a failure, else 0. Does nothing unless the arguments ask for a
+// snapshot.
+QCoro::Task<> run(QPointer<AppModel> model, QStringList arguments, SnapshotScreens screens,
+                  std::function<void(int)> exit = {});
+
+} // namespace SnapshotWindow
+} // namespace pelorin

@@ -1,0 +1,352 @@
+// The snapshot runner's pieces inside one process: reading the options,
+// staging the model, choosing the screen and drawing it.
+#include "app_model.h"
+#include "pelorin_app.h"
+#include "pelorin_preferences.h"
+#include "snapshot/snapshot_renderer.h"
+#include "snapshot/snapshot_window.h"
+
+#include <QCoroTask>
+#include <QImage>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+using namespace Qt::StringLiterals;
+
+namespace pelorin {
+namespace {
+
+QStringList snapshotArguments(QStringList options = {})
+{
+    return QStringList{u"pelorin"_s, u"--snapshot-"_s} + options;
+}
+
+TEST(SnapshotNumbers, OnlyAWholeFiniteNumberAboveZeroCounts)
+{
+    struct Case {
+        QString text;
+        std::optional<double> expected;
+    };
+    const Case cases[] = {
+        {u"300"_s, 300.0},
+        {u"3e2"_s, 300.0},
+        {u"+300"_s, 300.0},
+        {u"0x12C"_s, 300.0},
+        {u".5"_s, 0.5},
+        {u"1E3"_s, 1000.0},
+        {u"0X1P4"_s, 16.0},
+        {u"0"_s, std::nullopt},
+        {u"-5"_s, std::nullopt},
+        {u"-0"_s, std::nullopt},
+        {u" 300"_s, std::nullopt},
+        {u"\n300"_s, std::nullopt},
+        {u"\v300"_s, std::nullopt},
+        {u"300 "_s, std::nullopt},
+        {u"300abc"_s, std::nullopt},
+        {u"inf"_s, std::nullopt},
+        {u"INFINITY"_s, std::nullopt},
+        {u"nan"_s, std::nullopt},
+        {u"nan(7)"_s, std::nullopt},
+        {u""_s, std::nullopt},
+        {u"1e400"_s, std::nullopt},
+        {u"1e-400"_s, std::nullopt},
+        {u"300,5"_s, std::nullopt},
+        {u"\u00a0300"_s, std::nullopt},
+        {u"\u0663\u0660\u0660"_s, std::nullopt}, // Arabic-Indic digits
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(SnapshotWindow::parsePositiveNumber(c.text), c.expected) << c.text.toStdString();
+}
+
+TEST(SnapshotNumbers, TheDecimalPointIsAPointWhateverTheLocale)
+{
+    // QCoreApplication has adopted the environment's LC_NUMERIC; a German
+    // one writes a comma.
+    const char *previous = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = previous ? previous : "C";
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+        GTEST_SKIP() << "no German locale installed";
+    EXPECT_EQ(SnapshotWindow::parsePositiveNumber(u"2.5"_s), 2.5);
+    EXPECT_EQ(SnapshotWindow::parsePositiveNumber(u"2,5"_s), std::nullopt);
+    std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+TEST(SnapshotOptionValues, StatesDurationsAndAppearance)
+{
+    using SnapshotWindow::fixtureScenario;
+    EXPECT_EQ(fixtureScenario(snapshotArguments()), AppModel::Ready);
+    EXPECT_EQ(fixtureScenario(snapshotArguments({u"--snapshot-state"_s, u"off"_s})), AppModel::Off);
+    EXPECT_EQ(fixtureScenario(snapshotArguments({u"--snapshot-state"_s, u"retained-failure"_s})),
+              AppModel::RetainedFailure);
+    EXPECT_EQ(fixtureScenario(snapshotArguments({u"--snapshot-state"_s, u"stopping"_s})), AppModel::Stopping);
+    EXPECT_EQ(fixtureScenario(snapshotArguments({u"--snapshot-state"_s, u"Off"_s})), AppModel::Ready);
+    EXPECT_EQ(fixtureScenario(snapshotArguments({u"--snapshot-state"_s})), AppModel::Ready);
+    EXPECT_EQ(
+        fixtureScenario(snapshotArguments({u"--snapshot-state"_s, u"starting"_s, u"--snapshot-state"_s, u"failure"_s})),
+        AppModel::Starting);
+
+    using SnapshotWindow::stagedDuration;
+    const auto durationOf = [](const QString &value) {
+        return stagedDuration(snapshotArguments({u"--snapshot-duration"_s, value}));
+    };
+    EXPECT_EQ(durationOf(u"custom"_s), SessionDuration::custom(Duration::seconds(5400)));
+    EXPECT_EQ(durationOf(u"unlimited"_s), SessionDuration::untilStopped());
+    EXPECT_EQ(durationOf(u"long-hours"_s), SessionDuration::custom(Duration::seconds(360900)));
+    EXPECT_EQ(durationOf(u"maximum-hours"_s),
+              SessionDuration::custom(Duration::seconds(std::int64_t(9223372036854772207))));
+    EXPECT_EQ(durationOf(u"subsecond"_s), SessionDuration::custom(Duration::milliseconds(900900)));
+    EXPECT_EQ(durationOf(u"hour1"_s), std::nullopt);
+
+    EXPECT_EQ(SnapshotWindow::colorScheme(snapshotArguments({u"--snapshot-appearance"_s, u"dark"_s})),
+              orbel::ColorScheme::Dark);
+    EXPECT_EQ(SnapshotWindow::colorScheme(snapshotArguments({u"--snapshot-appearance"_s, u"DARK"_s})),
+              orbel::ColorScheme::Light);
+}
+
+TEST(SnapshotOptionValues, TheScreenOptionsCarryEveryLayer)
+{
+    const SnapshotScreenOptions plain = SnapshotWindow::screenOptions(snapshotArguments());
+    EXPECT_EQ(plain.environment.scheme, orbel::ColorScheme::Light);
+    EXPECT_EQ(plain.environment.textSize, orbel::TextSize::Large);
+    EXPECT_TRUE(plain.environment.reduceMotion);
+    EXPECT_EQ(plain.localeIdentifier, QLocale::system().name());
+    EXPECT_EQ(plain.panelHeight, std::nullopt);
+
+    const SnapshotScreenOptions all = SnapshotWindow::screenOptions(
+        snapshotArguments({u"--snapshot-appearance"_s, u"dark"_s, u"--snapshot-size"_s, u"maximum"_s,
+                           u"--snapshot-language"_s, u"de-DE-u-hc-h12"_s, u"--snapshot-panel-height"_s, u"250.5"_s}));
+    EXPECT_EQ(all.environment.scheme, orbel::ColorScheme::Dark);
+    EXPECT_EQ(all.environment.textSize, orbel::TextSize::Accessibility5);
+    EXPECT_TRUE(all.environment.reduceMotion);
+    EXPECT_EQ(all.localeIdentifier, u"de-DE-u-hc-h12"_s);
+    EXPECT_EQ(all.locale().language(), QLocale::German);
+    EXPECT_EQ(all.panelHeight, 250.5);
+}
+
+TEST(SnapshotOptionValues, TheDefaultFileIsInTheTemporaryDirectory)
+{
+    EXPECT_EQ(SnapshotWindow::outputPath(snapshotArguments()), QDir::tempPath() + u"/pelorin-snapshot.png"_s);
+    EXPECT_EQ(SnapshotWindow::outputPath(snapshotArguments({u"--snapshot-file"_s, u"-"_s})), u"-"_s);
+    EXPECT_TRUE(SnapshotWindow::isValidOutputPath(u"/a.png"_s));
+    EXPECT_FALSE(SnapshotWindow::isValidOutputPath(u"/a.Png"_s));
+    EXPECT_FALSE(SnapshotWindow::isValidOutputPath(u"a.png"_s));
+    EXPECT_FALSE(SnapshotWindow::isValidOutputPath(u"--"_s));
+}
+
+// The program's own model, built the way a snapshot launch builds it.
+class SnapshotStaging : public testing::Test {
+protected:
+    std::unique_ptr<PelorinApp> launch(const QStringList &options)
+    {
+        PelorinApp::Environment environment;
+        environment.arguments = snapshotArguments(options);
+        environment.settingsPath = m_home.filePath(u"Pelorin.conf"_s);
+        environment.handleUnixSignals = false;
+        return std::make_unique<PelorinApp>(environment);
+    }
+
+    QTemporaryDir m_home;
+};
+
+TEST_F(SnapshotStaging, TheSampleSessionCarriesTheStagedSelection)
+{
+    const QStringList options{u"--snapshot-duration"_s, u"subsecond"_s, u"--snapshot-state"_s, u"active"_s,
+                              u"--snapshot-display"_s,  u"no"_s};
+    auto app = launch(options);
+    AppModel &model = app->model();
+    SnapshotWindow::stageModel(model, snapshotArguments(options));
+    const Countdown &countdown = model.countdown();
+    ASSERT_EQ(countdown.state().kind(), SessionState::Kind::active);
+    const SessionSelection staged{SessionDuration::custom(Duration::milliseconds(900900)), false};
+    EXPECT_EQ(countdown.state().session()->selection, staged);
+    EXPECT_EQ(countdown.remaining(), Duration::milliseconds(900));
+    EXPECT_TRUE(model.preferences().armed());
+    EXPECT_FALSE(QFile::exists(m_home.filePath(u"Pelorin.conf"_s)));
+}
+
+TEST_F(SnapshotStaging, TheDisplayChoiceAloneKeepsTheHour)
+{
+    const QStringList options{u"--snapshot-display"_s, u"no"_s};
+    auto app = launch(options);
+    SnapshotWindow::stageModel(app->model(), snapshotArguments(options));
+    const SessionSelection expected{SessionDuration::hour1(), false};
+    EXPECT_EQ(app->model().countdown().selection(), expected);
+    EXPECT_EQ(app->model().countdown().state().kind(), SessionState::Kind::inactive);
+}
+
+TEST_F(SnapshotStaging, OffDisarmsWithoutWritingAnything)
+{
+    const QStringList options{u"--snapshot-state"_s, u"off"_s};
+    auto app = launch(options);
+    SnapshotWindow::stageModel(app->model(), snapshotArguments(options));
+    EXPECT_FALSE(app->model().preferences().armed());
+    EXPECT_EQ(app->model().countdown().state().kind(), SessionState::Kind::inactive);
+    EXPECT_FALSE(QFile::exists(m_home.filePath(u"Pelorin.conf"_s)));
+}
+
+// Stand-in screens that say which one they are and what they were given.
+struct ScreenLog {
+    QString built;
+    SnapshotScreenOptions options;
+};
+
+SnapshotScreens loggingScreens(ScreenLog &log, bool withWindows)
+{
+    const auto factory = [&log](const QString &name) {
+        return [&log, name](AppModel &, const SnapshotScreenOptions &options) -> QWidget * {
+            log.built = name;
+            log.options = options;
+            return new QLabel(name);
+        };
+    };
+    SnapshotScreens screens;
+    screens.panel = factory(u"panel"_s);
+    if (withWindows) {
+        screens.preferences = factory(u"preferences"_s);
+        screens.welcome = factory(u"welcome"_s);
+    }
+    return screens;
+}
+
+TEST_F(SnapshotStaging, ThePreferencesWinOverTheWelcomeWhichWinsOverThePanel)
+{
+    auto app = launch({});
+    const struct {
+        QStringList flags;
+        QString expected;
+    } cases[] = {
+        {{}, u"panel"_s},
+        {{u"--snapshot-welcome"_s}, u"welcome"_s},
+        {{u"--snapshot-preferences"_s}, u"preferences"_s},
+        {{u"--snapshot-welcome"_s, u"--snapshot-preferences"_s}, u"preferences"_s},
+        {{u"--snapshot-preferences"_s, u"--snapshot-welcome"_s}, u"preferences"_s},
+        // A flag must be the whole argument.
+        {{u"--snapshot-preferences=yes"_s}, u"panel"_s},
+    };
+    for (const auto &c : cases) {
+        ScreenLog log;
+        const QStringList arguments = snapshotArguments(c.flags);
+        std::unique_ptr<QWidget> root(SnapshotWindow::rootView(app->model(), SnapshotWindow::screenOptions(arguments),
+                                                               loggingScreens(log, true), arguments));
+        ASSERT_NE(root, nullptr);
+        EXPECT_EQ(log.built, c.expected) << c.flags.join(u' ').toStdString();
+    }
+}
+
+TEST_F(SnapshotStaging, AScreenThatIsMissingIsNotReplacedByAnother)
+{
+    auto app = launch({});
+    for (const QString &flag : {u"--snapshot-preferences"_s, u"--snapshot-welcome"_s}) {
+        ScreenLog log;
+        const QStringList arguments = snapshotArguments({flag});
+        EXPECT_EQ(SnapshotWindow::rootView(app->model(), SnapshotWindow::screenOptions(arguments),
+                                           loggingScreens(log, false), arguments),
+                  nullptr);
+        EXPECT_EQ(log.built, QString());
+    }
+}
+
+TEST_F(SnapshotStaging, TheScreenIsBuiltWithTheOptionsAndTheLocale)
+{
+    auto app = launch({});
+    ScreenLog log;
+    const QStringList arguments = snapshotArguments({u"--snapshot-language"_s, u"de"_s, u"--snapshot-appearance"_s,
+                                                     u"dark"_s, u"--snapshot-panel-height"_s, u"3e2"_s});
+    std::unique_ptr<QWidget> root(SnapshotWindow::rootView(app->model(), SnapshotWindow::screenOptions(arguments),
+                                                           loggingScreens(log, true), arguments));
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(log.options.localeIdentifier, u"de"_s);
+    EXPECT_EQ(log.options.environment.scheme, orbel::ColorScheme::Dark);
+    EXPECT_EQ(log.options.panelHeight, 300.0);
+    EXPECT_EQ(root->locale().language(), QLocale::German);
+}
+
+// A widget with a fixed width and a height that may change.
+std::unique_ptr<QWidget> block(int width, int height, QSizePolicy::Policy vertical = QSizePolicy::Fixed)
+{
+    auto widget = std::make_unique<QWidget>();
+    widget->setAutoFillBackground(true);
+    widget->setFixedWidth(width);
+    widget->setMinimumHeight(20);
+    widget->resize(width, height);
+    widget->setSizePolicy(QSizePolicy::Fixed, vertical);
+    auto *layout = new QVBoxLayout(widget.get());
+    auto *filler = new QWidget(widget.get());
+    filler->setFixedHeight(height);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(filler);
+    return widget;
+}
+
+class SnapshotRendering : public testing::Test {
+protected:
+    QImage renderToFile(std::unique_ptr<QWidget> root, std::optional<double> proposal = std::nullopt,
+                        orbel::ColorScheme scheme = orbel::ColorScheme::Light)
+    {
+        const QString path = m_dir.filePath(u"picture.png"_s);
+        QCoro::waitFor(SnapshotWindow::render(std::move(root), path, scheme, proposal));
+        return QImage(path, "PNG");
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(SnapshotRendering, ContentThatGrowsWhileSettlingIsDrawnAtItsNewSize)
+{
+    auto root = block(120, 80);
+    QWidget *filler = root->findChild<QWidget *>();
+    QTimer::singleShot(50, filler, [filler] { filler->setFixedHeight(130); });
+    const QImage picture = renderToFile(std::move(root));
+    EXPECT_EQ(picture.size(), QSize(120, 130));
+    EXPECT_EQ(picture.devicePixelRatio(), 1.0);
+}
+
+TEST_F(SnapshotRendering, AProposedHeightChangesOnlyTheHeightAndStaysWithinTheContentsLimits)
+{
+    EXPECT_EQ(renderToFile(block(150, 60, QSizePolicy::Preferred), 240.0).size(), QSize(150, 240));
+    EXPECT_EQ(renderToFile(block(150, 60, QSizePolicy::Preferred), 5.2).size(), QSize(150, 20));
+    EXPECT_EQ(renderToFile(block(150, 60, QSizePolicy::Preferred), 99.1).size(), QSize(150, 100));
+    // Content that keeps its height does so whatever is proposed.
+    EXPECT_EQ(renderToFile(block(150, 60, QSizePolicy::Fixed), 240.0).size(), QSize(150, 60));
+}
+
+TEST_F(SnapshotRendering, WrappingContentGetsItsHeightForItsWidth)
+{
+    auto label = std::make_unique<QLabel>(QString(u"word "_s).repeated(80));
+    label->setWordWrap(true);
+    label->setFixedWidth(200);
+    const int needed = label->heightForWidth(200);
+    const QImage picture = renderToFile(std::move(label));
+    EXPECT_EQ(picture.width(), 200);
+    EXPECT_EQ(picture.height(), needed);
+    EXPECT_GT(needed, 60);
+}
+
+TEST_F(SnapshotRendering, TheDarkAppearanceReachesPlainWidgets)
+{
+    const QImage light = renderToFile(block(40, 40));
+    const QImage dark = renderToFile(block(40, 40), std::nullopt, orbel::ColorScheme::Dark);
+    EXPECT_GT(QColor(light.pixel(20, 20)).lightness(), 180);
+    EXPECT_LT(QColor(dark.pixel(20, 20)).lightness(), 60);
+}
+
+TEST_F(SnapshotRendering, APictureTooLargeToDrawFailsInsteadOfExhaustingMemory)
+{
+    const QString path = m_dir.filePath(u"huge.png"_s);
+    QCoro::waitFor(
+        SnapshotWindow::render(block(150, 60, QSizePolicy::Preferred), path, orbel::ColorScheme::Light, 1e12));
+    EXPECT_TRUE(SnapshotWindow::failed());
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+} // namespace
+} // namespace pelorin
