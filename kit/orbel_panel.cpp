@@ -46,6 +46,7 @@ OrbelPanel::Setup OrbelPanel::Setup::withDotColor(OrbelBrand brand, QString stat
         .preferencesFocusChanged = {},
         .refreshLoginItemOnAppear = true,
         .isSwitchEnabled = true,
+        .quit = {},
     };
 }
 
@@ -69,6 +70,8 @@ OrbelPanel::OrbelPanel(Setup setup, QWidget *content, const OrbelEnvironment &en
     }
     m_footer = new PanelFooter(m_brand, setup.privacy, setup.privacySymbol, std::move(setup.showGuide),
                                std::move(setup.showPreferences), std::move(setup.preferencesFocusChanged), inner, this);
+    if (setup.quit)
+        m_footer->setQuitAction(std::move(setup.quit));
     stack->addWidget(m_footer);
 
     // The width is fixed in logical pixels; the height follows the content,

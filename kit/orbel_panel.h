@@ -52,6 +52,9 @@ public:
         // Re-read the kit's login item each time the panel is shown.
         bool refreshLoginItemOnAppear = false;
         bool isSwitchEnabled = true;
+        // What Quit (and Ctrl+Q) does; without it the application is asked
+        // to quit.
+        std::function<void()> quit{};
 
         // A panel whose dot is a plain colour: no preferences, the login item
         // refreshed on appearance, the switch always enabled.

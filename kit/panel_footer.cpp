@@ -88,12 +88,26 @@ PanelFooter::PanelFooter(const OrbelBrand &brand, const QString &privacy, const 
     buttons->addWidget(m_guide, 0, Qt::AlignVCenter);
 
     m_quit = new PanelFooterButton(tr("Quit"), QStringLiteral("power"), environment, this);
-    connect(m_quit, &QAbstractButton::clicked, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    m_quitConnection = connect(m_quit, &QAbstractButton::clicked, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     addShortcut(m_quit, QKeySequence(Qt::CTRL | Qt::Key_Q));
     buttons->addWidget(m_quit, 0, Qt::AlignVCenter);
 
     stack->addLayout(buttons);
     environmentChanged();
+}
+
+void PanelFooter::setQuitAction(std::function<void()> quit)
+{
+    disconnect(m_quitConnection);
+    // Run from the event loop, like the default, so whatever quitting does
+    // to the panel never happens inside the button's own click.
+    if (quit)
+        m_quitConnection = connect(m_quit, &QAbstractButton::clicked, this, [quit = std::move(quit)] {
+            QMetaObject::invokeMethod(qApp, quit, Qt::QueuedConnection);
+        });
+    else
+        m_quitConnection =
+            connect(m_quit, &QAbstractButton::clicked, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
 QString PanelFooter::versionCaption(const QString &version)

@@ -29,6 +29,8 @@ public:
     PanelFooterButton *preferencesButton() const { return m_preferences; }
     PanelFooterButton *guideButton() const { return m_guide; }
     PanelFooterButton *quitButton() const { return m_quit; }
+    // Quit (and Ctrl+Q) runs `quit` instead of asking the application to quit.
+    void setQuitAction(std::function<void()> quit);
 
     // "Orbelwick (1.0.0)"; "?" stands in for a missing version.
     static QString versionCaption(const QString &version);
@@ -44,6 +46,7 @@ private:
     PanelFooterButton *m_preferences = nullptr;
     PanelFooterButton *m_guide;
     PanelFooterButton *m_quit;
+    QMetaObject::Connection m_quitConnection;
 };
 
 } // namespace orbel

@@ -2,72 +2,156 @@
 
 #include "app_model.h"
 
-#include <QGridLayout>
-#include <QLabel>
-#include <QPushButton>
-#include <QShortcut>
-#include <QVBoxLayout>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QPalette>
+#include <QPointer>
+
+#include <optional>
+#include <utility>
 
 namespace pelorin {
 
 namespace {
 
-QString tileTitle(const SessionDuration &duration)
+const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString portalSettings = QStringLiteral("org.freedesktop.portal.Settings");
+const QString appearanceGroup = QStringLiteral("org.freedesktop.appearance");
+const QString colorSchemeKey = QStringLiteral("color-scheme");
+const QString reducedMotionKey = QStringLiteral("reduced-motion");
+const QString gnomeInterfaceGroup = QStringLiteral("org.gnome.desktop.interface");
+const QString animationsKey = QStringLiteral("enable-animations");
+
+// The portal's Read wraps the value in one variant more than it declares.
+QVariant unwrap(QVariant value)
 {
-    switch (duration.kind()) {
-    case SessionDuration::Kind::minutes30:
-        return QObject::tr("30 min");
-    case SessionDuration::Kind::hour1:
-        return QObject::tr("1 h");
-    case SessionDuration::Kind::hours2:
-        return QObject::tr("2 h");
-    case SessionDuration::Kind::hours4:
-        return QObject::tr("4 h");
-    case SessionDuration::Kind::hours8:
-        return QObject::tr("8 h");
-    default:
-        return QObject::tr("No limit");
-    }
+    while (value.canConvert<QDBusVariant>() && value.userType() == qMetaTypeId<QDBusVariant>())
+        value = value.value<QDBusVariant>().variant();
+    return value;
 }
 
 } // namespace
 
-// A plain panel: the duration tiles, "End" and "Quit".
-QWidget *makePanelContent(AppModel &model, std::function<void()> quit)
-{
-    auto *panel = new QWidget;
-    panel->setFixedWidth(368);
-    auto *layout = new QVBoxLayout(panel);
-    auto *status = new QLabel(panel);
-    layout->addWidget(status);
-    auto *grid = new QGridLayout;
-    int index = 0;
-    for (const SessionDuration &duration : SessionDuration::presetList()) {
-        auto *tile = new QPushButton(tileTitle(duration), panel);
-        QObject::connect(tile, &QPushButton::clicked, &model,
-                         [&model, duration] { model.countdown().start(duration); });
-        grid->addWidget(tile, index / 3, index % 3);
-        ++index;
-    }
-    layout->addLayout(grid);
-    auto *end = new QPushButton(QObject::tr("End"), panel);
-    QObject::connect(end, &QPushButton::clicked, &model, [&model] { model.countdown().stop(); });
-    layout->addWidget(end);
-    auto *quitButton = new QPushButton(QObject::tr("Quit"), panel);
-    QObject::connect(quitButton, &QPushButton::clicked, panel, quit);
-    layout->addWidget(quitButton);
-    auto *quitShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), panel);
-    QObject::connect(quitShortcut, &QShortcut::activated, panel, quit);
+// Keeps a panel in the desktop's colour scheme and animation setting. The
+// desktop portal's settings say whether the user prefers a dark or a light
+// appearance and whether animations are wanted; where the portal has no
+// preference (or there is no portal) the application palette decides the
+// scheme. Every answer arrives asynchronously and nothing waits for it.
+class DesktopAppearance : public QObject {
+    Q_OBJECT
 
-    const auto update = [status, end, &model] {
-        const auto &state = model.countdown().state();
-        static const char *const names[] = {"Starting", "Active", "Stopping", "Failed", "Ready"};
-        status->setText(QString::fromLatin1(names[static_cast<int>(state.kind())]));
-        end->setEnabled(state.session().has_value() && !state.isTransitioning());
-    };
-    QObject::connect(&model.countdown(), &Countdown::stateChanged, panel, update);
-    update();
-    return panel;
+public:
+    explicit DesktopAppearance(MenuView *view) : QObject(view), m_view(view)
+    {
+        view->installEventFilter(this);
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (bus.isConnected()) {
+            bus.connect(portalService, portalPath, portalSettings, QStringLiteral("SettingChanged"), this,
+                        SLOT(settingChanged(QString, QString, QDBusVariant)));
+            read(appearanceGroup, colorSchemeKey);
+            read(appearanceGroup, reducedMotionKey);
+            read(gnomeInterfaceGroup, animationsKey);
+        }
+        update();
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // Compared as plain objects: the view may be part way through its
+        // own destruction when the last events reach it.
+        if (watched == static_cast<QObject *>(parent()) &&
+            (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::ThemeChange))
+            update();
+        return QObject::eventFilter(watched, event);
+    }
+
+private Q_SLOTS:
+    void settingChanged(const QString &group, const QString &key, const QDBusVariant &value)
+    {
+        apply(group, key, unwrap(value.variant()));
+    }
+
+private:
+    void read(const QString &group, const QString &key)
+    {
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(portalService, portalPath, portalSettings, QStringLiteral("Read"));
+        call << group << key;
+        auto *watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, group, key](QDBusPendingCallWatcher *w) {
+            const QDBusPendingReply<QDBusVariant> reply = *w;
+            if (!reply.isError())
+                apply(group, key, unwrap(reply.argumentAt<0>().variant()));
+            w->deleteLater();
+        });
+    }
+
+    void apply(const QString &group, const QString &key, const QVariant &value)
+    {
+        if (group == appearanceGroup && key == colorSchemeKey) {
+            // 1 prefers dark, 2 prefers light, anything else no preference.
+            const uint preference = value.toUInt();
+            m_portalDark = preference == 1   ? std::optional(true)
+                           : preference == 2 ? std::optional(false)
+                                             : std::nullopt;
+        } else if (group == appearanceGroup && key == reducedMotionKey) {
+            m_reducedMotion = value.toUInt() == 1;
+        } else if (group == gnomeInterfaceGroup && key == animationsKey) {
+            m_animationsOff = !value.toBool();
+        } else {
+            return;
+        }
+        update();
+    }
+
+    void update()
+    {
+        const bool dark = m_portalDark.value_or(QGuiApplication::palette().color(QPalette::Window).lightness() < 128);
+        orbel::OrbelEnvironment environment = m_view->environment();
+        environment.scheme = dark ? orbel::ColorScheme::Dark : orbel::ColorScheme::Light;
+        environment.reduceMotion = m_reducedMotion || m_animationsOff;
+        m_view->setEnvironment(environment);
+    }
+
+    // The parent: it outlives this object.
+    MenuView *m_view;
+    std::optional<bool> m_portalDark;
+    bool m_reducedMotion = false;
+    bool m_animationsOff = false;
+};
+
+MenuView *makePanelContent(AppModel &model, PanelContentOptions options)
+{
+    auto *view = new MenuView(model, options.environment, options.locale, options.panelHeight);
+    view->setQuit(std::move(options.quit));
+    // Getting Started and Preferences open the welcome and preferences
+    // windows; until the program has those, the buttons do nothing.
+    view->setShowGuide(std::move(options.showGuide));
+    view->setShowPreferences(std::move(options.showPreferences));
+    view->setReportsVisibility(options.reportsVisibility);
+    if (options.followsDesktop)
+        new DesktopAppearance(view);
+    return view;
+}
+
+MenuView *makePanelContent(AppModel &model, std::function<void()> quit)
+{
+    PanelContentOptions options;
+    // A staged model is drawn offscreen by a host that reports nothing and
+    // must reach no desktop service.
+    options.followsDesktop = !model.isSnapshot();
+    options.reportsVisibility = model.isSnapshot();
+    options.quit = std::move(quit);
+    return makePanelContent(model, std::move(options));
 }
 
 } // namespace pelorin
+
+#include "panel_content.moc"

@@ -1,15 +1,50 @@
 #pragma once
 
-#include <functional>
+#include "menu_view.h"
+#include "orbel_environment.h"
 
-class QWidget;
+#include <QString>
+
+#include <functional>
+#include <optional>
 
 namespace pelorin {
 
 class AppModel;
 
-// The content of the tray panel over the model; `quit` ends the program
-// through its orderly path.
-QWidget *makePanelContent(AppModel &model, std::function<void()> quit);
+// How the tray panel is drawn and what its footer does.
+struct PanelContentOptions {
+    // Colour scheme, text size and reduced motion. The panel tints its
+    // controls with the brand's accent itself.
+    orbel::OrbelEnvironment environment;
+    // Keep following the desktop's colour scheme and animation setting (read
+    // from the desktop portal, else from the application palette), starting
+    // from `environment`. The tray's panel does; a snapshot keeps what it was
+    // given.
+    bool followsDesktop = false;
+    // The ICU locale identifier for times and dates; empty for the
+    // environment's.
+    QString locale;
+    // A forced height limit for the panel (snapshot runs only); absent means
+    // the limit of the screen the panel is on.
+    std::optional<double> panelHeight;
+    // The panel tells the model itself when it appears and disappears. The
+    // tray's panel window does that already; a snapshot host does not.
+    bool reportsVisibility = false;
+    // The footer's actions. Quit ends the program through its orderly path;
+    // the other two open windows and may be set later on the view.
+    std::function<void()> quit;
+    std::function<void()> showGuide;
+    std::function<void()> showPreferences;
+};
+
+// The content of the tray panel over the model.
+MenuView *makePanelContent(AppModel &model, PanelContentOptions options);
+
+// The tray's panel: the desktop's colour scheme and animation setting, the
+// everyday text size and the environment's locale; `quit` ends the program
+// through its orderly path. Over a snapshot model the panel follows no
+// desktop setting and reports its own appearance instead.
+MenuView *makePanelContent(AppModel &model, std::function<void()> quit);
 
 } // namespace pelorin

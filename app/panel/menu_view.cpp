@@ -1,0 +1,438 @@
+#include "menu_view.h"
+
+#include "app_brand.h"
+#include "app_model.h"
+#include "bordered_button.h"
+#include "brand_palette.h"
+#include "duration_grid.h"
+#include "locale_formats.h"
+#include "notice_card.h"
+#include "orbel_font.h"
+#include "orbel_metrics.h"
+#include "orbel_switch.h"
+#include "panel_card.h"
+#include "pelorin_panel_viewport.h"
+#include "pelorin_preferences.h"
+#include "session_readout_view.h"
+#include "symbol_view.h"
+#include "text_label.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include <utility>
+
+namespace pelorin {
+
+namespace {
+
+// The display row as screen readers meet it: while a session runs, one
+// element that reads the sentence with the session's answer ("Yes" or "No");
+// otherwise a group whose switch is operated on its own.
+class DisplayRowAccessible : public QAccessibleWidget {
+public:
+    explicit DisplayRowAccessible(PanelDisplayRow *row) : QAccessibleWidget(row, QAccessible::Grouping) {}
+
+    QAccessible::Role role() const override
+    {
+        return row()->isCombined() ? QAccessible::StaticText : QAccessible::Grouping;
+    }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        if (!row()->isCombined())
+            return QAccessibleWidget::text(kind);
+        switch (kind) {
+        case QAccessible::Name:
+            return PanelDisplayRow::title();
+        case QAccessible::Value:
+        // The AT-SPI bridge passes no value text on for a plain element, so
+        // the answer is its description as well.
+        case QAccessible::Description:
+            return row()->valueText();
+        default:
+            return QAccessibleWidget::text(kind);
+        }
+    }
+
+    int childCount() const override { return row()->isCombined() ? 0 : QAccessibleWidget::childCount(); }
+    QAccessibleInterface *child(int index) const override
+    {
+        return row()->isCombined() ? nullptr : QAccessibleWidget::child(index);
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        return row()->isCombined() ? -1 : QAccessibleWidget::indexOfChild(child);
+    }
+    QAccessibleInterface *childAt(int x, int y) const override
+    {
+        return row()->isCombined() ? nullptr : QAccessibleWidget::childAt(x, y);
+    }
+
+private:
+    PanelDisplayRow *row() const { return static_cast<PanelDisplayRow *>(widget()); }
+};
+
+QAccessibleInterface *displayRowFactory(const QString &, QObject *object)
+{
+    if (auto *row = qobject_cast<PanelDisplayRow *>(object))
+        return new DisplayRowAccessible(row);
+    return nullptr;
+}
+
+orbel::BorderedButton *sessionButton(const QString &title, const QString &symbol, const QString &accessibleName,
+                                     const orbel::OrbelEnvironment &environment, QWidget *parent)
+{
+    auto *button = new orbel::BorderedButton(title, environment, parent);
+    button->setSymbol(symbol);
+    button->setControlSize(orbel::BorderedButton::ControlSize::Large);
+    button->setBorderShape(orbel::BorderedButton::BorderShape::Capsule);
+    button->setFont(orbel::orbelFont(orbel::OrbelFont::Heading, environment.textSize));
+    button->setAccessibleName(accessibleName);
+    // The buttons share the row equally; alone, "End" takes all of it.
+    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    return button;
+}
+
+} // namespace
+
+PanelDisplayRow::PanelDisplayRow(orbel::Binding<bool> keepsDisplayAwake, const orbel::OrbelEnvironment &environment,
+                                 QWidget *parent)
+    : QWidget(parent), EnvironmentAware(environment)
+{
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(displayRowFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+
+    const QFont detail = orbel::orbelFont(orbel::OrbelFont::Detail, environment.textSize);
+    setFont(detail);
+
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(orbel::OrbelMetrics::gapS);
+
+    m_symbol = new orbel::SymbolView(QStringLiteral("display"), {}, this);
+    m_symbol->setFont(detail);
+    m_symbol->setFrameWidth(orbel::OrbelMetrics::symbolFrameWidth);
+    row->addWidget(m_symbol, 0, Qt::AlignVCenter);
+
+    m_title = new orbel::TextLabel(title(), this);
+    m_title->setFont(detail);
+    row->addWidget(m_title, 1, Qt::AlignVCenter);
+
+    row->addSpacing(orbel::OrbelMetrics::gapS);
+
+    m_value = new orbel::TextLabel(QString(), this);
+    m_value->setFont(detail);
+    m_value->setWordWrap(false);
+    m_value->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    m_value->hide();
+    row->addWidget(m_value, 0, Qt::AlignVCenter);
+
+    m_switch = new orbel::OrbelSwitch(title(), environment, this);
+    m_switch->setControlSize(orbel::OrbelSwitch::ControlSize::Small);
+    m_switch->setBinding(std::move(keepsDisplayAwake));
+    row->addWidget(m_switch, 0, Qt::AlignVCenter);
+
+    setMinimumHeight(orbel::OrbelMetrics::displayRowMinHeight);
+    // As tall as the sentence needs once it wraps at the row's width.
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    environmentChanged();
+}
+
+QString PanelDisplayRow::title()
+{
+    return tr("Keep the display always awake");
+}
+
+QString PanelDisplayRow::valueText() const
+{
+    if (!m_sessionChoice)
+        return {};
+    return *m_sessionChoice ? tr("Yes") : tr("No");
+}
+
+void PanelDisplayRow::showSessionChoice(std::optional<bool> sessionChoice)
+{
+    if (sessionChoice == m_sessionChoice)
+        return;
+    const bool wasCombined = isCombined();
+    m_sessionChoice = sessionChoice;
+    m_value->setText(valueText());
+    m_value->setVisible(isCombined());
+    m_switch->setVisible(!isCombined());
+    if (wasCombined != isCombined()) {
+        QAccessibleEvent event(this, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&event);
+    } else {
+        QAccessibleValueChangeEvent event(this, valueText());
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void PanelDisplayRow::setSwitchEnabled(bool enabled)
+{
+    m_switch->setEnabled(enabled);
+}
+
+void PanelDisplayRow::syncSwitch()
+{
+    m_switch->syncFromBinding();
+}
+
+void PanelDisplayRow::environmentChanged()
+{
+    const orbel::ColorScheme scheme = environment().scheme;
+    const QColor accent = appBrand().accent(scheme);
+    m_symbol->setTint(accent);
+    m_switch->setTint(accent);
+    m_title->setColor(orbel::BrandPalette::primary(scheme));
+    m_value->setColor(orbel::BrandPalette::primary70(scheme));
+}
+
+MenuView::MenuView(AppModel &model, const orbel::OrbelEnvironment &environment, QString locale,
+                   std::optional<double> snapshotPanelHeight, Clock clock, QWidget *parent)
+    : QWidget(parent), EnvironmentAware(environment), m_model(&model), m_locale(std::move(locale)),
+      m_clock(clock ? std::move(clock) : Clock(&Date::now))
+{
+    const QPointer<AppModel> weakModel(&model);
+    const QPointer<MenuView> self(this);
+
+    orbel::OrbelPanel::Setup setup{
+        .brand = appBrand(),
+        .status = QString(),
+        .dot = orbel::PanelStatus::Off,
+        .isOn =
+            orbel::Binding<bool>{
+                [weakModel] { return weakModel && weakModel->preferences().armed(); },
+                [weakModel](bool armed) {
+                    if (weakModel)
+                        weakModel->preferences().setArmed(armed);
+                },
+            },
+        .privacy = tr("Your Mac, under your control"),
+        .privacySymbol = QStringLiteral("checkmark.shield"),
+        .showGuide =
+            [self] {
+                if (self && self->m_showGuide)
+                    self->m_showGuide();
+            },
+        .showPreferences =
+            [self] {
+                if (self && self->m_showPreferences)
+                    self->m_showPreferences();
+            },
+        .preferencesFocusChanged = {},
+        .refreshLoginItemOnAppear = false,
+        .isSwitchEnabled = true,
+        .quit =
+            [self] {
+                if (self && self->m_quit)
+                    self->m_quit();
+            },
+    };
+    m_panel = new orbel::OrbelPanel(std::move(setup), buildBody(), environment);
+    m_viewport = new PelorinPanelViewport(m_panel, environment, snapshotPanelHeight, this);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_viewport);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+
+    Countdown &countdown = model.countdown();
+    connect(&countdown, &Countdown::stateChanged, this, &MenuView::refresh);
+    connect(&countdown, &Countdown::selectionChanged, this, &MenuView::refresh);
+    connect(&model.preferences(), &PelorinPreferences::armedChanged, this, &MenuView::refresh);
+    refresh();
+}
+
+MenuView::~MenuView() = default;
+
+QWidget *MenuView::buildBody()
+{
+    const orbel::OrbelEnvironment &env = environment();
+    const QPointer<AppModel> weakModel(m_model);
+
+    auto *body = new QWidget;
+    auto *stack = new QVBoxLayout(body);
+    stack->setContentsMargins(0, 0, 0, 0);
+    // The panel frame's own spacing between its parts.
+    stack->setSpacing(orbel::OrbelMetrics::gapL);
+
+    m_notice = new orbel::NoticeCard(QStringLiteral("exclamationmark.triangle.fill"), QString(), QString(), env, body);
+    m_retry = m_notice->addAction(tr("Try again"));
+    connect(m_retry, &QAbstractButton::clicked, this, [weakModel] {
+        if (weakModel)
+            weakModel->countdown().toggle();
+    });
+    m_notice->hide();
+    stack->addWidget(m_notice);
+
+    m_readout = new SessionReadoutView(*m_model, env, m_locale, body);
+    if (m_clock)
+        m_readout->setClock(m_clock);
+    stack->addWidget(m_readout);
+
+    m_grid = new DurationGrid(
+        [weakModel](const SessionDuration &duration) {
+            if (weakModel)
+                weakModel->countdown().start(duration);
+        },
+        m_locale, env, m_clock, body);
+    stack->addWidget(m_grid);
+
+    m_actionRow = new QWidget(body);
+    auto *actions = new QHBoxLayout(m_actionRow);
+    actions->setContentsMargins(0, 0, 0, 0);
+    actions->setSpacing(orbel::OrbelMetrics::gapS);
+    m_extend = sessionButton(tr("+30 min"), QStringLiteral("plus"), tr("Add 30 minutes"), env, m_actionRow);
+    m_end = sessionButton(tr("End"), QStringLiteral("stop.fill"), tr("End the session"), env, m_actionRow);
+    actions->addWidget(m_extend, 1, Qt::AlignVCenter);
+    actions->addWidget(m_end, 1, Qt::AlignVCenter);
+    connect(m_extend, &QAbstractButton::clicked, this, [weakModel] {
+        if (weakModel)
+            weakModel->countdown().extend();
+    });
+    connect(m_end, &QAbstractButton::clicked, this, [weakModel] {
+        if (weakModel)
+            weakModel->countdown().stop();
+    });
+    m_actionRow->hide();
+    stack->addWidget(m_actionRow);
+
+    m_displayCard = new orbel::PanelCard(orbel::OrbelMetrics::gapS, env, body);
+    m_displayCard->setFont(orbel::orbelFont(orbel::OrbelFont::Detail, env.textSize));
+    m_displayRow = new PanelDisplayRow(
+        orbel::Binding<bool>{
+            [weakModel] { return weakModel && weakModel->countdown().selection().keepsDisplayAwake; },
+            [weakModel](bool keepsDisplayAwake) {
+                if (!weakModel)
+                    return;
+                Countdown &countdown = weakModel->countdown();
+                countdown.setSelection({countdown.selection().duration, keepsDisplayAwake});
+            },
+        },
+        env, m_displayCard);
+    m_displayCard->addWidget(m_displayRow);
+    stack->addWidget(m_displayCard);
+
+    return body;
+}
+
+void MenuView::setShowGuide(std::function<void()> showGuide)
+{
+    m_showGuide = std::move(showGuide);
+}
+
+void MenuView::setShowPreferences(std::function<void()> showPreferences)
+{
+    m_showPreferences = std::move(showPreferences);
+}
+
+void MenuView::setQuit(std::function<void()> quit)
+{
+    m_quit = std::move(quit);
+}
+
+QString MenuView::statusText(const SessionState &state, std::optional<Duration> remaining, bool armed, Date now,
+                             QStringView locale)
+{
+    switch (state.kind()) {
+    case SessionState::Kind::failed:
+        return state.failure() && state.failure()->retainsResources ? tr("The session needs attention")
+                                                                    : tr("The session did not start");
+    case SessionState::Kind::starting:
+        return tr("Starting the session…");
+    case SessionState::Kind::stopping:
+        return tr("Ending the session…");
+    case SessionState::Kind::active: {
+        // The end is worked out from the time left each time, so it never
+        // drifts from the session's own deadline.
+        const std::optional<Date> end = remaining ? now.addingClamped(*remaining) : std::nullopt;
+        if (!end || !state.session() || !state.session()->effectiveDuration)
+            return tr("On until you turn it off");
+        return tr("Awake until %1").arg(formatShortTime(locale, *end));
+    }
+    case SessionState::Kind::inactive:
+        break;
+    }
+    return armed ? tr("Ready to start") : tr("Off: the Mac can sleep");
+}
+
+orbel::PanelStatus MenuView::dotStatus(const SessionState &state)
+{
+    switch (state.kind()) {
+    case SessionState::Kind::active:
+        return orbel::PanelStatus::Working;
+    case SessionState::Kind::inactive:
+        return orbel::PanelStatus::Off;
+    case SessionState::Kind::starting:
+    case SessionState::Kind::stopping:
+    case SessionState::Kind::failed:
+        break;
+    }
+    return orbel::PanelStatus::Attention;
+}
+
+void MenuView::refresh()
+{
+    if (!m_model)
+        return;
+    const Countdown &countdown = m_model->countdown();
+    const SessionState &state = countdown.state();
+    const std::optional<Session> &session = state.session();
+    const bool busy = state.isTransitioning();
+    const bool armed = m_model->preferences().armed();
+
+    m_panel->setStatus(statusText(state, countdown.remaining(), armed, m_clock(), m_locale));
+    m_panel->setDot(dotStatus(state));
+    m_panel->setSwitchEnabled(!busy);
+    m_panel->syncSwitch();
+
+    const bool failed = state.kind() == SessionState::Kind::failed;
+    if (failed) {
+        const bool retains = state.failure() && state.failure()->retainsResources;
+        m_notice->setTitle(retains ? tr("The session could not end") : tr("The session could not start"));
+        m_notice->setMessage(retains ? tr("The Mac may still be kept awake. Try ending the session again.")
+                                     : tr("Pelorin could not confirm that the Mac will stay awake. Try again."));
+    }
+    m_notice->setVisible(failed);
+    m_retry->setEnabled(!busy);
+
+    // The controls: the tiles before a session, its buttons while there is
+    // one, and the display row under either; none while switched off with
+    // no session.
+    const bool controls = armed || session.has_value();
+    m_grid->setVisible(controls && !session);
+    m_grid->setEnabled(!busy);
+    m_actionRow->setVisible(controls && session.has_value());
+    m_actionRow->setEnabled(state.kind() == SessionState::Kind::active);
+    m_extend->setVisible(session && session->effectiveDuration.has_value());
+    m_displayCard->setVisible(controls);
+    m_displayRow->showSessionChoice(session ? std::optional<bool>(session->selection.keepsDisplayAwake) : std::nullopt);
+    m_displayRow->setSwitchEnabled(!busy);
+    m_displayRow->syncSwitch();
+}
+
+void MenuView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // The status line's end time is read from the clock.
+    refresh();
+    if (m_reportsVisibility && m_model)
+        m_model->setPanelVisible(true);
+}
+
+void MenuView::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (m_reportsVisibility && m_model)
+        m_model->storePanelVisible(false);
+}
+
+} // namespace pelorin

@@ -1,0 +1,155 @@
+#pragma once
+
+#include "binding.h"
+#include "date.h"
+#include "duration.h"
+#include "orbel_environment.h"
+#include "orbel_panel.h"
+#include "session_state.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+namespace orbel {
+class BorderedButton;
+class NoticeCard;
+class OrbelSwitch;
+class PanelCard;
+class SymbolView;
+class TextLabel;
+} // namespace orbel
+
+namespace pelorin {
+
+class AppModel;
+class DurationGrid;
+class PelorinPanelViewport;
+class SessionReadoutView;
+
+// The keep-the-display-awake row: the display symbol, the sentence, and at
+// the trailing edge either a small switch (no session yet: the choice for the
+// next one) or the running session's choice, "Yes" or "No". With a session
+// the row reads to screen readers as one element, the sentence with its
+// answer; without one the switch stays an element of its own.
+class PanelDisplayRow : public QWidget, public orbel::EnvironmentAware {
+    Q_OBJECT
+
+public:
+    PanelDisplayRow(orbel::Binding<bool> keepsDisplayAwake, const orbel::OrbelEnvironment &environment,
+                    QWidget *parent = nullptr);
+
+    // "Keep the display always awake".
+    static QString title();
+
+    // With a session's choice the row shows it as "Yes" or "No"; without
+    // one it shows the switch.
+    void showSessionChoice(std::optional<bool> sessionChoice);
+    bool isCombined() const { return m_sessionChoice.has_value(); }
+    // "Yes" or "No" while combined; empty otherwise.
+    QString valueText() const;
+
+    void setSwitchEnabled(bool enabled);
+    void syncSwitch();
+
+    orbel::OrbelSwitch *displaySwitch() const { return m_switch; }
+    orbel::TextLabel *valueLabel() const { return m_value; }
+    orbel::TextLabel *titleLabel() const { return m_title; }
+
+protected:
+    void environmentChanged() override;
+
+private:
+    orbel::SymbolView *m_symbol;
+    orbel::TextLabel *m_title;
+    orbel::TextLabel *m_value;
+    orbel::OrbelSwitch *m_switch;
+    std::optional<bool> m_sessionChoice;
+};
+
+// The whole content of the tray panel: the kit's panel frame with Pelorin's
+// brand, the status line and dot, the master switch and the footer, holding
+// the failure notice, the readout card and the controls (the duration tiles
+// or the session's buttons, and the display row), all inside the viewport
+// that keeps the panel on the screen.
+//
+// It keeps no state of its own: every text, colour and enabled state is
+// worked out again from the model whenever the session, the selection or the
+// master switch changes.
+class MenuView : public QWidget, public orbel::EnvironmentAware {
+    Q_OBJECT
+
+public:
+    using Clock = std::function<Date()>;
+
+    // `locale` is the ICU identifier dates are written in (empty for the
+    // environment's); `snapshotPanelHeight` forces the panel's height limit
+    // (snapshot runs only); `clock` gives the wall-clock time (Date::now when
+    // empty).
+    MenuView(AppModel &model, const orbel::OrbelEnvironment &environment, QString locale,
+             std::optional<double> snapshotPanelHeight = std::nullopt, Clock clock = {}, QWidget *parent = nullptr);
+    ~MenuView() override;
+
+    // The footer's actions. Preferences, Getting Started and Quit do nothing
+    // until given something to do.
+    void setShowGuide(std::function<void()> showGuide);
+    void setShowPreferences(std::function<void()> showPreferences);
+    void setQuit(std::function<void()> quit);
+
+    // Whether the view itself tells the model when it appears and
+    // disappears. The tray's panel window does that for it; a host that does
+    // not (the snapshot) turns this on.
+    void setReportsVisibility(bool reports) { m_reportsVisibility = reports; }
+
+    // The status line under the product name.
+    static QString statusText(const SessionState &state, std::optional<Duration> remaining, bool armed, Date now,
+                              QStringView locale);
+    static orbel::PanelStatus dotStatus(const SessionState &state);
+
+    PelorinPanelViewport *viewport() const { return m_viewport; }
+    orbel::OrbelPanel *panel() const { return m_panel; }
+    orbel::NoticeCard *notice() const { return m_notice; }
+    orbel::BorderedButton *retryButton() const { return m_retry; }
+    SessionReadoutView *readout() const { return m_readout; }
+    DurationGrid *grid() const { return m_grid; }
+    QWidget *actionRow() const { return m_actionRow; }
+    orbel::BorderedButton *extendButton() const { return m_extend; }
+    orbel::BorderedButton *endButton() const { return m_end; }
+    orbel::PanelCard *displayCard() const { return m_displayCard; }
+    PanelDisplayRow *displayRow() const { return m_displayRow; }
+
+    // Works everything out again from the model.
+    void refresh();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    QWidget *buildBody();
+
+    QPointer<AppModel> m_model;
+    QString m_locale;
+    Clock m_clock;
+    std::function<void()> m_showGuide;
+    std::function<void()> m_showPreferences;
+    std::function<void()> m_quit;
+    bool m_reportsVisibility = false;
+
+    PelorinPanelViewport *m_viewport = nullptr;
+    orbel::OrbelPanel *m_panel = nullptr;
+    orbel::NoticeCard *m_notice = nullptr;
+    orbel::BorderedButton *m_retry = nullptr;
+    SessionReadoutView *m_readout = nullptr;
+    DurationGrid *m_grid = nullptr;
+    QWidget *m_actionRow = nullptr;
+    orbel::BorderedButton *m_extend = nullptr;
+    orbel::BorderedButton *m_end = nullptr;
+    orbel::PanelCard *m_displayCard = nullptr;
+    PanelDisplayRow *m_displayRow = nullptr;
+};
+
+} // namespace pelorin

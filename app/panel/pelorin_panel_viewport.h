@@ -1,0 +1,134 @@
+#pragma once
+
+#include "orbel_environment.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+
+#include <optional>
+
+class QScrollArea;
+
+namespace pelorin {
+
+// Tells how tall the usable area is on the screen that shows a widget's
+// window: once the widget is shown in a window, again whenever that window
+// moves to another screen, and whenever the screens change (one added or
+// removed, the primary one switched, the usable area of the window's screen
+// resized). Every report is sent, even when the height did not change.
+class PanelScreenReader : public QObject {
+    Q_OBJECT
+
+public:
+    // Watches `widget`, which also owns the reader.
+    explicit PanelScreenReader(QWidget *widget);
+
+    // Stops watching for good: no further reports.
+    void detach();
+    bool isAttached() const { return m_window != nullptr; }
+    QWindow *window() const { return m_window; }
+
+    // Reports the height now, when the window has a screen.
+    void report();
+
+Q_SIGNALS:
+    void heightChanged(double height);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void attach(QWindow *window);
+    void followScreen(QScreen *screen);
+    void forget();
+
+    QPointer<QWidget> m_widget;
+    QPointer<QWindow> m_window;
+    QPointer<QScreen> m_screen;
+    QList<QMetaObject::Connection> m_windowConnections;
+    QMetaObject::Connection m_screenConnection;
+    bool m_detached = false;
+};
+
+// Keeps the panel inside the screen. The content shows at its natural height
+// when that fits under the limit; otherwise the viewport is exactly as tall
+// as the limit and the content scrolls vertically, with a slim scroll
+// indicator over its right edge. The width is always the panel's 368 pixels.
+//
+// The limit is, in this order: the height a snapshot forces; the usable
+// height of the screen showing the panel's window, less a 32-pixel margin;
+// before the window has reported its screen, the smallest usable height of
+// all screens less the margin; with no screen at all, no limit.
+class PelorinPanelViewport : public QWidget, public orbel::EnvironmentAware {
+    Q_OBJECT
+
+public:
+    // The gap kept between the panel and the edges of the usable area.
+    static constexpr double screenMargin = 32;
+
+    // Takes ownership of `content`.
+    PelorinPanelViewport(QWidget *content, const orbel::OrbelEnvironment &environment,
+                         std::optional<double> snapshotHeight = std::nullopt, QWidget *parent = nullptr);
+
+    QWidget *content() const { return m_content; }
+    QScrollArea *scrollArea() const { return m_scrollArea; }
+    PanelScreenReader *screenReader() const { return m_reader; }
+    // The overlay indicator; shown only while the content scrolls.
+    QWidget *scrollIndicator() const { return m_indicator; }
+
+    std::optional<double> snapshotHeight() const { return m_snapshotHeight; }
+    std::optional<double> windowHeight() const { return m_windowHeight; }
+    // How many heights the screen reader has handed in.
+    int windowHeightReports() const { return m_reports; }
+    // Stores a reported height (every report, equal or not) and fits again.
+    void setWindowHeight(double height);
+
+    double maximumHeight() const;
+    // The limit rule on its own: the forced height as it is; else the
+    // reported height less the margin; else the smallest of `screenHeights`
+    // less the margin; never below zero; the largest finite number when
+    // nothing is known.
+    static double maximumHeight(std::optional<double> snapshotHeight, std::optional<double> windowHeight,
+                                const QList<double> &screenHeights);
+    // The usable heights of all connected screens.
+    static QList<double> screenHeights();
+
+    // The content's height at the panel's width.
+    int naturalHeight() const;
+    // The content is taller than the limit and scrolls.
+    bool isScrolling() const { return m_scrolling; }
+
+    // Fits the viewport to the content and the limit again.
+    void fit();
+
+    // 368 wide; the content's natural height, or the limit when that is less.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void environmentChanged() override;
+
+private:
+    QSize fittedSize(int natural) const;
+    void placeIndicator();
+
+    QWidget *m_content;
+    QScrollArea *m_scrollArea;
+    QWidget *m_indicator;
+    PanelScreenReader *m_reader;
+    std::optional<double> m_snapshotHeight;
+    std::optional<double> m_windowHeight;
+    int m_reports = 0;
+    QSize m_fittedSize;
+    bool m_scrolling = false;
+    bool m_fitting = false;
+};
+
+} // namespace pelorin

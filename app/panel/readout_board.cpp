@@ -1,0 +1,239 @@
+#include "readout_board.h"
+
+#include "accessibility_hidden.h"
+#include "flap_flow.h"
+#include "locale_formats.h"
+#include "split_flap.h"
+
+namespace pelorin {
+
+QColor ReadoutBoard::ink()
+{
+    return {245, 241, 232};
+}
+
+QColor ReadoutBoard::support()
+{
+    return {200, 198, 192};
+}
+
+QColor ReadoutBoard::offInk()
+{
+    return {210, 208, 201};
+}
+
+QColor ReadoutBoard::cardColor(orbel::ColorScheme scheme)
+{
+    return readoutCardColor(scheme);
+}
+
+QColor ReadoutBoard::boardInk() const
+{
+    const auto kind = readout.kind();
+    return kind == SessionReadout::Kind::off || kind == SessionReadout::Kind::ready ? offInk() : ink();
+}
+
+bool ReadoutBoard::flips() const
+{
+    return readout.kind() == SessionReadout::Kind::countdown && !reduceMotion;
+}
+
+QString ReadoutBoard::word() const
+{
+    using Kind = SessionReadout::Kind;
+    switch (readout.kind()) {
+    case Kind::countdown:
+        return QString::fromStdString(readout.time().text());
+    case Kind::off:
+        return tr("OFF");
+    case Kind::ready:
+        return tr("READY");
+    case Kind::starting:
+        return tr("STARTING");
+    case Kind::stopping:
+        return tr("ENDING");
+    case Kind::attention:
+        return tr("ATTENTION");
+    case Kind::failed:
+        return tr("FAILED");
+    case Kind::unlimited:
+        return tr("NO LIMIT");
+    }
+    return {};
+}
+
+QList<ReadoutBoard::Piece> ReadoutBoard::pieces() const
+{
+    QList<Piece> result;
+    if (readout.kind() == SessionReadout::Kind::countdown) {
+        const auto fields = readout.time().fields();
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            if (i > 0)
+                result.append(Piece::colon());
+            result.append(Piece::flap(QString::fromStdString(fields[i])));
+        }
+        return result;
+    }
+    // One flap per word; a translation may have more words than the English.
+    const QStringList parts = word().split(u' ', Qt::SkipEmptyParts);
+    for (const QString &part : parts)
+        result.append(Piece::flap(part));
+    return result;
+}
+
+QString ReadoutBoard::caption() const
+{
+    return readout.kind() == SessionReadout::Kind::countdown ? tr("Time remaining") : tr("Session status");
+}
+
+std::optional<QString> ReadoutBoard::statusLine() const
+{
+    using Kind = SessionReadout::Kind;
+    switch (readout.kind()) {
+    case Kind::countdown: {
+        if (!end)
+            return std::nullopt;
+        if (isSameCalendarDay(locale, *end, now)) {
+            const QString time = formatShortTime(locale, *end);
+            if (time.isEmpty())
+                return std::nullopt;
+            return tr("Ends at %1", "the end of a session later today").arg(time);
+        }
+        const QString date = formatEndDate(locale, *end, now);
+        if (date.isEmpty())
+            return std::nullopt;
+        return tr("Ends %1", "the end of a session on another day: weekday, date and time").arg(date);
+    }
+    case Kind::off:
+        return tr("Turn on the switch to use Pelorin");
+    case Kind::ready:
+        return tr("One click on a duration and your Mac stays awake");
+    case Kind::starting:
+        return tr("Starting the session…");
+    case Kind::stopping:
+        return tr("Ending the session…");
+    case Kind::attention:
+        return tr("The Mac may still be kept awake. Try ending the session again.");
+    case Kind::failed:
+        return tr("The session could not start");
+    case Kind::unlimited:
+        return tr("The Mac stays awake until you turn it off");
+    }
+    return std::nullopt;
+}
+
+QString ReadoutBoard::accessibilityValue() const
+{
+    const QString readoutText = readout.kind() == SessionReadout::Kind::countdown
+                                    ? formatSpokenDuration(locale, readout.time().duration())
+                                    : word();
+    const std::optional<QString> status = statusLine();
+    if (!status)
+        return readoutText;
+    return tr("%1. %2", "what a screen reader says for the readout: the time left or state, then the status line")
+        .arg(readoutText, *status);
+}
+
+FlapBoard::FlapBoard(orbel::ColorScheme scheme, QWidget *parent)
+    : QWidget(parent), m_flow(new FlapFlow(this)), m_scheme(scheme)
+{
+    orbel::setAccessibilityHidden(this);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+}
+
+FlapBoard::~FlapBoard() = default;
+
+QWidget *FlapBoard::makePiece(const ReadoutBoard::Piece &piece)
+{
+    QWidget *widget = nullptr;
+    if (piece.kind == ReadoutBoard::Piece::Kind::colon) {
+        auto *colon = new FlapColon(this);
+        colon->setInk(m_colonInk);
+        widget = colon;
+    } else {
+        auto *flap = new SplitFlap(piece.text, m_scheme, this);
+        flap->setInk(m_flapInk);
+        widget = flap;
+    }
+    orbel::setAccessibilityHidden(widget);
+    return widget;
+}
+
+void FlapBoard::removeFrom(int index)
+{
+    while (m_widgets.size() > index) {
+        QWidget *widget = m_widgets.takeLast();
+        m_pieces.removeLast();
+        m_flow->removeWidget(widget);
+        delete widget;
+    }
+}
+
+void FlapBoard::setPieces(const QList<ReadoutBoard::Piece> &pieces, bool flips)
+{
+    // Keep the widgets of the leading positions whose kind is unchanged; from
+    // the first position where the kind differs, build afresh.
+    int kept = 0;
+    while (kept < m_pieces.size() && kept < pieces.size() && m_pieces[kept].kind == pieces[kept].kind)
+        ++kept;
+    removeFrom(kept);
+
+    bool resized = false;
+    for (int i = 0; i < kept; ++i) {
+        if (m_pieces[i] == pieces[i])
+            continue;
+        auto *flap = static_cast<SplitFlap *>(m_widgets[i]);
+        resized = resized || flap->text().size() != pieces[i].text.size();
+        flap->setText(pieces[i].text, flips);
+        m_pieces[i] = pieces[i];
+    }
+    for (qsizetype i = kept; i < pieces.size(); ++i) {
+        QWidget *widget = makePiece(pieces[i]);
+        m_flow->addWidget(widget);
+        m_widgets.append(widget);
+        m_pieces.append(pieces[i]);
+        widget->show();
+        resized = true;
+    }
+    if (resized)
+        m_flow->invalidate();
+}
+
+void FlapBoard::clear()
+{
+    removeFrom(0);
+    m_flow->invalidate();
+}
+
+void FlapBoard::setScheme(orbel::ColorScheme scheme)
+{
+    m_scheme = scheme;
+    for (QWidget *widget : std::as_const(m_widgets)) {
+        if (auto *flap = qobject_cast<SplitFlap *>(widget))
+            flap->setScheme(scheme);
+    }
+}
+
+void FlapBoard::setColors(const QColor &flapInk, const QColor &colonInk)
+{
+    m_flapInk = flapInk;
+    m_colonInk = colonInk;
+    for (QWidget *widget : std::as_const(m_widgets)) {
+        if (auto *flap = qobject_cast<SplitFlap *>(widget))
+            flap->setInk(flapInk);
+        else if (auto *colon = qobject_cast<FlapColon *>(widget))
+            colon->setInk(colonInk);
+    }
+}
+
+QWidget *FlapBoard::pieceWidget(int index) const
+{
+    return index >= 0 && index < m_widgets.size() ? m_widgets[index] : nullptr;
+}
+
+SplitFlap *FlapBoard::flapAt(int index) const
+{
+    return qobject_cast<SplitFlap *>(pieceWidget(index));
+}
+
+} // namespace pelorin

@@ -1,0 +1,116 @@
+#pragma once
+
+#include "date.h"
+#include "orbel_environment.h"
+#include "session_readout.h"
+
+#include <QColor>
+#include <QCoreApplication>
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+
+namespace pelorin {
+
+class FlapFlow;
+class SplitFlap;
+
+// Everything the readout card shows at one moment, worked out from the
+// session's readout, the clock and the reader's locale: the caption, the
+// pieces of the split-flap board, the status line under it and what a screen
+// reader says for the whole card.
+struct ReadoutBoard {
+    Q_DECLARE_TR_FUNCTIONS(ReadoutBoard)
+
+public:
+    // One piece of the board: a flap with its text, or the colon between two
+    // count-down flaps.
+    struct Piece {
+        enum class Kind { flap, colon };
+        Kind kind = Kind::flap;
+        QString text;
+
+        static Piece flap(const QString &text) { return {Kind::flap, text}; }
+        static Piece colon() { return {Kind::colon, {}}; }
+        bool operator==(const Piece &) const = default;
+    };
+
+    orbel::ColorScheme scheme = orbel::ColorScheme::Light;
+    // ICU locale id for dates and spoken spans; empty means the environment's.
+    QString locale;
+    bool reduceMotion = false;
+    SessionReadout readout = SessionReadout::Kind::ready;
+    // The wall-clock moment the card is drawn for.
+    Date now;
+    // When a timed session ends; absent without a time left, or past the
+    // latest date the program names.
+    std::optional<Date> end;
+
+    // The board's characters.
+    static QColor ink();
+    // Caption, status line and the colons.
+    static QColor support();
+    // The board's characters while nothing is running ("OFF", "READY").
+    static QColor offInk();
+    static QColor cardColor(orbel::ColorScheme scheme);
+
+    // ink() or offInk(), as the readout asks.
+    QColor boardInk() const;
+    // Whether a changed flap plays its flip: only a count-down, and never
+    // when the reader asked for less motion.
+    bool flips() const;
+
+    // The count-down as "01:05:09", or the state's word in capitals.
+    QString word() const;
+    // Flap, colon, flap, colon, flap for a count-down; one flap per word of
+    // the state's word otherwise ("NO LIMIT" is two).
+    QList<Piece> pieces() const;
+    QString caption() const;
+    // The end time of a timed session, or the state's sentence; absent for a
+    // count-down whose end cannot be named.
+    std::optional<QString> statusLine() const;
+    // The readout in words ("1 hour, 5 minutes, 3 seconds" or the state's
+    // word), then ". " and the status line when there is one.
+    QString accessibilityValue() const;
+};
+
+// The board row: one widget per piece in a FlapFlow. The piece at each
+// position keeps its widget as long as its kind stays the same, so a flap whose
+// text changes is the same flap showing new text, and only that flap flips.
+class FlapBoard : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit FlapBoard(orbel::ColorScheme scheme, QWidget *parent = nullptr);
+    ~FlapBoard() override;
+
+    // Shows `pieces`; with `flips`, each flap whose text changed plays its flip.
+    void setPieces(const QList<ReadoutBoard::Piece> &pieces, bool flips);
+    // Drops every piece, so the next ones start afresh without a flip.
+    void clear();
+    const QList<ReadoutBoard::Piece> &pieces() const { return m_pieces; }
+
+    void setScheme(orbel::ColorScheme scheme);
+    // Colour of the flaps' text, and of the colons.
+    void setColors(const QColor &flapInk, const QColor &colonInk);
+
+    int pieceCount() const { return int(m_widgets.size()); }
+    QWidget *pieceWidget(int index) const;
+    // The flap at `index`, or null for a colon.
+    SplitFlap *flapAt(int index) const;
+
+private:
+    QWidget *makePiece(const ReadoutBoard::Piece &piece);
+    void removeFrom(int index);
+
+    FlapFlow *m_flow;
+    QList<ReadoutBoard::Piece> m_pieces;
+    QList<QWidget *> m_widgets;
+    orbel::ColorScheme m_scheme;
+    QColor m_flapInk = Qt::white;
+    QColor m_colonInk = Qt::white;
+};
+
+} // namespace pelorin

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "readout_board.h"
+
+#include "duration.h"
+#include "orbel_environment.h"
+#include "session_id.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QTimer;
+
+namespace orbel {
+class TextLabel;
+}
+
+namespace pelorin {
+
+class AppModel;
+
+// The dark card in the middle of the tray panel that says at a glance how
+// long the computer stays awake, or what the session is doing: a caption, the
+// split-flap board and a status line.
+//
+// While a timed session runs and the panel is on screen it redraws once a
+// second, from a timer that exists only then and fires each time the time
+// left passes a whole second. Otherwise it redraws only when the session's
+// state, the armed switch or the panel's visibility changes.
+//
+// Screen readers see the card as one element: the caption is its name, the
+// readout with its status line its value (also offered as read-only text).
+class SessionReadoutView : public QWidget, public orbel::EnvironmentAware {
+    Q_OBJECT
+
+public:
+    // `locale` is the ICU locale id the dates and spoken spans are written in.
+    SessionReadoutView(AppModel &model, const orbel::OrbelEnvironment &environment, QString locale,
+                       QWidget *parent = nullptr);
+    ~SessionReadoutView() override;
+
+    // What the card shows for a time left (none when the panel is not known to
+    // be on screen) at the wall-clock moment `now`.
+    ReadoutBoard board(std::optional<Duration> remaining, Date now) const;
+    // What it shows now.
+    const ReadoutBoard &currentBoard() const { return m_board; }
+    const QString &localeName() const { return m_locale; }
+
+    // The name and value screen readers get.
+    QString accessibleCaption() const { return m_board.caption(); }
+    QString accessibleReadout() const { return m_board.accessibilityValue(); }
+
+    // Whether the once-a-second timer exists.
+    bool hasTimeline() const { return m_timeline != nullptr; }
+    // Until the next tick, while the timer exists.
+    std::optional<int> msUntilNextTick() const;
+    // How many times the card has been worked out again.
+    int renderCount() const { return m_renderCount; }
+    const FlapBoard &flapBoard() const { return *m_flaps; }
+
+    // Where the wall-clock time comes from; the system clock unless replaced.
+    void setClock(std::function<Date()> clock);
+    // Works the card out again from the model and the clock, as a tick does.
+    void refresh();
+
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void environmentChanged() override;
+
+private:
+    void evaluate();
+    void render();
+    void scheduleTick(std::optional<Duration> remaining);
+    void applyFonts();
+    void announce(const QString &oldCaption, const QString &oldValue);
+
+    // Weak: once the model is gone the card keeps its last picture.
+    QPointer<AppModel> m_model;
+    QString m_locale;
+    std::function<Date()> m_clock;
+    ReadoutBoard m_board;
+    orbel::TextLabel *m_caption;
+    FlapBoard *m_flaps;
+    orbel::TextLabel *m_status;
+    // The timeline: present only while a timed session runs with the panel
+    // on screen. It belongs to one session; another session brings a new one.
+    std::unique_ptr<QTimer> m_timeline;
+    std::optional<SessionID> m_timelineSession;
+    int m_renderCount = 0;
+};
+
+} // namespace pelorin

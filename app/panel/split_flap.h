@@ -1,0 +1,99 @@
+#pragma once
+
+#include "orbel_environment.h"
+
+#include <QColor>
+#include <QSizeF>
+#include <QTransform>
+#include <QWidget>
+
+class QVariantAnimation;
+
+namespace pelorin {
+
+// The readout card's own shade: it stays dark in both schemes, a touch
+// lighter in the light one so it sits well on a white panel.
+QColor readoutCardColor(orbel::ColorScheme scheme);
+
+// One flap of the readout board: a dark rounded tile 40 pixels high, cut
+// across the middle by a hairline, carrying its text at its natural size with
+// 8 pixels on either side (taller only when the largest text sizes need it). When the text changes it can play the
+// flip: the text (never the tile) tips back about the horizontal axis to -35 degrees and returns, 90 ms each way, seen
+// in perspective.
+class SplitFlap : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int flapHeight = 40;
+    static constexpr int padding = 8;
+    static constexpr int cornerRadius = 4;
+    static constexpr qreal flipAngle = -35.0;
+    static constexpr int flipLegMs = 90;
+
+    SplitFlap(const QString &text, orbel::ColorScheme scheme, QWidget *parent = nullptr);
+    ~SplitFlap() override;
+
+    QString text() const { return m_text; }
+    // Shows `text`. With `flip`, a text that differs from the one shown plays
+    // the flip once; the same text never does.
+    void setText(const QString &text, bool flip);
+    void setInk(const QColor &ink);
+    QColor ink() const { return m_ink; }
+    void setScheme(orbel::ColorScheme scheme);
+
+    bool isFlipping() const;
+    // The text's current tilt in degrees (0 at rest).
+    qreal angle() const { return m_angle; }
+    // How many flips have started since the flap was made.
+    int flipCount() const { return m_flipCount; }
+
+    // Tile and hinge-line colours of a scheme.
+    static QColor tileColor(orbel::ColorScheme scheme);
+    static QColor hingeColor(orbel::ColorScheme scheme);
+    // The perspective tilt of a text box of `size` centred on the origin: a
+    // turn of `degrees` about the horizontal axis, seen from a distance equal
+    // to the box's longer side. Negative angles bring the top edge forward.
+    static QTransform flipTransform(qreal degrees, QSizeF size);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void setAngle(qreal degrees);
+
+    QString m_text;
+    QColor m_ink = Qt::white;
+    orbel::ColorScheme m_scheme;
+    qreal m_angle = 0;
+    int m_flipCount = 0;
+    QVariantAnimation *m_flip = nullptr;
+};
+
+// The separator between two count-down flaps: a colon centred in a box 12
+// wide and as tall as a flap of the same font.
+class FlapColon : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int colonWidth = 12;
+
+    explicit FlapColon(QWidget *parent = nullptr);
+
+    void setInk(const QColor &ink);
+    QColor ink() const { return m_ink; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QColor m_ink = Qt::white;
+};
+
+} // namespace pelorin

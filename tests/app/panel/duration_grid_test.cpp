@@ -1,0 +1,188 @@
+// The six duration tiles: their texts, their clicks, and the end times that
+// move on with the wall clock.
+#include "panel_test_support.h"
+
+#include "locale_formats.h"
+
+#include <QAccessible>
+
+#include <vector>
+
+using namespace pelorin;
+using namespace pelorin::paneltest;
+
+namespace {
+
+struct GridFixture {
+    GridFixture()
+    {
+        grid =
+            std::make_unique<DurationGrid>([this](const SessionDuration &duration) { started.push_back(duration); },
+                                           QStringLiteral("en_US"), orbel::OrbelEnvironment{}, [this] { return now; });
+        grid->resize(336, grid->heightForWidth(336));
+    }
+
+    void open()
+    {
+        grid->show();
+        grid->resize(336, grid->heightForWidth(336));
+        fakes::settle();
+    }
+
+    Date now = utc(2025, 3, 14, 23, 50);
+    std::vector<SessionDuration> started;
+    std::unique_ptr<DurationGrid> grid;
+};
+
+QString untilAt(Date end)
+{
+    return QStringLiteral("until ") + formatShortTime(u"en_US", end);
+}
+
+} // namespace
+
+TEST(DurationGrid, SixTilesInTwoRowsOfThree)
+{
+    GridFixture fixture;
+    fixture.open();
+    const auto &tiles = fixture.grid->tiles();
+    const QStringList titles{QStringLiteral("30 min"), QStringLiteral("1 h"), QStringLiteral("2 h"),
+                             QStringLiteral("4 h"),    QStringLiteral("8 h"), QStringLiteral("No limit")};
+    for (std::size_t i = 0; i < tiles.size(); ++i) {
+        EXPECT_EQ(tiles[i]->title(), titles[int(i)]);
+        EXPECT_EQ(tiles[i]->duration(), SessionDuration::presetList()[i]);
+    }
+    // Rows share a top edge, columns a left edge, with 8 pixels between.
+    for (int row = 0; row < 2; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            const QRect tile = tiles[std::size_t(row * 3 + column)]->geometry();
+            EXPECT_EQ(tile.top(), tiles[std::size_t(row * 3)]->geometry().top());
+            EXPECT_EQ(tile.left(), tiles[std::size_t(column)]->geometry().left());
+            EXPECT_GE(tile.height(), 56);
+        }
+    }
+    EXPECT_EQ(tiles[1]->geometry().left() - tiles[0]->geometry().right() - 1, 8);
+    EXPECT_EQ(tiles[3]->geometry().top() - tiles[0]->geometry().bottom() - 1, 8);
+    EXPECT_NEAR(tiles[0]->width(), tiles[2]->width(), 1);
+}
+
+TEST(DurationGrid, EndTimesShowNoDateEvenOnTheNextDay)
+{
+    GridFixture fixture;
+    const Date now = fixture.now;
+    EXPECT_EQ(fixture.grid->tile(SessionDuration::minutes30())->subtitle(), untilAt(now.addingTimeInterval(1800)));
+    // 23:50 plus two hours is 1:50 AM the next day: still only the time.
+    const QString twoHours = fixture.grid->tile(SessionDuration::hours2())->subtitle();
+    EXPECT_EQ(twoHours, untilAt(now.addingTimeInterval(7200)));
+    EXPECT_TRUE(twoHours.startsWith(QStringLiteral("until 1:50"))) << twoHours.toStdString();
+    EXPECT_TRUE(twoHours.endsWith(QStringLiteral("AM"))) << twoHours.toStdString();
+    EXPECT_EQ(fixture.grid->tile(SessionDuration::untilStopped())->subtitle(), QStringLiteral("until you turn it off"));
+}
+
+TEST(DurationGrid, SubtitleBeyondTheLastDateRunsOn)
+{
+    const Date late = Date::distantFuture().addingTimeInterval(-60);
+    EXPECT_EQ(DurationGrid::subtitle(SessionDuration::minutes30(), late, u"en_US"),
+              QStringLiteral("until you turn it off"));
+    EXPECT_EQ(DurationGrid::subtitle(SessionDuration::untilStopped(), utc(2025, 1, 1, 0, 0), u"en_US"),
+              QStringLiteral("until you turn it off"));
+    // A 24-hour locale writes its own style.
+    EXPECT_EQ(DurationGrid::subtitle(SessionDuration::hour1(), utc(2025, 1, 1, 14, 5), u"de_DE"),
+              QStringLiteral("until 15:05"));
+}
+
+TEST(DurationGrid, ClickAnywhereInATileStartsItsDuration)
+{
+    GridFixture fixture;
+    fixture.open();
+    DurationTile *tile = fixture.grid->tile(SessionDuration::hours4());
+    QTest::mouseClick(tile, Qt::LeftButton);
+    // The empty area beside the texts belongs to the tile as well.
+    QTest::mouseClick(tile, Qt::LeftButton, {}, QPoint(6, tile->height() / 2));
+    ASSERT_EQ(fixture.started.size(), 2u);
+    EXPECT_EQ(fixture.started[0], SessionDuration::hours4());
+    EXPECT_EQ(fixture.started[1], SessionDuration::hours4());
+    // The very corner lies outside the rounded shape.
+    QTest::mouseClick(tile, Qt::LeftButton, {}, QPoint(1, 1));
+    EXPECT_EQ(fixture.started.size(), 2u);
+}
+
+TEST(DurationGrid, DisabledGridStartsNothing)
+{
+    GridFixture fixture;
+    fixture.open();
+    fixture.grid->setEnabled(false);
+    for (DurationTile *tile : fixture.grid->tiles()) {
+        EXPECT_FALSE(tile->isEnabled());
+        QTest::mouseClick(tile, Qt::LeftButton);
+    }
+    EXPECT_TRUE(fixture.started.empty());
+}
+
+TEST(DurationGrid, EndTimesMoveOnAtTheMinute)
+{
+    GridFixture fixture;
+    fixture.now = utc(2025, 3, 14, 23, 49, 59).addingTimeInterval(0.95);
+    fixture.open();
+    DurationTile *tile = fixture.grid->tile(SessionDuration::hours2());
+    ASSERT_TRUE(tile->subtitle().startsWith(QStringLiteral("until 1:49"))) << tile->subtitle().toStdString();
+    // One timer, due at the minute.
+    ASSERT_TRUE(fixture.grid->minuteTimer().isActive());
+    EXPECT_TRUE(fixture.grid->minuteTimer().isSingleShot());
+    EXPECT_LE(fixture.grid->minuteTimer().interval(), 50);
+
+    fixture.now = utc(2025, 3, 14, 23, 50, 0).addingTimeInterval(0.001);
+    QTRY_VERIFY_WITH_TIMEOUT(tile->subtitle().startsWith(QStringLiteral("until 1:50")), 2000);
+    EXPECT_EQ(fixture.grid->tile(SessionDuration::minutes30())->subtitle(), untilAt(utc(2025, 3, 15, 0, 20)));
+    // And the next one is a minute away.
+    EXPECT_TRUE(fixture.grid->minuteTimer().isActive());
+    EXPECT_GT(fixture.grid->minuteTimer().interval(), 59000);
+}
+
+TEST(DurationGrid, NoTimerWhileOffScreen)
+{
+    GridFixture fixture;
+    EXPECT_FALSE(fixture.grid->minuteTimer().isActive());
+    fixture.open();
+    EXPECT_TRUE(fixture.grid->minuteTimer().isActive());
+    fixture.grid->hide();
+    EXPECT_FALSE(fixture.grid->minuteTimer().isActive());
+
+    // Back on screen after a while: the times are current at once.
+    fixture.now = fixture.now.addingTimeInterval(3600);
+    fixture.grid->show();
+    EXPECT_EQ(fixture.grid->tile(SessionDuration::hour1())->subtitle(), untilAt(fixture.now.addingTimeInterval(3600)));
+}
+
+TEST(DurationGrid, MillisecondsToTheNextMinute)
+{
+    EXPECT_EQ(DurationGrid::millisecondsToNextMinute(utc(2025, 3, 14, 12, 0, 30)), 30000);
+    EXPECT_EQ(DurationGrid::millisecondsToNextMinute(utc(2025, 3, 14, 12, 0, 0)), 60000);
+    EXPECT_EQ(DurationGrid::millisecondsToNextMinute(utc(2025, 3, 14, 12, 0, 59).addingTimeInterval(0.9995)), 1);
+}
+
+TEST(DurationGrid, PressedTileFades)
+{
+    EXPECT_DOUBLE_EQ(TileStyle::opacity(true), 0.6);
+    EXPECT_DOUBLE_EQ(TileStyle::opacity(false), 1.0);
+}
+
+TEST(DurationGrid, TilesReadAsButtonsWithTheirEndTime)
+{
+    GridFixture fixture;
+    DurationTile *tile = fixture.grid->tile(SessionDuration::hour1());
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(tile);
+    ASSERT_TRUE(accessible);
+    EXPECT_EQ(accessible->role(), QAccessible::Button);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("1 h"));
+    EXPECT_EQ(accessible->text(QAccessible::Value), untilAt(fixture.now.addingTimeInterval(3600)));
+    EXPECT_EQ(accessible->text(QAccessible::Description), QStringLiteral("Starts the session"));
+    EXPECT_EQ(tile->cursor().shape(), Qt::PointingHandCursor);
+
+    // Pressing it through the accessibility action starts it too.
+    QAccessibleActionInterface *actions = accessible->actionInterface();
+    ASSERT_TRUE(actions);
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    ASSERT_EQ(fixture.started.size(), 1u);
+    EXPECT_EQ(fixture.started[0], SessionDuration::hour1());
+}
