@@ -86,8 +86,7 @@ std::optional<Duration> Countdown::remaining() const
 
 void Countdown::setFixture(const SessionState &state)
 {
-    if (m_fixture == state)
-        return;
+    // Staging always notifies, even a state equal to the one staged before.
     m_fixture = state;
     Q_EMIT stateChanged();
 }

@@ -13,9 +13,9 @@
 #include "unix_signal_watcher.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QPointer>
-#include <QSessionManager>
 #include <QTimer>
 
 #include <csignal>
@@ -96,10 +96,10 @@ PelorinApp::PelorinApp(Environment environment, QObject *parent) : QObject(paren
             if (state == Qt::ApplicationActive)
                 m_delegate->applicationDidBecomeActive();
         });
-        // The desktop session is ending: stop and release before we are killed.
-        connect(gui, &QGuiApplication::commitDataRequest, m_delegate.get(),
-                [this](QSessionManager &) { m_delegate->requestTermination(); });
     }
+    // Every request to quit the application (the desktop session ending, a
+    // window's Quit) takes the orderly path: stop, release, then exit.
+    QCoreApplication::instance()->installEventFilter(this);
 
     m_menuBarExtra = std::make_unique<MenuBarExtra>(*m_model, [this](AppModel &model) {
         return makePanelContent(model, [this] { m_delegate->requestTermination(); });
@@ -113,6 +113,15 @@ PelorinApp::~PelorinApp()
 {
     m_menuBarExtra.reset();
     m_delegate->setModel(nullptr);
+}
+
+bool PelorinApp::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit) {
+        m_delegate->requestTermination();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void PelorinApp::launchSoon()

@@ -54,6 +54,9 @@ public:
     // Runs the launch on the next turn of the event loop.
     void launchSoon();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     std::unique_ptr<PelorinApplicationDelegate> m_delegate;
     bool m_isSnapshot = false;

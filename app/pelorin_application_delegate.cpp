@@ -23,6 +23,11 @@ PelorinApplicationDelegate::PelorinApplicationDelegate(QObject *parent)
 
 PelorinApplicationDelegate::~PelorinApplicationDelegate() = default;
 
+void PelorinApplicationDelegate::setSleepMonitor(SleepMonitor *monitor)
+{
+    m_sleepMonitor = monitor;
+}
+
 bool PelorinApplicationDelegate::isValidationRun() const
 {
     return m_arguments.contains(validateFlag);
@@ -88,7 +93,10 @@ QCoro::Task<> PelorinApplicationDelegate::prepareForSleep(bool starting)
     }
     willSleep();
     // The machine waits (up to logind's delay limit) until the locks are gone.
-    if (QPointer<AppModel> model = m_model)
+    // (No variable declared in a condition lives across a co_await: GCC 12
+    // mislays such variables in the coroutine frame.)
+    const QPointer<AppModel> model = m_model;
+    if (model)
         co_await model->countdown().sessions().drain();
     // When logind gave up waiting and the machine has slept and woken in the
     // meantime, the delay lock held now was taken for the next sleep.

@@ -26,7 +26,7 @@ public:
     AppModel *model() const { return m_model; }
     void setArguments(const QStringList &arguments) { m_arguments = arguments; }
     // Where the sleep notice comes from; absent means no notice.
-    void setSleepMonitor(SleepMonitor *monitor) { m_sleepMonitor = monitor; }
+    void setSleepMonitor(SleepMonitor *monitor);
     // Ends the process's event loop with a status (QCoreApplication::exit).
     void setExit(std::function<void(int)> exit) { m_exit = std::move(exit); }
     // Plug-ins of the screens: the welcome route and the snapshot runner.

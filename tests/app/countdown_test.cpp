@@ -248,8 +248,9 @@ TEST_F(CountdownTest, FixtureStandsInForTheLiveState)
     const Session staged(testId(9), {SessionDuration::custom(secs(5400)), true}, clock.wall);
     countdown->setFixture(SessionState::active(staged));
     EXPECT_EQ(stateNotices, 1);
+    // Staging notifies every time, even for the same state.
     countdown->setFixture(SessionState::active(staged));
-    EXPECT_EQ(stateNotices, 1);
+    EXPECT_EQ(stateNotices, 2);
     EXPECT_EQ(countdown->state(), SessionState::active(staged));
     EXPECT_EQ(controller().state(), SessionState::inactive());
     EXPECT_EQ(countdown->remaining(), secs(4500));
@@ -258,7 +259,7 @@ TEST_F(CountdownTest, FixtureStandsInForTheLiveState)
     countdown->setSelection({SessionDuration::hours2(), false});
     EXPECT_EQ(countdown->selection(), defaultSelection);
     controller().start(defaultSelection);
-    EXPECT_EQ(stateNotices, 1);
+    EXPECT_EQ(stateNotices, 2);
     EXPECT_EQ(countdown->state(), SessionState::active(staged));
 }
 

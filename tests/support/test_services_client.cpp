@@ -49,6 +49,23 @@ QList<TestLock> TestServicesClient::locks() const
     return result;
 }
 
+QList<TestLockEvent> TestServicesClient::events() const
+{
+    static const QMetaType registered = qDBusRegisterMetaType<QList<QVariantMap>>();
+    Q_UNUSED(registered);
+    const QDBusMessage reply = m_bus.call(controlCall(u"Events"_s), QDBus::Block, callTimeoutMs);
+    if (!succeeded(reply, u"Events"_s) || reply.arguments().isEmpty())
+        return {};
+    QList<TestLockEvent> result;
+    for (const QVariantMap &map : qdbus_cast<QList<QVariantMap>>(reply.arguments().constFirst())) {
+        result.append(
+            {map.value(u"sequence"_s).toULongLong(), map.value(u"at"_s).toLongLong(), map.value(u"kind"_s).toString(),
+             map.value(u"service"_s).toString(), map.value(u"holder"_s).toString(), map.value(u"cookie"_s).toUInt(),
+             map.value(u"flags"_s).toUInt(), map.value(u"what"_s).toString(), map.value(u"mode"_s).toString()});
+    }
+    return result;
+}
+
 bool TestServicesClient::waitForLockCount(int count, std::chrono::milliseconds timeout) const
 {
     return QTest::qWaitFor([&] { return locks().size() == count; }, static_cast<int>(timeout.count()));

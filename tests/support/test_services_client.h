@@ -19,6 +19,21 @@ struct TestLock {
     QString mode;   // org.freedesktop.login1 only
 };
 
+// One change to a stand-in's locks, in the order that services process saw
+// them. `at` (CLOCK_MONOTONIC, nanoseconds) orders events of the session and
+// the system bus's services against each other.
+struct TestLockEvent {
+    quint64 sequence = 0;
+    qint64 at = 0;
+    QString kind; // "taken", "released" (by its holder), "dropped" (the holder left the bus)
+    QString service;
+    QString holder;
+    uint cookie = 0;
+    uint flags = 0;
+    QString what;
+    QString mode;
+};
+
 // Talks to the control object of a services process (org.pelorin.Test at
 // /control). Failing calls are reported as test failures.
 class TestServicesClient {
@@ -26,6 +41,8 @@ public:
     explicit TestServicesClient(QDBusConnection bus) : m_bus(std::move(bus)) {}
 
     QList<TestLock> locks() const;
+    // Every lock taken, released or dropped since the services started.
+    QList<TestLockEvent> events() const;
     // Runs the event loop until exactly `count` locks are held; false when
     // that has not happened within `timeout`. Needed where a lock goes
     // asynchronously (a holder left the bus, a descriptor was closed).
@@ -33,7 +50,8 @@ public:
 
     // How the service answers `method` (its D-Bus member name) from now on:
     // "reply" (normally), "deny" (AccessDenied), "fail" (Failed), "hang"
-    // (never), "malformed" (a reply of the wrong type).
+    // (never), "malformed" (a reply of the wrong type), "slow:<ms>" (normally,
+    // after blocking the service that long).
     void setBehaviour(const QString &service, const QString &method, const QString &behaviour) const;
     // Has org.freedesktop.login1 send PrepareForSleep(start).
     void emitPrepareForSleep(bool start) const;

@@ -1,7 +1,10 @@
 #include "test_services.h"
 
+#include <QThread>
+
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -32,6 +35,11 @@ bool LockBook::answers(const QDBusMessage &call, const QString &service)
     const QString behaviour = m_behaviours.value(service + u'/' + call.member(), u"reply"_s);
     if (behaviour == "reply"_L1)
         return true;
+    if (behaviour.startsWith("slow:"_L1)) {
+        // Blocks the whole service, as a busy one would.
+        QThread::msleep(behaviour.sliced(5).toULong());
+        return true;
+    }
     call.setDelayedReply(true);
     if (behaviour == "deny"_L1)
         m_bus.send(call.createErrorReply(QDBusError::AccessDenied, u"Denied by the test"_s));
@@ -54,6 +62,7 @@ uint LockBook::addCookieLock(HeldLock lock)
     // is still noticed.
     m_watcher.addWatchedService(lock.holder);
     lock.cookie = m_nextCookie++;
+    record(u"taken"_s, lock);
     m_locks.push_back(std::move(lock));
     return m_locks.back().cookie;
 }
@@ -61,7 +70,10 @@ uint LockBook::addCookieLock(HeldLock lock)
 bool LockBook::removeCookieLock(const QString &service, uint cookie)
 {
     return std::erase_if(m_locks, [&](const HeldLock &lock) {
-               return !lock.pipe && lock.service == service && lock.cookie == cookie;
+               const bool match = !lock.pipe && lock.service == service && lock.cookie == cookie;
+               if (match)
+                   record(u"released"_s, lock);
+               return match;
            }) > 0;
 }
 
@@ -79,11 +91,13 @@ QDBusUnixFileDescriptor LockBook::addDescriptorLock(HeldLock lock)
         const int fd = static_cast<int>(notifier->socket());
         notifier->setEnabled(false);
         const auto held = std::ranges::find_if(m_locks, [&](const HeldLock &l) { return l.pipe.get() == notifier; });
+        record(u"released"_s, *held);
         // The notifier is still delivering this signal: let it finish first.
         held->pipe.release()->deleteLater();
         m_locks.erase(held);
         ::close(fd);
     });
+    record(u"taken"_s, lock);
     m_locks.push_back(std::move(lock));
     QDBusUnixFileDescriptor handedOut(ends[1]); // holds its own copy
     ::close(ends[1]);
@@ -106,12 +120,42 @@ QList<QVariantMap> LockBook::describe() const
     return result;
 }
 
+QList<QVariantMap> LockBook::journal() const
+{
+    QList<QVariantMap> result;
+    for (const LockEvent &event : m_journal) {
+        result.append({{u"sequence"_s, event.sequence},
+                       {u"at"_s, event.at},
+                       {u"kind"_s, event.kind},
+                       {u"service"_s, event.service},
+                       {u"holder"_s, event.holder},
+                       {u"cookie"_s, event.cookie},
+                       {u"flags"_s, event.flags},
+                       {u"what"_s, event.what},
+                       {u"mode"_s, event.mode}});
+    }
+    return result;
+}
+
+void LockBook::record(const QString &kind, const HeldLock &lock)
+{
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    m_journal.append({static_cast<quint64>(m_journal.size()) + 1,
+                      std::chrono::duration_cast<std::chrono::nanoseconds>(now).count(), kind, lock.service,
+                      lock.holder, lock.cookie, lock.flags, lock.what, lock.mode});
+}
+
 void LockBook::holderLeft(const QString &name)
 {
     m_watcher.removeWatchedService(name);
     // Only the cookie locks: a descriptor lock lives exactly as long as the
     // descriptor, as logind's does.
-    std::erase_if(m_locks, [&](const HeldLock &lock) { return !lock.pipe && lock.holder == name; });
+    std::erase_if(m_locks, [&](const HeldLock &lock) {
+        const bool match = !lock.pipe && lock.holder == name;
+        if (match)
+            record(u"dropped"_s, lock);
+        return match;
+    });
 }
 
 uint GnomeSessionManager::Inhibit(const QString &appId, uint toplevelXid, const QString &reason, uint flags,
@@ -189,6 +233,11 @@ QDBusUnixFileDescriptor LogindManager::Inhibit(const QString &what, const QStrin
 QList<QVariantMap> Control::Locks()
 {
     return m_book.describe();
+}
+
+QList<QVariantMap> Control::Events()
+{
+    return m_book.journal();
 }
 
 void Control::SetBehaviour(const QString &service, const QString &method, const QString &behaviour)

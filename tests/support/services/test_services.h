@@ -36,6 +36,19 @@ struct HeldLock {
     std::unique_ptr<QSocketNotifier> pipe; // org.freedesktop.login1: read end of the lock
 };
 
+// One change to the locks, in the order this process saw it.
+struct LockEvent {
+    quint64 sequence = 0; // counts up from 1 in this process
+    qint64 at = 0;        // CLOCK_MONOTONIC in nanoseconds, comparable across processes
+    QString kind;         // "taken", "released" (by the holder) or "dropped" (the holder left)
+    QString service;
+    QString holder;
+    uint cookie = 0;
+    uint flags = 0;
+    QString what;
+    QString mode;
+};
+
 class LockBook : public QObject {
     Q_OBJECT
 public:
@@ -49,7 +62,8 @@ public:
     // it has already been answered (or deliberately left unanswered).
     bool answers(const QDBusMessage &call, const QString &service);
     // Behaviours: "reply" (the default), "deny" (AccessDenied), "fail"
-    // (Failed), "hang" (never reply), "malformed" (reply with a string).
+    // (Failed), "hang" (never reply), "malformed" (reply with a string),
+    // "slow:<ms>" (reply normally after blocking that long).
     void setBehaviour(const QString &service, const QString &method, const QString &behaviour);
 
     // A lock tied to its holder's bus name, as gnome-session, the power
@@ -60,15 +74,19 @@ public:
     QDBusUnixFileDescriptor addDescriptorLock(HeldLock lock);
 
     QList<QVariantMap> describe() const;
+    // Every change since the process started, oldest first.
+    QList<QVariantMap> journal() const;
 
 private:
     void holderLeft(const QString &name);
+    void record(const QString &kind, const HeldLock &lock);
 
     QDBusConnection m_bus;
     QDBusServiceWatcher m_watcher;
     std::list<HeldLock> m_locks;
     QHash<QString, QString> m_behaviours;
     uint m_nextCookie = 100;
+    QList<LockEvent> m_journal;
 };
 
 class GnomeSessionManager : public QObject {
@@ -137,6 +155,10 @@ public Q_SLOTS:
     // Every lock held, as a{sv}: "service", "holder", "who", "reason",
     // "flags", "what", "mode", "cookie".
     QList<QVariantMap> Locks();
+    // Every lock taken, released or dropped, oldest first, as a{sv}:
+    // "sequence" (t), "at" (x), "kind", "service", "holder", "cookie",
+    // "flags", "what", "mode".
+    QList<QVariantMap> Events();
     void SetBehaviour(const QString &service, const QString &method, const QString &behaviour);
     // Sends logind's PrepareForSleep(start) from /org/freedesktop/login1.
     void EmitPrepareForSleep(bool start);
