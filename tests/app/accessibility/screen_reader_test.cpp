@@ -1,0 +1,315 @@
+// What a screen reader finds when it reads the tray panel: the program on a
+// virtual display of its own, offering its widgets over AT-SPI, and a client
+// of that protocol walking the registry's tree the way Orca does.
+
+#include "accessibility_desktop.h"
+#include "atspi_client.h"
+
+#include "duration_grid.h"
+#include "session_duration.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+using pelorin::test::AccessibilityDesktop;
+using pelorin::test::AtspiClient;
+using pelorin::test::AtspiEvent;
+using pelorin::test::AtspiObject;
+
+namespace {
+
+// Generous: the panel runs under the sanitizers, and ctest runs many suites
+// at once.
+constexpr auto appearTimeout = 60s;
+constexpr int programTimeoutMs = 60'000;
+
+// What the readout card itself says it offers screen readers.
+struct CardText {
+    QString caption;
+    QString value;
+};
+
+class ScreenReaderTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (const QString missing = AccessibilityDesktop::missingTools(); !missing.isEmpty())
+            GTEST_SKIP() << missing.toStdString();
+        ASSERT_TRUE(logs.isValid());
+        ASSERT_TRUE(desktop.start());
+        client = std::make_unique<AtspiClient>(desktop.accessibilityBusAddress());
+        ASSERT_TRUE(client->isConnected());
+    }
+
+    void TearDown() override
+    {
+        if (!started)
+            return;
+        if (panel.state() != QProcess::NotRunning) {
+            // Closing its input ends the panel the orderly way, so the
+            // sanitizers' checks at exit run too.
+            panel.closeWriteChannel();
+            if (!panel.waitForFinished(programTimeoutMs)) {
+                ADD_FAILURE() << "the panel did not quit";
+                return;
+            }
+        }
+        EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit) << errors();
+        EXPECT_EQ(panel.exitCode(), 0) << errors();
+    }
+
+    std::string errors() const
+    {
+        QFile file(logs.filePath(u"panel.log"_s));
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+    }
+
+    // Starts the panel program showing `state` and waits until the panel is
+    // on screen.
+    std::optional<CardText> launch(const QString &state)
+    {
+        panel.setStandardErrorFile(logs.filePath(u"panel.log"_s));
+        desktop.startProgram(panel, QStringLiteral(PELORIN_ACCESSIBLE_PANEL), {state});
+        started = panel.waitForStarted(programTimeoutMs);
+        if (!started) {
+            ADD_FAILURE() << "the panel did not start";
+            return std::nullopt;
+        }
+        return shown();
+    }
+
+    // Has the running panel show `state`.
+    std::optional<CardText> stage(const QString &state)
+    {
+        panel.write(u"stage %1\n"_s.arg(state).toUtf8());
+        return shown();
+    }
+
+    std::optional<CardText> shown()
+    {
+        QDeadlineTimer deadline(programTimeoutMs);
+        while (!panel.canReadLine()) {
+            if (panel.state() == QProcess::NotRunning || deadline.hasExpired()) {
+                ADD_FAILURE() << "the panel did not show: " << errors();
+                return std::nullopt;
+            }
+            panel.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
+        }
+        const QStringList fields = QString::fromUtf8(panel.readLine()).chopped(1).split(u'\t');
+        if (fields.size() != 3 || fields[0] != u"shown"_s) {
+            ADD_FAILURE() << "unexpected line from the panel: " << fields.join(u' ').toStdString();
+            return std::nullopt;
+        }
+        return CardText{fields[1], fields[2]};
+    }
+
+    // The program as the registry lists it, and in it the panel window.
+    std::optional<AtspiObject> panelWindow()
+    {
+        const std::optional<AtspiObject> application = client->waitForApplication(u"Pelorin"_s, appearTimeout);
+        if (!application) {
+            QStringList names;
+            for (const AtspiObject &other : client->applications())
+                names.append(client->name(other));
+            ADD_FAILURE() << "no program named Pelorin among the registry's: " << names.join(u", "_s).toStdString()
+                          << "\n"
+                          << errors();
+            return std::nullopt;
+        }
+        // The window's accessibility object can come a moment after the
+        // program joined the registry.
+        QDeadlineTimer deadline(appearTimeout);
+        for (;;) {
+            for (const AtspiObject &window : client->children(*application)) {
+                if (client->name(window) == u"Pelorin"_s && client->states(window).contains(u"showing"_s))
+                    return window;
+            }
+            if (deadline.hasExpired()) {
+                ADD_FAILURE() << "the program offers no panel window on screen:\n" << describe(*application, 1);
+                return std::nullopt;
+            }
+            QThread::msleep(50);
+        }
+    }
+
+    // The tree under `root` as a screen reader sees it, one object a line,
+    // for failure messages.
+    std::string describe(const AtspiObject &root, int depth = 64, int indent = 0) const
+    {
+        QString line =
+            QString(indent * 2, u' ') + u'[' + client->roleName(root) + u"] \""_s + client->name(root) + u'"';
+        if (const QString description = client->description(root); !description.isEmpty())
+            line += u" description \""_s + description + u'"';
+        if (const std::optional<QString> text = client->text(root))
+            line += u" text \""_s + *text + u'"';
+        if (const std::optional<double> value = client->currentValue(root))
+            line += u" value "_s + QString::number(*value);
+        if (!client->states(root).contains(u"showing"_s))
+            line += u" (not showing)"_s;
+        line += u" {"_s + client->interfaces(root).join(u' ').remove(u"org.a11y.atspi."_s) + u'}';
+        std::string result = line.toStdString() + "\n";
+        if (depth > 0) {
+            for (const AtspiObject &child : client->children(root))
+                result += describe(child, depth - 1, indent + 1);
+        }
+        return result;
+    }
+
+    QTemporaryDir logs;
+    AccessibilityDesktop desktop;
+    std::unique_ptr<AtspiClient> client;
+    // Declared last: it goes before the desktop it runs on.
+    QProcess panel;
+    bool started = false;
+};
+
+// A one-hour session, a quarter of an hour in, read with the panel open: the
+// card is one element whose name is the caption and whose text is the spoken
+// time left with the status line; its caption, board and status line are not
+// elements of their own.
+TEST_F(ScreenReaderTest, ReadsTheReadoutCardOfATimedSessionAsOneElement)
+{
+    const std::optional<CardText> card = launch(u"active"_s);
+    ASSERT_TRUE(card);
+    EXPECT_EQ(card->caption, u"Time remaining"_s);
+    // The wall clock is fixed at 15:00, so the session ends today at 15:45
+    // (ICU puts a narrow no-break space before the day period).
+    EXPECT_TRUE(
+        QRegularExpression(u"^45 minutes\\. Ends at 3:45\\s?PM$"_s, QRegularExpression::UseUnicodePropertiesOption)
+            .match(card->value)
+            .hasMatch())
+        << card->value.toStdString();
+
+    const std::optional<AtspiObject> window = panelWindow();
+    ASSERT_TRUE(window);
+    const QList<AtspiObject> found = client->findByName(*window, u"Time remaining"_s);
+    ASSERT_EQ(found.size(), 1) << describe(*window);
+    const AtspiObject readout = found.constFirst();
+
+    EXPECT_TRUE(client->states(readout).contains(u"showing"_s));
+    EXPECT_TRUE(client->interfaces(readout).contains(u"org.a11y.atspi.Text"_s)) << describe(readout);
+    EXPECT_EQ(client->text(readout), card->value) << describe(readout);
+    EXPECT_EQ(client->childCount(readout), 0);
+    EXPECT_TRUE(client->children(readout).isEmpty());
+    const QString role = client->roleName(readout);
+    EXPECT_FALSE(role == u"invalid role"_s || role == u"filler"_s || role == u"unknown"_s) << role.toStdString();
+
+    // Nothing else in the panel says the end time on its own, the way a
+    // separate status line would.
+    for (const AtspiObject &object : client->subtree(*window)) {
+        if (object == readout)
+            continue;
+        EXPECT_FALSE(client->name(object).contains(u"Ends at"_s)) << describe(object, 0);
+        EXPECT_FALSE(client->text(object).value_or(QString()).contains(u"Ends at"_s)) << describe(object, 0);
+    }
+
+    // The display row reads as one element too: its sentence, with the
+    // session's choice (on in the staged session) said after it.
+    const QList<AtspiObject> rows = client->findByName(*window, u"Keep the display always awake"_s);
+    ASSERT_EQ(rows.size(), 1) << describe(*window);
+    EXPECT_TRUE(client->states(rows.constFirst()).contains(u"showing"_s));
+    EXPECT_EQ(client->childCount(rows.constFirst()), 0);
+    EXPECT_TRUE(client->description(rows.constFirst()) == u"Yes"_s ||
+                client->text(rows.constFirst()) == std::optional<QString>(u"Yes"_s))
+        << describe(rows.constFirst());
+
+    // The session's buttons beside it, by their spoken labels.
+    for (const QString &label : {u"Add 30 minutes"_s, u"End the session"_s}) {
+        const QList<AtspiObject> buttons = client->findByName(*window, label);
+        ASSERT_EQ(buttons.size(), 1) << label.toStdString() << "\n" << describe(*window);
+        EXPECT_EQ(client->roleName(buttons.constFirst()), u"push button"_s);
+        EXPECT_TRUE(client->states(buttons.constFirst()).contains(u"showing"_s)) << label.toStdString();
+    }
+}
+
+// Before a session: the card's word readout, and the duration tiles with
+// their labels and hint, each one showing.
+TEST_F(ScreenReaderTest, ReadsTheReadyCardAndTheDurationTiles)
+{
+    const std::optional<CardText> card = launch(u"ready"_s);
+    ASSERT_TRUE(card);
+    EXPECT_EQ(card->caption, u"Session status"_s);
+    EXPECT_EQ(card->value, u"READY. One click on a duration and your Mac stays awake"_s);
+
+    const std::optional<AtspiObject> window = panelWindow();
+    ASSERT_TRUE(window);
+    const QList<AtspiObject> found = client->findByName(*window, u"Session status"_s);
+    ASSERT_EQ(found.size(), 1) << describe(*window);
+    EXPECT_EQ(client->text(found.constFirst()), card->value);
+
+    for (const pelorin::SessionDuration &duration : pelorin::SessionDuration::presetList()) {
+        const QString label = pelorin::DurationGrid::title(duration);
+        const QList<AtspiObject> tiles = client->findByName(*window, label);
+        ASSERT_EQ(tiles.size(), 1) << label.toStdString() << "\n" << describe(*window);
+        const AtspiObject &tile = tiles.constFirst();
+        EXPECT_EQ(client->roleName(tile), u"push button"_s) << label.toStdString();
+        EXPECT_EQ(client->description(tile), u"Starts the session"_s) << label.toStdString();
+        const QStringList states = client->states(tile);
+        EXPECT_TRUE(states.contains(u"showing"_s) && states.contains(u"enabled"_s)) << label.toStdString();
+    }
+}
+
+// The card as the session moves on: each state's caption and text reach the
+// screen reader as the card has them, read afresh, and a screen reader that
+// listens hears the change without asking.
+TEST_F(ScreenReaderTest, FollowsTheCardThroughEveryStateAndAnnouncesTheChange)
+{
+    // Listening before the program starts: it learns of its listeners when
+    // it joins the registry.
+    ASSERT_TRUE(client->listenFor(u"object:text-changed"_s));
+    ASSERT_TRUE(client->listenFor(u"object:property-change:accessible-name"_s));
+
+    std::optional<CardText> card = launch(u"ready"_s);
+    ASSERT_TRUE(card);
+    const std::optional<AtspiObject> window = panelWindow();
+    ASSERT_TRUE(window);
+    const QList<AtspiObject> found = client->findByName(*window, card->caption);
+    ASSERT_EQ(found.size(), 1) << describe(*window);
+    const AtspiObject readout = found.constFirst();
+
+    const QStringList states{u"active"_s,           u"stopping"_s, u"off"_s,  u"failure"_s,
+                             u"retained-failure"_s, u"starting"_s, u"ready"_s};
+    for (const QString &state : states) {
+        SCOPED_TRACE(state.toStdString());
+        const CardText before = *card;
+        client->clearEvents();
+        card = stage(state);
+        ASSERT_TRUE(card);
+        ASSERT_NE(card->value, before.value);
+        EXPECT_EQ(client->name(readout), card->caption);
+        EXPECT_EQ(client->text(readout), card->value);
+
+        const QString value = card->value;
+        EXPECT_TRUE(client->waitForEvent(
+            [&](const AtspiEvent &event) {
+                return event.source == readout && event.member == u"TextChanged"_s && event.detail == u"insert"_s &&
+                       event.text == value;
+            },
+            appearTimeout))
+            << "no text-changed event with the new value";
+        // Qt sends the object along with a name change rather than the new
+        // name; the screen reader reads the name afresh, as above.
+        if (card->caption != before.caption) {
+            EXPECT_TRUE(client->waitForEvent(
+                [&](const AtspiEvent &event) {
+                    return event.source == readout && event.member == u"PropertyChange"_s &&
+                           event.detail == u"accessible-name"_s;
+                },
+                appearTimeout))
+                << "no name-changed event";
+        }
+    }
+}
+
+} // namespace
