@@ -19,8 +19,9 @@ MenuBarExtra::MenuBarExtra(AppModel &model, ContentFactory content, QObject *par
                        : wayland      ? PanelHost::Style::placedByCompositor
                                       : PanelHost::Style::dropDown;
     m_panel = new PanelHost(style);
-    if (content)
-        m_panel->setContent(content(model));
+    // The panel's content is built the first time it opens, so the icon is
+    // on the desktop as early as possible.
+    m_content = std::move(content);
     connect(m_panel, &PanelHost::appeared, this, [this] {
         if (m_model)
             m_model->setPanelVisible(true);
@@ -58,10 +59,12 @@ MenuBarExtra::~MenuBarExtra()
 
 void MenuBarExtra::install()
 {
-    if (m_tray)
+    if (m_tray) {
         m_tray->show();
-    else
+    } else {
+        ensureContent();
         m_panel->open(QRect());
+    }
 }
 
 QRect MenuBarExtra::anchor() const
@@ -69,13 +72,23 @@ QRect MenuBarExtra::anchor() const
     return m_tray ? m_tray->geometry() : QRect();
 }
 
+void MenuBarExtra::ensureContent()
+{
+    if (m_content && m_model) {
+        m_panel->setContent(m_content(*m_model));
+        m_content = nullptr;
+    }
+}
+
 void MenuBarExtra::openPanel()
 {
+    ensureContent();
     m_panel->open(anchor());
 }
 
 void MenuBarExtra::togglePanel()
 {
+    ensureContent();
     m_panel->toggle(anchor());
 }
 

@@ -47,12 +47,14 @@ Q_SIGNALS:
 
 private:
     void updateStatus();
+    void ensureContent();
     QRect anchor() const;
 
     QPointer<AppModel> m_model;
     QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_menu = nullptr;
     PanelHost *m_panel = nullptr;
+    ContentFactory m_content;
     AppStatus m_status = AppStatus::off;
 };
 
