@@ -172,6 +172,9 @@ public:
         m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         m_scrollArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         m_scrollArea->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        // Not a stop of its own in the key loop: Tab goes straight to the
+        // content's controls.
+        m_scrollArea->setFocusPolicy(Qt::NoFocus);
         m_scrollArea->setWidgetResizable(false);
         // The scroll area would make the content fill its background; the
         // content knows best how it wants to be drawn.

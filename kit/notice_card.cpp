@@ -37,6 +37,8 @@ NoticeCard::NoticeCard(const QString &symbol, const QString &title, const QStrin
 
     m_message = new TextLabel(message, this);
     m_message->setFont(textStyleFont(TextStyle::Callout, environment.textSize));
+    // It wraps and keeps its whole height, however long the message.
+    m_message->setSizePolicy(TextLabel::growingPolicy());
     layout->addWidget(m_message);
 
     m_actions = new QWidget(this);

@@ -8,11 +8,11 @@
 #include "text_label.h"
 
 #include <QCoreApplication>
-#include <QHBoxLayout>
 #include <QPainter>
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace orbel {
@@ -31,6 +31,122 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *) override { QPainter(this).fillRect(rect(), color); }
+};
+
+// The version caption at the leading edge and the round buttons at the
+// trailing edge, on one line when they fit there with a gap between them.
+// Where they do not (the largest text sizes), the caption takes a line of its
+// own and the buttons follow on the next, still at the trailing edge: the
+// caption is never shortened and nothing overlaps. The first item is the
+// caption, the others the buttons.
+class CaptionRowLayout : public QLayout {
+public:
+    explicit CaptionRowLayout(QWidget *parent) : QLayout(parent)
+    {
+        setContentsMargins(0, 0, 0, 0);
+        setSpacing(OrbelMetrics::gapS);
+    }
+
+    ~CaptionRowLayout() override
+    {
+        while (QLayoutItem *item = takeAt(0))
+            delete item;
+    }
+
+    void addItem(QLayoutItem *item) override { m_items.append(item); }
+    int count() const override { return int(m_items.size()); }
+    QLayoutItem *itemAt(int index) const override
+    {
+        return index >= 0 && index < m_items.size() ? m_items[index] : nullptr;
+    }
+    QLayoutItem *takeAt(int index) override
+    {
+        return index >= 0 && index < m_items.size() ? m_items.takeAt(index) : nullptr;
+    }
+
+    Qt::Orientations expandingDirections() const override { return Qt::Horizontal; }
+    bool hasHeightForWidth() const override { return true; }
+
+    int heightForWidth(int width) const override
+    {
+        const QSize caption = captionSize();
+        const QSize buttons = buttonsSize();
+        if (fitsOnOneLine(width))
+            return std::max(caption.height(), buttons.height());
+        return caption.height() + (caption.isEmpty() || buttons.isEmpty() ? 0 : spacing()) + buttons.height();
+    }
+
+    QSize sizeHint() const override
+    {
+        const QSize caption = captionSize();
+        const QSize buttons = buttonsSize();
+        return {caption.width() + spacing() + buttons.width(), std::max(caption.height(), buttons.height())};
+    }
+
+    QSize minimumSize() const override
+    {
+        const QSize caption = captionSize();
+        const QSize buttons = buttonsSize();
+        return {std::max(caption.width(), buttons.width()), std::max(caption.height(), buttons.height())};
+    }
+
+    void setGeometry(const QRect &rect) override
+    {
+        QLayout::setGeometry(rect);
+        const QSize caption = captionSize();
+        const QSize buttons = buttonsSize();
+        const bool oneLine = fitsOnOneLine(rect.width());
+        const int lineHeight = std::max(caption.height(), buttons.height());
+        if (QLayoutItem *item = captionItem()) {
+            const int top = oneLine ? (lineHeight - caption.height()) / 2 : 0;
+            item->setGeometry(QRect(rect.topLeft() + QPoint(0, top), caption));
+        }
+        const int buttonsTop = oneLine ? 0 : caption.height() + (caption.isEmpty() ? 0 : spacing());
+        const int rowHeight = oneLine ? lineHeight : buttons.height();
+        int x = rect.right() + 1 - buttons.width();
+        for (QLayoutItem *item : buttonItems()) {
+            const QSize size = item->sizeHint();
+            item->setGeometry(QRect(QPoint(x, rect.top() + buttonsTop + (rowHeight - size.height()) / 2), size));
+            x += size.width() + spacing();
+        }
+    }
+
+private:
+    QLayoutItem *captionItem() const
+    {
+        return !m_items.isEmpty() && !m_items.first()->isEmpty() ? m_items.first() : nullptr;
+    }
+
+    QList<QLayoutItem *> buttonItems() const
+    {
+        QList<QLayoutItem *> buttons;
+        for (qsizetype i = 1; i < m_items.size(); ++i) {
+            if (!m_items[i]->isEmpty())
+                buttons.append(m_items[i]);
+        }
+        return buttons;
+    }
+
+    QSize captionSize() const
+    {
+        const QLayoutItem *item = captionItem();
+        return item ? item->sizeHint() : QSize(0, 0);
+    }
+
+    QSize buttonsSize() const
+    {
+        QSize total(0, 0);
+        for (const QLayoutItem *item : buttonItems()) {
+            const QSize size = item->sizeHint();
+            total.rwidth() += (total.width() > 0 ? spacing() : 0) + size.width();
+            total.rheight() = std::max(total.height(), size.height());
+        }
+        return total;
+    }
+
+    bool fitsOnOneLine(int width) const { return captionSize().width() + spacing() + buttonsSize().width() <= width; }
+
+    QList<QLayoutItem *> m_items;
 };
 
 // A window-wide shortcut that presses the button at once, while the button is shown.
@@ -65,34 +181,33 @@ PanelFooter::PanelFooter(const OrbelBrand &brand, const QString &privacy, const 
     privacyStack->addWidget(new PrivacyLine(privacy, privacySymbol, environment, privacyLines));
     stack->addWidget(privacyLines);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->setSpacing(OrbelMetrics::gapS);
-    m_version = new TextLabel(versionCaption(), this);
+    auto *row = new QWidget(this);
+    auto *buttons = new CaptionRowLayout(row);
+    m_version = new TextLabel(versionCaption(), row);
     m_version->setWordWrap(false);
     m_version->setFont(textStyleFont(TextStyle::Caption, environment.textSize));
     m_version->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    buttons->addWidget(m_version, 0, Qt::AlignVCenter);
-    buttons->addStretch(1);
+    buttons->addWidget(m_version);
 
     if (showPreferences) {
-        m_preferences = new PanelFooterButton(tr("Preferences"), QStringLiteral("gearshape"), environment, this);
+        m_preferences = new PanelFooterButton(tr("Preferences"), QStringLiteral("gearshape"), environment, row);
         connect(m_preferences, &QAbstractButton::clicked, this, std::move(showPreferences));
         m_preferences->setFocusChanged(std::move(preferencesFocusChanged));
         addShortcut(m_preferences, QKeySequence(Qt::CTRL | Qt::Key_Comma));
-        buttons->addWidget(m_preferences, 0, Qt::AlignVCenter);
+        buttons->addWidget(m_preferences);
     }
 
-    m_guide = new PanelFooterButton(tr("Getting Started"), QStringLiteral("questionmark.circle"), environment, this);
+    m_guide = new PanelFooterButton(tr("Getting Started"), QStringLiteral("questionmark.circle"), environment, row);
     if (showGuide)
         connect(m_guide, &QAbstractButton::clicked, this, std::move(showGuide));
-    buttons->addWidget(m_guide, 0, Qt::AlignVCenter);
+    buttons->addWidget(m_guide);
 
-    m_quit = new PanelFooterButton(tr("Quit"), QStringLiteral("power"), environment, this);
+    m_quit = new PanelFooterButton(tr("Quit"), QStringLiteral("power"), environment, row);
     m_quitConnection = connect(m_quit, &QAbstractButton::clicked, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     addShortcut(m_quit, QKeySequence(Qt::CTRL | Qt::Key_Q));
-    buttons->addWidget(m_quit, 0, Qt::AlignVCenter);
+    buttons->addWidget(m_quit);
 
-    stack->addLayout(buttons);
+    stack->addWidget(row);
     environmentChanged();
 }
 

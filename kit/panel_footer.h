@@ -14,7 +14,9 @@ class TextLabel;
 
 // The bottom of the panel: a divider, the brand's privacy line and the
 // caller's own, then the version caption and the round buttons for
-// Preferences (only with an action for it), Getting Started and Quit.
+// Preferences (only with an action for it), Getting Started and Quit, on one
+// line, or with the buttons on a line of their own under the caption where
+// the text is too large for both.
 // Ctrl+comma opens the preferences and Ctrl+Q quits.
 class PanelFooter : public QWidget, public EnvironmentAware {
     Q_OBJECT

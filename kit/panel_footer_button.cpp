@@ -8,6 +8,7 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <utility>
 
 namespace orbel {
@@ -32,7 +33,13 @@ void PanelFooterButton::setFocusChanged(std::function<void(bool)> callback)
 
 QSize PanelFooterButton::sizeHint() const
 {
-    return {OrbelMetrics::footerButtonSize, OrbelMetrics::footerButtonSize};
+    // 32 across; at the largest text sizes the circle grows with its symbol,
+    // keeping the margin it has around the everyday one, so the symbol is
+    // never cut off.
+    const int everyday = SymbolView::sideForFont(orbelFont(OrbelFont::FooterSymbol, TextSize::Large));
+    const int margin = OrbelMetrics::footerButtonSize - everyday;
+    const int side = std::max(OrbelMetrics::footerButtonSize, SymbolView::sideForFont(font()) + margin);
+    return {side, side};
 }
 
 bool PanelFooterButton::hitButton(const QPoint &pos) const

@@ -8,7 +8,8 @@
 
 namespace orbel {
 
-// A round footer button: a symbol on a faint circle that darkens under the
+// A round footer button: a symbol on a faint circle, 32 across (more at the
+// largest text sizes, where the symbol grows), that darkens under the
 // pointer. Its title is its tooltip and its name for screen readers. It tells
 // `focusChanged` each time keyboard focus enters or leaves it, and once more
 // (false) whenever it disappears.

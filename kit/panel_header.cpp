@@ -60,6 +60,7 @@ PanelHeader::PanelHeader(const OrbelBrand &brand, const QString &status, const Q
     column->setSpacing(OrbelMetrics::gapXS);
     m_name = new TextLabel(brand.name(), texts);
     m_name->setFont(textStyleFont(TextStyle::Headline, environment.textSize));
+    m_name->setSizePolicy(TextLabel::growingPolicy());
     column->addWidget(m_name);
 
     auto *statusRow = new QHBoxLayout;

@@ -1,11 +1,16 @@
 #include "text_label.h"
 
 #include "symbol_view.h"
+#include "text_wrap.h"
 
 #include <QEvent>
 
 #include <QPainter>
+#include <QStyle>
 #include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
 
 namespace orbel {
 
@@ -63,6 +68,13 @@ void TextLabel::changeEvent(QEvent *event)
     QLabel::changeEvent(event);
 }
 
+QSizePolicy TextLabel::growingPolicy()
+{
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    return policy;
+}
+
 int TextLabel::clampedHeight(int height) const
 {
     if (m_maxLines == 0)
@@ -72,9 +84,27 @@ int TextLabel::clampedHeight(int height) const
     return qMin(height, limit);
 }
 
+int TextLabel::textWidth(int width) const
+{
+    const QMargins margins = contentsMargins();
+    return std::max(0, width - margins.left() - margins.right() - 2 * margin());
+}
+
+bool TextLabel::wordOutgrowsLine(int textWidth) const
+{
+    return wordWrap() && TextWrap::hasWordWiderThan(text(), font(), textWidth);
+}
+
 int TextLabel::heightForWidth(int width) const
 {
-    return clampedHeight(QLabel::heightForWidth(width));
+    const int room = textWidth(width);
+    if (!wordOutgrowsLine(room))
+        return clampedHeight(QLabel::heightForWidth(width));
+    // A word wider than the whole line breaks inside, so its height is
+    // worked out here rather than by QLabel, which lets such a word run out.
+    const QMargins margins = contentsMargins();
+    const int lines = int(std::ceil(TextWrap::height(text(), font(), room)));
+    return clampedHeight(lines + margins.top() + margins.bottom() + 2 * margin());
 }
 
 QSize TextLabel::sizeHint() const
@@ -87,49 +117,57 @@ QSize TextLabel::minimumSizeHint() const
 {
     // One line: the real height comes from heightForWidth() once the width is
     // known, and a taller minimum would only make windows taller than needed.
+    // A wrapping label takes any width, since even a long word breaks to fit.
     const QMargins margins = contentsMargins();
     const int oneLine = fontMetrics().height() + margins.top() + margins.bottom() + 2 * margin();
-    return {QLabel::minimumSizeHint().width(), oneLine};
+    const int width = QLabel::minimumSizeHint().width();
+    return {wordWrap() ? std::min(width, fontMetrics().averageCharWidth() * 4) : width, oneLine};
 }
 
 void TextLabel::paintEvent(QPaintEvent *event)
 {
     const QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
-    if (m_maxLines == 0 || QLabel::heightForWidth(width()) <= height()) {
+    const bool ownLayout = wordOutgrowsLine(area.width());
+    if (!ownLayout && (m_maxLines == 0 || QLabel::heightForWidth(width()) <= height())) {
         QLabel::paintEvent(event);
         return;
     }
 
-    // Too long for its lines: lay the text out ourselves and end the last
-    // visible line with an ellipsis.
-    QTextLayout layout(text(), font());
+    // A word too long for a line, or a text too long for its lines: lay the
+    // text out here, breaking inside words only where they cannot fit, and
+    // end the last visible line with an ellipsis when text is left over.
+    const QString laidOut = TextWrap::breakable(text(), font(), area.width());
+    QTextLayout layout(laidOut, font());
     QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     option.setTextDirection(layoutDirection());
     layout.setTextOption(option);
-    layout.beginLayout();
-    QList<QTextLine> lines;
-    const qreal lineSpacing = fontMetrics().lineSpacing();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(area.width());
-        line.setPosition(QPointF(0, lines.size() * lineSpacing));
-        lines.append(line);
-        if (lines.size() == m_maxLines)
-            break;
-    }
-    layout.endLayout();
+    const Qt::Alignment aligned = QStyle::visualAlignment(layoutDirection(), alignment());
+    const Qt::Alignment horizontal = aligned & Qt::AlignHorizontal_Mask;
+    const qreal linesHeight = TextWrap::layOut(layout, area.width(), horizontal, m_maxLines);
+    if (layout.lineCount() == 0)
+        return;
+
+    qreal top = area.top();
+    if (aligned & Qt::AlignBottom)
+        top = area.bottom() + 1 - linesHeight;
+    else if (aligned & Qt::AlignVCenter)
+        top = area.top() + (area.height() - linesHeight) / 2;
 
     QPainter painter(this);
     painter.setPen(palette().color(foregroundRole()));
-    for (qsizetype i = 0; i + 1 < lines.size(); ++i)
-        lines[i].draw(&painter, area.topLeft());
-    if (lines.isEmpty())
+    const QTextLine last = layout.lineAt(layout.lineCount() - 1);
+    const bool leftOver = last.textStart() + last.textLength() < laidOut.size();
+    if (!leftOver) {
+        layout.draw(&painter, QPointF(area.left(), top));
         return;
-    const QTextLine &last = lines.last();
-    const QString rest = text().mid(last.textStart());
+    }
+    for (int i = 0; i + 1 < layout.lineCount(); ++i)
+        layout.lineAt(i).draw(&painter, QPointF(area.left(), top));
+    QString rest = laidOut.mid(last.textStart());
+    rest.remove(QChar(0x200B));
     const QString elided = fontMetrics().elidedText(rest.simplified(), Qt::ElideRight, area.width());
-    const QRect lastLine(area.left(), area.top() + int(last.y()), area.width(), int(lineSpacing));
-    painter.drawText(lastLine, int(Qt::AlignLeading | Qt::AlignTop) | Qt::TextSingleLine, elided);
+    const QRectF lastLine(area.left(), top + last.y(), area.width(), last.height());
+    painter.drawText(lastLine, int(horizontal | Qt::AlignTop) | Qt::TextSingleLine, elided);
 }
 
 } // namespace orbel

@@ -6,7 +6,12 @@ namespace orbel {
 
 // Plain text in one colour that wraps to the offered width and grows in
 // height; optionally limited to a number of lines, the last one ending in an
-// ellipsis when the text runs longer.
+// ellipsis when the text runs longer. It wraps between words, and breaks
+// inside a word only when that word alone is wider than a line.
+//
+// Its height depends on its width: in a layout, give it room to grow (see
+// growingPolicy()) or a vertical alignment, or the layout holds it to the
+// height of its size hint, which Qt works out at a width of its own choosing.
 class TextLabel : public QLabel {
     Q_OBJECT
 
@@ -22,6 +27,10 @@ public:
     // centre the first line on it, whichever is taller.
     void setBesideSymbol(bool beside);
 
+    // Preferred in both directions, with height for width: the label is as
+    // tall as its text at the width it gets.
+    static QSizePolicy growingPolicy();
+
     int heightForWidth(int width) const override;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -32,6 +41,10 @@ protected:
 
 private:
     int clampedHeight(int height) const;
+    // The room for the text in a label `width` wide.
+    int textWidth(int width) const;
+    // A word of the text is wider than `textWidth`, so it must break inside.
+    bool wordOutgrowsLine(int textWidth) const;
     void updateSymbolBand();
 
     int m_maxLines = 0;

@@ -1,0 +1,159 @@
+#include "preferences_choice_menu.h"
+
+#include "brand_palette.h"
+#include "orbel_font.h"
+#include "preferences_focus_ring.h"
+
+#include <QActionGroup>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <utility>
+
+namespace orbel {
+
+namespace {
+
+constexpr int horizontalPadding = 16;
+constexpr int chevronGap = 8;
+constexpr qreal chevronWidth = 7;
+
+} // namespace
+
+PreferencesChoiceMenu::PreferencesChoiceMenu(const QString &title, int count, std::function<QString(int)> label,
+                                             Binding<int> selection, const OrbelEnvironment &environment,
+                                             QWidget *parent)
+    : QAbstractButton(parent), EnvironmentAware(environment), m_title(title), m_count(count), m_label(std::move(label)),
+      m_selection(std::move(selection))
+{
+    setFont(orbelFont(OrbelFont::Support, environment.textSize));
+    setAttribute(Qt::WA_Hover);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setAccessibleName(title);
+    connect(this, &QAbstractButton::clicked, this, &PreferencesChoiceMenu::openMenu);
+    preferencesFocusRing(this, RingShape::capsule(), environment);
+    syncFromBinding();
+}
+
+BrandFocusRing *PreferencesChoiceMenu::focusRing() const
+{
+    return preferencesFocusRingOf(this);
+}
+
+int PreferencesChoiceMenu::selectedIndex() const
+{
+    return m_selection ? m_selection.get() : -1;
+}
+
+QString PreferencesChoiceMenu::selectedLabel() const
+{
+    const int index = selectedIndex();
+    return m_label && index >= 0 && index < m_count ? m_label(index) : QString();
+}
+
+void PreferencesChoiceMenu::syncFromBinding()
+{
+    setText(selectedLabel());
+    setAccessibleDescription(selectedLabel());
+    updateGeometry();
+    update();
+}
+
+QMenu *PreferencesChoiceMenu::buildMenu()
+{
+    auto *menu = new QMenu(this);
+    auto *group = new QActionGroup(menu);
+    group->setExclusive(true);
+    const int selected = selectedIndex();
+    for (int index = 0; index < m_count; ++index) {
+        QAction *action = menu->addAction(m_label ? m_label(index) : QString());
+        action->setCheckable(true);
+        action->setChecked(index == selected);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, index] {
+            if (m_selection)
+                m_selection.set(index);
+            syncFromBinding();
+        });
+    }
+    return menu;
+}
+
+void PreferencesChoiceMenu::openMenu()
+{
+    QMenu *menu = buildMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(mapToGlobal(QPoint(0, height())));
+}
+
+int PreferencesChoiceMenu::controlHeight() const
+{
+    return qMax(32, fontMetrics().height() + 10);
+}
+
+QSize PreferencesChoiceMenu::sizeHint() const
+{
+    const int width = fontMetrics().horizontalAdvance(text()) + chevronGap + int(chevronWidth) + 2 * horizontalPadding;
+    return {width, controlHeight()};
+}
+
+void PreferencesChoiceMenu::enterEvent(QEnterEvent *event)
+{
+    m_hovered = true;
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void PreferencesChoiceMenu::leaveEvent(QEvent *event)
+{
+    m_hovered = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+}
+
+void PreferencesChoiceMenu::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const ColorScheme scheme = environment().scheme;
+    const bool dark = scheme == ColorScheme::Dark;
+    if (!isEnabled())
+        painter.setOpacity(0.4);
+
+    // The same soft bezel as the kit's bordered buttons.
+    const QRectF bezel(rect());
+    QColor fill = BrandPalette::primary(scheme);
+    fill.setAlphaF(isDown()                     ? (dark ? 0.26f : 0.18f)
+                   : (m_hovered && isEnabled()) ? (dark ? 0.2f : 0.12f)
+                                                : (dark ? 0.14f : 0.08f));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    painter.drawRoundedRect(bezel, bezel.height() / 2, bezel.height() / 2);
+
+    const QColor ink = BrandPalette::primary(scheme);
+    const qreal textWidth = bezel.width() - 2 * horizontalPadding - chevronGap - chevronWidth;
+    painter.setPen(ink);
+    painter.setFont(font());
+    painter.drawText(QRectF(horizontalPadding, 0, textWidth, bezel.height()),
+                     Qt::AlignLeading | Qt::AlignVCenter | Qt::TextSingleLine,
+                     fontMetrics().elidedText(text(), Qt::ElideRight, int(textWidth)));
+
+    // Up and down chevrons: the sign of a pop-up menu.
+    const qreal x = bezel.right() - horizontalPadding - chevronWidth;
+    const qreal mid = bezel.center().y();
+    const qreal half = chevronWidth / 2;
+    QPainterPath chevrons;
+    chevrons.moveTo(x, mid - 2);
+    chevrons.lineTo(x + half, mid - 2 - half);
+    chevrons.lineTo(x + chevronWidth, mid - 2);
+    chevrons.moveTo(x, mid + 2);
+    chevrons.lineTo(x + half, mid + 2 + half);
+    chevrons.lineTo(x + chevronWidth, mid + 2);
+    QColor secondary = BrandPalette::primary70(scheme);
+    painter.setPen(QPen(secondary, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(chevrons);
+}
+
+} // namespace orbel

@@ -1,0 +1,103 @@
+// How kit texts wrap: between words, and inside a word only when that word
+// alone is wider than a line.
+#include "text_label.h"
+#include "text_wrap.h"
+
+#include <QFontMetricsF>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace orbel;
+
+namespace {
+
+QFont largeBold()
+{
+    QFont font;
+    font.setPixelSize(41);
+    font.setBold(true);
+    return font;
+}
+
+int advance(const QFont &font, const QString &text)
+{
+    return int(std::ceil(QFontMetricsF(font).horizontalAdvance(text)));
+}
+
+TEST(TextWrap, AWordThatFitsALineIsNeverSplit)
+{
+    const QFont font = largeBold();
+    const QString text = QStringLiteral("No limit");
+    // Every width from the wider word up: the two words, whole.
+    const int limit = advance(font, QStringLiteral("limit"));
+    for (int width = limit; width < advance(font, text); width += 3)
+        EXPECT_EQ(TextWrap::lines(text, font, width), (QStringList{QStringLiteral("No"), QStringLiteral("limit")}))
+            << width;
+    EXPECT_EQ(TextWrap::lines(text, font, advance(font, text) + 1), QStringList{text});
+    EXPECT_FALSE(TextWrap::hasWordWiderThan(text, font, limit));
+    EXPECT_TRUE(TextWrap::hasWordWiderThan(text, font, limit - 2));
+}
+
+TEST(TextWrap, AWordWiderThanALineBreaksInsideAndLosesNothing)
+{
+    const QFont font = largeBold();
+    const QString word = QStringLiteral("Donaudampfschifffahrt");
+    const int width = advance(font, word) / 3;
+    const QStringList lines = TextWrap::lines(word + QStringLiteral(" ist lang"), font, width);
+    ASSERT_GE(lines.size(), 3);
+    // Every character, in order; the short words after it stay whole (the
+    // word's last piece may share their line).
+    EXPECT_EQ(lines.join(QString()).remove(u' '), word + QStringLiteral("istlang"));
+    EXPECT_TRUE(lines.last() == QStringLiteral("lang") || lines.last().endsWith(QStringLiteral(" lang")));
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                            [](const QString &line) { return line.split(u' ').contains(QStringLiteral("ist")); }));
+    for (const QString &line : lines)
+        EXPECT_LE(QFontMetricsF(font).horizontalAdvance(line), width + 0.5) << line.toStdString();
+    // Only the long word took break opportunities.
+    EXPECT_EQ(TextWrap::breakable(QStringLiteral("ist lang"), font, width), QStringLiteral("ist lang"));
+}
+
+TEST(TextWrap, ANoBreakSpaceGivesWayBeforeTheCharactersDo)
+{
+    const QFont font = largeBold();
+    // A time as the locale writes it, with a narrow no-break space.
+    const QString time = QStringLiteral("11:04\u202FPM");
+    const int width = advance(font, QStringLiteral("11:04")) + 2;
+    EXPECT_EQ(TextWrap::lines(QStringLiteral("until ") + time, font, width),
+              (QStringList{QStringLiteral("until"), QStringLiteral("11:04"), QStringLiteral("PM")}));
+    // Where it fits, the time stays together.
+    EXPECT_EQ(TextWrap::lines(time, font, advance(font, time) + 1), QStringList{time});
+}
+
+TEST(TextWrap, HeightCountsEveryLine)
+{
+    const QFont font = largeBold();
+    const qreal one = TextWrap::height(QStringLiteral("No"), font, 400);
+    EXPECT_GT(one, 0);
+    EXPECT_DOUBLE_EQ(TextWrap::height(QStringLiteral("No limit"), font, advance(font, QStringLiteral("limit"))),
+                     2 * one);
+    EXPECT_EQ(TextWrap::height(QString(), font, 100), 0);
+}
+
+TEST(TextLabel, ALongWordGetsTheHeightOfItsBrokenLines)
+{
+    TextLabel label(QStringLiteral("Donaudampfschifffahrt"));
+    label.setFont(largeBold());
+    const int width = advance(largeBold(), label.text()) / 3;
+    const int oneLine = label.heightForWidth(advance(largeBold(), label.text()) + 10);
+    EXPECT_GE(label.heightForWidth(width), 3 * oneLine - 3);
+    // Any width will do: the word breaks to fit.
+    EXPECT_LT(label.minimumSizeHint().width(), width);
+}
+
+TEST(TextLabel, GrowingPolicyFollowsTheText)
+{
+    const QSizePolicy policy = TextLabel::growingPolicy();
+    EXPECT_TRUE(policy.hasHeightForWidth());
+    EXPECT_EQ(policy.verticalPolicy(), QSizePolicy::Preferred);
+}
+
+} // namespace
