@@ -4,8 +4,11 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace pelorin {
 
@@ -51,6 +54,16 @@ QPoint PanelHost::placement(const QSize &size, const QRect &anchor, const QPoint
     return origin;
 }
 
+QPoint PanelHost::resizedPlacement(const QRect &before, const QSize &size, AnchoredEdge edge, const QRect &available)
+{
+    QPoint origin(before.left(), edge == AnchoredEdge::bottom ? before.bottom() + 1 - size.height() : before.top());
+    origin.setX(
+        std::clamp(origin.x(), available.left(), std::max(available.left(), available.right() + 1 - size.width())));
+    origin.setY(
+        std::clamp(origin.y(), available.top(), std::max(available.top(), available.bottom() + 1 - size.height())));
+    return origin;
+}
+
 void PanelHost::open(const QRect &anchor)
 {
     if (m_open && isVisible()) {
@@ -65,8 +78,13 @@ void PanelHost::open(const QRect &anchor)
         QScreen *screen = QGuiApplication::screenAt(probe);
         if (!screen)
             screen = QGuiApplication::primaryScreen();
-        if (screen)
-            move(placement(size(), anchor, pointer, screen->availableGeometry()));
+        if (screen) {
+            const QPoint origin = placement(size(), anchor, pointer, screen->availableGeometry());
+            // Opened upwards (a tray at the bottom of the screen), the panel
+            // keeps its bottom edge by the icon as it grows or shrinks.
+            m_anchoredEdge = origin.y() < probe.y() ? AnchoredEdge::bottom : AnchoredEdge::top;
+            move(origin);
+        }
     }
     show();
     raise();
@@ -119,6 +137,23 @@ void PanelHost::hideEvent(QHideEvent *event)
         m_open = false;
         Q_EMIT disappeared();
     }
+}
+
+void PanelHost::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // The content grew or shrank while open (a notice appeared, a session
+    // started): the edge by the tray icon stays where it is, and the panel
+    // stays inside the screen's available area.
+    if (m_style != Style::dropDown || !m_open || !event->oldSize().isValid())
+        return;
+    QScreen *screen = this->screen();
+    if (!screen)
+        return;
+    const QRect before(pos(), event->oldSize());
+    const QPoint origin = resizedPlacement(before, size(), m_anchoredEdge, screen->availableGeometry());
+    if (origin != pos())
+        move(origin);
 }
 
 void PanelHost::closeEvent(QCloseEvent *event)

@@ -42,6 +42,15 @@ public:
     // edge), kept inside the available area.
     static QPoint placement(const QSize &size, const QRect &anchor, const QPoint &pointer, const QRect &available);
 
+    // The edge of an open drop-down panel that stays put while the panel
+    // changes size: the one that faces the tray icon.
+    enum class AnchoredEdge { top, bottom };
+    AnchoredEdge anchoredEdge() const { return m_anchoredEdge; }
+    // Where a panel that was at `before` goes once it is `size`: its anchored
+    // edge where it was, the whole panel pushed back inside `available`
+    // (the top edge wins when the panel is taller than the area).
+    static QPoint resizedPlacement(const QRect &before, const QSize &size, AnchoredEdge edge, const QRect &available);
+
 Q_SIGNALS:
     // Once per opening and once per closing.
     void appeared();
@@ -55,11 +64,13 @@ protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     Style m_style;
     QPointer<QWidget> m_content;
     bool m_open = false;
+    AnchoredEdge m_anchoredEdge = AnchoredEdge::top;
     QElapsedTimer m_closedByFocusLoss;
 };
 

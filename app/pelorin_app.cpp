@@ -11,6 +11,8 @@
 #include "sleep_monitor.h"
 #include "snapshot/snapshot_window.h"
 #include "unix_signal_watcher.h"
+#include "windows/preferences_view.h"
+#include "windows/welcome_view.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -101,12 +103,27 @@ PelorinApp::PelorinApp(Environment environment, QObject *parent) : QObject(paren
     // window's Quit) takes the orderly path: stop, release, then exit.
     QCoreApplication::instance()->installEventFilter(this);
 
+    // The welcome window at launch (first launch, or "--welcome"), once the
+    // model has started.
+    m_delegate->setWelcomeRoute([](AppModel &model) { showWelcome(model); });
+
     m_menuBarExtra = std::make_unique<MenuBarExtra>(*m_model, [this](AppModel &model) {
-        return makePanelContent(model, [this] { m_delegate->requestTermination(); });
+        MenuView *panel = makePanelContent(model, [this] { m_delegate->requestTermination(); });
+        // The footer's "Getting Started" and "Preferences" (Ctrl+comma) open
+        // the two windows over the same model.
+        const QPointer<AppModel> weakModel(&model);
+        panel->setShowGuide([weakModel] {
+            if (weakModel)
+                showWelcome(*weakModel);
+        });
+        panel->setShowPreferences([weakModel] {
+            if (weakModel)
+                showPreferences(*weakModel);
+        });
+        return panel;
     });
     connect(m_menuBarExtra.get(), &MenuBarExtra::quitRequested, m_delegate.get(),
             &PelorinApplicationDelegate::requestTermination);
-    connect(m_delegate.get(), &PelorinApplicationDelegate::launched, m_menuBarExtra.get(), &MenuBarExtra::install);
 }
 
 PelorinApp::~PelorinApp()
@@ -126,7 +143,12 @@ bool PelorinApp::eventFilter(QObject *watched, QEvent *event)
 
 void PelorinApp::launchSoon()
 {
-    QTimer::singleShot(0, m_delegate.get(), &PelorinApplicationDelegate::applicationDidFinishLaunching);
+    QTimer::singleShot(0, m_delegate.get(), [this] {
+        // The icon first: everything else can follow while it is on the desktop.
+        if (m_menuBarExtra)
+            m_menuBarExtra->install();
+        m_delegate->applicationDidFinishLaunching();
+    });
 }
 
 } // namespace pelorin

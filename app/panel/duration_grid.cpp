@@ -4,6 +4,7 @@
 #include "locale_formats.h"
 #include "orbel_font.h"
 #include "orbel_metrics.h"
+#include "text_wrap.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -15,6 +16,7 @@
 #include <QTextLayout>
 #include <QThread>
 
+#include <algorithm>
 #include <cmath>
 
 namespace pelorin {
@@ -26,48 +28,27 @@ constexpr int tileTextSpacing = 4;
 // Texts that wrap keep clear of the rounded corners.
 constexpr int tileTextInset = 4;
 
-// Lays the text out centred in lines at most `width` wide, breaking between
-// words and, for a word longer than a line, inside it. Gives the height.
-qreal layOutText(QTextLayout &layout, qreal width)
-{
-    QTextOption option(Qt::AlignHCenter);
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    qreal y = 0;
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(width);
-        line.setPosition(QPointF(0, y));
-        y += line.height();
-    }
-    layout.endLayout();
-    return y;
-}
-
 int lineCount(const QFont &font, const QString &text, int width)
 {
-    QTextLayout layout(text, font);
-    layOutText(layout, width);
-    return layout.lineCount();
+    return int(orbel::TextWrap::lines(text, font, width).size());
 }
 
 int wrappedHeight(const QFont &font, const QString &text, int width)
 {
-    if (text.isEmpty())
-        return 0;
-    QTextLayout layout(text, font);
-    return int(std::ceil(layOutText(layout, width)));
+    return int(std::ceil(orbel::TextWrap::height(text, font, width)));
 }
 
 // The narrowest width at which the text still takes no more lines than at
 // `room`: wrapped lines come out even, rather than a long line over a single
-// short word ("until you turn it" over "off").
+// short word ("until you turn it" over "off"). Never narrower than the
+// widest word where that fits the room, so evening the lines out never
+// splits a word.
 int balancedWidth(const QFont &font, const QString &text, int room)
 {
     const int lines = lineCount(font, text, room);
     if (lines <= 1)
         return room;
-    int low = 1;
+    int low = std::min(room, int(std::ceil(orbel::TextWrap::widestWord(text, font))));
     int high = room;
     while (low < high) {
         const int middle = (low + high) / 2;
@@ -85,8 +66,8 @@ void drawWrapped(QPainter &painter, const QFont &font, const QString &text, int 
     if (text.isEmpty())
         return;
     const int width = balancedWidth(font, text, room);
-    QTextLayout layout(text, font);
-    layOutText(layout, width);
+    QTextLayout layout(orbel::TextWrap::breakable(text, font, width), font);
+    orbel::TextWrap::layOut(layout, width, Qt::AlignHCenter);
     layout.draw(&painter, QPointF(topCentre.x() - width / 2.0, topCentre.y()));
 }
 
@@ -185,7 +166,23 @@ QFont DurationTile::subtitleFont() const
 
 int DurationTile::textWidth(int width) const
 {
-    return std::max(width - 2 * tileTextInset, 1);
+    // A little inside the edges, unless that would split a word that fits
+    // the tile's whole width (the largest text sizes).
+    const int widest = int(std::ceil(std::max(orbel::TextWrap::widestWord(text(), titleFont()),
+                                              orbel::TextWrap::widestWord(m_subtitle, subtitleFont()))));
+    return std::max({width - 2 * tileTextInset, std::min(width, widest), 1});
+}
+
+QStringList DurationTile::titleLines() const
+{
+    const int room = textWidth(width());
+    return orbel::TextWrap::lines(text(), titleFont(), balancedWidth(titleFont(), text(), room));
+}
+
+QStringList DurationTile::subtitleLines() const
+{
+    const int room = textWidth(width());
+    return orbel::TextWrap::lines(m_subtitle, subtitleFont(), balancedWidth(subtitleFont(), m_subtitle, room));
 }
 
 int DurationTile::textHeight(const QFont &font, const QString &text, int width) const

@@ -5,6 +5,7 @@
 #include "session_duration.h"
 
 #include <QAbstractButton>
+#include <QStringList>
 #include <QTimer>
 
 #include <array>
@@ -37,6 +38,9 @@ public:
     QString title() const { return text(); }
     const QString &subtitle() const { return m_subtitle; }
     void setSubtitle(const QString &subtitle);
+    // The lines the title and the subtitle are drawn in at the tile's width.
+    QStringList titleLines() const;
+    QStringList subtitleLines() const;
 
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;

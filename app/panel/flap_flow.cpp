@@ -120,8 +120,13 @@ void FlapFlow::setGeometry(const QRect &rect)
     QLayout::setGeometry(rect);
     const QList<QSize> sizes = itemSizes();
     const Arrangement arrangement = arrange(rect.width(), sizes);
-    for (qsizetype i = 0; i < m_items.size(); ++i)
-        m_items[i]->setGeometry(QRect(rect.topLeft() + arrangement.positions[i], sizes[i]));
+    for (qsizetype i = 0; i < m_items.size(); ++i) {
+        // An item wider than the whole width sits alone on its row; it gets
+        // that row's width rather than running out of the board, and a flap
+        // fits its text into it.
+        const QSize size(std::min(sizes[i].width(), std::max(rect.width(), 0)), sizes[i].height());
+        m_items[i]->setGeometry(QRect(rect.topLeft() + arrangement.positions[i], size));
+    }
 }
 
 } // namespace pelorin

@@ -11,10 +11,11 @@ namespace pelorin {
 
 // Lays its items out like words in a centred paragraph: left to right in
 // rows, 4 pixels apart, a new row 4 pixels below when the width runs out,
-// each row centred on its own. Every item keeps its preferred size; an item
-// wider than the whole width sits alone at the left edge and runs over the
-// right one rather than being squeezed. Keeps no cache: each query measures
-// the items again, which is cheap for the handful a board holds.
+// each row centred on its own. Every item keeps its preferred size, except
+// that an item wider than the whole width sits alone at the left edge and is
+// given just that width (arrange() reports it running over the right edge).
+// Keeps no cache: each query measures the items again, which is cheap for
+// the handful a board holds.
 class FlapFlow : public QLayout {
     Q_OBJECT
 

@@ -127,6 +127,8 @@ orbel::TextLabel *makeLine(QWidget *parent)
 {
     auto *label = new orbel::TextLabel(QString(), parent);
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    // As tall as its text at the card's width, however many lines that takes.
+    label->setSizePolicy(orbel::TextLabel::growingPolicy());
     label->setColor(ReadoutBoard::support());
     orbel::setAccessibilityHidden(label);
     return label;

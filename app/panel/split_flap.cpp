@@ -151,6 +151,11 @@ void SplitFlap::paintEvent(QPaintEvent *)
     painter.translate(tile.center());
     if (m_angle != 0)
         painter.setTransform(flipTransform(m_angle, textSize), true);
+    // A flap narrower than its text (a long word at the largest text sizes,
+    // held to the card's width) shrinks the text to fit instead of cutting it.
+    const qreal room = tile.width() - 2 * padding;
+    if (textSize.width() > room && room > 0)
+        painter.scale(room / textSize.width(), room / textSize.width());
     painter.setFont(font());
     painter.setPen(m_ink);
     painter.drawText(QRectF(QPointF(-textSize.width() / 2, -textSize.height() / 2), textSize), Qt::AlignCenter, m_text);

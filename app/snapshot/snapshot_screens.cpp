@@ -2,6 +2,8 @@
 
 #include "panel_content.h"
 #include "translations.h"
+#include "windows/preferences_view.h"
+#include "windows/welcome_view.h"
 
 namespace pelorin {
 
@@ -17,8 +19,15 @@ SnapshotScreens defaultSnapshotScreens()
         options.reportsVisibility = true;
         return makePanelContent(model, std::move(options));
     };
-    // The preferences and the welcome window join here once they exist; until
-    // then a run that asks for them fails instead of drawing the panel.
+    // The windows' contents as their windows show them, without the window:
+    // 560 wide and as tall as they need. Their environment is the one asked
+    // for; nothing follows the desktop.
+    screens.preferences = [](AppModel &model, const SnapshotScreenOptions &snapshot) -> QWidget * {
+        return new PreferencesView(model, snapshot.environment);
+    };
+    screens.welcome = [](AppModel &model, const SnapshotScreenOptions &snapshot) -> QWidget * {
+        return new WelcomeView(model, snapshot.environment);
+    };
     screens.installTranslations = [](const QString &localeIdentifier) { installTranslations(localeIdentifier); };
     return screens;
 }

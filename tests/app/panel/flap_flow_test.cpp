@@ -130,3 +130,22 @@ TEST(FlapFlow, PlacesWidgetsAtTheirPreferredSize)
     EXPECT_EQ(b->geometry().topLeft(), QPoint(0, 44));
     EXPECT_EQ(c->geometry().topLeft(), QPoint(24, 88));
 }
+
+// A widget wider than the whole width sits alone at the left edge, as the
+// arrangement says, but is given only that width, so nothing runs out of the
+// board; the widgets around it keep their own sizes.
+TEST(FlapFlow, AWidgetWiderThanTheWidthIsGivenJustThatWidth)
+{
+    QWidget host;
+    auto *flow = new FlapFlow(&host);
+    auto *small = new Block(QSize(30, 40), &host);
+    auto *wide = new Block(QSize(160, 40), &host);
+    flow->addWidget(small);
+    flow->addWidget(wide);
+
+    EXPECT_EQ(host.heightForWidth(100), 40 + 4 + 40);
+    host.resize(100, host.heightForWidth(100));
+    flow->setGeometry(host.rect());
+    EXPECT_EQ(small->geometry(), QRect(35, 0, 30, 40));
+    EXPECT_EQ(wide->geometry(), QRect(0, 44, 100, 40));
+}

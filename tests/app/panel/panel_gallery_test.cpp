@@ -93,20 +93,32 @@ TEST_P(PanelGallery, ScrollingUnderAForcedHeight)
     saveToGallery(image, QStringLiteral("panel-scrolling-") + suffixOf(scheme));
 }
 
-// The largest text size: everything grows and wraps, nothing is cut.
+// The largest text size, in every staged state: everything grows and wraps,
+// nothing is cut.
 TEST_P(PanelGallery, LargestTextSize)
 {
     const orbel::ColorScheme scheme = GetParam();
-    ReadoutModel fixture(true);
-    fixture.model->applySnapshotFixture(AppModel::Ready);
-    const QImage image = drawPanel(*fixture.model, scheme, 4000.0, orbel::TextSize::Accessibility5);
-    EXPECT_EQ(image.width(), 368);
-    saveToGallery(image, QStringLiteral("panel-largest-text-") + suffixOf(scheme));
+    const QString suffix = suffixOf(scheme);
+    for (const Scenario &scenario : scenarios) {
+        ReadoutModel fixture(true);
+        fixture.model->applySnapshotFixture(scenario.fixture);
+        const QImage image = drawPanel(*fixture.model, scheme, 4000.0, orbel::TextSize::Accessibility5);
+        EXPECT_EQ(image.width(), 368) << scenario.name;
+        const QString name = scenario.fixture == AppModel::Ready ? QString() : QLatin1String(scenario.name) + u'-';
+        saveToGallery(image, QStringLiteral("panel-largest-text-") + name + suffix);
+    }
 
-    ReadoutModel active(true);
-    active.model->applySnapshotFixture(AppModel::Active);
-    saveToGallery(drawPanel(*active.model, scheme, 4000.0, orbel::TextSize::Accessibility5),
-                  QStringLiteral("panel-largest-text-active-") + suffixOf(scheme));
+    // A count-down of more than a hundred hours, with its end on another day.
+    ReadoutModel longHours(true);
+    longHours.countdown().setSelection({SessionDuration::custom(Duration::seconds(360900)), true});
+    longHours.model->applySnapshotFixture(AppModel::Active);
+    saveToGallery(drawPanel(*longHours.model, scheme, 4000.0, orbel::TextSize::Accessibility5),
+                  QStringLiteral("panel-largest-text-long-hours-") + suffix);
+
+    ReadoutModel german(true);
+    german.model->applySnapshotFixture(AppModel::Active);
+    saveToGallery(drawPanel(*german.model, scheme, 4000.0, orbel::TextSize::Accessibility5, QStringLiteral("de_DE")),
+                  QStringLiteral("panel-largest-text-german-") + suffix);
 }
 
 INSTANTIATE_TEST_SUITE_P(Schemes, PanelGallery, ::testing::Values(orbel::ColorScheme::Light, orbel::ColorScheme::Dark),

@@ -246,7 +246,8 @@ TEST_F(ShellTest, ValidationRunShowsNothingAndTouchesNoSettings)
 
 TEST_F(ShellTest, FirstLaunchIsArmedAndHasNotSeenTheWelcome)
 {
-    PelorinApp &app = shell.launch();
+    // As read at start; the launch then opens the welcome, which marks it seen.
+    PelorinApp &app = shell.build(shell.environment());
     EXPECT_TRUE(app.model().preferences().armed());
     EXPECT_FALSE(app.model().preferences().hasSeenWelcome());
     EXPECT_TRUE(app.model().preferences().settingsWritable());
@@ -288,7 +289,9 @@ TEST_F(ShellTest, CorruptedSettingsFileIsNeitherACrashNorOverwritten)
     ASSERT_TRUE(writeFile(shell.settingsPath(), garbage));
     PelorinApp &app = shell.launch();
     EXPECT_TRUE(app.model().preferences().armed());
-    EXPECT_FALSE(app.model().preferences().hasSeenWelcome());
+    // Not seen as far as the file could tell: the welcome opened and marked
+    // itself seen, for this run only.
+    EXPECT_TRUE(app.model().preferences().hasSeenWelcome());
 
     startSession();
     app.model().countdown().stop();

@@ -1,0 +1,219 @@
+// The panel at the largest text size, in every staged state: every text keeps
+// the height it needs at the panel's width, no word that fits a line is
+// split, nothing runs past the edge of what holds it, and the footer's
+// caption and buttons never overlap.
+#include "readout_test_support.h"
+
+#include "bordered_button.h"
+#include "duration_grid.h"
+#include "menu_view.h"
+#include "orbel_panel.h"
+#include "panel_content.h"
+#include "panel_footer.h"
+#include "panel_footer_button.h"
+#include "session_readout_view.h"
+#include "text_label.h"
+
+#include <QLayout>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace pelorin;
+using namespace pelorin::readouttest;
+
+namespace {
+
+struct Staged {
+    const char *name;
+    int fixture;
+};
+
+constexpr Staged stagedStates[] = {
+    {"ready", AppModel::Ready},
+    {"off", AppModel::Off},
+    {"active", AppModel::Active},
+    {"failure", AppModel::Failure},
+    {"retained-failure", AppModel::RetainedFailure},
+    {"starting", AppModel::Starting},
+    {"stopping", AppModel::Stopping},
+};
+
+std::unique_ptr<MenuView> openPanel(AppModel &model, orbel::TextSize textSize)
+{
+    PanelContentOptions options;
+    options.environment.textSize = textSize;
+    options.environment.reduceMotion = true;
+    options.locale = QStringLiteral("en_US");
+    options.panelHeight = 4000.0;
+    options.reportsVisibility = true;
+    std::unique_ptr<MenuView> view(makePanelContent(model, std::move(options)));
+    view->show();
+    QTest::qWait(20);
+    view->resize(view->sizeHint());
+    view->layout()->activate();
+    QCoreApplication::processEvents();
+    return view;
+}
+
+QString describe(const QWidget *widget)
+{
+    QString name = QString::fromLatin1(widget->metaObject()->className());
+    if (const auto *label = qobject_cast<const QLabel *>(widget))
+        name += QStringLiteral(" \"") + label->text() + u'"';
+    return name;
+}
+
+// Every shown widget lies inside its parent, and every label is at least as
+// tall as its text needs at its width.
+void expectNothingCut(const QWidget *parent, const QString &state)
+{
+    for (const QWidget *child : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (child->isHidden() || child->isWindow())
+            continue;
+        EXPECT_TRUE(parent->rect().contains(child->geometry()))
+            << state.toStdString() << ": " << describe(child).toStdString() << " at "
+            << QTest::toString(child->geometry()) << " runs out of " << describe(parent).toStdString() << " "
+            << QTest::toString(parent->rect());
+        if (const auto *label = qobject_cast<const orbel::TextLabel *>(child)) {
+            if (label->wordWrap())
+                EXPECT_GE(label->height(), label->heightForWidth(label->width()))
+                    << state.toStdString() << ": " << describe(label).toStdString() << " is cut short";
+            else
+                EXPECT_GE(label->width(), label->sizeHint().width())
+                    << state.toStdString() << ": " << describe(label).toStdString() << " is cut short";
+        }
+        expectNothingCut(child, state);
+    }
+}
+
+// Each word of `text` stands whole on one of `lines`.
+void expectWholeWords(const QString &text, const QStringList &lines, const QString &where)
+{
+    // Times carry a no-break space before "PM": any space parts words here.
+    static const QRegularExpression space(QStringLiteral("\\s+"), QRegularExpression::UseUnicodePropertiesOption);
+    for (const QString &word : text.split(space, Qt::SkipEmptyParts)) {
+        const bool whole = std::any_of(lines.begin(), lines.end(), [&word](const QString &line) {
+            return line.split(space, Qt::SkipEmptyParts).contains(word);
+        });
+        EXPECT_TRUE(whole) << where.toStdString() << ": \"" << word.toStdString() << "\" is split across \""
+                           << lines.join(u'|').toStdString() << '"';
+    }
+}
+
+QRect inPanel(const QWidget *widget, const MenuView &view)
+{
+    return QRect(widget->mapTo(view.panel(), QPoint(0, 0)), widget->size());
+}
+
+TEST(LargestText, NothingIsCutInAnyState)
+{
+    for (const Staged &staged : stagedStates) {
+        ReadoutModel fixture(true);
+        fixture.model->applySnapshotFixture(staged.fixture);
+        const auto view = openPanel(*fixture.model, orbel::TextSize::Accessibility5);
+        const QString state = QString::fromLatin1(staged.name);
+        EXPECT_EQ(view->width(), 368) << staged.name;
+        // The panel is as tall as its content at its width, padding included.
+        EXPECT_EQ(view->panel()->height(), view->panel()->heightForWidth(368)) << staged.name;
+        const QRect footer = inPanel(view->panel()->footer(), *view);
+        EXPECT_EQ(footer.bottom() + 1 + 16, view->panel()->height()) << staged.name;
+        expectNothingCut(view.get(), state);
+    }
+}
+
+TEST(LargestText, TileTextsBreakOnlyBetweenWords)
+{
+    ReadoutModel fixture(true);
+    fixture.model->applySnapshotFixture(AppModel::Ready);
+    const auto view = openPanel(*fixture.model, orbel::TextSize::Accessibility5);
+    for (const DurationTile *tile : view->grid()->tiles()) {
+        expectWholeWords(tile->title(), tile->titleLines(), tile->title());
+        expectWholeWords(tile->subtitle(), tile->subtitleLines(), tile->title());
+        EXPECT_GE(tile->height(), tile->heightForWidth(tile->width())) << tile->title().toStdString();
+    }
+    const DurationTile *noLimit = view->grid()->tile(SessionDuration::untilStopped());
+    EXPECT_EQ(noLimit->titleLines(), (QStringList{QStringLiteral("No"), QStringLiteral("limit")}));
+}
+
+TEST(LargestText, FooterCaptionAndButtonsNeverOverlap)
+{
+    for (const orbel::TextSize size : {orbel::TextSize::Large, orbel::TextSize::Accessibility5}) {
+        ReadoutModel fixture(true);
+        fixture.model->applySnapshotFixture(AppModel::Ready);
+        const auto view = openPanel(*fixture.model, size);
+        const orbel::PanelFooter *footer = view->panel()->footer();
+        const auto *caption = footer->findChild<orbel::TextLabel *>(QString(), Qt::FindChildrenRecursively);
+        QList<const QWidget *> buttons{footer->guideButton(), footer->quitButton()};
+        if (footer->preferencesButton())
+            buttons.prepend(footer->preferencesButton());
+        // The caption is the one label that does not wrap.
+        for (const orbel::TextLabel *label : footer->findChildren<orbel::TextLabel *>()) {
+            if (!label->wordWrap())
+                caption = label;
+        }
+        ASSERT_TRUE(caption);
+        EXPECT_EQ(caption->text(), orbel::PanelFooter::versionCaption());
+        EXPECT_GE(caption->width(), caption->sizeHint().width());
+        const QRect captionRect = inPanel(caption, *view);
+        for (const QWidget *button : buttons) {
+            const QRect buttonRect = inPanel(button, *view);
+            EXPECT_FALSE(captionRect.intersects(buttonRect))
+                << QTest::toString(captionRect) << " and " << QTest::toString(buttonRect);
+            // The round buttons keep the trailing edge of the panel's column.
+            EXPECT_LE(buttonRect.right(), 368 - 16);
+        }
+        EXPECT_EQ(inPanel(buttons.last(), *view).right(), 368 - 16 - 1);
+        const QRect first = inPanel(buttons.first(), *view);
+        if (size == orbel::TextSize::Large) {
+            // Everyday size: one line, the caption and the 32-pixel buttons
+            // centred on it.
+            EXPECT_EQ(first.size(), QSize(32, 32));
+            EXPECT_NEAR(captionRect.center().y(), first.center().y(), 1);
+        } else {
+            // Largest size: the buttons on a line of their own under the
+            // caption, grown with their symbols.
+            EXPECT_GT(first.top(), captionRect.bottom());
+            EXPECT_GT(first.width(), 32);
+            EXPECT_EQ(first.width(), first.height());
+        }
+    }
+}
+
+TEST(LargestText, SessionButtonsShareTheRowOrStandOneAboveTheOther)
+{
+    for (const orbel::TextSize size : {orbel::TextSize::Large, orbel::TextSize::Accessibility5}) {
+        ReadoutModel fixture(true);
+        fixture.model->applySnapshotFixture(AppModel::Active);
+        const auto view = openPanel(*fixture.model, size);
+        const QRect extend = view->extendButton()->geometry();
+        const QRect end = view->endButton()->geometry();
+        EXPECT_FALSE(extend.intersects(end));
+        // Each title is shown whole.
+        EXPECT_GE(extend.width(), view->extendButton()->sizeHint().width());
+        EXPECT_GE(end.width(), view->endButton()->sizeHint().width());
+        if (size == orbel::TextSize::Large) {
+            EXPECT_EQ(extend.top(), end.top());
+            EXPECT_NEAR(extend.width(), end.width(), 1);
+        } else {
+            EXPECT_GT(end.top(), extend.bottom());
+            EXPECT_EQ(extend.width(), view->actionRow()->width());
+            EXPECT_EQ(end.width(), view->actionRow()->width());
+        }
+    }
+}
+
+// A word too long for the card (the largest readout type) is drawn inside the
+// card rather than running out of it.
+TEST(LargestText, AWordWiderThanTheCardStaysInsideIt)
+{
+    ReadoutModel fixture(true);
+    fixture.model->applySnapshotFixture(AppModel::RetainedFailure);
+    const auto view = openPanel(*fixture.model, orbel::TextSize::Accessibility5);
+    const FlapBoard &board = view->readout()->flapBoard();
+    ASSERT_EQ(board.pieceCount(), 1);
+    const QWidget *flap = board.pieceWidget(0);
+    EXPECT_GT(flap->sizeHint().width(), board.width());
+    EXPECT_TRUE(board.rect().contains(flap->geometry())) << QTest::toString(flap->geometry());
+}
+
+} // namespace

@@ -1,0 +1,251 @@
+// The preferences window's content over the application model: what the
+// "Open at Login" switch and the status row show in every state of the login
+// item, and the window that the panel's preferences action opens.
+#include "windows_test_support.h"
+
+#include "bordered_button.h"
+#include "orbel_switch.h"
+#include "preferences_group.h"
+#include "preferences_header.h"
+#include "preferences_layout.h"
+#include "preferences_note.h"
+#include "preferences_row.h"
+#include "preferences_status_row.h"
+#include "text_label.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace pelorin;
+using namespace pelorin::windowstest;
+
+namespace {
+
+const QString approvalTitle = u"Allow Pelorin to open at login"_s;
+const QString failureTitle = u"The login setting could not change"_s;
+const QString statusDetail = u"Review Pelorin in Login Items in System Settings."_s;
+
+const char *nameOf(LoginItemState state)
+{
+    switch (state) {
+    case LoginItemState::disabled:
+        return "disabled";
+    case LoginItemState::enabled:
+        return "enabled";
+    case LoginItemState::requiresApproval:
+        return "requiresApproval";
+    case LoginItemState::unavailable:
+        return "unavailable";
+    }
+    return "?";
+}
+
+class PreferencesViewTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { quietPlatformWarnings(); }
+};
+
+} // namespace
+
+TEST_F(PreferencesViewTest, ThePageHoldsTheGeneralCardWithTheSwitchAndTheNote)
+{
+    WindowsModel fixture;
+    PreferencesView view(*fixture.model, orbel::OrbelEnvironment{});
+    layOut(&view);
+
+    EXPECT_EQ(PreferencesView::title(), u"Preferences"_s);
+    EXPECT_EQ(view.page()->header()->title(), u"Preferences"_s);
+    EXPECT_TRUE(view.page()->header()->showsIcon());
+    EXPECT_EQ(view.group()->title(), u"General"_s);
+    EXPECT_EQ(view.loginRow()->title(), u"Open at Login"_s);
+    EXPECT_EQ(view.loginRow()->note(), std::nullopt);
+    EXPECT_EQ(view.note()->text(), u"Opening Pelorin never starts a session. Click a duration when you need it."_s);
+    // Switch, note, status, in that order, in the one card.
+    QLayout *rows = view.group()->rowsLayout();
+    ASSERT_EQ(rows->count(), 3);
+    EXPECT_EQ(rows->itemAt(0)->widget(), view.loginRow());
+    EXPECT_EQ(rows->itemAt(1)->widget(), view.note());
+    EXPECT_EQ(rows->itemAt(2)->widget(), view.statusRow());
+    EXPECT_FALSE(view.showsStatus());
+    EXPECT_EQ(visibleTexts(&view),
+              (QStringList{u"Preferences"_s, u"General"_s, u"Open at Login"_s,
+                           u"Opening Pelorin never starts a session. Click a duration when you need it."_s}));
+
+    EXPECT_EQ(view.width(), 560);
+    EXPECT_EQ(view.height() % 4, 0) << "the page fills the window, whose height goes in steps of 4";
+    EXPECT_GE(view.height(), view.page()->heightForWidth(560));
+    EXPECT_LT(view.height(), view.page()->heightForWidth(560) + 4);
+}
+
+TEST_F(PreferencesViewTest, TheStatusRowFollowsEveryStateOfTheLoginItem)
+{
+    const LoginItemState states[] = {LoginItemState::disabled, LoginItemState::enabled,
+                                     LoginItemState::requiresApproval, LoginItemState::unavailable};
+    for (const LoginItemState state : states) {
+        for (const bool failed : {false, true}) {
+            for (const bool busy : {false, true}) {
+                SCOPED_TRACE(testing::Message()
+                             << nameOf(state) << (failed ? ", failed" : "") << (busy ? ", busy" : ""));
+                WindowsModel fixture;
+                PreferencesView view(*fixture.model, orbel::OrbelEnvironment{});
+                if (failed)
+                    fixture.failAChange();
+                fixture.setLoginState(state);
+                if (busy)
+                    fixture.holdAChange(!opensAtLogin(state));
+                ASSERT_EQ(fixture.preferences().loginFailed(), failed);
+                ASSERT_EQ(fixture.preferences().loginBusy(), busy);
+                ASSERT_EQ(fixture.preferences().loginState(), state);
+
+                // The switch reads on while approval is pending, and cannot be
+                // flipped while a change is under way.
+                EXPECT_EQ(view.loginRow()->isOn(), opensAtLogin(state));
+                EXPECT_EQ(view.loginRow()->toggle()->isEnabled(), !busy);
+
+                // Waiting for approval says more than a failure.
+                orbel::PreferencesStatusRow *status = view.statusRow();
+                if (state == LoginItemState::requiresApproval) {
+                    ASSERT_TRUE(view.showsStatus());
+                    EXPECT_EQ(status->title(), approvalTitle);
+                } else if (failed) {
+                    ASSERT_TRUE(view.showsStatus());
+                    EXPECT_EQ(status->title(), failureTitle);
+                } else {
+                    EXPECT_FALSE(view.showsStatus());
+                }
+                if (view.showsStatus()) {
+                    EXPECT_EQ(status->status(), orbel::PreferencesStatus::Warning);
+                    EXPECT_EQ(status->detail(), statusDetail);
+                    ASSERT_TRUE(status->hasAction());
+                    EXPECT_EQ(status->actionButton()->text(), u"Open System Settings"_s);
+                    EXPECT_TRUE(status->actionButton()->isEnabled()) << "busy or not, the settings can open";
+                }
+
+                if (busy) {
+                    // The change goes through: the switch comes back, shows
+                    // the new state, and the failure is forgotten.
+                    const bool requested = fixture.login->requests.constLast();
+                    fixture.release();
+                    EXPECT_FALSE(fixture.preferences().loginBusy());
+                    EXPECT_TRUE(view.loginRow()->toggle()->isEnabled());
+                    EXPECT_EQ(view.loginRow()->isOn(), requested);
+                    EXPECT_FALSE(view.showsStatus());
+                }
+            }
+        }
+    }
+}
+
+TEST_F(PreferencesViewTest, AFlipThatFailsSnapsBackAndSaysSo)
+{
+    WindowsModel fixture;
+    PreferencesView view(*fixture.model, orbel::OrbelEnvironment{});
+    fixture.login->hold = true;
+    fixture.login->fail = true;
+
+    view.loginRow()->toggle()->click();
+    EXPECT_EQ(fixture.login->requests, QList<bool>{true});
+    EXPECT_FALSE(view.loginRow()->toggle()->isEnabled());
+    // A second flip while the first is under way is not even possible.
+    view.loginRow()->toggle()->click();
+    EXPECT_EQ(fixture.login->requests, QList<bool>{true});
+
+    fixture.release();
+    EXPECT_EQ(fixture.preferences().loginState(), LoginItemState::disabled);
+    EXPECT_FALSE(view.loginRow()->isOn()) << "the switch shows the item as it stayed";
+    EXPECT_TRUE(view.loginRow()->toggle()->isEnabled());
+    ASSERT_TRUE(view.showsStatus());
+    EXPECT_EQ(view.statusRow()->title(), failureTitle);
+
+    // A change that then goes through clears the failure.
+    fixture.login->fail = false;
+    view.loginRow()->toggle()->click();
+    EXPECT_TRUE(view.loginRow()->isOn());
+    EXPECT_EQ(fixture.preferences().loginState(), LoginItemState::enabled);
+    EXPECT_FALSE(view.showsStatus());
+}
+
+TEST_F(PreferencesViewTest, OpenSystemSettingsOpensTheDesktopsStartupSettingsButNotInASnapshot)
+{
+    WindowsModel fixture;
+    PreferencesView view(*fixture.model, orbel::OrbelEnvironment{});
+    fixture.setLoginState(LoginItemState::requiresApproval);
+    ASSERT_TRUE(view.showsStatus());
+    view.statusRow()->actionButton()->click();
+    EXPECT_EQ(fixture.login->settingsOpened, 1);
+    EXPECT_TRUE(fixture.login->requests.isEmpty()) << "it changes no setting";
+
+    WindowsModel snapshot(true);
+    PreferencesView staged(*snapshot.model, orbel::OrbelEnvironment{});
+    staged.openLoginItemsSettings();
+    // The staged login item is out of reach: the switch stays off and
+    // flipping it starts nothing.
+    staged.loginRow()->toggle()->click();
+    EXPECT_FALSE(staged.loginRow()->isOn());
+    EXPECT_FALSE(snapshot.preferences().loginBusy());
+    EXPECT_FALSE(staged.showsStatus());
+}
+
+TEST_F(PreferencesViewTest, ThePreferencesActionShowsOneWindowAndBringsItForward)
+{
+    WindowsModel fixture;
+    showPreferences(*fixture.model);
+    settle();
+    PreferencesView *view = shownView<PreferencesView>();
+    ASSERT_NE(view, nullptr);
+    QWidget *window = view->window();
+    EXPECT_EQ(window->windowTitle(), u"Preferences"_s);
+    EXPECT_EQ(window->width(), 560);
+    EXPECT_EQ(view->width(), 560);
+    // The window is as tall as the page, and the page fills it.
+    EXPECT_EQ(window->height(), view->heightForWidth(560));
+    EXPECT_EQ(geometryIn(view, window), window->rect());
+
+    // Again: the same window, only brought forward.
+    const QRect frame = window->frameGeometry();
+    showPreferences(*fixture.model);
+    settle();
+    EXPECT_EQ(shownView<PreferencesView>(), view);
+    EXPECT_EQ(builtWindows<PreferencesView>(), 1);
+    EXPECT_EQ(window->frameGeometry(), frame);
+
+    // Closed (Ctrl+W) and opened again: still the same window and page.
+    ASSERT_TRUE(activate(window));
+    QTest::keyClick(window, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(window->isVisible());
+    showPreferences(*fixture.model);
+    settle();
+    EXPECT_EQ(shownView<PreferencesView>(), view);
+    EXPECT_EQ(builtWindows<PreferencesView>(), 1);
+
+    // A status row that appears grows the window; it shrinks when it goes.
+    const int plain = window->height();
+    fixture.setLoginState(LoginItemState::requiresApproval);
+    settle();
+    EXPECT_GT(window->height(), plain);
+    EXPECT_EQ(window->height(), view->heightForWidth(560));
+    fixture.setLoginState(LoginItemState::enabled);
+    settle();
+    EXPECT_EQ(window->height(), plain);
+}
+
+TEST_F(PreferencesViewTest, TheWindowGoesWithItsModel)
+{
+    {
+        WindowsModel fixture;
+        showPreferences(*fixture.model);
+        settle();
+        ASSERT_NE(shownView<PreferencesView>(), nullptr);
+    }
+    EXPECT_EQ(builtWindows<PreferencesView>(), 0);
+
+    // The next model gets a window of its own.
+    WindowsModel next;
+    next.setLoginState(LoginItemState::enabled);
+    showPreferences(*next.model);
+    settle();
+    PreferencesView *view = shownView<PreferencesView>();
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->loginRow()->isOn());
+}

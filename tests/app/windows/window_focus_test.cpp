@@ -1,0 +1,138 @@
+// The keyboard-only focus rings of the two windows: a pointer user never sees
+// one, a key press shows the focused control's ring, and a window that
+// becomes active again hides them until the next key.
+#include "windows_test_support.h"
+
+#include "bordered_button.h"
+#include "brand_focus_ring.h"
+#include "orbel_switch.h"
+#include "preferences_chrome.h"
+#include "preferences_focus_ring.h"
+#include "preferences_layout.h"
+#include "preferences_row.h"
+#include "preferences_status_row.h"
+#include "welcome_steps_button.h"
+#include "welcome_steps_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace pelorin;
+using namespace pelorin::windowstest;
+
+namespace {
+
+// The window's ringed controls, in the order Tab visits them.
+struct Rings {
+    orbel::PreferencesChrome *chrome;
+    QList<QWidget *> controls;
+
+    QList<QWidget *> visibleRings() const
+    {
+        QList<QWidget *> visible;
+        for (QWidget *control : controls) {
+            if (orbel::BrandFocusRing *ring = orbel::preferencesFocusRingOf(control); ring && ring->isVisible())
+                visible.append(control);
+        }
+        return visible;
+    }
+};
+
+void expectKeyboardOnlyRings(QWidget *window, const Rings &rings, const std::function<void()> &pointerUse)
+{
+    ASSERT_TRUE(activate(window));
+    settle();
+    for (QWidget *control : rings.controls)
+        ASSERT_NE(orbel::preferencesFocusRingOf(control), nullptr);
+
+    // The pointer: controls act, focus may even land on them, no ring shows.
+    pointerUse();
+    for (QWidget *control : rings.controls) {
+        control->setFocus(Qt::OtherFocusReason);
+        EXPECT_TRUE(rings.visibleRings().isEmpty());
+    }
+    EXPECT_FALSE(rings.chrome->keyboardUsed());
+
+    // Tab: the focused control, and only it, wears its ring.
+    rings.controls.constLast()->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(window, Qt::Key_Tab);
+    EXPECT_TRUE(rings.chrome->keyboardUsed());
+    QWidget *focused = QApplication::focusWidget();
+    ASSERT_TRUE(rings.controls.contains(focused)) << "Tab moves to one of the window's controls";
+    EXPECT_EQ(rings.visibleRings(), QList<QWidget *>{focused});
+    EXPECT_TRUE(orbel::preferencesFocusRingOf(focused)->isOn());
+    // And on to the next one.
+    QTest::keyClick(window, Qt::Key_Tab);
+    QWidget *next = QApplication::focusWidget();
+    ASSERT_TRUE(rings.controls.contains(next));
+    EXPECT_EQ(rings.visibleRings(), QList<QWidget *>{next});
+
+    // Away and back: no ring until the next key, and the focus stays.
+    QWidget elsewhere;
+    elsewhere.resize(100, 100);
+    ASSERT_TRUE(activate(&elsewhere));
+    ASSERT_TRUE(activate(window));
+    settle();
+    EXPECT_FALSE(rings.chrome->keyboardUsed());
+    EXPECT_TRUE(rings.visibleRings().isEmpty());
+    EXPECT_EQ(window->focusWidget(), next);
+    // Keys typed in another window do not count.
+    ASSERT_TRUE(activate(&elsewhere));
+    QTest::keyClick(&elsewhere, Qt::Key_A);
+    ASSERT_TRUE(activate(window));
+    settle();
+    EXPECT_TRUE(rings.visibleRings().isEmpty());
+    QTest::keyClick(window, Qt::Key_Shift);
+    EXPECT_EQ(rings.visibleRings(), QList<QWidget *>{next});
+}
+
+class WindowFocusTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { quietPlatformWarnings(); }
+};
+
+} // namespace
+
+TEST_F(WindowFocusTest, ThePreferencesWindowShowsRingsOnlyToKeyboardUsers)
+{
+    WindowsModel fixture;
+    fixture.setLoginState(LoginItemState::requiresApproval);
+    showPreferences(*fixture.model);
+    settle();
+    PreferencesView *view = shownView<PreferencesView>();
+    ASSERT_NE(view, nullptr);
+    orbel::OrbelSwitch *toggle = view->loginRow()->toggle();
+    QAbstractButton *settings = view->statusRow()->actionButton();
+    const Rings rings{view->page()->chrome(), {toggle, settings}};
+
+    expectKeyboardOnlyRings(view->window(), rings, [&] {
+        click(settings);
+        EXPECT_EQ(fixture.login->settingsOpened, 1);
+        // A flip that the desktop refuses keeps the approval notice (and its
+        // button) in place.
+        fixture.login->fail = true;
+        click(toggle);
+        EXPECT_EQ(fixture.login->requests, QList<bool>{false});
+        EXPECT_TRUE(view->showsStatus());
+    });
+}
+
+TEST_F(WindowFocusTest, TheWelcomeWindowShowsRingsOnlyToKeyboardUsers)
+{
+    WindowsModel fixture;
+    showWelcome(*fixture.model);
+    settle();
+    WelcomeView *view = shownView<WelcomeView>();
+    ASSERT_NE(view, nullptr);
+    orbel::OrbelSwitch *toggle = view->page()->loginRow()->toggle();
+    orbel::WelcomeButton *letsGo = view->page()->primaryButton();
+    const Rings rings{view->page()->chrome(), {toggle, letsGo}};
+
+    expectKeyboardOnlyRings(view->window(), rings, [&] {
+        click(toggle);
+        click(toggle);
+        EXPECT_EQ(fixture.login->requests, (QList<bool>{true, false}));
+    });
+    EXPECT_TRUE(view->window()->isVisible()) << "neither Tab nor Shift pressed Let’s go";
+}
