@@ -1,5 +1,8 @@
 #include "panel_host.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
+
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
@@ -12,8 +15,27 @@
 
 namespace pelorin {
 
+namespace {
+
+// Screen readers see the panel as a window (a plain top-level widget would
+// read as a filler).
+QAccessibleInterface *panelHostFactory(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("pelorin::PanelHost") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
+
+} // namespace
+
 PanelHost::PanelHost(Style style, QWidget *parent) : QWidget(parent), m_style(style)
 {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(panelHostFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+
     if (m_style == Style::dropDown)
         setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     else

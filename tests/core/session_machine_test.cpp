@@ -104,13 +104,11 @@ std::vector<Row> transitionRows()
              start(SessionDuration::custom(Duration::seconds(30)))),
         same("InvalidStartWhileActiveIsRefusedNotFailed", active,
              start(SessionDuration::custom(Duration::seconds(30)))),
-        {"StartTooShortFails", inactive, start(SessionDuration::custom(Duration::seconds(30))), invalid, {}},
         {"StartJustUnderAMinuteFails",
          inactive,
          start(SessionDuration::custom(Duration::seconds(60) - Duration::attoseconds(1))),
          invalid,
          {}},
-        {"StartZeroFails", inactive, start(SessionDuration::custom(Duration::zero())), invalid, {}},
         {"StartNegativeFails", inactive, start(SessionDuration::custom(-Duration::seconds(5))), invalid, {}},
         {"StartTooShortFromBareFailure",
          failedBare,
@@ -265,14 +263,10 @@ std::vector<M::Effects> feed(SessionMachine &machine, const std::vector<M::Event
 
 } // namespace
 
-TEST(CoreSessionMachine, StartsInactive)
-{
-    EXPECT_EQ(SessionMachine().state(), SessionState::inactive());
-}
-
 TEST(CoreSessionMachine, NormalRoad)
 {
     SessionMachine machine;
+    EXPECT_EQ(machine.state(), SessionState::inactive());
     const auto s = startedSession(SessionDuration::hour1(), idA);
     const auto effects =
         feed(machine, {start(SessionDuration::hour1(), idA), M::Acquired{idA}, M::Elapsed{idA}, M::Released{idA}});
@@ -296,25 +290,6 @@ TEST(CoreSessionMachine, StopWhileStartingReleasesOnceTheAcquisitionAnswers)
     EXPECT_EQ(machine.state(), SessionState::stopping(s));
     EXPECT_EQ(machine.handle(M::Released{idA}), (M::Effects{M::CancelDeadline{}}));
     EXPECT_EQ(machine.state(), SessionState::inactive());
-}
-
-TEST(CoreSessionMachine, StopWhileStartingThenAcquisitionFails)
-{
-    const auto s = startedSession(SessionDuration::hour1(), idA);
-    {
-        SessionMachine machine;
-        feed(machine, {start(SessionDuration::hour1(), idA), M::Stop{}});
-        EXPECT_EQ(machine.handle(M::AcquireFailed{idA, lost}), (M::Effects{M::CancelDeadline{}}));
-        EXPECT_EQ(machine.state(), SessionState::inactive());
-    }
-    {
-        SessionMachine machine;
-        feed(machine, {start(SessionDuration::hour1(), idA), M::Stop{}});
-        EXPECT_EQ(machine.handle(M::AcquireFailed{idA, kept}), (M::Effects{M::CancelDeadline{}}));
-        EXPECT_EQ(machine.state(), SessionState::failed(kept, s));
-        // The possibly held locks can still be released.
-        EXPECT_EQ(machine.handle(M::Stop{}), (M::Effects{M::CancelDeadline{}, M::Release{idA}}));
-    }
 }
 
 TEST(CoreSessionMachine, LateAcquiredForAReplacedSessionIsReleased)
@@ -346,17 +321,6 @@ TEST(CoreSessionMachine, FailedReleaseKeepsTheSessionSoStopRetries)
     EXPECT_EQ(machine.state(), SessionState::stopping(timed));
     EXPECT_EQ(machine.handle(M::Released{idA}), (M::Effects{M::CancelDeadline{}}));
     EXPECT_EQ(machine.state(), SessionState::inactive());
-}
-
-TEST(CoreSessionMachine, InvalidSpanThenValidStart)
-{
-    SessionMachine machine;
-    EXPECT_EQ(machine.handle(start(SessionDuration::custom(Duration::seconds(30)))), M::Effects{});
-    EXPECT_EQ(machine.state(), SessionState::failed(EnergyFailure::invalidDuration(), std::nullopt));
-    EXPECT_FALSE(machine.state().holdsAssertion());
-    const auto s = startedSession(SessionDuration::hour1(), idA);
-    EXPECT_EQ(machine.handle(start(SessionDuration::hour1(), idA)), (M::Effects{M::Acquire{s}}));
-    EXPECT_EQ(machine.state(), SessionState::starting(s));
 }
 
 TEST(CoreSessionMachine, ExtendingTwiceSchedulesEachNewDeadline)

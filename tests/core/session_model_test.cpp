@@ -8,11 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdint>
 #include <set>
-#include <string>
 #include <unordered_set>
+#include <vector>
 
 using namespace pelorin;
 
@@ -22,59 +20,40 @@ const Date startDate = Date::fromReferenceSeconds(780'000'000.0);
 
 } // namespace
 
-TEST(CoreSessionDuration, ValidityNeedsAtLeastAMinute)
+TEST(CoreSessionDuration, PresetsSpansAndValidity)
 {
-    EXPECT_FALSE(SessionDuration::custom(Duration::seconds(59)).isValid());
-    EXPECT_FALSE(SessionDuration::custom(Duration::seconds(60) - Duration::attoseconds(1)).isValid());
-    EXPECT_TRUE(SessionDuration::custom(Duration::seconds(60)).isValid());
-    EXPECT_TRUE(SessionDuration::custom(Duration::seconds(60) + Duration::attoseconds(1)).isValid());
-    EXPECT_FALSE(SessionDuration::custom(Duration::zero()).isValid());
-    EXPECT_FALSE(SessionDuration::custom(-Duration::seconds(5)).isValid());
-    EXPECT_FALSE(SessionDuration::custom(-Duration::seconds(3600)).isValid());
-    EXPECT_TRUE(SessionDuration::untilStopped().isValid());
-    for (const auto &preset : SessionDuration::presetList())
-        EXPECT_TRUE(preset.isValid());
+    using D = SessionDuration;
+    // The tiles in their order, with their spans.
+    const std::vector<std::pair<D, std::optional<Duration>>> presets = {
+        {D::minutes30(), Duration::seconds(1800)}, {D::hour1(), Duration::seconds(3600)},
+        {D::hours2(), Duration::seconds(7200)},    {D::hours4(), Duration::seconds(14400)},
+        {D::hours8(), Duration::seconds(28800)},   {D::untilStopped(), std::nullopt},
+    };
+    const auto list = D::presetList();
+    ASSERT_EQ(list.size(), presets.size());
+    for (std::size_t i = 0; i < presets.size(); ++i) {
+        EXPECT_EQ(list[i], presets[i].first) << i;
+        EXPECT_EQ(list[i].duration(), presets[i].second) << i;
+        EXPECT_TRUE(list[i].isValid()) << i;
+    }
+    EXPECT_EQ(D::extensionStep(), Duration::seconds(1800));
+
+    // A custom span needs at least a minute.
+    const std::pair<Duration, bool> custom[] = {
+        {Duration::seconds(59), false}, {Duration::seconds(60) - Duration::attoseconds(1), false},
+        {Duration::seconds(60), true},  {Duration::seconds(60) + Duration::attoseconds(1), true},
+        {Duration::zero(), false},      {-Duration::seconds(3600), false},
+    };
+    for (const auto &[span, valid] : custom)
+        EXPECT_EQ(D::custom(span).isValid(), valid) << testing::PrintToString(span);
 }
 
-TEST(CoreSessionDuration, PresetListIsTheSixTilesInOrder)
-{
-    const auto presets = SessionDuration::presetList();
-    ASSERT_EQ(presets.size(), 6u);
-    EXPECT_EQ(presets[0], SessionDuration::minutes30());
-    EXPECT_EQ(presets[1], SessionDuration::hour1());
-    EXPECT_EQ(presets[2], SessionDuration::hours2());
-    EXPECT_EQ(presets[3], SessionDuration::hours4());
-    EXPECT_EQ(presets[4], SessionDuration::hours8());
-    EXPECT_EQ(presets[5], SessionDuration::untilStopped());
-
-    std::unordered_set<SessionDuration> distinct(presets.begin(), presets.end());
-    EXPECT_EQ(distinct.size(), presets.size());
-    EXPECT_TRUE(std::none_of(presets.begin(), presets.end(),
-                             [](const auto &d) { return d.kind() == SessionDuration::Kind::custom; }));
-}
-
-TEST(CoreSessionDuration, SpansOfEveryCase)
-{
-    EXPECT_EQ(SessionDuration::minutes30().duration(), Duration::seconds(1800));
-    EXPECT_EQ(SessionDuration::hour1().duration(), Duration::seconds(3600));
-    EXPECT_EQ(SessionDuration::hours2().duration(), Duration::seconds(7200));
-    EXPECT_EQ(SessionDuration::hours4().duration(), Duration::seconds(14400));
-    EXPECT_EQ(SessionDuration::hours8().duration(), Duration::seconds(28800));
-    const auto odd = Duration::seconds(900) + Duration::milliseconds(900);
-    EXPECT_EQ(SessionDuration::custom(odd).duration(), odd);
-    EXPECT_EQ(SessionDuration::untilStopped().duration(), std::nullopt);
-    EXPECT_EQ(SessionDuration::extensionStep(), Duration::seconds(1800));
-}
-
-TEST(CoreSessionDuration, EqualityAndHashKeepCustomApartFromPresets)
+TEST(CoreSessionDuration, CustomStaysApartFromPresetsInEqualityAndHash)
 {
     const auto customHour = SessionDuration::custom(Duration::seconds(3600));
     EXPECT_NE(customHour, SessionDuration::hour1());
-    EXPECT_NE(SessionDuration::hour1(), customHour);
     EXPECT_EQ(customHour, SessionDuration::custom(Duration::milliseconds(3'600'000)));
     EXPECT_NE(customHour, SessionDuration::custom(Duration::seconds(3600) + Duration::attoseconds(1)));
-    EXPECT_NE(SessionDuration::hour1(), SessionDuration::hours2());
-
     // Equal values hash alike, whatever unit built the payload.
     EXPECT_EQ(std::hash<SessionDuration>()(customHour),
               std::hash<SessionDuration>()(SessionDuration::custom(Duration::milliseconds(3'600'000))));
@@ -84,21 +63,10 @@ TEST(CoreSessionDuration, EqualityAndHashKeepCustomApartFromPresets)
     set.insert(customHour);
     set.insert(SessionDuration::custom(Duration::seconds(1800)));
     set.insert(SessionDuration::custom(Duration::seconds(3600)));
-    set.insert(SessionDuration::hour1());
     EXPECT_EQ(set.size(), 8u);
-    EXPECT_EQ(set.count(SessionDuration::custom(Duration::seconds(1800))), 1u);
-    EXPECT_EQ(set.count(SessionDuration::custom(Duration::seconds(7200))), 0u);
 }
 
-TEST(CoreSessionSelection, EqualityComparesBothFields)
-{
-    const SessionSelection a{SessionDuration::hour1(), true};
-    EXPECT_EQ(a, (SessionSelection{SessionDuration::hour1(), true}));
-    EXPECT_NE(a, (SessionSelection{SessionDuration::hour1(), false}));
-    EXPECT_NE(a, (SessionSelection{SessionDuration::custom(Duration::seconds(3600)), true}));
-}
-
-TEST(CoreSessionID, RandomIdsAreVersionFourUuids)
+TEST(CoreSessionID, RandomIdsAreDistinctVersionFourUuids)
 {
     std::set<SessionID> seen;
     for (int i = 0; i < 64; ++i) {
@@ -112,50 +80,22 @@ TEST(CoreSessionID, RandomIdsAreVersionFourUuids)
     SessionID::Bytes bytes{};
     for (std::size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = static_cast<std::uint8_t>(i * 17);
-    const SessionID id(bytes);
-    EXPECT_EQ(id.toString(), "00112233-4455-6677-8899-aabbccddeeff");
-    EXPECT_EQ(id, SessionID(bytes));
-    EXPECT_EQ(std::hash<SessionID>()(id), std::hash<SessionID>()(SessionID(bytes)));
-    EXPECT_NE(id, testId(0));
+    EXPECT_EQ(SessionID(bytes).toString(), "00112233-4455-6677-8899-aabbccddeeff");
 }
 
 TEST(CoreSession, InitDerivesSpanAndDeadline)
 {
-    const SessionID id = testId(0xa1);
-    const Session timed(id, {SessionDuration::hour1(), false}, startDate);
-    EXPECT_EQ(timed.id, id);
-    EXPECT_EQ(timed.selection, (SessionSelection{SessionDuration::hour1(), false}));
-    EXPECT_EQ(timed.startedAt, startDate);
+    const Session timed(testId(0xa1), {SessionDuration::hour1(), false}, startDate);
     EXPECT_EQ(timed.effectiveDuration, Duration::seconds(3600));
     EXPECT_EQ(timed.deadline, startDate.addingTimeInterval(3600));
 
-    const Session open(id, {SessionDuration::untilStopped(), true}, startDate);
+    const Session open(testId(0xa1), {SessionDuration::untilStopped(), true}, startDate);
     EXPECT_EQ(open.effectiveDuration, std::nullopt);
     EXPECT_EQ(open.deadline, std::nullopt);
 
     const auto odd = Duration::seconds(900) + Duration::milliseconds(900);
-    const Session fractional(id, {SessionDuration::custom(odd), true}, startDate);
-    EXPECT_EQ(fractional.effectiveDuration, odd);
+    const Session fractional(testId(0xa1), {SessionDuration::custom(odd), true}, startDate);
     EXPECT_EQ(fractional.deadline, startDate.addingTimeInterval(900.9));
-
-    // Building a session does not judge the span; the machine does.
-    const Session tooShort(id, {SessionDuration::custom(Duration::seconds(10)), true}, startDate);
-    EXPECT_EQ(tooShort.deadline, startDate.addingTimeInterval(10));
-}
-
-TEST(CoreSession, EqualityCoversEveryField)
-{
-    const Session base(testId(1), {SessionDuration::hour1(), true}, startDate);
-    EXPECT_EQ(base, Session(testId(1), {SessionDuration::hour1(), true}, startDate));
-    EXPECT_NE(base, Session(testId(2), {SessionDuration::hour1(), true}, startDate));
-    EXPECT_NE(base, Session(testId(1), {SessionDuration::hour1(), false}, startDate));
-    EXPECT_NE(base, Session(testId(1), {SessionDuration::hour1(), true}, startDate.addingTimeInterval(1)));
-    Session moved = base;
-    moved.deadline = startDate;
-    EXPECT_NE(base, moved);
-    Session longer = base;
-    longer.effectiveDuration = Duration::seconds(3601);
-    EXPECT_NE(base, longer);
 }
 
 TEST(CoreSession, ExtendedGrowsFromTheStartNotFromNow)
@@ -166,29 +106,16 @@ TEST(CoreSession, ExtendedGrowsFromTheStartNotFromNow)
     EXPECT_EQ(extended->id, hour.id);
     EXPECT_EQ(extended->startedAt, startDate);
     EXPECT_EQ(extended->selection, (SessionSelection{SessionDuration::custom(Duration::seconds(5400)), false}));
-    EXPECT_EQ(extended->effectiveDuration, Duration::seconds(5400));
     EXPECT_EQ(extended->deadline, startDate.addingTimeInterval(5400));
-    // The original is left as it was.
     EXPECT_EQ(hour.effectiveDuration, Duration::seconds(3600));
 
+    // Two steps on an hour is a custom two hours, not the preset.
     const auto twice = extended->extended(SessionDuration::extensionStep());
     ASSERT_TRUE(twice);
     EXPECT_EQ(twice->selection.duration, SessionDuration::custom(Duration::seconds(7200)));
-    EXPECT_NE(twice->selection.duration, SessionDuration::hours2());
-    EXPECT_EQ(twice->deadline, startDate.addingTimeInterval(7200));
 
-    const auto tiny = hour.extended(Duration::attoseconds(1));
-    ASSERT_TRUE(tiny);
-    EXPECT_EQ(tiny->effectiveDuration, Duration::seconds(3600) + Duration::attoseconds(1));
-}
-
-TEST(CoreSession, ExtendedRefusesOpenSessionsAndNonPositiveSteps)
-{
-    const Session hour(testId(0xa1), {SessionDuration::hour1(), true}, startDate);
     EXPECT_EQ(hour.extended(Duration::zero()), std::nullopt);
-    EXPECT_EQ(hour.extended(-Duration::seconds(1)), std::nullopt);
     EXPECT_EQ(hour.extended(-Duration::attoseconds(1)), std::nullopt);
-
     const Session open(testId(0xa1), {SessionDuration::untilStopped(), true}, startDate);
     EXPECT_EQ(open.extended(Duration::seconds(1800)), std::nullopt);
 }
@@ -196,10 +123,8 @@ TEST(CoreSession, ExtendedRefusesOpenSessionsAndNonPositiveSteps)
 TEST(CoreSession, RemainingCountsDownToZero)
 {
     const Session hour(testId(0xa1), {SessionDuration::hour1(), true}, startDate);
-    EXPECT_EQ(hour.remaining(startDate), Duration::seconds(3600));
     EXPECT_EQ(hour.remaining(startDate.addingTimeInterval(600.5)), Duration::seconds(2999.5));
     EXPECT_EQ(hour.remaining(*hour.deadline), Duration::zero());
-    EXPECT_EQ(hour.remaining(hour.deadline->addingTimeInterval(1)), Duration::zero());
     EXPECT_EQ(hour.remaining(hour.deadline->addingTimeInterval(1e9)), Duration::zero());
     // Before the start (the wall clock was set back) the span is simply longer.
     EXPECT_EQ(hour.remaining(startDate.addingTimeInterval(-60)), Duration::seconds(3660));
@@ -211,45 +136,25 @@ TEST(CoreSession, RemainingCountsDownToZero)
 TEST(CoreEnergyFailure, AFailedReleaseAlwaysRetainsResources)
 {
     using Op = EnergyFailure::Operation;
-    const EnergyFailure release(Op::release, 5, false);
-    EXPECT_EQ(release.operation, Op::release);
-    EXPECT_EQ(release.code, 5);
-    EXPECT_TRUE(release.retainsResources);
-    EXPECT_EQ(release, EnergyFailure(Op::release, 5, true));
-
+    EXPECT_TRUE(EnergyFailure(Op::release, 5, false).retainsResources);
     EXPECT_FALSE(EnergyFailure(Op::createDisplay, 5, false).retainsResources);
-    EXPECT_TRUE(EnergyFailure(Op::createDisplay, 5, true).retainsResources);
-    EXPECT_FALSE(EnergyFailure(Op::createSystem, -536870212, false).retainsResources);
-
-    EXPECT_EQ(EnergyFailure::invalidDuration(), EnergyFailure(Op::invalidDuration, 0, false));
     EXPECT_FALSE(EnergyFailure::invalidDuration().retainsResources);
-
-    EXPECT_NE(EnergyFailure(Op::createSystem, 1, false), EnergyFailure(Op::createDisplay, 1, false));
-    EXPECT_NE(EnergyFailure(Op::createSystem, 1, false), EnergyFailure(Op::createSystem, 2, false));
-    EXPECT_NE(EnergyFailure(Op::createSystem, 1, false), EnergyFailure(Op::createSystem, 1, true));
 }
 
-namespace {
-
-struct StateCase {
-    const char *name;
-    SessionState state;
-    bool carriesSession;
-    bool transitioning;
-    bool holdsAssertion;
-    AppStatus status;
-};
-
-} // namespace
-
-TEST(CoreSessionState, SessionTransitioningAndAssertionPerCase)
+TEST(CoreSessionState, SessionTransitioningAssertionAndStatusPerCase)
 {
     using Op = EnergyFailure::Operation;
     const Session s(testId(0xa1), {SessionDuration::hour1(), true}, startDate);
     const EnergyFailure kept(Op::createDisplay, 3, true);
     const EnergyFailure lost(Op::createSystem, 3, false);
 
-    const StateCase cases[] = {
+    struct Case {
+        const char *name;
+        SessionState state;
+        bool carriesSession, transitioning, holdsAssertion;
+        AppStatus status;
+    };
+    const Case cases[] = {
         {"inactive", SessionState::inactive(), false, false, false, AppStatus::off},
         {"starting", SessionState::starting(s), true, true, false, AppStatus::working},
         {"active", SessionState::active(s), true, false, true, AppStatus::on},
@@ -261,41 +166,9 @@ TEST(CoreSessionState, SessionTransitioningAndAssertionPerCase)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        if (c.carriesSession)
-            EXPECT_EQ(c.state.session(), s);
-        else
-            EXPECT_EQ(c.state.session(), std::nullopt);
+        EXPECT_EQ(c.state.session(), c.carriesSession ? std::optional(s) : std::nullopt);
         EXPECT_EQ(c.state.isTransitioning(), c.transitioning);
         EXPECT_EQ(c.state.holdsAssertion(), c.holdsAssertion);
         EXPECT_EQ(appStatus(c.state), c.status);
     }
-    EXPECT_EQ(SessionState(), SessionState::inactive());
-}
-
-TEST(CoreSessionState, EqualityComparesCaseAndPayloads)
-{
-    using Op = EnergyFailure::Operation;
-    const Session s(testId(0xa1), {SessionDuration::hour1(), true}, startDate);
-    const Session other(testId(0xb2), {SessionDuration::hour1(), true}, startDate);
-    const EnergyFailure f(Op::createDisplay, 3, true);
-
-    EXPECT_EQ(SessionState::active(s), SessionState::active(s));
-    EXPECT_NE(SessionState::active(s), SessionState::active(other));
-    EXPECT_NE(SessionState::active(s), SessionState::starting(s));
-    EXPECT_NE(SessionState::starting(s), SessionState::stopping(s));
-    EXPECT_EQ(SessionState::failed(f, s), SessionState::failed(f, s));
-    EXPECT_NE(SessionState::failed(f, s), SessionState::failed(f, std::nullopt));
-    EXPECT_NE(SessionState::failed(f, s), SessionState::failed(EnergyFailure(Op::createDisplay, 4, true), s));
-    EXPECT_NE(SessionState::failed(EnergyFailure::invalidDuration(), std::nullopt), SessionState::inactive());
-}
-
-TEST(CoreAppStatus, SymbolNames)
-{
-    EXPECT_EQ(symbolName(AppStatus::off), "sun.max");
-    EXPECT_EQ(symbolName(AppStatus::on), "sun.max.fill");
-    EXPECT_EQ(symbolName(AppStatus::working), "sun.max.fill");
-    EXPECT_EQ(symbolName(AppStatus::failed), "exclamationmark.triangle.fill");
-
-    const Session s(testId(0xa1), {SessionDuration::hour1(), true}, startDate);
-    EXPECT_EQ(symbolName(appStatus(SessionState::stopping(s))), "sun.max.fill");
 }

@@ -43,13 +43,6 @@ TEST(BrandTokens, PrivacyLineFollowsTheConnection)
     EXPECT_EQ(offline->symbol(), QStringLiteral("network.slash"));
 }
 
-TEST(BrandTokens, AttentionIsTheDesktopOrangeOnlyInDark)
-{
-    EXPECT_EQ(BrandPalette::attention(ColorScheme::Dark), BrandPalette::orange(ColorScheme::Dark));
-    EXPECT_EQ(BrandPalette::attention(ColorScheme::Light), QColor(184, 80, 0));
-    EXPECT_NE(BrandPalette::attention(ColorScheme::Light), BrandPalette::orange(ColorScheme::Light));
-}
-
 TEST(BrandTokens, BackgroundMixesTowardsTheBrandByHalvingSteps)
 {
     const Rgb brand{0.8, 0.4, 0.0};
@@ -98,26 +91,16 @@ TEST(BrandTokens, ReadableForegroundPicksTheStrongerContrast)
     };
     EXPECT_EQ(on(Qt::white), QColor(Qt::black));
     EXPECT_EQ(on(Qt::black), QColor(Qt::white));
-    EXPECT_EQ(on(QColor(184, 115, 0)), QColor(Qt::black));
-    EXPECT_EQ(on(QColor(0, 0, 160)), QColor(Qt::white));
 
     // Where both contrasts are equal, white wins; a hair brighter, black does.
     const double tie = 0.179128784747792;
     ASSERT_EQ((tie + 0.05) / 0.05, 1.05 / (tie + 0.05));
     EXPECT_EQ(OrbelBrand::readableForeground(tie), QColor(Qt::white));
     EXPECT_EQ(OrbelBrand::readableForeground(tie + 1e-6), QColor(Qt::black));
-    EXPECT_EQ(OrbelBrand::readableForeground(tie - 1e-6), QColor(Qt::white));
 }
 
 TEST(BrandTokens, FontRolesScaleTogetherAndKeepTheirWeights)
 {
-    EXPECT_EQ(allOrbelFonts.size(), 14u);
-    EXPECT_EQ(allOrbelFonts.front(), OrbelFont::Title);
-    EXPECT_EQ(allOrbelFonts.back(), OrbelFont::Readout);
-    EXPECT_EQ(orbelFont(OrbelFont::DetailSemibold), orbelFont(OrbelFont::KeyCap));
-    EXPECT_EQ(orbelFont(OrbelFont::TextSemibold).weight(), 600);
-    EXPECT_GT(orbelFont(OrbelFont::Title).pixelSize(), orbelFont(OrbelFont::Text).pixelSize());
-
     // The largest accessibility size enlarges every role by the same factor.
     for (const OrbelFont role : allOrbelFonts) {
         const QFont large = orbelFont(role, TextSize::Large);

@@ -9,7 +9,6 @@
 #include "login_item.h"
 #include "orbel_switch.h"
 #include "preferences_choice_menu.h"
-#include "preferences_destructive_label.h"
 #include "preferences_focus_ring.h"
 #include "preferences_group.h"
 #include "preferences_note.h"
@@ -201,30 +200,18 @@ TEST(PreferencesGroup, PutsItsRowsOnACardInsetBy16)
     EXPECT_TRUE(colorNear(pixel(image, card.topLeft()), Qt::white, 1)) << "rounded corners";
 }
 
-TEST(PreferencesStatusRow, ShowsEachStatusInItsSymbolAndColour)
+TEST(PreferencesStatusRow, GoodNewsFollowsTheAccentAndWarningsTheSchemesAttentionColour)
 {
     for (const ColorScheme scheme : {ColorScheme::Light, ColorScheme::Dark}) {
         SCOPED_TRACE(schemeName(scheme));
         const OrbelEnvironment env = tinted(scheme);
-        for (const PreferencesStatus status : allPreferencesStatuses) {
-            PreferencesStatusRow row(status, QStringLiteral("Title"), std::nullopt, env);
-            EXPECT_EQ(row.icon()->symbol(), PreferencesStatusRow::symbolFor(status));
-            EXPECT_EQ(row.icon()->tint(), PreferencesStatusRow::colorFor(status, env));
-            EXPECT_TRUE(isAccessibilityHidden(row.icon()));
-        }
-        EXPECT_EQ(PreferencesStatusRow::symbolFor(PreferencesStatus::Warning),
-                  QStringLiteral("exclamationmark.triangle"));
-        EXPECT_EQ(PreferencesStatusRow::colorFor(PreferencesStatus::Warning, env), BrandPalette::attention(scheme));
-        EXPECT_EQ(PreferencesStatusRow::colorFor(PreferencesStatus::Good, env), sampleBrand().accent(scheme))
-            << "good news follows the window's accent";
-        EXPECT_EQ(PreferencesStatusRow::colorFor(PreferencesStatus::Info, env), BrandPalette::primary70(scheme));
-        EXPECT_EQ(PreferencesStatusRow::colorFor(PreferencesStatus::Waiting, env), BrandPalette::primary70(scheme));
+        PreferencesStatusRow good(PreferencesStatus::Good, QStringLiteral("Title"), std::nullopt, env);
+        EXPECT_EQ(good.icon()->tint(), sampleBrand().accent(scheme));
+        EXPECT_TRUE(isAccessibilityHidden(good.icon()));
+        PreferencesStatusRow warning(PreferencesStatus::Warning, QStringLiteral("Title"), std::nullopt, env);
+        EXPECT_EQ(warning.icon()->tint(), BrandPalette::attention(scheme));
+        EXPECT_EQ(warning.icon()->symbol(), QStringLiteral("exclamationmark.triangle"));
     }
-    // In light appearance the warning is the deep amber, in dark the orange.
-    EXPECT_EQ(PreferencesStatusRow::colorFor(PreferencesStatus::Warning, tinted(ColorScheme::Light)),
-              QColor(184, 80, 0));
-    EXPECT_EQ(PreferencesStatusRow::colorFor(PreferencesStatus::Warning, tinted(ColorScheme::Dark)),
-              QColor(255, 159, 10));
 }
 
 TEST(PreferencesStatusRow, WeighsItsTitleByTheDetailAndOffersItsButtonBelow)
@@ -354,12 +341,4 @@ TEST(PreferencesValueRow, ReadsTitleAndValueTogether)
     EXPECT_EQ(row.valueLabel()->geometry().right(), row.width() - 1);
     row.setValue(QStringLiteral("1.0.1"));
     EXPECT_EQ(row.accessibleName(), QStringLiteral("Version, 1.0.1"));
-}
-
-TEST(PreferencesDestructiveLabel, IsADeepRedInLightAndASoftRedInDark)
-{
-    PreferencesDestructiveLabel label(QStringLiteral("Reset"), environmentFor(ColorScheme::Light));
-    EXPECT_EQ(label.color(), QColor(152, 34, 27));
-    label.setEnvironment(environmentFor(ColorScheme::Dark));
-    EXPECT_EQ(label.color(), QColor(255, 170, 160));
 }

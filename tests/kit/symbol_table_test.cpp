@@ -114,13 +114,9 @@ TEST(SymbolTable, UnknownNamesDrawNothing)
     EXPECT_TRUE(SymbolTable::contains(QStringLiteral("50.circle")));
 }
 
-TEST(SymbolTable, ThemeIconsComeFromAdwaitaAndOwnDrawingsStandIn)
+// Without the icon theme installed every symbol still draws.
+TEST(SymbolTable, WithoutTheIconThemeOwnDrawingsStandIn)
 {
-    EXPECT_EQ(SymbolTable::themeIcon(u"gearshape"), QStringLiteral("emblem-system-symbolic"));
-    EXPECT_EQ(SymbolTable::themeIcon(u"sun.max.fill"), QStringLiteral("weather-clear-symbolic"));
-    EXPECT_TRUE(SymbolTable::themeIcon(u"sun.max").isEmpty());
-
-    // Without the theme installed every symbol still draws.
     const bool dirsWereSet = qEnvironmentVariableIsSet("XDG_DATA_DIRS");
     const QByteArray savedDirs = qgetenv("XDG_DATA_DIRS");
     const QStringList savedPaths = QIcon::themeSearchPaths();

@@ -303,10 +303,10 @@ TEST_F(SnapshotOptions, TheDarkAppearanceIsDarker)
 // locale, finite and above zero; anything else counts as no number at all.
 TEST_F(SnapshotOptions, NumbersFollowOneRuleForBothHeights)
 {
-    const QStringList valid{u"300"_s, u"3e2"_s, u"+300"_s, u"300.0"_s, u"0x12C"_s, u"3000e-1"_s};
-    const QStringList invalid{u"0"_s,      u"-5"_s,   u" 300"_s,     u"\t300"_s, u"300 "_s,   u"300abc"_s, u"300px"_s,
-                              u"inf"_s,    u"-inf"_s, u"infinity"_s, u"nan"_s,   u"NAN(1)"_s, u""_s,       u"1e999"_s,
-                              u"1e-999"_s, u"-0"_s,   u"0x"_s,       u"300,0"_s, u"3e"_s,     u"."_s};
+    // The parser's own tests cover the rule in full; these show both options use it.
+    const QStringList valid{u"300"_s, u"3e2"_s, u"0x12C"_s, u"3000e-1"_s};
+    const QStringList invalid{u"0"_s,   u"-5"_s, u" 300"_s,  u"300px"_s, u"inf"_s,
+                              u"nan"_s, u""_s,   u"1e999"_s, u"300,0"_s, u"."_s};
     for (const QString &option : {u"--snapshot-proposal-height"_s, u"--snapshot-panel-height"_s}) {
         std::vector<QStringList> launches{toStandardOutput({})};
         for (const QString &number : valid + invalid)
@@ -326,18 +326,6 @@ TEST_F(SnapshotOptions, NumbersFollowOneRuleForBothHeights)
             EXPECT_EQ(run.exitCode, 0) << testing::PrintToString(run);
             EXPECT_EQ(run.out, plain.out) << testing::PrintToString(run);
         }
-    }
-}
-
-// A proposed height changes the height only: the panel keeps its width.
-TEST_F(SnapshotOptions, AProposedHeightKeepsTheWidth)
-{
-    for (const ProgramRun &run : runAll(std::vector<QStringList>{
-             toStandardOutput({u"--snapshot-proposal-height"_s, u"40"_s}),
-             toStandardOutput({u"--snapshot-proposal-height"_s, u"2000"_s}),
-         })) {
-        expectPictureOnStandardOutput(run);
-        EXPECT_EQ(run.picture().width(), panelWidth) << testing::PrintToString(run);
     }
 }
 
