@@ -12,6 +12,8 @@
 #include <QPalette>
 #include <QWidget>
 
+#include <utility>
+
 namespace pelorin {
 
 namespace {
@@ -35,15 +37,18 @@ QVariant unwrap(QVariant value)
 
 } // namespace
 
-DesktopAppearance::DesktopAppearance(QWidget *view)
-    : QObject(view), m_view(dynamic_cast<orbel::EnvironmentAware *>(view))
+DesktopAppearance::DesktopAppearance(QWidget *view, QDBusConnection bus)
+    : QObject(view), m_view(dynamic_cast<orbel::EnvironmentAware *>(view)), m_bus(std::move(bus))
 {
     Q_ASSERT(m_view);
     view->installEventFilter(this);
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected()) {
-        bus.connect(portalService, portalPath, portalSettings, QStringLiteral("SettingChanged"), this,
-                    SLOT(settingChanged(QString, QString, QDBusVariant)));
+    if (m_bus.isConnected()) {
+        // The slot's QDBusVariant must be known by name before the connection
+        // is made; otherwise connect() fails quietly and no change is ever
+        // heard.
+        qRegisterMetaType<QDBusVariant>();
+        m_bus.connect(portalService, portalPath, portalSettings, QStringLiteral("SettingChanged"), this,
+                      SLOT(settingChanged(QString, QString, QDBusVariant)));
         read(appearanceGroup, colorSchemeKey);
         read(appearanceGroup, reducedMotionKey);
         read(gnomeInterfaceGroup, animationsKey);
@@ -71,7 +76,7 @@ void DesktopAppearance::read(const QString &group, const QString &key)
     QDBusMessage call =
         QDBusMessage::createMethodCall(portalService, portalPath, portalSettings, QStringLiteral("Read"));
     call << group << key;
-    auto *watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
+    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, group, key](QDBusPendingCallWatcher *w) {
         const QDBusPendingReply<QDBusVariant> reply = *w;
         if (!reply.isError())

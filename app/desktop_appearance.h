@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QObject>
 
 #include <optional>
@@ -21,12 +22,13 @@ namespace pelorin {
 //
 // The screen owns it: `view` must be a kit widget (orbel::EnvironmentAware),
 // whose environment it sets from then on, keeping the text size, the tint and
-// the rest as they are.
+// the rest as they are. `bus` is where the portal is asked; a bus that is not
+// connected leaves the palette to decide.
 class DesktopAppearance : public QObject {
     Q_OBJECT
 
 public:
-    explicit DesktopAppearance(QWidget *view);
+    explicit DesktopAppearance(QWidget *view, QDBusConnection bus = QDBusConnection::sessionBus());
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -41,6 +43,7 @@ private:
 
     // The parent, seen as a kit widget: it outlives this object.
     orbel::EnvironmentAware *m_view;
+    QDBusConnection m_bus;
     std::optional<bool> m_portalDark;
     bool m_reducedMotion = false;
     bool m_animationsOff = false;

@@ -16,8 +16,12 @@ MenuView *makePanelContent(AppModel &model, PanelContentOptions options)
     view->setShowGuide(std::move(options.showGuide));
     view->setShowPreferences(std::move(options.showPreferences));
     view->setReportsVisibility(options.reportsVisibility);
-    if (options.followsDesktop)
-        new DesktopAppearance(view);
+    if (options.followsDesktop) {
+        if (options.desktopBus)
+            new DesktopAppearance(view, *options.desktopBus);
+        else
+            new DesktopAppearance(view);
+    }
     return view;
 }
 

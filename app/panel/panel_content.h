@@ -3,6 +3,7 @@
 #include "menu_view.h"
 #include "orbel_environment.h"
 
+#include <QDBusConnection>
 #include <QString>
 
 #include <functional>
@@ -22,6 +23,9 @@ struct PanelContentOptions {
     // from `environment`. The tray's panel does; a snapshot keeps what it was
     // given.
     bool followsDesktop = false;
+    // Where the desktop's settings are read when following them; absent
+    // means the session bus.
+    std::optional<QDBusConnection> desktopBus;
     // The ICU locale identifier for times and dates; empty for the
     // environment's.
     QString locale;

@@ -3,6 +3,7 @@
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDBusVariant>
 #include <QVariantMap>
 #include <QtCore/qtestsupport_core.h>
 
@@ -83,6 +84,14 @@ void TestServicesClient::emitPrepareForSleep(bool start) const
     QDBusMessage call = controlCall(u"EmitPrepareForSleep"_s);
     call << start;
     succeeded(m_bus.call(call, QDBus::Block, callTimeoutMs), u"EmitPrepareForSleep"_s);
+}
+
+void TestServicesClient::setPortalSetting(const QString &group, const QString &key, const QVariant &value,
+                                          bool announce) const
+{
+    QDBusMessage call = controlCall(u"SetPortalSetting"_s);
+    call << group << key << QVariant::fromValue(QDBusVariant(value)) << announce;
+    succeeded(m_bus.call(call, QDBus::Block, callTimeoutMs), u"SetPortalSetting"_s);
 }
 
 } // namespace pelorin::test

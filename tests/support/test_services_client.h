@@ -3,6 +3,7 @@
 #include <QDBusConnection>
 #include <QList>
 #include <QString>
+#include <QVariant>
 
 #include <chrono>
 
@@ -55,6 +56,12 @@ public:
     void setBehaviour(const QString &service, const QString &method, const QString &behaviour) const;
     // Has org.freedesktop.login1 send PrepareForSleep(start).
     void emitPrepareForSleep(bool start) const;
+    // Sets a setting of the desktop portal's stand-in (started with
+    // org.freedesktop.portal.Desktop), as it answers Read and ReadAll from
+    // now on; with `announce` the portal also sends SettingChanged for it.
+    // The value keeps its D-Bus type: color-scheme and reduced-motion are
+    // uint, enable-animations is bool.
+    void setPortalSetting(const QString &group, const QString &key, const QVariant &value, bool announce) const;
 
 private:
     QDBusConnection m_bus;

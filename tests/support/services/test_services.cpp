@@ -1,5 +1,6 @@
 #include "test_services.h"
 
+#include <QDBusMetaType>
 #include <QThread>
 
 #include <algorithm>
@@ -230,6 +231,52 @@ QDBusUnixFileDescriptor LogindManager::Inhibit(const QString &what, const QStrin
     return m_book.addDescriptorLock(std::move(lock));
 }
 
+namespace {
+
+const QString portalService = u"org.freedesktop.portal.Desktop"_s;
+const QString portalPath = u"/org/freedesktop/portal/desktop"_s;
+
+} // namespace
+
+void PortalSettings::set(const QString &group, const QString &key, const QVariant &value, bool announce)
+{
+    m_settings[group].insert(key, value);
+    if (announce)
+        Q_EMIT SettingChanged(group, key, QDBusVariant(value));
+}
+
+QDBusVariant PortalSettings::Read(const QString &group, const QString &key, const QDBusMessage &message)
+{
+    if (!m_book.answers(message, portalService))
+        return {};
+    const auto found = m_settings.constFind(group);
+    if (found == m_settings.cend() || !found->contains(key)) {
+        message.setDelayedReply(true);
+        m_book.bus().send(
+            message.createErrorReply(u"org.freedesktop.portal.Error.NotFound"_s, u"Requested setting not found"_s));
+        return {};
+    }
+    return QDBusVariant(QVariant::fromValue(QDBusVariant(found->value(key))));
+}
+
+void PortalSettings::ReadAll(const QStringList &groups, const QDBusMessage &message)
+{
+    if (!m_book.answers(message, portalService))
+        return;
+    const auto wanted = [&](const QString &group) {
+        return groups.isEmpty() || std::ranges::any_of(groups, [&](const QString &pattern) {
+                   return pattern.endsWith(u'*') ? group.startsWith(pattern.chopped(1)) : group == pattern;
+               });
+    };
+    QMap<QString, QVariantMap> result;
+    for (auto it = m_settings.cbegin(); it != m_settings.cend(); ++it) {
+        if (wanted(it.key()))
+            result.insert(it.key(), it.value());
+    }
+    message.setDelayedReply(true);
+    m_book.bus().send(message.createReply(QVariant::fromValue(result)));
+}
+
 QList<QVariantMap> Control::Locks()
 {
     return m_book.describe();
@@ -253,10 +300,22 @@ void Control::EmitPrepareForSleep(bool start)
     m_book.bus().send(signal);
 }
 
+void Control::SetPortalSetting(const QString &group, const QString &key, const QDBusVariant &value, bool announce,
+                               const QDBusMessage &message)
+{
+    auto *portal = qobject_cast<PortalSettings *>(m_book.bus().objectRegisteredAt(portalPath));
+    if (!portal) {
+        message.setDelayedReply(true);
+        m_book.bus().send(message.createErrorReply(QDBusError::Failed, u"No portal is served here"_s));
+        return;
+    }
+    portal->set(group, key, value.variant(), announce);
+}
+
 QStringList serviceNames()
 {
     return {u"org.gnome.SessionManager"_s, u"org.freedesktop.PowerManagement"_s, u"org.freedesktop.ScreenSaver"_s,
-            u"org.freedesktop.login1"_s};
+            u"org.freedesktop.login1"_s, portalService};
 }
 
 bool registerService(LockBook &book, const QString &name, QObject *parent)
@@ -278,6 +337,11 @@ bool registerService(LockBook &book, const QString &name, QObject *parent)
         return exportAt(new ScreenSaver(book), {u"/org/freedesktop/ScreenSaver"_s, u"/ScreenSaver"_s});
     if (name == "org.freedesktop.login1"_L1)
         return exportAt(new LogindManager(book), {u"/org/freedesktop/login1"_s});
+    if (name == portalService) {
+        static const QMetaType registered = qDBusRegisterMetaType<QMap<QString, QVariantMap>>();
+        Q_UNUSED(registered);
+        return exportAt(new PortalSettings(book), {portalPath});
+    }
     return false;
 }
 

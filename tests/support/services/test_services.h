@@ -1,8 +1,9 @@
 #pragma once
 
-// Stand-ins for the desktop services that grant power locks, run in their own
-// process on a private bus. Each keeps its locks in one LockBook, which the
-// control object (org.pelorin.Test at /control) shows to the tests.
+// Stand-ins for the desktop services that grant power locks, and for the
+// desktop portal's settings, run in their own process on a private bus. Each
+// keeps its locks in one LockBook, which the control object (org.pelorin.Test
+// at /control) shows to the tests.
 //
 // A new stand-in is a QObject with a "D-Bus Interface" class info whose
 // slots take the caller's QDBusMessage last, start with
@@ -14,6 +15,7 @@
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
 #include <QDBusUnixFileDescriptor>
+#include <QDBusVariant>
 #include <QHash>
 #include <QObject>
 #include <QSocketNotifier>
@@ -145,6 +147,35 @@ private:
     LockBook &m_book;
 };
 
+// The desktop portal's settings (org.freedesktop.portal.Desktop at
+// /org/freedesktop/portal/desktop): holds what the tests set, answers as the
+// real portal does, and announces a change when told to. No setting is there
+// until a test sets it.
+class PortalSettings : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
+public:
+    explicit PortalSettings(LockBook &book) : m_book(book) {}
+
+    // Stores the value; with `announce`, sends SettingChanged as well.
+    void set(const QString &group, const QString &key, const QVariant &value, bool announce);
+
+public Q_SLOTS:
+    // The value wrapped in one variant more than declared, as the real
+    // portal answers; NotFound for a setting that is not there.
+    QDBusVariant Read(const QString &group, const QString &key, const QDBusMessage &message);
+    // a{sa{sv}}: every setting of the groups named exactly or by a prefix
+    // ending in "*"; all of them for an empty list.
+    void ReadAll(const QStringList &groups, const QDBusMessage &message);
+
+Q_SIGNALS:
+    void SettingChanged(const QString &group, const QString &key, const QDBusVariant &value);
+
+private:
+    LockBook &m_book;
+    QHash<QString, QVariantMap> m_settings;
+};
+
 // What the tests see and steer.
 class Control : public QObject {
     Q_OBJECT
@@ -162,6 +193,10 @@ public Q_SLOTS:
     void SetBehaviour(const QString &service, const QString &method, const QString &behaviour);
     // Sends logind's PrepareForSleep(start) from /org/freedesktop/login1.
     void EmitPrepareForSleep(bool start);
+    // Sets a setting of the portal served by this process; with `announce`
+    // the portal sends SettingChanged for it. Failed when no portal is served.
+    void SetPortalSetting(const QString &group, const QString &key, const QDBusVariant &value, bool announce,
+                          const QDBusMessage &message);
 
 private:
     LockBook &m_book;

@@ -1,0 +1,319 @@
+// The tray panel following the desktop's colour scheme and animation setting
+// through the desktop portal's settings, over a private bus with a stand-in
+// portal that the tests steer.
+#include "readout_test_support.h"
+
+#include "menu_view.h"
+#include "panel_content.h"
+#include "session_readout_view.h"
+#include "split_flap.h"
+#include "test_bus.h"
+
+#include <QApplication>
+#include <QDBusArgument>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusVariant>
+#include <QElapsedTimer>
+#include <QPalette>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+
+using namespace pelorin;
+using namespace Qt::StringLiterals;
+using fakes::secs;
+using Kind = test::TestBus::Kind;
+
+namespace {
+
+const QString portal = u"org.freedesktop.portal.Desktop"_s;
+const QString appearance = u"org.freedesktop.appearance"_s;
+const QString gnomeInterface = u"org.gnome.desktop.interface"_s;
+const QString colorScheme = u"color-scheme"_s;
+const QString reducedMotion = u"reduced-motion"_s;
+const QString animations = u"enable-animations"_s;
+
+// The portal's color-scheme values.
+constexpr uint noPreference = 0;
+constexpr uint prefersDark = 1;
+constexpr uint prefersLight = 2;
+
+// An application palette with a dark or a light window colour, for one test.
+// Widgets hear of a new application palette through posted events, so setting
+// one lets them arrive.
+class ApplicationPalette {
+public:
+    ApplicationPalette() : m_saved(QApplication::palette()) {}
+    ~ApplicationPalette() { QApplication::setPalette(m_saved); }
+    ApplicationPalette(const ApplicationPalette &) = delete;
+    ApplicationPalette &operator=(const ApplicationPalette &) = delete;
+
+    void set(bool dark) const
+    {
+        QPalette palette = m_saved;
+        palette.setColor(QPalette::Window, dark ? QColor(30, 30, 30) : QColor(240, 240, 240));
+        QApplication::setPalette(palette);
+        QCoreApplication::processEvents();
+    }
+
+private:
+    QPalette m_saved;
+};
+
+QDBusMessage settingsCall(const QString &method)
+{
+    return QDBusMessage::createMethodCall(portal, u"/org/freedesktop/portal/desktop"_s,
+                                          u"org.freedesktop.portal.Settings"_s, method);
+}
+
+class DesktopAppearancePanel : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(bus.isValid()); }
+
+    void startPortal() { ASSERT_TRUE(bus.startServices(Kind::session, {portal})); }
+    test::TestServicesClient services() const { return bus.services(Kind::session); }
+
+    // The tray's panel, as the program makes it, reading the desktop's
+    // settings on the private session bus.
+    void makePanel()
+    {
+        PanelContentOptions options;
+        options.followsDesktop = true;
+        options.desktopBus = bus.connection(Kind::session);
+        options.locale = u"en_US"_s;
+        options.panelHeight = 4000;
+        view.reset(makePanelContent(*engine.model, std::move(options)));
+    }
+
+    // Every answer the panel asked for before now has been handled: the bus
+    // answers one connection in order, so a call made afterwards comes back
+    // after them.
+    void roundTrip() const
+    {
+        bus.connection(Kind::session).interface()->isServiceRegistered(portal);
+        QCoreApplication::processEvents();
+        fakes::settle();
+    }
+
+    orbel::ColorScheme scheme() const { return view->environment().scheme; }
+    bool reducesMotion() const { return view->environment().reduceMotion; }
+    bool becomes(orbel::ColorScheme wanted) const
+    {
+        return QTest::qWaitFor([&] { return scheme() == wanted; }, 5000);
+    }
+    bool reducesMotionSoon(bool wanted) const
+    {
+        return QTest::qWaitFor([&] { return reducesMotion() == wanted; }, 5000);
+    }
+
+    // Flips of the hours, minutes and seconds flaps together.
+    int flips() const
+    {
+        int count = 0;
+        for (int i = 0; i < 5; i += 2)
+            count += view->readout()->flapBoard().flapAt(i)->flipCount();
+        return count;
+    }
+    // Lets the countdown run on by a minute and a second and draws it.
+    void tick()
+    {
+        engine.advance(secs(61));
+        view->readout()->refresh();
+    }
+
+    // Destroyed from the bottom up: the panel before the model, both before
+    // the buses.
+    test::TestBus bus;
+    readouttest::ReadoutModel engine;
+    ApplicationPalette palette;
+    std::unique_ptr<MenuView> view;
+};
+
+} // namespace
+
+// The stand-in answers as the real portal does, which is what the panel is
+// written against: Read wraps the value in one variant more than it declares.
+TEST_F(DesktopAppearancePanel, StandInPortalAnswersAsTheRealOne)
+{
+    startPortal();
+    services().setPortalSetting(appearance, colorScheme, prefersDark, false);
+    services().setPortalSetting(gnomeInterface, animations, false, false);
+    const QDBusConnection connection = bus.connection(Kind::session);
+
+    QDBusMessage read = settingsCall(u"Read"_s);
+    read << appearance << colorScheme;
+    const QDBusMessage reply = connection.call(read);
+    ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    ASSERT_EQ(reply.signature(), u"v"_s);
+    const QVariant outer = reply.arguments().constFirst().value<QDBusVariant>().variant();
+    ASSERT_EQ(outer.userType(), qMetaTypeId<QDBusVariant>());
+    const QVariant inner = outer.value<QDBusVariant>().variant();
+    EXPECT_EQ(inner.userType(), QMetaType::UInt);
+    EXPECT_EQ(inner.toUInt(), prefersDark);
+
+    QDBusMessage missing = settingsCall(u"Read"_s);
+    missing << appearance << u"accent-color"_s;
+    EXPECT_EQ(connection.call(missing).errorName(), u"org.freedesktop.portal.Error.NotFound"_s);
+
+    // ReadAll takes exact names and prefixes ending in "*".
+    QDBusMessage readAll = settingsCall(u"ReadAll"_s);
+    readAll << QStringList{u"org.freedesktop.*"_s};
+    const QDBusMessage all = connection.call(readAll);
+    ASSERT_EQ(all.type(), QDBusMessage::ReplyMessage) << all.errorMessage().toStdString();
+    EXPECT_EQ(all.signature(), u"a{sa{sv}}"_s);
+    const auto groups = qdbus_cast<QMap<QString, QVariantMap>>(all.arguments().constFirst());
+    EXPECT_EQ(groups.keys(), QStringList{appearance});
+    EXPECT_EQ(groups.value(appearance).value(colorScheme).toUInt(), prefersDark);
+}
+
+// The portal's preference beats the palette, changes arrive live, and "no
+// preference" hands the choice back to the palette.
+TEST_F(DesktopAppearancePanel, FollowsThePortalsColourSchemeLive)
+{
+    palette.set(false);
+    startPortal();
+    services().setPortalSetting(appearance, colorScheme, prefersDark, false);
+    makePanel();
+    ASSERT_TRUE(becomes(orbel::ColorScheme::Dark));
+    // The panel hands it on to what it contains.
+    EXPECT_EQ(view->readout()->environment().scheme, orbel::ColorScheme::Dark);
+    EXPECT_FALSE(reducesMotion());
+
+    services().setPortalSetting(appearance, colorScheme, prefersLight, true);
+    ASSERT_TRUE(becomes(orbel::ColorScheme::Light));
+    EXPECT_EQ(view->readout()->environment().scheme, orbel::ColorScheme::Light);
+
+    // While the desktop prefers light, a dark palette changes nothing.
+    palette.set(true);
+    EXPECT_EQ(scheme(), orbel::ColorScheme::Light);
+
+    services().setPortalSetting(appearance, colorScheme, noPreference, true);
+    EXPECT_TRUE(becomes(orbel::ColorScheme::Dark));
+
+    // Other settings of the desktop leave the panel alone.
+    services().setPortalSetting(appearance, u"accent-color"_s, 3u, true);
+    services().setPortalSetting(u"org.gnome.desktop.wm.preferences"_s, colorScheme, prefersLight, true);
+    roundTrip();
+    EXPECT_EQ(scheme(), orbel::ColorScheme::Dark);
+}
+
+// The desktop's reduced motion, read at the start and changed later, stops
+// the readout's flaps from flipping; without it they flip.
+TEST_F(DesktopAppearancePanel, ReducedMotionKeepsTheFlapsStill)
+{
+    startPortal();
+    services().setPortalSetting(appearance, reducedMotion, 1u, false);
+    makePanel();
+    ASSERT_TRUE(reducesMotionSoon(true));
+    EXPECT_TRUE(view->readout()->environment().reduceMotion);
+
+    engine.model->setPanelVisible(true);
+    engine.startSession(SessionDuration::hour1());
+    for (int i = 0; i < 3; ++i)
+        tick();
+    EXPECT_EQ(view->readout()->currentBoard().word(), u"00:56:57"_s);
+    EXPECT_EQ(flips(), 0);
+
+    services().setPortalSetting(appearance, reducedMotion, 0u, true);
+    ASSERT_TRUE(reducesMotionSoon(false));
+    tick();
+    EXPECT_EQ(view->readout()->currentBoard().word(), u"00:55:56"_s);
+    EXPECT_GT(flips(), 0);
+
+    services().setPortalSetting(appearance, reducedMotion, 1u, true);
+    ASSERT_TRUE(reducesMotionSoon(true));
+    const int before = flips();
+    tick();
+    EXPECT_EQ(flips(), before);
+}
+
+// GNOME's own animation switch counts too; motion comes back only once
+// neither setting asks for less of it.
+TEST_F(DesktopAppearancePanel, AnimationsTurnedOffReduceMotion)
+{
+    startPortal();
+    services().setPortalSetting(gnomeInterface, animations, false, false);
+    makePanel();
+    ASSERT_TRUE(reducesMotionSoon(true));
+
+    services().setPortalSetting(appearance, reducedMotion, 1u, true);
+    services().setPortalSetting(gnomeInterface, animations, true, true);
+    roundTrip();
+    EXPECT_TRUE(reducesMotion());
+
+    services().setPortalSetting(appearance, reducedMotion, 0u, true);
+    EXPECT_TRUE(reducesMotionSoon(false));
+}
+
+// No portal, or one without the settings: the palette decides, and the
+// panel keeps following it. A portal that turns up later is heard.
+TEST_F(DesktopAppearancePanel, WithoutAPortalThePaletteDecides)
+{
+    palette.set(true);
+    makePanel();
+    EXPECT_EQ(scheme(), orbel::ColorScheme::Dark);
+    roundTrip();
+    EXPECT_EQ(scheme(), orbel::ColorScheme::Dark);
+    EXPECT_FALSE(reducesMotion());
+
+    palette.set(false);
+    EXPECT_EQ(scheme(), orbel::ColorScheme::Light);
+    EXPECT_EQ(view->readout()->environment().scheme, orbel::ColorScheme::Light);
+
+    // The panel still works as before.
+    engine.model->setPanelVisible(true);
+    engine.startSession(SessionDuration::hour1());
+    EXPECT_EQ(view->readout()->currentBoard().word(), u"01:00:00"_s);
+
+    startPortal();
+    services().setPortalSetting(appearance, colorScheme, prefersDark, true);
+    EXPECT_TRUE(becomes(orbel::ColorScheme::Dark));
+}
+
+TEST_F(DesktopAppearancePanel, APortalWithoutTheSettingsLeavesThePaletteInCharge)
+{
+    palette.set(true);
+    startPortal();
+    makePanel();
+    roundTrip();
+    EXPECT_EQ(scheme(), orbel::ColorScheme::Dark);
+    EXPECT_FALSE(reducesMotion());
+    palette.set(false);
+    EXPECT_EQ(scheme(), orbel::ColorScheme::Light);
+}
+
+// A portal that never answers holds nothing up: the panel is made and drawn
+// from the palette at once, changes the portal announces still arrive, and
+// the panel can go while its questions are unanswered.
+TEST_F(DesktopAppearancePanel, AHangingPortalBlocksNothing)
+{
+    palette.set(false);
+    startPortal();
+    services().setBehaviour(portal, u"Read"_s, u"hang"_s);
+    services().setPortalSetting(appearance, colorScheme, prefersDark, false);
+
+    QElapsedTimer made;
+    made.start();
+    makePanel();
+    view->show();
+    engine.model->setPanelVisible(true);
+    engine.startSession(SessionDuration::hour1());
+    EXPECT_FALSE(view->grab().isNull());
+    // Far below the 25 s a blocking call would wait for its answer.
+    EXPECT_LT(made.elapsed(), 10'000);
+    EXPECT_EQ(scheme(), orbel::ColorScheme::Light);
+    EXPECT_EQ(view->readout()->currentBoard().word(), u"01:00:00"_s);
+
+    services().setPortalSetting(appearance, reducedMotion, 1u, true);
+    EXPECT_TRUE(reducesMotionSoon(true));
+    services().setPortalSetting(appearance, colorScheme, prefersDark, true);
+    EXPECT_TRUE(becomes(orbel::ColorScheme::Dark));
+
+    view.reset();
+    fakes::settle();
+}
