@@ -35,8 +35,8 @@ public:
 
     // Starts a services process on that bus owning `names` (any of
     // org.gnome.SessionManager, org.freedesktop.PowerManagement,
-    // org.freedesktop.ScreenSaver, org.freedesktop.login1) besides the
-    // control name org.pelorin.Test; returns once they are on the bus.
+    // org.freedesktop.ScreenSaver, org.freedesktop.login1,
+    // org.freedesktop.portal.Desktop) besides the control name org.pelorin.Test; returns once they are on the bus.
     // A process already running there is killed first.
     bool startServices(Kind kind, const QStringList &names = {});
     // Kills that bus's services process with SIGKILL, as a crash would, and
