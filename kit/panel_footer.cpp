@@ -1,6 +1,7 @@
 #include "panel_footer.h"
 
 #include "brand_palette.h"
+#include "item_list_layout.h"
 #include "orbel_font.h"
 #include "orbel_metrics.h"
 #include "panel_footer_button.h"
@@ -39,29 +40,12 @@ protected:
 // own and the buttons follow on the next, still at the trailing edge: the
 // caption is never shortened and nothing overlaps. The first item is the
 // caption, the others the buttons.
-class CaptionRowLayout : public QLayout {
+class CaptionRowLayout : public ItemListLayout {
 public:
-    explicit CaptionRowLayout(QWidget *parent) : QLayout(parent)
+    explicit CaptionRowLayout(QWidget *parent) : ItemListLayout(parent)
     {
         setContentsMargins(0, 0, 0, 0);
         setSpacing(OrbelMetrics::gapS);
-    }
-
-    ~CaptionRowLayout() override
-    {
-        while (QLayoutItem *item = takeAt(0))
-            delete item;
-    }
-
-    void addItem(QLayoutItem *item) override { m_items.append(item); }
-    int count() const override { return int(m_items.size()); }
-    QLayoutItem *itemAt(int index) const override
-    {
-        return index >= 0 && index < m_items.size() ? m_items[index] : nullptr;
-    }
-    QLayoutItem *takeAt(int index) override
-    {
-        return index >= 0 && index < m_items.size() ? m_items.takeAt(index) : nullptr;
     }
 
     Qt::Orientations expandingDirections() const override { return Qt::Horizontal; }
@@ -145,8 +129,6 @@ private:
     }
 
     bool fitsOnOneLine(int width) const { return captionSize().width() + spacing() + buttonsSize().width() <= width; }
-
-    QList<QLayoutItem *> m_items;
 };
 
 // A window-wide shortcut that presses the button at once, while the button is shown.

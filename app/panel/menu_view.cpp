@@ -5,6 +5,7 @@
 #include "bordered_button.h"
 #include "brand_palette.h"
 #include "duration_grid.h"
+#include "item_list_layout.h"
 #include "locale_formats.h"
 #include "notice_card.h"
 #include "orbel_font.h"
@@ -87,29 +88,12 @@ QAccessibleInterface *displayRowFactory(const QString &, QObject *object)
 // share on one line; where one does not (the largest text sizes), they stand
 // one above the other, each across the whole row, rather than cutting their
 // titles short. A button alone takes the whole row either way.
-class SessionButtonsLayout : public QLayout {
+class SessionButtonsLayout : public orbel::ItemListLayout {
 public:
-    explicit SessionButtonsLayout(QWidget *parent) : QLayout(parent)
+    explicit SessionButtonsLayout(QWidget *parent) : orbel::ItemListLayout(parent)
     {
         setContentsMargins(0, 0, 0, 0);
         setSpacing(orbel::OrbelMetrics::gapS);
-    }
-
-    ~SessionButtonsLayout() override
-    {
-        while (QLayoutItem *item = takeAt(0))
-            delete item;
-    }
-
-    void addItem(QLayoutItem *item) override { m_items.append(item); }
-    int count() const override { return int(m_items.size()); }
-    QLayoutItem *itemAt(int index) const override
-    {
-        return index >= 0 && index < m_items.size() ? m_items[index] : nullptr;
-    }
-    QLayoutItem *takeAt(int index) override
-    {
-        return index >= 0 && index < m_items.size() ? m_items.takeAt(index) : nullptr;
     }
 
     Qt::Orientations expandingDirections() const override { return Qt::Horizontal; }
@@ -202,8 +186,6 @@ private:
             height = std::max(height, item->sizeHint().height());
         return height;
     }
-
-    QList<QLayoutItem *> m_items;
 };
 
 orbel::BorderedButton *sessionButton(const QString &title, const QString &symbol, const QString &accessibleName,
