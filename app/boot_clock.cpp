@@ -51,15 +51,15 @@ void BootTimer::start(Duration span)
         return;
     }
     const auto c = span.components();
-    itimerspec spec{};
-    spec.it_value.tv_sec = static_cast<time_t>(c.seconds);
+    itimerspec setting{};
+    setting.it_value.tv_sec = static_cast<time_t>(c.seconds);
     // Rounded up, so the timer never fires before the span has passed.
-    spec.it_value.tv_nsec = static_cast<long>((c.attoseconds + 999'999'999) / 1'000'000'000);
-    if (spec.it_value.tv_nsec >= 1'000'000'000) {
-        spec.it_value.tv_sec += 1;
-        spec.it_value.tv_nsec -= 1'000'000'000;
+    setting.it_value.tv_nsec = static_cast<long>((c.attoseconds + 999'999'999) / 1'000'000'000);
+    if (setting.it_value.tv_nsec >= 1'000'000'000) {
+        setting.it_value.tv_sec += 1;
+        setting.it_value.tv_nsec -= 1'000'000'000;
     }
-    timerfd_settime(m_fd, 0, &spec, nullptr);
+    timerfd_settime(m_fd, 0, &setting, nullptr);
     m_notifier->setEnabled(true);
 }
 
