@@ -49,8 +49,13 @@ void SplitFlap::setText(const QString &text, bool flip)
 {
     if (text == m_text)
         return;
+    // A count-down changes its digits every second but rarely its size;
+    // asking the layouts again only when the size changes keeps each tick to
+    // a repaint of this flap.
+    const QSize before = sizeHint();
     m_text = text;
-    updateGeometry();
+    if (sizeHint() != before)
+        updateGeometry();
     if (flip) {
         if (!m_flip) {
             m_flip = new QVariantAnimation(this);
