@@ -1,5 +1,7 @@
 #include "test_bus.h"
 
+#include "child_process.h"
+
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -42,37 +44,6 @@ QByteArray daemonConfig(const QString &socketPath)
            "</busconfig>\n";
 }
 
-// Children die with the test process, even when it crashes.
-std::unique_ptr<QProcess> childProcess()
-{
-    auto process = std::make_unique<QProcess>();
-    process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    process->setReadChannel(QProcess::StandardOutput);
-    return process;
-}
-
-// The first line the process prints, or an empty string when it prints
-// none before it ends or the time is up.
-QByteArray firstLine(QProcess &process)
-{
-    QDeadlineTimer deadline(startTimeoutMs);
-    while (!process.canReadLine()) {
-        if (process.state() == QProcess::NotRunning || deadline.hasExpired())
-            return {};
-        process.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
-    }
-    return process.readLine().trimmed();
-}
-
-void kill(std::unique_ptr<QProcess> &process)
-{
-    if (!process)
-        return;
-    process->kill();
-    process->waitForFinished(startTimeoutMs);
-    process.reset();
-}
-
 } // namespace
 
 TestBus::TestBus()
@@ -89,8 +60,8 @@ TestBus::~TestBus()
     for (Bus &b : m_buses) {
         if (!b.connectionName.isEmpty())
             QDBusConnection::disconnectFromBus(b.connectionName);
-        kill(b.services);
-        kill(b.daemon);
+        stopChild(b.services, startTimeoutMs);
+        stopChild(b.daemon, startTimeoutMs);
     }
 }
 
@@ -117,7 +88,7 @@ bool TestBus::startDaemon(Kind kind)
     const QString log = m_dir.filePath(name + u".log"_s);
     b.daemon->setStandardErrorFile(log);
     b.daemon->start(program, {u"--config-file="_s + config.fileName(), u"--nofork"_s, u"--print-address"_s});
-    b.address = QString::fromUtf8(firstLine(*b.daemon));
+    b.address = QString::fromUtf8(firstLine(*b.daemon, startTimeoutMs));
     if (b.address.isEmpty()) {
         QFile errors(log);
         errors.open(QIODevice::ReadOnly);
@@ -157,9 +128,9 @@ bool TestBus::startServices(Kind kind, const QStringList &names)
     environment.insert(u"DBUS_SYSTEM_BUS_ADDRESS"_s, address(Kind::system));
     b.services->setProcessEnvironment(environment);
     b.services->start(QStringLiteral(PELORIN_TEST_SERVICES), QStringList{b.address} + names);
-    if (firstLine(*b.services) != "ready") {
+    if (firstLine(*b.services, startTimeoutMs) != "ready") {
         ADD_FAILURE() << "the test services did not start: " << names.join(u' ').toStdString();
-        kill(b.services);
+        stopChild(b.services, startTimeoutMs);
         return false;
     }
     return true;
@@ -170,7 +141,7 @@ void TestBus::stopServices(Kind kind)
     Bus &b = bus(kind);
     if (!b.services)
         return;
-    kill(b.services);
+    stopChild(b.services, startTimeoutMs);
     // The process is gone; wait until the bus has noticed too, so that the
     // next call finds the names free.
     const QDBusConnection bus = connection(kind);

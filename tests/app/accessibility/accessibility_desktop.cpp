@@ -1,5 +1,7 @@
 #include "accessibility_desktop.h"
 
+#include "child_process.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDeadlineTimer>
@@ -38,26 +40,6 @@ QString xvfbProgram()
     return QStandardPaths::findExecutable(u"Xvfb"_s);
 }
 
-QByteArray firstLine(QProcess &process)
-{
-    QDeadlineTimer deadline(startTimeoutMs);
-    while (!process.canReadLine()) {
-        if (process.state() == QProcess::NotRunning || deadline.hasExpired())
-            return {};
-        process.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
-    }
-    return process.readLine().trimmed();
-}
-
-void stop(std::unique_ptr<QProcess> &process)
-{
-    if (!process)
-        return;
-    process->kill();
-    process->waitForFinished(startTimeoutMs);
-    process.reset();
-}
-
 // Variables that would lead a program to the machine's own display,
 // compositor or accessibility bus.
 void dropOutsideWorld(QProcessEnvironment &environment)
@@ -79,10 +61,10 @@ AccessibilityDesktop::~AccessibilityDesktop()
         const auto group = static_cast<pid_t>(m_launcher->processId());
         if (group > 0)
             ::kill(-group, SIGKILL);
-        stop(m_launcher);
+        stopChild(m_launcher, startTimeoutMs);
     }
     m_buses.reset();
-    stop(m_xvfb);
+    stopChild(m_xvfb, startTimeoutMs);
 }
 
 QString AccessibilityDesktop::missingTools()
@@ -139,7 +121,7 @@ bool AccessibilityDesktop::startDisplay()
     m_xvfb->start(xvfbProgram(), {u"-displayfd"_s, u"1"_s, u"-nolisten"_s, u"tcp"_s, u"-noreset"_s, u"-screen"_s,
                                   u"0"_s, u"1280x800x24"_s});
     bool ok = false;
-    const int number = QString::fromLatin1(firstLine(*m_xvfb)).toInt(&ok);
+    const int number = QString::fromLatin1(firstLine(*m_xvfb, startTimeoutMs)).toInt(&ok);
     if (!ok) {
         ADD_FAILURE() << "Xvfb did not start: " << logOf(u"xvfb"_s).toStdString();
         return false;
