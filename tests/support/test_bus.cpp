@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <csignal>
-#include <sys/prctl.h>
 
 using namespace Qt::StringLiterals;
 
