@@ -6,6 +6,7 @@
 #include "brand_palette.h"
 #include "orbel_brand.h"
 #include "orbel_environment.h"
+#include "widget_pictures.h"
 
 #include <QDir>
 #include <QImage>
@@ -54,28 +55,8 @@ inline OrbelBrand sampleBrand(OrbelBrand::Connection connection = OrbelBrand::Co
     return OrbelBrand(QStringLiteral("Pelorin"), QColor(184, 115, 0), connection, std::nullopt, QColor(176, 112, 0));
 }
 
-// Lays the widget out at its preferred height for `width` (or its own width).
-inline void layOut(QWidget *widget, int width = 0)
-{
-    widget->ensurePolished();
-    if (width <= 0)
-        width = widget->sizeHint().width();
-    const int height = widget->hasHeightForWidth() ? widget->heightForWidth(width) : widget->sizeHint().height();
-    widget->resize(width, height);
-    // Layouts settle once the widget has its size.
-    if (widget->layout())
-        widget->layout()->activate();
-}
-
-inline QImage render(QWidget *widget, qreal ratio = 1.0, const QColor &background = Qt::transparent)
-{
-    QImage image(QSize(int(std::lround(widget->width() * ratio)), int(std::lround(widget->height() * ratio))),
-                 QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(ratio);
-    image.fill(background);
-    widget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
+using pelorin::test::layOut;
+using pelorin::test::render;
 
 // A piece shown on the plain background of its scheme, with room around it.
 class Stage : public QWidget {

@@ -23,21 +23,6 @@ using namespace pelorin::readouttest;
 
 namespace {
 
-struct Staged {
-    const char *name;
-    int fixture;
-};
-
-constexpr Staged stagedStates[] = {
-    {"ready", AppModel::Ready},
-    {"off", AppModel::Off},
-    {"active", AppModel::Active},
-    {"failure", AppModel::Failure},
-    {"retained-failure", AppModel::RetainedFailure},
-    {"starting", AppModel::Starting},
-    {"stopping", AppModel::Stopping},
-};
-
 std::unique_ptr<MenuView> openPanel(AppModel &model, orbel::TextSize textSize)
 {
     PanelContentOptions options;
@@ -107,7 +92,7 @@ QRect inPanel(const QWidget *widget, const MenuView &view)
 
 TEST(LargestText, NothingIsCutInAnyState)
 {
-    for (const Staged &staged : stagedStates) {
+    for (const StagedState &staged : stagedStates) {
         ReadoutModel fixture(true);
         fixture.model->applySnapshotFixture(staged.fixture);
         const auto view = openPanel(*fixture.model, orbel::TextSize::Accessibility5);

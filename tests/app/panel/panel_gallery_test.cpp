@@ -14,21 +14,6 @@ using namespace pelorin::readouttest;
 
 namespace {
 
-struct Scenario {
-    const char *name;
-    int fixture;
-};
-
-constexpr Scenario scenarios[] = {
-    {"ready", AppModel::Ready},
-    {"off", AppModel::Off},
-    {"active", AppModel::Active},
-    {"failure", AppModel::Failure},
-    {"retained-failure", AppModel::RetainedFailure},
-    {"starting", AppModel::Starting},
-    {"stopping", AppModel::Stopping},
-};
-
 QImage drawPanel(AppModel &model, orbel::ColorScheme scheme, std::optional<double> panelHeight = std::nullopt,
                  orbel::TextSize textSize = orbel::TextSize::Large, const QString &locale = QStringLiteral("en_US"))
 {
@@ -73,7 +58,7 @@ TEST_P(PanelGallery, EveryStagedState)
 {
     const orbel::ColorScheme scheme = GetParam();
     const QString suffix = suffixOf(scheme);
-    for (const Scenario &scenario : scenarios) {
+    for (const StagedState &scenario : stagedStates) {
         ReadoutModel fixture(true);
         fixture.model->applySnapshotFixture(scenario.fixture);
         const QImage image = drawPanel(*fixture.model, scheme);
@@ -99,7 +84,7 @@ TEST_P(PanelGallery, LargestTextSize)
 {
     const orbel::ColorScheme scheme = GetParam();
     const QString suffix = suffixOf(scheme);
-    for (const Scenario &scenario : scenarios) {
+    for (const StagedState &scenario : stagedStates) {
         ReadoutModel fixture(true);
         fixture.model->applySnapshotFixture(scenario.fixture);
         const QImage image = drawPanel(*fixture.model, scheme, 4000.0, orbel::TextSize::Accessibility5);

@@ -10,6 +10,7 @@
 #include "countdown.h"
 #include "login_item_service.h"
 #include "pelorin_preferences.h"
+#include "widget_pictures.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -113,24 +114,24 @@ inline Date utc(int year, unsigned month, unsigned day, int hour, int minute, in
     return Date::fromUnixSeconds(static_cast<double>(instant.time_since_epoch().count()));
 }
 
-// Lays the widget out at its preferred height for `width`.
-inline void layOut(QWidget *widget, int width)
-{
-    widget->ensurePolished();
-    widget->resize(width, widget->hasHeightForWidth() ? widget->heightForWidth(width) : widget->sizeHint().height());
-    if (widget->layout())
-        widget->layout()->activate();
-}
+using pelorin::test::layOut;
+using pelorin::test::render;
 
-inline QImage render(QWidget *widget, qreal ratio = 1.0, const QColor &background = Qt::transparent)
-{
-    QImage image(QSize(int(std::lround(widget->width() * ratio)), int(std::lround(widget->height() * ratio))),
-                 QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(ratio);
-    image.fill(background);
-    widget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
+// The seven staged states of a snapshot, by name.
+struct StagedState {
+    const char *name;
+    int fixture;
+};
+
+inline constexpr StagedState stagedStates[] = {
+    {"ready", AppModel::Ready},
+    {"off", AppModel::Off},
+    {"active", AppModel::Active},
+    {"failure", AppModel::Failure},
+    {"retained-failure", AppModel::RetainedFailure},
+    {"starting", AppModel::Starting},
+    {"stopping", AppModel::Stopping},
+};
 
 // <build dir>/panel-gallery: the build tree is the nearest folder above the
 // test program that holds a CMakeCache.txt.

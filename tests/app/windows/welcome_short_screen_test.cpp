@@ -40,16 +40,8 @@ TEST_F(WelcomeShortScreenTest, TheUpperHalfScrollsAndTheButtonsStayInView)
     for (const orbel::TextSize size : {orbel::TextSize::Large, orbel::TextSize::Accessibility5}) {
         SCOPED_TRACE(size == orbel::TextSize::Large ? "large" : "accessibility5");
         WindowsModel fixture;
-        showWelcome(*fixture.model);
-        settle();
-        WelcomeView *view = shownView<WelcomeView>();
+        WelcomeView *view = showWelcomeAt(*fixture.model, size);
         ASSERT_NE(view, nullptr);
-        if (size != orbel::TextSize::Large) {
-            orbel::OrbelEnvironment environment = view->environment();
-            environment.textSize = size;
-            view->setEnvironment(environment);
-            settle();
-        }
         orbel::WelcomeStepsLayout *page = view->page();
         QWidget *window = view->window();
 

@@ -172,6 +172,21 @@ View *shownView()
     return nullptr;
 }
 
+// Opens the welcome window over `model` and shows its view at `size`.
+inline WelcomeView *showWelcomeAt(AppModel &model, orbel::TextSize size)
+{
+    showWelcome(model);
+    settle();
+    WelcomeView *view = shownView<WelcomeView>();
+    if (view && size != orbel::TextSize::Large) {
+        orbel::OrbelEnvironment environment = view->environment();
+        environment.textSize = size;
+        view->setEnvironment(environment);
+        settle();
+    }
+    return view;
+}
+
 // How many top-level windows hold a view of this type, shown or not.
 template<typename View>
 int builtWindows()
