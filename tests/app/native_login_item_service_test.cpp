@@ -1,5 +1,7 @@
 #include "native_login_item_service.h"
+
 #include "pelorin_preferences.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,31 +18,18 @@ using namespace Qt::StringLiterals;
 namespace pelorin {
 namespace {
 
+using pelorin::test::readFile;
+using pelorin::test::writeFile;
+
 using orbel::AutostartEntry;
 using orbel::AutostartError;
 using orbel::AutostartIdentity;
 using orbel::AutostartStatus;
 
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
 // Creates an executable file standing in for the program.
 QString makeProgram(const QString &path)
 {
-    writeBytes(path, "#!/bin/sh\n");
+    EXPECT_TRUE(writeFile(path, "#!/bin/sh\n"));
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return path;
 }
@@ -101,7 +90,7 @@ protected:
     }
     AutostartEntry entry() const { return AutostartEntry(identity(m_program)); }
 
-    void writeEntry(const QByteArray &body) { writeBytes(entryPath(), "[Desktop Entry]\n" + body); }
+    void writeEntry(const QByteArray &body) { writeFile(entryPath(), "[Desktop Entry]\n" + body); }
     QByteArray execLine(const QString &program) const { return "Exec=" + program.toUtf8() + "\n"; }
 
     QTemporaryDir m_home;
@@ -115,12 +104,12 @@ TEST_F(AutostartEntryTest, EnableWritesTheEntryAndDisableRemovesIt)
     EXPECT_EQ(autostart.status(), AutostartStatus::disabled);
 
     autostart.enable();
-    EXPECT_EQ(readBytes(entryPath()), "[Desktop Entry]\n"
-                                      "Type=Application\n"
-                                      "Name=Test App\n" +
-                                          execLine(m_program) +
-                                          "Icon=org.example.Test\n"
-                                          "X-GNOME-Autostart-enabled=true\n");
+    EXPECT_EQ(readFile(entryPath()), "[Desktop Entry]\n"
+                                     "Type=Application\n"
+                                     "Name=Test App\n" +
+                                         execLine(m_program) +
+                                         "Icon=org.example.Test\n"
+                                         "X-GNOME-Autostart-enabled=true\n");
     EXPECT_EQ(autostart.status(), AutostartStatus::enabled);
     autostart.enable();
     EXPECT_EQ(autostart.status(), AutostartStatus::enabled);
@@ -188,16 +177,16 @@ TEST_F(AutostartEntryTest, EntryForAnotherProgramReadsAsOff)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text.toStdString());
-        writeBytes(entryPath(), c.text);
+        ASSERT_TRUE(writeFile(entryPath(), c.text));
         EXPECT_EQ(autostart.status(), c.status);
     }
 
     // A bare name is looked up on the PATH, as the session would.
     EnvironmentGuard path("PATH");
     qputenv("PATH", QFile::encodeName(m_home.path() + "/bin"_L1));
-    writeBytes(entryPath(), "[Desktop Entry]\nExec=pelorin\n");
+    ASSERT_TRUE(writeFile(entryPath(), "[Desktop Entry]\nExec=pelorin\n"));
     EXPECT_EQ(autostart.status(), AutostartStatus::enabled);
-    writeBytes(entryPath(), "[Desktop Entry]\nExec=other\n");
+    ASSERT_TRUE(writeFile(entryPath(), "[Desktop Entry]\nExec=other\n"));
     EXPECT_EQ(autostart.status(), AutostartStatus::disabled);
 
     entry().enable();
@@ -227,7 +216,7 @@ TEST_F(AutostartEntryTest, FolderThatCannotBeWrittenFailsWithADescription)
 {
     AutostartEntry autostart = entry();
     // A file where the folder should be fails even for root.
-    writeBytes(configHome() + "/autostart"_L1, "not a folder");
+    ASSERT_TRUE(writeFile(configHome() + "/autostart"_L1, "not a folder"));
     try {
         autostart.enable();
         ADD_FAILURE() << "enable() succeeded";
@@ -264,7 +253,7 @@ TEST_F(AutostartEntryTest, ProgramPathsWithReservedCharactersRoundTrip)
         EXPECT_EQ(autostart.status(), AutostartStatus::enabled);
 
         // One line per key: the Exec value parses back to exactly the program.
-        const QList<QByteArray> lines = readBytes(entryPath()).split('\n');
+        const QList<QByteArray> lines = readFile(entryPath()).split('\n');
         ASSERT_EQ(lines.size(), 7);
         ASSERT_TRUE(lines[3].startsWith("Exec="));
         const QString exec = orbel::unescapeValue(QString::fromUtf8(lines[3].mid(5)));
@@ -335,11 +324,11 @@ TEST_F(AutostartEntryTest, NativeServiceKeepsPelorinsEntry)
 
     EXPECT_EQ(QCoro::waitFor(errorOf(service.setEnabled(true))), std::nullopt);
     EXPECT_EQ(service.status(), LoginItemState::enabled);
-    const QByteArray text = readBytes(path);
+    const QByteArray text = readFile(path);
     EXPECT_TRUE(text.contains("\nName=Pelorin\n")) << text.constData();
     EXPECT_TRUE(text.contains("\nIcon=" PELORIN_APP_ID "\n")) << text.constData();
 
-    writeBytes(path, text + "Hidden=true\n");
+    ASSERT_TRUE(writeFile(path, text + "Hidden=true\n"));
     EXPECT_EQ(service.status(), LoginItemState::requiresApproval);
 
     EXPECT_EQ(QCoro::waitFor(errorOf(service.setEnabled(false))), std::nullopt);
@@ -347,7 +336,7 @@ TEST_F(AutostartEntryTest, NativeServiceKeepsPelorinsEntry)
 
     // A file in place of the folder.
     ASSERT_TRUE(QDir(configHome() + "/autostart"_L1).removeRecursively());
-    writeBytes(configHome() + "/autostart"_L1, "not a folder");
+    ASSERT_TRUE(writeFile(configHome() + "/autostart"_L1, "not a folder"));
     const auto error = QCoro::waitFor(errorOf(service.setEnabled(true)));
     ASSERT_TRUE(error.has_value());
     EXPECT_NE(error->find("autostart"), std::string::npos) << *error;
@@ -363,7 +352,7 @@ TEST_F(AutostartEntryTest, PreferencesFlagAFailedChangeAndReadTheStateBack)
     id.configHome = configHome();
     PelorinPreferences prefs(m_home.path() + "/settings.conf"_L1, false, std::make_unique<NativeLoginItemService>(id));
     const QString folder = configHome() + "/autostart"_L1;
-    writeBytes(folder, "not a folder");
+    ASSERT_TRUE(writeFile(folder, "not a folder"));
 
     prefs.refreshLoginState();
     prefs.setOpenAtLogin(true);

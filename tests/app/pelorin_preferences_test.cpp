@@ -1,5 +1,7 @@
 #include "pelorin_preferences.h"
 
+#include "test_files.h"
+
 #include <QCoroSignal>
 #include <QDir>
 #include <QFile>
@@ -17,6 +19,9 @@ using namespace Qt::StringLiterals;
 
 namespace pelorin {
 namespace {
+
+using pelorin::test::readFile;
+using pelorin::test::writeFile;
 
 // A login item whose changes can be held open or made to fail.
 class FakeLoginItemService : public QObject, public LoginItemService {
@@ -53,22 +58,6 @@ public:
 Q_SIGNALS:
     void released();
 };
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 QVariant storedValue(const QString &path, const QString &key)
 {
@@ -135,7 +124,7 @@ TEST_F(PelorinPreferencesTest, ReadsOnlyBooleansFromTheFile)
         // the whole process, and a rewrite of the same size within the same
         // second looks unchanged to it.
         const QString path = m_dir.path() + "/case"_L1 + QString::number(++index) + ".conf"_L1;
-        writeBytes(path, c.stored);
+        ASSERT_TRUE(writeFile(path, c.stored));
         auto prefs = make(false, path);
         EXPECT_EQ(prefs->armed(), c.armed);
         EXPECT_EQ(prefs->hasSeenWelcome(), c.seenWelcome);
@@ -219,14 +208,14 @@ TEST_F(PelorinPreferencesTest, SnapshotRunReadsAndWritesNothing)
 
     // Stored values are not read either, and the file stays as it was.
     const QByteArray stored = "[General]\narmed=false\nseenWelcome=true\n";
-    writeBytes(settingsPath(), stored);
+    ASSERT_TRUE(writeFile(settingsPath(), stored));
     prefs = make(true);
     EXPECT_TRUE(prefs->armed());
     EXPECT_FALSE(prefs->hasSeenWelcome());
     prefs->setArmed(true);
     prefs->markWelcomeSeen();
     prefs.reset();
-    EXPECT_EQ(readBytes(settingsPath()), stored);
+    EXPECT_EQ(readFile(settingsPath()), stored);
 }
 
 TEST_F(PelorinPreferencesTest, StagedArmedNotifiesOnly)
@@ -258,7 +247,7 @@ TEST_F(PelorinPreferencesTest, UnreadableSettingsFileKeepsTheDefaultsAndIsNeverW
     };
     for (const QByteArray &stored : cases) {
         SCOPED_TRACE(stored.toStdString());
-        writeBytes(settingsPath(), stored);
+        ASSERT_TRUE(writeFile(settingsPath(), stored));
         auto prefs = make();
         EXPECT_FALSE(prefs->settingsWritable());
         EXPECT_TRUE(prefs->armed());
@@ -267,7 +256,7 @@ TEST_F(PelorinPreferencesTest, UnreadableSettingsFileKeepsTheDefaultsAndIsNeverW
         prefs->markWelcomeSeen();
         prefs->setArmed(true);
         prefs.reset();
-        EXPECT_EQ(readBytes(settingsPath()), stored);
+        EXPECT_EQ(readFile(settingsPath()), stored);
         EXPECT_EQ(QDir(QFileInfo(settingsPath()).absolutePath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                   QStringList{u"Pelorin.conf"_s});
     }
@@ -284,7 +273,7 @@ TEST_F(PelorinPreferencesTest, UnreadableSettingsFileKeepsTheDefaultsAndIsNeverW
 
 TEST_F(PelorinPreferencesTest, HandEditedFileWithCommentsAndOtherKeysIsUsed)
 {
-    writeBytes(settingsPath(), "; kept by hand\r\n[General]\r\narmed = false\r\n\r\n[Other]\r\nkey=value\r\n");
+    writeFile(settingsPath(), "; kept by hand\r\n[General]\r\narmed = false\r\n\r\n[Other]\r\nkey=value\r\n");
     auto prefs = make();
     EXPECT_TRUE(prefs->settingsWritable());
     EXPECT_FALSE(prefs->armed());

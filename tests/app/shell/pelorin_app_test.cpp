@@ -3,10 +3,12 @@
 // started as the panel does, the sleep notice, quitting, and the settings.
 
 #include "iokit_energy_service.h"
+
 #include "menu_bar_extra.h"
 #include "panel_host.h"
 #include "shell_test_support.h"
 #include "sleep_monitor.h"
+#include "test_files.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -27,25 +29,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+using pelorin::test::readFile;
+using pelorin::test::writeFile;
+
 QList<TestLockEvent> eventsOf(const QList<TestLockEvent> &events, const QString &service, const QString &kind)
 {
     QList<TestLockEvent> result;
     std::ranges::copy_if(events, std::back_inserter(result),
                          [&](const TestLockEvent &e) { return e.service == service && e.kind == kind; });
     return result;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 class ShellTest : public testing::Test {

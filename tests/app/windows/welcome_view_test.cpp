@@ -3,6 +3,8 @@
 // the window and change nothing else.
 #include "windows_test_support.h"
 
+#include "test_files.h"
+
 #include "app_brand.h"
 #include "brand_palette.h"
 #include "orbel_font.h"
@@ -22,11 +24,8 @@ using namespace pelorin::windowstest;
 
 namespace {
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using pelorin::test::readFile;
+using pelorin::test::writeFile;
 
 // A bare welcome page with the given step number, to compare badges with.
 QImage badgeOf(int step, const orbel::OrbelEnvironment &environment)

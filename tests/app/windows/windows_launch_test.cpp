@@ -3,6 +3,8 @@
 // Started" and "Preferences".
 #include "windows_test_support.h"
 
+#include "test_files.h"
+
 #include "app/shell/shell_test_support.h"
 #include "menu_bar_extra.h"
 #include "menu_view.h"
@@ -25,11 +27,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using pelorin::test::readFile;
+using pelorin::test::writeFile;
 
 // Records, the moment a welcome window shows, whether the settings file
 // already says that the welcome has been seen.
