@@ -214,7 +214,8 @@ QCoro::Task<> run(QPointer<AppModel> model, QStringList arguments, SnapshotScree
         reportFailure();
 
     if (path != "-"_L1 && !failed()) {
-        const QByteArray line = QByteArrayLiteral("Pelorin offscreen snapshot: ") + orbel::RegularFile::encodeName(path) + '\n';
+        const QByteArray line =
+            QByteArrayLiteral("Pelorin offscreen snapshot: ") + orbel::RegularFile::encodeName(path) + '\n';
         std::fwrite(line.constData(), 1, std::size_t(line.size()), stderr);
         std::fflush(stderr);
     }

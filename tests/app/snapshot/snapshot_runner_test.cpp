@@ -157,7 +157,7 @@ TEST(SnapshotOptionValues, TheDefaultFileIsInAPrivateFolder)
 TEST(SnapshotOptionValues, FileNamesKeepTheirBytes)
 {
     const QByteArray names[] = {
-        "/tmp/plain.png", "/tmp/caf\xc3\xa9.png", "/tmp/caf\xe9.png", "/tmp/\xff\xfe\x80.png",
+        "/tmp/plain.png",         "/tmp/caf\xc3\xa9.png",        "/tmp/caf\xe9.png",       "/tmp/\xff\xfe\x80.png",
         "/tmp/\xc0\xaf overlong", "/tmp/\xed\xa0\x80 surrogate", "/tmp/\xef\xbf\xbd kept", "/tmp/cut \xe2\x82",
     };
     for (const QByteArray &name : names) {
