@@ -219,8 +219,8 @@ void PanelActionRow::setOnLayout(LayoutCallback onLayout)
 
 void PanelActionRow::reportFrames()
 {
-    // Frames mean nothing until the row has been laid out once.
-    if (!m_onLayout || !layout()->geometry().isValid())
+    // A hidden row is laid out only when it shows; its frames mean nothing before.
+    if (!m_onLayout || !isVisible())
         return;
     for (const PanelActionRowPart each : allPanelActionRowParts) {
         const QWidget *widget = part(each);
