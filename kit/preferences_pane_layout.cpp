@@ -114,9 +114,11 @@ PreferencesPaneLayout::PreferencesPaneLayout(const OrbelBrand &brand, QList<Pane
     // column's edge have the chrome's margins to draw in.
     m_body = new QWidget;
     auto *columns = new QHBoxLayout(m_body);
+    columns->setContentsMargins(0, 0, 0, 0);
     columns->setSpacing(spacing);
 
     auto *sidebar = new QVBoxLayout;
+    sidebar->setContentsMargins(0, 0, 0, 0);
     sidebar->setSpacing(0);
     sidebar->addStrut(sidebarWidth);
     m_icon = new AppIcon(OrbelMetrics::appIconSize, m_body);
@@ -187,7 +189,7 @@ void PreferencesPaneLayout::syncFromBinding()
     m_content = m_build ? m_build() : nullptr;
     if (m_content) {
         m_content->setParent(m_body);
-        m_detail->insertWidget(1, m_content);
+        m_detail->insertWidget(m_detail->indexOf(m_header) + 1, m_content);
         m_content->show();
         // The new content hears the chrome's environment, keyboard use included.
         m_chrome->setEnvironment(m_chrome->environment());
