@@ -5,18 +5,26 @@
 
 #include "accessibility_heading.h"
 #include "accessibility_hidden.h"
+#include "bordered_button.h"
+#include "login_item.h"
 #include "orbel_switch.h"
+#include "permission_row.h"
 #include "preferences_chrome.h"
 #include "preferences_header.h"
 #include "preferences_row.h"
 #include "symbol_view.h"
+#include "welcome_layout.h"
 #include "welcome_step_row.h"
 #include "welcome_steps_button.h"
 #include "welcome_steps_layout.h"
 
+#include <QAccessible>
+#include <QFileInfo>
+#include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
@@ -361,4 +369,92 @@ TEST(WelcomeStepsLayout, OfferedTooLittleHeightItScrollsItsUpperHalfOnly)
     EXPECT_EQ(page.arrangement(), WelcomeStepsLayout::Arrangement::Plain);
     EXPECT_EQ(arrangements.count(), 2);
     EXPECT_FALSE(page.scrollArea()->verticalScrollBar()->isVisible());
+}
+
+TEST(PermissionRow, AGrantedRowShowsTheCheckAndAllowedAndOffersNoButton)
+{
+    OrbelEnvironment env = environmentFor(ColorScheme::Dark);
+    env.reduceMotion = true;
+    int asked = 0;
+    PermissionRow row(
+        2, false, true, QStringLiteral("Screen Recording"),
+        QStringLiteral("Lets the app see the windows it keeps awake."), QStringLiteral("Allow"), QColor(Qt::magenta),
+        [&] { ++asked; }, env);
+    layOut(&row, 400);
+    render(&row);
+    const auto badgeName = [&] { return QAccessible::queryAccessibleInterface(row.badge())->text(QAccessible::Name); };
+
+    EXPECT_EQ(row.badgeSymbol(), QStringLiteral("2.circle"));
+    EXPECT_EQ(row.badgeColor(), QColor(Qt::magenta));
+    EXPECT_EQ(badgeName(), QStringLiteral("Not allowed yet"));
+    ASSERT_TRUE(row.actionButton()->isVisibleTo(&row));
+    row.actionButton()->click();
+    EXPECT_EQ(asked, 1);
+    // "Optional" stands beside the title, on its first baseline.
+    ASSERT_NE(row.optionalLabel(), nullptr);
+    const auto baseline = [](const QWidget *label) {
+        return label->y() + label->contentsMargins().top() + label->fontMetrics().ascent();
+    };
+    EXPECT_GT(row.optionalLabel()->x(), row.titleLabel()->x());
+    EXPECT_NEAR(baseline(row.optionalLabel()), baseline(row.titleLabel()), 1);
+
+    row.setGranted(true);
+    EXPECT_EQ(row.badgeSymbol(), QStringLiteral("checkmark.circle.fill"));
+    EXPECT_EQ(row.badgeColor(), BrandPalette::green(ColorScheme::Dark));
+    EXPECT_EQ(badgeName(), QStringLiteral("Allowed"));
+    EXPECT_FALSE(row.actionButton()->isVisibleTo(&row));
+
+    PermissionRow required(1, true, false, QStringLiteral("Accessibility"), QStringLiteral("Needed."),
+                           QStringLiteral("Allow"), QColor(Qt::blue), {}, env);
+    EXPECT_EQ(required.optionalLabel(), nullptr);
+    EXPECT_FALSE(required.actionButton()->isVisibleTo(&required));
+}
+
+TEST(WelcomeLayout, ReturnRunsGetStartedAndTheSwitchShowsWhatChangedWhileHidden)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    AutostartIdentity identity;
+    identity.appId = QStringLiteral("org.example.WelcomeLayoutTest");
+    identity.programPath = QStringLiteral("/usr/bin/true");
+    identity.configHome = home.path();
+    LoginItem item{AutostartEntry(identity)};
+    OrbelEnvironment env;
+    env.reduceMotion = true;
+    int started = 0;
+    WelcomeLayout page({.brand = sampleBrand(),
+                        .title = QStringLiteral("Welcome to Pelorin"),
+                        .subtitle = QStringLiteral("Keep your Mac awake for as long as you choose."),
+                        .privacy = QStringLiteral("Your Mac, under your control"),
+                        .privacySymbol = QStringLiteral("checkmark.shield"),
+                        .start = [&] { ++started; }},
+                       nullptr,
+                       {new PermissionRow(1, false, false, QStringLiteral("Notifications"),
+                                          QStringLiteral("Tells you when a session ends."), QStringLiteral("Allow"),
+                                          QColor(Qt::blue), {}, env)},
+                       item, env);
+    page.resize(page.sizeHint());
+    EXPECT_EQ(page.width(), 480);
+    page.show();
+    page.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+
+    QTest::keyClick(&page, Qt::Key_Return);
+    EXPECT_EQ(started, 1);
+    EXPECT_FALSE(page.loginSwitch()->isChecked());
+
+    // The system's settings turn the login item on while the page is hidden.
+    page.hide();
+    AutostartEntry(identity).enable();
+    const QString entry = home.path() + QStringLiteral("/autostart/org.example.WelcomeLayoutTest.desktop");
+    const QDateTime written = QFileInfo(entry).lastModified();
+    EXPECT_FALSE(page.loginSwitch()->isChecked());
+    page.show();
+    EXPECT_TRUE(page.loginSwitch()->isChecked());
+    EXPECT_EQ(QFileInfo(entry).lastModified(), written) << "looking registers nothing";
+
+    // Flipping the switch unregisters at once.
+    page.loginSwitch()->click();
+    EXPECT_FALSE(item.isEnabled());
+    EXPECT_EQ(started, 1);
 }
