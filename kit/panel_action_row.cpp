@@ -58,6 +58,9 @@ public:
     {
         setAttribute(Qt::WA_Hover);
         setFocusPolicy(Qt::TabFocus);
+        // A button's roles would turn the texts inside it into button text.
+        setBackgroundRole(QPalette::Window);
+        setForegroundRole(QPalette::WindowText);
     }
 
 protected:

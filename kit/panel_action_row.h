@@ -42,8 +42,8 @@ class PanelActionRow : public QWidget, public EnvironmentAware {
 
 public:
     struct Setup {
-        QString title;
-        QString symbol;
+        QString title{};
+        QString symbol{};
         OrbelBrand brand;
         bool isDisabled = false;
         // Overrides the pointer when set.

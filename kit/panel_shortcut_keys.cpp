@@ -41,6 +41,9 @@ PanelShortcutKeys::PanelShortcutKeys(const QStringList &keys, const std::optiona
 {
     setFont(orbelFont(OrbelFont::Detail, environment.textSize));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // A button's roles would turn the placeholder into button text.
+    setBackgroundRole(QPalette::Window);
+    setForegroundRole(QPalette::WindowText);
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(chipPadding, 0, chipPadding, 0);

@@ -5,10 +5,12 @@
 #include "preferences_focus_ring.h"
 
 #include <QActionGroup>
+#include <QFontMetricsF>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 
+#include <cmath>
 #include <utility>
 
 namespace orbel {
@@ -108,8 +110,10 @@ int PreferencesChoiceMenu::horizontalPadding() const
 
 QSize PreferencesChoiceMenu::sizeHint() const
 {
-    const int width =
-        fontMetrics().horizontalAdvance(text()) + chevronGap + int(chevronWidth) + 2 * horizontalPadding();
+    // Whole pixels rounded up: a label narrower than its real advance would
+    // be cut short.
+    const int label = int(std::ceil(QFontMetricsF(font()).horizontalAdvance(text())));
+    const int width = label + chevronGap + int(chevronWidth) + 2 * horizontalPadding();
     return {width, controlHeight()};
 }
 
