@@ -25,16 +25,21 @@ constexpr int labelSpacing = 12;
 constexpr int textSpacing = 4;
 constexpr int titleLines = 2;
 
-void paintFill(QWidget *surface, const QColor &fill)
+// The surface's fill and, while it has keyboard focus, a ring in the accent
+// just inside its edge, as the panel's other controls show focus.
+void paintSurface(QWidget *surface, const QColor &fill, const QColor &focus = {})
 {
-    if (fill.alpha() == 0)
-        return;
     QPainter painter(surface);
     painter.setRenderHint(QPainter::Antialiasing);
+    const qreal radius = OrbelMetrics::actionRowCornerRadius;
     painter.setPen(Qt::NoPen);
     painter.setBrush(fill);
-    const qreal radius = OrbelMetrics::actionRowCornerRadius;
     painter.drawRoundedRect(QRectF(surface->rect()), radius, radius);
+    if (focus.isValid() && surface->hasFocus()) {
+        painter.setPen(QPen(focus, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(surface->rect()).adjusted(1, 1, -1, -1), radius - 1, radius - 1);
+    }
 }
 
 // The surface of a row that only shows.
@@ -43,7 +48,7 @@ public:
     ActionLabel(PanelActionRow *row) : QWidget(row), m_row(row) {}
 
 protected:
-    void paintEvent(QPaintEvent *) override { paintFill(this, m_row->fillColor()); }
+    void paintEvent(QPaintEvent *) override { paintSurface(this, m_row->fillColor()); }
 
 private:
     PanelActionRow *m_row;
@@ -64,7 +69,10 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent *) override { paintFill(this, m_row->fillColor()); }
+    void paintEvent(QPaintEvent *) override
+    {
+        paintSurface(this, m_row->fillColor(), m_row->setup().brand.accent(m_row->environment().scheme));
+    }
     void enterEvent(QEnterEvent *event) override
     {
         m_hover(true);

@@ -141,12 +141,18 @@ void PanelShortcutKeys::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    const qreal radius = OrbelMetrics::actionRowCornerRadius;
     if (m_isEditing || m_hasConflict) {
-        const qreal radius = OrbelMetrics::actionRowCornerRadius;
         // The border lies inside the chip's outline.
         painter.setPen(QPen(tint(), 1));
         painter.setBrush(fillColor());
         painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    }
+    if (hasFocus()) {
+        // Keyboard focus, as the panel's other controls show it.
+        painter.setPen(QPen(tint(), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), radius - 1, radius - 1);
     }
 }
 
