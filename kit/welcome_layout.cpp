@@ -147,7 +147,8 @@ void WelcomeLayout::showEvent(QShowEvent *event)
 {
     // The system's settings may have changed the login item while the page
     // was hidden. Reading it registers nothing.
-    m_login->refresh();
+    if (m_login)
+        m_login->refresh();
     m_switch->syncFromBinding();
     QWidget::showEvent(event);
 }

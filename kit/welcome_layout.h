@@ -4,6 +4,7 @@
 #include "orbel_environment.h"
 
 #include <QList>
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -67,7 +68,7 @@ protected:
     OrbelEnvironment childEnvironment() const override;
 
 private:
-    LoginItem *m_login;
+    QPointer<LoginItem> m_login;
     AppIcon *m_icon;
     TextLabel *m_title;
     TextLabel *m_subtitle;

@@ -17,10 +17,12 @@
 #include "welcome_step_row.h"
 #include "welcome_steps_button.h"
 #include "welcome_steps_layout.h"
+#include "window_singletons.h"
 
 #include <QAccessible>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -422,34 +424,42 @@ TEST(WelcomeLayout, ReturnRunsGetStartedAndTheSwitchShowsWhatChangedWhileHidden)
     OrbelEnvironment env;
     env.reduceMotion = true;
     int started = 0;
-    WelcomeLayout page({.brand = sampleBrand(),
-                        .title = QStringLiteral("Welcome to Pelorin"),
-                        .subtitle = QStringLiteral("Keep your Mac awake for as long as you choose."),
-                        .privacy = QStringLiteral("Your Mac, under your control"),
-                        .privacySymbol = QStringLiteral("checkmark.shield"),
-                        .start = [&] { ++started; }},
-                       nullptr,
-                       {new PermissionRow(1, false, false, QStringLiteral("Notifications"),
-                                          QStringLiteral("Tells you when a session ends."), QStringLiteral("Allow"),
-                                          QColor(Qt::blue), {}, env)},
-                       item, env);
-    page.resize(page.sizeHint());
-    EXPECT_EQ(page.width(), 480);
-    page.show();
-    page.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+    // Hosted by the kit's plain welcome window, which takes the page's size.
+    QPointer<WelcomeLayout> hosted;
+    const auto build = [&] {
+        auto page = std::make_unique<WelcomeLayout>(
+            WelcomeLayout::Setup{.brand = sampleBrand(),
+                                 .title = QStringLiteral("Welcome to Pelorin"),
+                                 .subtitle = QStringLiteral("Keep your Mac awake for as long as you choose."),
+                                 .privacy = QStringLiteral("Your Mac, under your control"),
+                                 .privacySymbol = QStringLiteral("checkmark.shield"),
+                                 .start = [&] { ++started; }},
+            nullptr,
+            QList<QWidget *>{new PermissionRow(1, false, false, QStringLiteral("Notifications"),
+                                               QStringLiteral("Tells you when a session ends."),
+                                               QStringLiteral("Allow"), QColor(Qt::blue), {}, env)},
+            item, env);
+        hosted = page.get();
+        return page;
+    };
+    WelcomeWindow::show(QStringLiteral("Welcome"), build);
+    ASSERT_TRUE(hosted);
+    WelcomeLayout &page = *hosted;
+    QWidget *window = page.window();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    EXPECT_EQ(window->size(), QSize(480, page.heightForWidth(480)));
 
-    QTest::keyClick(&page, Qt::Key_Return);
+    QTest::keyClick(window, Qt::Key_Return);
     EXPECT_EQ(started, 1);
     EXPECT_FALSE(page.loginSwitch()->isChecked());
 
     // The system's settings turn the login item on while the page is hidden.
-    page.hide();
+    WelcomeWindow::close();
     AutostartEntry(identity).enable();
     const QString entry = home.path() + QStringLiteral("/autostart/org.example.WelcomeLayoutTest.desktop");
     const QDateTime written = QFileInfo(entry).lastModified();
     EXPECT_FALSE(page.loginSwitch()->isChecked());
-    page.show();
+    WelcomeWindow::show(QStringLiteral("Welcome"), build);
     EXPECT_TRUE(page.loginSwitch()->isChecked());
     EXPECT_EQ(QFileInfo(entry).lastModified(), written) << "looking registers nothing";
 
@@ -457,4 +467,5 @@ TEST(WelcomeLayout, ReturnRunsGetStartedAndTheSwitchShowsWhatChangedWhileHidden)
     page.loginSwitch()->click();
     EXPECT_FALSE(item.isEnabled());
     EXPECT_EQ(started, 1);
+    WelcomeWindow::close();
 }
