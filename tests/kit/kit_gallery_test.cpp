@@ -27,7 +27,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace orbel;
@@ -258,12 +257,8 @@ TEST_P(KitGallery, PanelRows)
 {
     const OrbelEnvironment env = environment();
     const OrbelBrand brand = sampleBrand();
-    QTemporaryDir home;
-    AutostartIdentity identity;
-    identity.appId = QStringLiteral("org.example.KitGallery");
-    identity.programPath = QStringLiteral("/usr/bin/true");
-    identity.configHome = home.path();
-    LoginItem item{AutostartEntry(identity)};
+    ScratchLoginItem scratch(QStringLiteral("org.example.KitGallery"));
+    LoginItem &item = scratch.item;
 
     auto *column = new QWidget;
     auto *layout = new QVBoxLayout(column);

@@ -18,7 +18,6 @@
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QMenu>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <map>
@@ -77,13 +76,8 @@ TEST(SettingRow, StandsAtLeast32HighAndCutsALongTitleBeforeTheControl)
 
 TEST(OpenAtLoginRow, FlipsTheLoginItemAndFollowsIt)
 {
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
-    AutostartIdentity identity;
-    identity.appId = QStringLiteral("org.example.OpenAtLoginRowTest");
-    identity.programPath = QStringLiteral("/usr/bin/true");
-    identity.configHome = home.path();
-    LoginItem item{AutostartEntry(identity)};
+    ScratchLoginItem scratch(QStringLiteral("org.example.OpenAtLoginRowTest"));
+    LoginItem &item = scratch.item;
     OpenAtLoginRow row(item, QColor(Qt::blue), environmentFor(ColorScheme::Light));
     EXPECT_EQ(row.toggle()->accessibleName(), QStringLiteral("Open at Login"));
     EXPECT_FALSE(row.toggle()->isChecked());

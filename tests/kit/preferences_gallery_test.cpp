@@ -20,7 +20,6 @@
 #include "welcome_steps_layout.h"
 
 #include <QHBoxLayout>
-#include <QTemporaryDir>
 
 using namespace orbel;
 using namespace orbel::test;
@@ -240,12 +239,8 @@ TEST_P(PreferencesGallery, SidebarPreferencesPage)
 
 TEST_P(PreferencesGallery, SinglePageWelcome)
 {
-    QTemporaryDir home;
-    AutostartIdentity identity;
-    identity.appId = QStringLiteral("org.example.PreferencesGallery");
-    identity.programPath = QStringLiteral("/usr/bin/true");
-    identity.configHome = home.path();
-    LoginItem item{AutostartEntry(identity)};
+    ScratchLoginItem scratch(QStringLiteral("org.example.PreferencesGallery"));
+    LoginItem &item = scratch.item;
     const OrbelEnvironment env = environment();
     const QColor badge = sampleBrand().accent(scheme());
     WelcomeLayout page({.brand = sampleBrand(),

@@ -26,7 +26,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
@@ -414,13 +413,8 @@ TEST(PermissionRow, AGrantedRowShowsTheCheckAndAllowedAndOffersNoButton)
 
 TEST(WelcomeLayout, ReturnRunsGetStartedAndTheSwitchShowsWhatChangedWhileHidden)
 {
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
-    AutostartIdentity identity;
-    identity.appId = QStringLiteral("org.example.WelcomeLayoutTest");
-    identity.programPath = QStringLiteral("/usr/bin/true");
-    identity.configHome = home.path();
-    LoginItem item{AutostartEntry(identity)};
+    ScratchLoginItem scratch(QStringLiteral("org.example.WelcomeLayoutTest"));
+    LoginItem &item = scratch.item;
     OrbelEnvironment env;
     env.reduceMotion = true;
     int started = 0;
@@ -455,8 +449,8 @@ TEST(WelcomeLayout, ReturnRunsGetStartedAndTheSwitchShowsWhatChangedWhileHidden)
 
     // The system's settings turn the login item on while the page is hidden.
     WelcomeWindow::close();
-    AutostartEntry(identity).enable();
-    const QString entry = home.path() + QStringLiteral("/autostart/org.example.WelcomeLayoutTest.desktop");
+    AutostartEntry(scratch.identity).enable();
+    const QString entry = scratch.entryPath();
     const QDateTime written = QFileInfo(entry).lastModified();
     EXPECT_FALSE(page.loginSwitch()->isChecked());
     WelcomeWindow::show(QStringLiteral("Welcome"), build);
