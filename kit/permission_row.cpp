@@ -89,20 +89,6 @@ private:
     QVariantAnimation m_fade;
 };
 
-// A title that asks for its whole line and wraps only when the row is too
-// narrow for it.
-class TitleLabel final : public TextLabel {
-public:
-    using TextLabel::TextLabel;
-
-    QSize sizeHint() const override
-    {
-        const QMargins margins = contentsMargins();
-        const int line = fontMetrics().horizontalAdvance(text()) + 1 + margins.left() + margins.right();
-        return {line, heightForWidth(line)};
-    }
-};
-
 } // namespace
 
 PermissionRow::PermissionRow(int number, bool isGranted, bool isOptional, const QString &title, const QString &message,
@@ -121,7 +107,8 @@ PermissionRow::PermissionRow(int number, bool isGranted, bool isOptional, const 
     column->setSpacing(columnSpacing);
     auto *heading = new QHBoxLayout;
     heading->setSpacing(titleSpacing);
-    m_title = new TitleLabel(title, this);
+    m_title = new TextLabel(title, this);
+    m_title->setPrefersWholeLine(true);
     m_title->setSizePolicy(TextLabel::growingPolicy());
     heading->addWidget(m_title, 0, Qt::AlignTop);
     if (isOptional) {

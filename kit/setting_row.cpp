@@ -40,8 +40,10 @@ SettingRow::SettingRow(const QString &title, const QString &symbol, std::optiona
 
     m_title = new TextLabel(title, this);
     m_title->setMaxLines(1);
-    // The title gives way first; the control keeps its ideal size.
-    m_title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_title->setPrefersWholeLine(true);
+    // The title gives way first, down to nothing; the control keeps its
+    // ideal size.
+    m_title->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     m_title->setMinimumWidth(0);
     layout->addWidget(m_title, 1, Qt::AlignVCenter);
     // The spacer stands alone: the layout puts no spacing beside it.
