@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <ctime>
 #include <sys/timerfd.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace pelorin {
@@ -138,7 +137,7 @@ QCoro::Task<bool> sleepOnBootClock(Duration span, std::shared_ptr<Cancellation> 
     QObject::connect(&timer, &BootTimer::timeout, &end, &WaitEnd::finish);
     QObject::connect(cancellation.get(), &Cancellation::cancelled, &end, &WaitEnd::finish);
     if (!timer.start(span))
-        throw std::system_error(timer.error(), std::generic_category(), "boot-clock timer");
+        throw BootTimerUnavailable{timer.error()};
     co_await qCoro(&end, &WaitEnd::done);
     co_return !cancellation->isCancelled();
 }

@@ -63,9 +63,15 @@ private:
     bool m_cancelled = false;
 };
 
+// Thrown when no boot-clock timer can be had (the process is out of file
+// descriptors, say); `error` is the errno.
+struct BootTimerUnavailable {
+    int error = 0;
+};
+
 // Sleeps on CLOCK_BOOTTIME for `span`. Returns true when the span passed,
-// false when `cancellation` was cancelled first. Throws std::system_error
-// when no timer can be had (the process is out of file descriptors, say).
+// false when `cancellation` was cancelled first. Throws BootTimerUnavailable
+// when it cannot sleep at all.
 QCoro::Task<bool> sleepOnBootClock(Duration span, std::shared_ptr<Cancellation> cancellation);
 
 // Awaiting this resumes the coroutine on the next turn of the event loop, so

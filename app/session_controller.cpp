@@ -3,7 +3,6 @@
 #include <QPointer>
 
 #include <cerrno>
-#include <system_error>
 
 namespace pelorin {
 
@@ -70,8 +69,8 @@ std::unique_ptr<SessionController> SessionController::makeDefault(std::shared_pt
         [](Duration span, std::shared_ptr<Cancellation> cancellation) -> QCoro::Task<bool> {
             try {
                 co_return co_await sleepOnBootClock(span, std::move(cancellation));
-            } catch (const std::system_error &error) {
-                throw EnergyFailure(EnergyFailure::Operation::createSystem, -error.code().value(), false);
+            } catch (const BootTimerUnavailable &unavailable) {
+                throw EnergyFailure(EnergyFailure::Operation::createSystem, -unavailable.error, false);
             }
         },
         parent);
