@@ -64,11 +64,13 @@ IOKitEnergyService::IOKitEnergyService(std::unique_ptr<EnergyAssertionDriver> dr
 
 void IOKitEnergyService::driverLost(EnergyAssertionID assertion, const EnergyFailure &failure)
 {
-    for (const auto &[id, list] : m_assertions) {
-        if (std::ranges::find(list, assertion) != list.end()) {
-            const SessionID session = id;
-            reportLost(session, failure);
-            return;
+    for (const auto *table : {&m_assertions, &m_renewing}) {
+        for (const auto &[id, list] : *table) {
+            if (std::ranges::find(list, assertion) != list.end()) {
+                const SessionID session = id;
+                reportLost(session, failure);
+                return;
+            }
         }
     }
 }
@@ -160,6 +162,7 @@ QCoro::Task<> IOKitEnergyService::extend(Session session, std::optional<Duration
     std::vector<EnergyAssertionID> renewed;
     const EnergyAssertionID system = co_await m_driver->create(false, timeout);
     renewed.push_back(system);
+    m_renewing[session.id] = renewed;
     if (session.selection.keepsDisplayAwake) {
         std::optional<EnergyFailure> displayFailure;
         try {
@@ -168,6 +171,7 @@ QCoro::Task<> IOKitEnergyService::extend(Session session, std::optional<Duration
         } catch (const EnergyFailure &failure) {
             displayFailure = failure;
         }
+        m_renewing.erase(session.id);
         if (displayFailure) {
             for (const EnergyAssertionID assertion : renewed) {
                 try {
@@ -180,6 +184,7 @@ QCoro::Task<> IOKitEnergyService::extend(Session session, std::optional<Duration
         }
     }
 
+    m_renewing.erase(session.id);
     // The new locks are in place before any old one goes, so the machine is
     // never left unguarded during the swap.
     std::vector<EnergyAssertionID> old = std::move(m_assertions[session.id]);

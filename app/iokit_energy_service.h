@@ -45,6 +45,8 @@ private:
     // Sessions with an operation under way, and the operations waiting for
     // their turn after it.
     std::unordered_map<SessionID, std::deque<std::coroutine_handle<>>> m_turns;
+    // The new locks of a renewal under way, not yet in the table.
+    std::unordered_map<SessionID, std::vector<EnergyAssertionID>> m_renewing;
 };
 
 } // namespace pelorin

@@ -3,7 +3,6 @@
 #include "boot_clock.h"
 
 #include <QDBusPendingCallWatcher>
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 
@@ -277,45 +276,64 @@ QCoro::Task<> NativeEnergyAssertionDriver::release(EnergyAssertionID id)
             co_return;
         throw EnergyFailure(EnergyFailure::Operation::release, -EINVAL, true);
     }
-    Lock &lock = it->second;
     // Nothing is held while the lock is sought again; the search ends here.
-    if (lock.seeking) {
+    if (it->second.seeking) {
         m_locks.erase(it);
         co_return;
     }
     const QPointer<NativeEnergyAssertionDriver> self(this);
-    const Grant grant = lock.grant;
-    const quint64 generation = lock.generation;
-    lock.releasing = true;
-    // (Named, not built inside the co_await: GCC 12 destroys such temporaries twice.)
-    LateAnswer confirmation = [self, key, generation](const QDBusMessage &late) {
-        // An answer to a release given up on: if it went through, the lock is gone.
-        if (self && (late.type() == QDBusMessage::ReplyMessage ||
-                     (late.type() == QDBusMessage::ErrorMessage && isGone(late.errorName())))) {
-            const auto held = self->m_locks.find(key);
-            if (held != self->m_locks.end() && held->second.generation == generation && !held->second.releasing)
-                self->forget(key);
-        }
-    };
-    const bool uncertain = lock.uncertain;
-    const int code = co_await letGo(grant, uncertain, std::move(confirmation));
+    const int code = co_await releaseHeld(key);
     if (!self)
         co_return;
-    const auto now = m_locks.find(key);
-    if (now == m_locks.end()) {
-        // It went in the meantime (its time-out, a late confirmation).
-        m_gone.remove(key);
-        co_return;
-    }
-    now->second.releasing = false;
-    if (code == 0 || now->second.generation != generation) {
-        forget(key);
-        m_gone.remove(key);
-        co_return;
+    // Gone, perhaps in the meantime by its time-out: nothing more to release.
+    m_gone.remove(key);
+    if (code != 0)
+        throw EnergyFailure(EnergyFailure::Operation::release, code, true);
+}
+
+QCoro::Task<int> NativeEnergyAssertionDriver::releaseHeld(std::uint32_t id)
+{
+    Lock &lock = m_locks.at(id);
+    const QPointer<NativeEnergyAssertionDriver> self(this);
+    const Grant grant = lock.grant;
+    const quint64 generation = lock.generation;
+    const bool uncertain = lock.uncertain;
+    lock.releasing = true;
+    lock.confirmed = false;
+    // The answer to a release given up on: if it went through, the lock is
+    // gone; if the service said no, it is still held.
+    // (Named, not built inside the co_await: GCC 12 destroys such temporaries twice.)
+    LateAnswer confirmation = [self, id, generation](const QDBusMessage &late) {
+        if (!self)
+            return;
+        const auto held = self->m_locks.find(id);
+        if (held == self->m_locks.end() || held->second.generation != generation)
+            return;
+        if (late.type() == QDBusMessage::ReplyMessage ||
+            (late.type() == QDBusMessage::ErrorMessage && isGone(late.errorName()))) {
+            if (held->second.releasing)
+                held->second.confirmed = true;
+            else
+                self->forget(id);
+        } else {
+            held->second.uncertain = false;
+        }
+    };
+    const int code = co_await letGo(grant, uncertain, std::move(confirmation));
+    if (!self)
+        co_return 0;
+    const auto now = m_locks.find(id);
+    if (now == m_locks.end())
+        co_return 0;
+    Lock &after = now->second;
+    after.releasing = false;
+    if (code == 0 || after.confirmed || after.generation != generation) {
+        drop(id);
+        co_return 0;
     }
     if (code == -ETIMEDOUT)
-        now->second.uncertain = true;
-    throw EnergyFailure(EnergyFailure::Operation::release, code, true);
+        after.uncertain = true;
+    co_return code;
 }
 
 QVariantMap NativeEnergyAssertionDriver::properties(EnergyAssertionID id) const
@@ -338,13 +356,15 @@ QDBusConnection NativeEnergyAssertionDriver::busFor(Backend backend) const
 }
 
 QCoro::Task<std::optional<QDBusMessage>> NativeEnergyAssertionDriver::call(QDBusConnection bus, QDBusMessage message,
+                                                                           std::chrono::milliseconds limit,
                                                                            LateAnswer late)
 {
-    AnswerAwaiter answer(bus.asyncCall(message, noBusTimeout), m_callTimeout, this, std::move(late));
+    AnswerAwaiter answer(bus.asyncCall(message, noBusTimeout), limit, this, std::move(late));
     co_return co_await answer;
 }
 
-QCoro::Task<NativeEnergyAssertionDriver::Grant> NativeEnergyAssertionDriver::inhibit(Backend backend, bool display)
+QCoro::Task<NativeEnergyAssertionDriver::Grant> NativeEnergyAssertionDriver::inhibit(Backend backend, bool display,
+                                                                                     std::chrono::milliseconds limit)
 {
     const QDBusConnection bus = busFor(backend);
     if (!bus.isConnected())
@@ -387,20 +407,26 @@ QCoro::Task<NativeEnergyAssertionDriver::Grant> NativeEnergyAssertionDriver::inh
         if (self)
             self->discard(self->grantFrom(backend, answer));
     };
-    const std::optional<QDBusMessage> answer = co_await call(bus, message, std::move(late));
+    const std::optional<QDBusMessage> answer = co_await call(bus, message, limit, std::move(late));
     if (!answer)
         co_return Grant::failed(-ETIMEDOUT);
     co_return grantFrom(backend, *answer);
 }
 
-QCoro::Task<NativeEnergyAssertionDriver::Grant> NativeEnergyAssertionDriver::takeFirst(bool display)
+QCoro::Task<NativeEnergyAssertionDriver::Grant> NativeEnergyAssertionDriver::takeFirst(bool display,
+                                                                                       QDeadlineTimer until)
 {
     const std::array order = display ? std::array{Backend::gnomeSession, Backend::screenSaver, Backend::logind}
                                      : std::array{Backend::gnomeSession, Backend::powerManagement, Backend::logind};
     const QPointer<NativeEnergyAssertionDriver> self(this);
     int code = -ENOENT;
     for (const Backend backend : order) {
-        const Grant grant = co_await inhibit(backend, display);
+        if (until.hasExpired())
+            break;
+        const auto limit = until.isForever() ? m_callTimeout
+                                             : std::clamp(std::chrono::milliseconds(until.remainingTime()),
+                                                          std::chrono::milliseconds(1), m_callTimeout);
+        const Grant grant = co_await inhibit(backend, display, limit);
         if (grant.code == 0 || !self)
             co_return grant;
         if (weight(grant.code) > weight(code))
@@ -462,14 +488,15 @@ QCoro::Task<int> NativeEnergyAssertionDriver::letGo(Grant grant, bool uncertain,
         break;
     }
     message << grant.cookie;
-    const std::optional<QDBusMessage> answer = co_await call(m_sessionBus, message, std::move(late));
+    const std::optional<QDBusMessage> answer = co_await call(m_sessionBus, message, m_callTimeout, std::move(late));
     if (!answer)
         co_return -ETIMEDOUT;
     if (answer->type() == QDBusMessage::ReplyMessage)
         co_return 0;
     // After a release that went unanswered, a service that no longer knows
     // the cookie has let go of it already.
-    if (answer->type() == QDBusMessage::ErrorMessage && (isGone(answer->errorName()) || uncertain))
+    if (answer->type() == QDBusMessage::ErrorMessage &&
+        (isGone(answer->errorName()) || (uncertain && codeFor(answer->errorName()) == -EIO)))
         co_return 0;
     co_return codeOf(*answer);
 }
@@ -549,12 +576,19 @@ void NativeEnergyAssertionDriver::ownerLeft(Backend busKind, const QString &name
             continue;
         // A release under way counts as done: the lock went with its service.
         if (lock.releasing)
-            lock.uncertain = true;
+            lock.confirmed = true;
         else
             lost.push_back(id);
     }
-    for (const std::uint32_t id : lost)
-        seek(id);
+    for (const std::uint32_t id : lost) {
+        // A lock on its way out is not taken again: its release went
+        // unanswered, or its time is up.
+        const Lock &lock = m_locks.at(id);
+        if (lock.uncertain || lock.expiring)
+            forget(id);
+        else
+            seek(id);
+    }
 }
 
 QCoro::Task<> NativeEnergyAssertionDriver::seek(std::uint32_t id)
@@ -572,11 +606,10 @@ QCoro::Task<> NativeEnergyAssertionDriver::seek(std::uint32_t id)
     const bool display = lock.display;
 
     const QPointer<NativeEnergyAssertionDriver> self(this);
-    QElapsedTimer searching;
-    searching.start();
+    const QDeadlineTimer window(m_retakeWindow);
     int code = -ENOENT;
     for (;;) {
-        const Grant grant = co_await takeFirst(display);
+        const Grant grant = co_await takeFirst(display, window);
         if (!self) {
             closeDescriptor(grant.fd);
             co_return;
@@ -595,9 +628,9 @@ QCoro::Task<> NativeEnergyAssertionDriver::seek(std::uint32_t id)
         }
         if (weight(grant.code) > weight(code))
             code = grant.code;
-        if (searching.elapsed() >= m_retakeWindow.count())
+        if (window.hasExpired())
             break;
-        const Pause pause(retakePause, this);
+        const Pause pause(std::min(retakePause, std::chrono::milliseconds(window.remainingTime())), this);
         co_await pause;
         if (!self)
             co_return;
@@ -623,28 +656,19 @@ QCoro::Task<> NativeEnergyAssertionDriver::expire(std::uint32_t id)
         forget(id);
         co_return;
     }
+    it->second.expiring = true;
     const QPointer<NativeEnergyAssertionDriver> self(this);
-    const quint64 generation = it->second.generation;
-    it->second.releasing = true;
-    const Grant grant = it->second.grant;
-    const bool uncertain = it->second.uncertain;
-    const int code = co_await letGo(grant, uncertain, LateAnswer());
+    const int code = co_await releaseHeld(id);
     if (!self)
         co_return;
-    const auto now = m_locks.find(id);
-    if (now == m_locks.end())
-        co_return;
-    now->second.releasing = false;
-    if (code == 0 || now->second.generation != generation) {
-        forget(id);
+    if (code == 0) {
+        m_gone.insert(id);
         co_return;
     }
-    if (code == -ETIMEDOUT)
-        now->second.uncertain = true;
-    now->second.timer->start(expiryRetry);
+    m_locks.at(id).timer->start(expiryRetry);
 }
 
-void NativeEnergyAssertionDriver::forget(std::uint32_t id)
+void NativeEnergyAssertionDriver::drop(std::uint32_t id)
 {
     const auto it = m_locks.find(id);
     if (it == m_locks.end())
@@ -658,6 +682,13 @@ void NativeEnergyAssertionDriver::forget(std::uint32_t id)
         lock.timer.release()->deleteLater();
     }
     m_locks.erase(it);
+}
+
+void NativeEnergyAssertionDriver::forget(std::uint32_t id)
+{
+    if (!m_locks.contains(id))
+        return;
+    drop(id);
     m_gone.insert(id);
 }
 

@@ -5,6 +5,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -126,19 +127,27 @@ private:
         quint64 generation = 0;
         bool seeking = false;   // its service went away; being taken again
         bool releasing = false; // a release is under way
+        bool confirmed = false; // a late answer said that it went through
         bool uncertain = false; // a release went unanswered: it may have gone through
+        bool expiring = false;  // its time-out has passed; letting go is being retried
     };
     using LateAnswer = std::function<void(const QDBusMessage &)>;
 
     QDBusConnection busFor(Backend backend) const;
     // Sends a call and waits at most the call time-out for its answer; absent
     // without one. An answer that comes later goes to `late`.
-    QCoro::Task<std::optional<QDBusMessage>> call(QDBusConnection bus, QDBusMessage message, LateAnswer late);
-    QCoro::Task<Grant> inhibit(Backend backend, bool display);
-    QCoro::Task<Grant> takeFirst(bool display);
+    QCoro::Task<std::optional<QDBusMessage>> call(QDBusConnection bus, QDBusMessage message,
+                                                  std::chrono::milliseconds limit, LateAnswer late);
+    QCoro::Task<Grant> inhibit(Backend backend, bool display, std::chrono::milliseconds limit);
+    // Asks each service in turn, each for at most the call time-out and none
+    // past `until`.
+    QCoro::Task<Grant> takeFirst(bool display, QDeadlineTimer until = QDeadlineTimer(QDeadlineTimer::Forever));
     Grant grantFrom(Backend backend, const QDBusMessage &reply) const;
     // Lets go of a grant; 0 once it is gone, else the failure's code.
     QCoro::Task<int> letGo(Grant grant, bool uncertain, LateAnswer late);
+    // Lets go of a held lock: 0 once it is gone and its record dropped, else
+    // the failure's code, with the record kept for another try.
+    QCoro::Task<int> releaseHeld(std::uint32_t id);
     // Lets go of a grant that nobody wants, without waiting for the answer.
     void discard(const Grant &grant);
     void hold(std::uint32_t id, Grant grant);
@@ -147,7 +156,9 @@ private:
     void ownerLeft(Backend busKind, const QString &name);
     QCoro::Task<> seek(std::uint32_t id);
     QCoro::Task<> expire(std::uint32_t id);
-    // Drops the record of a lock that is gone; its ID stays good for one release.
+    // Drops the record of a lock that is gone; with forget() its ID stays
+    // good for one release.
+    void drop(std::uint32_t id);
     void forget(std::uint32_t id);
 
     QDBusConnection m_sessionBus;

@@ -132,6 +132,9 @@ PelorinApp::PelorinApp(Environment environment, QObject *parent) : QObject(paren
     // A copy started later asks this one to show itself.
     connect(m_singleInstance.get(), &SingleInstance::panelRequested, m_menuBarExtra.get(), &MenuBarExtra::openPanel);
     connect(m_singleInstance.get(), &SingleInstance::welcomeRequested, this, [this] { showWelcome(*m_model); });
+    // A copy started while this one quits must not hand over to it.
+    connect(m_delegate.get(), &PelorinApplicationDelegate::terminating, m_singleInstance.get(),
+            &SingleInstance::resign);
 }
 
 PelorinApp::~PelorinApp()

@@ -158,6 +158,7 @@ void PelorinApplicationDelegate::requestTermination()
     if (m_terminationPending)
         return;
     m_terminationPending = true;
+    Q_EMIT terminating();
     terminate();
 }
 

@@ -55,6 +55,8 @@ public:
 Q_SIGNALS:
     // Launch is complete (the model has started) in a normal run.
     void launched();
+    // The first request to quit has come; the process is on its way out.
+    void terminating();
 
 private:
     QCoro::Task<> launch();

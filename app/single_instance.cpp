@@ -28,14 +28,21 @@ SingleInstance::SingleInstance(QDBusConnection bus, QObject *parent) : QObject(p
 
 SingleInstance::~SingleInstance()
 {
+    resign();
+}
+
+void SingleInstance::resign()
+{
     if (m_registered)
         m_bus.unregisterObject(objectPath);
+    m_registered = false;
     if (m_owner) {
         QDBusMessage release = QDBusMessage::createMethodCall(u"org.freedesktop.DBus"_s, u"/org/freedesktop/DBus"_s,
                                                               u"org.freedesktop.DBus"_s, u"ReleaseName"_s);
         release << serviceName;
         m_bus.send(release);
     }
+    m_owner = false;
 }
 
 QCoro::Task<bool> SingleInstance::claim(bool welcome)

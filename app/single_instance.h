@@ -22,6 +22,9 @@ public:
     // and has been asked to show its panel, or with `welcome` its welcome
     // window.
     QCoro::Task<bool> claim(bool welcome);
+    // Gives the name up: a copy started from now on runs by itself (this one
+    // is on its way out).
+    void resign();
 
 public Q_SLOTS:
     Q_SCRIPTABLE void OpenPanel();

@@ -85,6 +85,12 @@ SessionMachine::Effects SessionMachine::onReleased(const Released &e)
 {
     if (!carries(e.id))
         return {};
+    // A session that failed for a lost lock keeps its failure on show once
+    // the rest of its locks are gone.
+    if (m_state.kind() == Kind::failed && !m_state.failure()->retainsResources) {
+        m_state = SessionState::failed(*m_state.failure(), std::nullopt);
+        return {CancelDeadline{}};
+    }
     m_state = SessionState::inactive();
     return {CancelDeadline{}};
 }
@@ -142,9 +148,10 @@ SessionMachine::Effects SessionMachine::onLost(const Lost &e)
     if (!carries(e.id) || (m_state.kind() != Kind::starting && m_state.kind() != Kind::active))
         return {};
     // The panel must not go on claiming that the machine stays awake. The
-    // session is dropped, so "Try again" starts afresh; whatever is still
-    // held for it goes.
-    m_state = SessionState::failed(e.failure, std::nullopt);
+    // session is kept until what is left of its locks has gone (a release
+    // that fails then says so); the failure says that nothing was kept, so
+    // once they are gone "Try again" starts afresh.
+    m_state = SessionState::failed(e.failure, m_state.session());
     return {CancelDeadline{}, Release{e.id}};
 }
 

@@ -327,6 +327,17 @@ TEST_F(NativeEnergyAssertionDriverTest, LateAnswersAreNeverLeftBehind)
         EXPECT_EQ(driver->heldCount(), 0);
         EXPECT_TRUE(alone.waitForLockCount(0));
     }
+
+    // A lock whose release went unanswered is not taken again when its
+    // service restarts: the user had ended its session.
+    const EnergyAssertionID ending = awaited(driver->create(false, std::nullopt));
+    alone.setBehaviour(gnome, u"Uninhibit"_s, u"hang"_s);
+    EXPECT_EQ(failureOf([&] { awaited(driver->release(ending)); }).code, -ETIMEDOUT);
+    serve({gnome});
+    QTest::qWait(300);
+    EXPECT_TRUE(bus.services(Kind::session).locks().isEmpty());
+    awaited(driver->release(ending));
+    EXPECT_EQ(driver->heldCount(), 0);
 }
 
 // The service behind a lock restarts, or leaves for good: the lock is taken
@@ -338,6 +349,8 @@ TEST_F(NativeEnergyAssertionDriverTest, ALockWhoseServiceLeftIsSoughtAgain)
     std::vector<std::pair<EnergyAssertionID, EnergyFailure>> lost;
     driver->setLostHandler([&](EnergyAssertionID id, const EnergyFailure &f) { lost.emplace_back(id, f); });
     const EnergyAssertionID display = awaited(driver->create(true, 3600.0));
+    // Long enough for a restart on a busy machine.
+    driver->setRetakeWindow(10s);
 
     serve({gnome}); // killed and started again
     ASSERT_TRUE(QTest::qWaitFor(

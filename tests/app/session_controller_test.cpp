@@ -13,7 +13,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace pelorin;
@@ -686,16 +689,27 @@ TEST(BootClock, ADeadlineThatCannotBeArmedFailsTheSession)
     driver->log.clear();
 
     controller->start({SessionDuration::hour1(), false});
+    // Out of descriptors: a low limit, filled up with copies of one of ours.
+    rlimit limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+    const rlimit saved = limit;
+    limit.rlim_cur = std::min<rlim_t>(limit.rlim_cur, 4096);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    const int own = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(own, 0);
     std::vector<int> filler;
-    for (int fd = ::dup(0); fd >= 0; fd = ::dup(0))
+    for (int fd = ::dup(own); fd >= 0; fd = ::dup(own))
         filler.push_back(fd);
     ASSERT_EQ(errno, EMFILE);
     settle();
     for (const int fd : filler)
         ::close(fd);
+    ::close(own);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
 
-    EXPECT_EQ(controller->state(),
-              SessionState::failed(EnergyFailure(EnergyFailure::Operation::createSystem, -EMFILE, false), std::nullopt));
+    EXPECT_EQ(
+        controller->state(),
+        SessionState::failed(EnergyFailure(EnergyFailure::Operation::createSystem, -EMFILE, false), std::nullopt));
     settle();
     EXPECT_THAT(driver->log, ElementsAre(testing::StartsWith("create system"), "release 2"));
     EXPECT_TRUE(energy->assertions().empty());

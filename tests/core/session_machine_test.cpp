@@ -238,16 +238,13 @@ std::vector<Row> transitionRows()
 
         // lost: the panel stops claiming the machine stays awake, and what
         // is left of the session's locks goes.
-        {"LostWhileActive",
-         active,
-         M::Lost{idA, lost},
-         SessionState::failed(lost, std::nullopt),
-         {M::CancelDeadline{}, M::Release{idA}}},
+        {"LostWhileActive", active, M::Lost{idA, lost}, failedLostWithSession, {M::CancelDeadline{}, M::Release{idA}}},
         {"LostWhileStarting",
          starting,
          M::Lost{idA, lost},
-         SessionState::failed(lost, std::nullopt),
+         failedLostWithSession,
          {M::CancelDeadline{}, M::Release{idA}}},
+        {"ReleasedAfterALostLockKeepsTheFailure", failedLostWithSession, M::Released{idA}, failedBare, cancel},
         same("LostForOtherId", active, M::Lost{idB, lost}),
         same("LostWhileStopping", stopping, M::Lost{idA, lost}),
         same("LostWhileFailedWithSession", failedKept, M::Lost{idA, lost}),
