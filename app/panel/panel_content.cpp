@@ -9,7 +9,8 @@ namespace pelorin {
 
 MenuView *makePanelContent(AppModel &model, PanelContentOptions options)
 {
-    auto *view = new MenuView(model, options.environment, options.locale, options.panelHeight);
+    auto *view =
+        new MenuView(model, options.environment, options.locale, options.panelHeight, std::move(options.clock));
     view->setQuit(std::move(options.quit));
     // Getting Started and Preferences open the welcome and preferences
     // windows; left empty here, they can be given to the view later.

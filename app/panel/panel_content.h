@@ -32,6 +32,9 @@ struct PanelContentOptions {
     // A forced height limit for the panel (snapshot runs only); absent means
     // the limit of the screen the panel is on.
     std::optional<double> panelHeight;
+    // The wall clock the status line and the tiles read; absent means the
+    // system's.
+    MenuView::Clock clock;
     // The panel tells the model itself when it appears and disappears. The
     // tray's panel window does that already; a snapshot host does not.
     bool reportsVisibility = false;

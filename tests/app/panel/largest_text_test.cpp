@@ -23,9 +23,13 @@ using namespace pelorin::readouttest;
 
 namespace {
 
-std::unique_ptr<MenuView> openPanel(AppModel &model, orbel::TextSize textSize)
+// An hour at which every tile's end time has a one-digit hour.
+const Date oneDigitHours = utc(2025, 3, 14, 1, 0);
+
+std::unique_ptr<MenuView> openPanel(AppModel &model, orbel::TextSize textSize, Date now = oneDigitHours)
 {
     PanelContentOptions options;
+    options.clock = [now] { return now; };
     options.environment.textSize = textSize;
     options.environment.reduceMotion = true;
     options.locale = QStringLiteral("en_US");
