@@ -506,20 +506,24 @@ void MenuView::refresh()
                                      : tr("Pelorin could not confirm that the Mac will stay awake. Try again."));
     }
     m_notice->setVisible(failed);
-    m_retry->setEnabled(!busy);
+    // A control nobody sees cannot be pressed, not even by a screen reader.
+    m_retry->setEnabled(failed && !busy);
 
     // The controls: the tiles before a session, its buttons while there is
     // one, and the display row under either; none while switched off with
     // no session.
     const bool controls = armed || session.has_value();
-    m_grid->setVisible(controls && !session);
-    m_grid->setEnabled(!busy);
+    const bool tiles = controls && !session;
+    m_grid->setVisible(tiles);
+    m_grid->setEnabled(tiles && !busy);
     m_actionRow->setVisible(controls && session.has_value());
     m_actionRow->setEnabled(state.kind() == SessionState::Kind::active);
-    m_extend->setVisible(session && session->effectiveDuration.has_value());
+    const bool extends = session && session->effectiveDuration.has_value();
+    m_extend->setVisible(extends);
+    m_extend->setEnabled(extends);
     m_displayCard->setVisible(controls);
     m_displayRow->showSessionChoice(session ? std::optional<bool>(session->selection.keepsDisplayAwake) : std::nullopt);
-    m_displayRow->setSwitchEnabled(!busy);
+    m_displayRow->setSwitchEnabled(controls && !session && !busy);
     m_displayRow->syncSwitch();
 }
 
