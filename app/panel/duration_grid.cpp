@@ -23,7 +23,7 @@ namespace pelorin {
 
 namespace {
 
-constexpr int tileCornerRadius = 12;
+constexpr int tileCornerRadius = DurationTile::cornerRadius;
 constexpr int tileTextSpacing = 4;
 // Texts that wrap keep clear of the rounded corners.
 constexpr int tileTextInset = 4;
@@ -235,15 +235,6 @@ void DurationTile::paintEvent(QPaintEvent *)
     drawWrapped(painter, titleFont(), text(), room, QPointF(centre, top));
     painter.setPen(orbel::BrandPalette::primary70(scheme));
     drawWrapped(painter, subtitleFont(), m_subtitle, room, QPointF(centre, top + titleHeight + tileTextSpacing));
-
-    if (hasFocus()) {
-        // Keyboard focus: a ring in the accent just inside the tile's edge.
-        painter.setOpacity(1.0);
-        QColor ring = environment().tint.value_or(orbel::BrandPalette::systemAccent(scheme));
-        painter.setPen(QPen(ring, 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(tileShape(tile.adjusted(1, 1, -1, -1)));
-    }
 }
 
 bool DurationTile::hitButton(const QPoint &pos) const

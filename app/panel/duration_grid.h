@@ -31,6 +31,8 @@ class DurationTile : public QAbstractButton, public orbel::EnvironmentAware {
     Q_OBJECT
 
 public:
+    static constexpr int cornerRadius = 12;
+
     DurationTile(const SessionDuration &duration, const orbel::OrbelEnvironment &environment,
                  QWidget *parent = nullptr);
 
