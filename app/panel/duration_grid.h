@@ -32,6 +32,10 @@ class DurationTile : public QAbstractButton, public orbel::EnvironmentAware {
 
 public:
     static constexpr int cornerRadius = 12;
+    // A word or a time too wide for the tile (the largest text sizes, long
+    // translations) is drawn smaller, down to this share of its size, before
+    // it is broken.
+    static constexpr qreal minimumTextScale = 0.5;
 
     DurationTile(const SessionDuration &duration, const orbel::OrbelEnvironment &environment,
                  QWidget *parent = nullptr);
@@ -58,6 +62,9 @@ protected:
 private:
     QFont titleFont() const;
     QFont subtitleFont() const;
+    // The fonts made small enough for every word to fit `room`.
+    QFont fittedTitleFont(int room) const;
+    QFont fittedSubtitleFont(int room) const;
     // The room the texts wrap in, a little inside the tile's edges.
     int textWidth(int width) const;
     int textHeight(const QFont &font, const QString &text, int width) const;
