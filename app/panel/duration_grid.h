@@ -47,6 +47,10 @@ public:
     // The lines the title and the subtitle are drawn in at the tile's width.
     QStringList titleLines() const;
     QStringList subtitleLines() const;
+    // The fonts the texts are drawn in, made small enough for every word to
+    // fit `room`.
+    QFont fittedTitleFont(int room) const;
+    QFont fittedSubtitleFont(int room) const;
 
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
@@ -62,9 +66,6 @@ protected:
 private:
     QFont titleFont() const;
     QFont subtitleFont() const;
-    // The fonts made small enough for every word to fit `room`.
-    QFont fittedTitleFont(int room) const;
-    QFont fittedSubtitleFont(int room) const;
     // The room the texts wrap in, a little inside the tile's edges.
     int textWidth(int width) const;
     int textHeight(const QFont &font, const QString &text, int width) const;
