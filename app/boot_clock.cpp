@@ -21,6 +21,8 @@ Duration bootClockNow()
 BootTimer::BootTimer(QObject *parent) : QObject(parent)
 {
     m_fd = timerfd_create(CLOCK_BOOTTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (m_fd < 0)
+        m_error = errno;
     if (m_fd >= 0) {
         m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
         m_notifier->setEnabled(false);
@@ -35,20 +37,21 @@ BootTimer::~BootTimer()
         ::close(m_fd);
 }
 
-void BootTimer::start(Duration span)
+bool BootTimer::start(Duration span)
 {
     stop();
+    if (m_fd < 0)
+        return false;
     m_active = true;
     const quint64 generation = ++m_generation;
-    if (m_fd < 0 || span <= Duration::zero()) {
-        // Without a timerfd (never on Linux) or for a span already used up.
+    if (span <= Duration::zero()) {
         QTimer::singleShot(0, this, [this, generation] {
             if (m_active && generation == m_generation) {
                 m_active = false;
                 Q_EMIT timeout();
             }
         });
-        return;
+        return true;
     }
     const auto c = span.components();
     itimerspec setting{};
@@ -59,8 +62,13 @@ void BootTimer::start(Duration span)
         setting.it_value.tv_sec += 1;
         setting.it_value.tv_nsec -= 1'000'000'000;
     }
-    timerfd_settime(m_fd, 0, &setting, nullptr);
+    if (timerfd_settime(m_fd, 0, &setting, nullptr) != 0) {
+        m_error = errno;
+        m_active = false;
+        return false;
+    }
     m_notifier->setEnabled(true);
+    return true;
 }
 
 void BootTimer::stop()
@@ -128,7 +136,8 @@ QCoro::Task<bool> sleepOnBootClock(Duration span, std::shared_ptr<Cancellation> 
     BootTimer timer;
     QObject::connect(&timer, &BootTimer::timeout, &end, &WaitEnd::finish);
     QObject::connect(cancellation.get(), &Cancellation::cancelled, &end, &WaitEnd::finish);
-    timer.start(span);
+    if (!timer.start(span))
+        throw BootTimerUnavailable{timer.error()};
     co_await qCoro(&end, &WaitEnd::done);
     co_return !cancellation->isCancelled();
 }

@@ -24,9 +24,14 @@ public:
     explicit BootTimer(QObject *parent = nullptr);
     ~BootTimer() override;
 
+    // Whether the kernel gave us a timer; when not, error() is its errno.
+    bool isValid() const { return m_fd >= 0; }
+    int error() const { return m_error; }
+
     // (Re)arms the timer to fire once `span` from now; a span of zero or less
-    // fires on the next turn of the event loop.
-    void start(Duration span);
+    // fires on the next turn of the event loop. False when the timer could
+    // not be armed: it will not fire.
+    bool start(Duration span);
     void stop();
     bool isActive() const { return m_active; }
 
@@ -37,6 +42,7 @@ private:
     void onReadable();
 
     int m_fd = -1;
+    int m_error = 0;
     QSocketNotifier *m_notifier = nullptr;
     bool m_active = false;
     // Counts (re)arms, so a queued immediate fire of an earlier arm is dropped.
@@ -57,8 +63,15 @@ private:
     bool m_cancelled = false;
 };
 
+// Thrown when no boot-clock timer can be had (the process is out of file
+// descriptors, say); `error` is the errno.
+struct BootTimerUnavailable {
+    int error = 0;
+};
+
 // Sleeps on CLOCK_BOOTTIME for `span`. Returns true when the span passed,
-// false when `cancellation` was cancelled first.
+// false when `cancellation` was cancelled first. Throws BootTimerUnavailable
+// when it cannot sleep at all.
 QCoro::Task<bool> sleepOnBootClock(Duration span, std::shared_ptr<Cancellation> cancellation);
 
 // Awaiting this resumes the coroutine on the next turn of the event loop, so

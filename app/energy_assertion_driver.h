@@ -2,6 +2,7 @@
 
 #include "energy_failure.h"
 
+#include <QCoroTask>
 #include <QHashFunctions>
 
 #include <cstdint>
@@ -21,17 +22,32 @@ inline size_t qHash(EnergyAssertionID id, size_t seed = 0) noexcept
     return ::qHash(id.rawValue, seed);
 }
 
-// Takes and releases one desktop lock at a time. Both calls are synchronous
-// and throw only EnergyFailure.
+// Takes and releases one desktop lock at a time. Both calls run on the main
+// thread, never block it, and throw only EnergyFailure.
 class EnergyAssertionDriver {
 public:
+    // A held lock went away by itself and could not be taken again.
+    using LostHandler = std::function<void(EnergyAssertionID, const EnergyFailure &)>;
+
     virtual ~EnergyAssertionDriver() = default;
 
     // Takes a lock that stops idle suspend, or with `display` one that also
     // keeps the display on. With a time-out (seconds) the lock lets go by
     // itself once that much time has passed.
-    virtual EnergyAssertionID create(bool display, std::optional<double> timeout) = 0;
-    virtual void release(EnergyAssertionID id) = 0;
+    virtual QCoro::Task<EnergyAssertionID> create(bool display, std::optional<double> timeout) = 0;
+    virtual QCoro::Task<> release(EnergyAssertionID id) = 0;
+
+    void setLostHandler(LostHandler handler) { m_lost = std::move(handler); }
+
+protected:
+    void reportLost(EnergyAssertionID id, const EnergyFailure &failure) const
+    {
+        if (m_lost)
+            m_lost(id, failure);
+    }
+
+private:
+    LostHandler m_lost;
 };
 
 } // namespace pelorin

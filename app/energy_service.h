@@ -1,9 +1,11 @@
 #pragma once
 
+#include "energy_failure.h"
 #include "session.h"
 
 #include <QCoroTask>
 
+#include <functional>
 #include <optional>
 
 namespace pelorin {
@@ -12,6 +14,10 @@ namespace pelorin {
 // and throws only EnergyFailure.
 class EnergyService {
 public:
+    // A session's lock went away and could not be taken again: the machine
+    // is no longer kept awake as the session promised.
+    using LostHandler = std::function<void(const SessionID &, const EnergyFailure &)>;
+
     virtual ~EnergyService() = default;
 
     // Takes the locks for a session; `remaining` is the time left, absent for
@@ -21,6 +27,18 @@ public:
     virtual QCoro::Task<> release(SessionID id) = 0;
     // Replaces a session's locks with ones whose time-out is the new time left.
     virtual QCoro::Task<> extend(Session session, std::optional<Duration> remaining) = 0;
+
+    void setLostHandler(LostHandler handler) { m_lost = std::move(handler); }
+
+protected:
+    void reportLost(const SessionID &id, const EnergyFailure &failure) const
+    {
+        if (m_lost)
+            m_lost(id, failure);
+    }
+
+private:
+    LostHandler m_lost;
 };
 
 } // namespace pelorin

@@ -1,15 +1,83 @@
 #include "iokit_energy_service.h"
 
+#include <QTimer>
+
 #include <cmath>
 
 namespace pelorin {
 
+// Held for the length of one operation on a session; the next one waiting
+// goes on when it ends.
+class IOKitEnergyService::Turn {
+public:
+    Turn(IOKitEnergyService *service, SessionID id) : m_service(service), m_id(id) {}
+    Turn(const Turn &) = delete;
+    Turn &operator=(const Turn &) = delete;
+    ~Turn() { m_service->endTurn(m_id); }
+
+private:
+    IOKitEnergyService *m_service;
+    SessionID m_id;
+};
+
+struct IOKitEnergyService::TurnAwaiter {
+    // A constructor, not an aggregate: GCC 12 destroys the members of an
+    // aggregate built inside a co_await expression twice.
+    TurnAwaiter(IOKitEnergyService *s, SessionID i) : service(s), id(i) {}
+    IOKitEnergyService *service;
+    SessionID id;
+    bool await_ready()
+    {
+        // Free: the turn is this operation's at once.
+        return service->m_turns.try_emplace(id).second;
+    }
+    void await_suspend(std::coroutine_handle<> coroutine) { service->m_turns[id].push_back(coroutine); }
+    void await_resume() const noexcept {}
+};
+
+IOKitEnergyService::TurnAwaiter IOKitEnergyService::turnOf(const SessionID &id)
+{
+    return TurnAwaiter{this, id};
+}
+
+void IOKitEnergyService::endTurn(const SessionID &id)
+{
+    const auto it = m_turns.find(id);
+    if (it == m_turns.end())
+        return;
+    if (it->second.empty()) {
+        m_turns.erase(it);
+        return;
+    }
+    const std::coroutine_handle<> next = it->second.front();
+    it->second.pop_front();
+    // On a later turn of the event loop, so the operation that ends now has
+    // finished before the next one starts.
+    QTimer::singleShot(0, [next] { next.resume(); });
+}
+
 IOKitEnergyService::IOKitEnergyService(std::unique_ptr<EnergyAssertionDriver> driver) : m_driver(std::move(driver))
 {
+    m_driver->setLostHandler(
+        [this](EnergyAssertionID assertion, const EnergyFailure &failure) { driverLost(assertion, failure); });
+}
+
+void IOKitEnergyService::driverLost(EnergyAssertionID assertion, const EnergyFailure &failure)
+{
+    for (const auto &[id, list] : m_assertions) {
+        if (std::ranges::find(list, assertion) != list.end()) {
+            const SessionID session = id;
+            reportLost(session, failure);
+            return;
+        }
+    }
 }
 
 QCoro::Task<> IOKitEnergyService::acquire(Session session, std::optional<Duration> remaining)
 {
+    co_await turnOf(session.id);
+    const Turn turn(this, session.id);
+
     if (m_assertions.contains(session.id))
         co_return;
     if (!session.selection.duration.isValid())
@@ -25,14 +93,14 @@ QCoro::Task<> IOKitEnergyService::acquire(Session session, std::optional<Duratio
         throw EnergyFailure::invalidDuration();
     }
 
-    const EnergyAssertionID system = m_driver->create(false, timeout);
+    const EnergyAssertionID system = co_await m_driver->create(false, timeout);
     m_assertions[session.id] = {system};
     if (!session.selection.keepsDisplayAwake)
         co_return;
 
     std::optional<EnergyFailure> displayFailure;
     try {
-        const EnergyAssertionID display = m_driver->create(true, timeout);
+        const EnergyAssertionID display = co_await m_driver->create(true, timeout);
         m_assertions[session.id].push_back(display);
     } catch (const EnergyFailure &failure) {
         displayFailure = failure;
@@ -41,30 +109,37 @@ QCoro::Task<> IOKitEnergyService::acquire(Session session, std::optional<Duratio
         co_return;
 
     // Roll back the system lock; a failed rollback is the more serious news.
-    co_await release(session.id);
+    co_await releaseHeld(session.id);
     throw *displayFailure;
 }
 
 QCoro::Task<> IOKitEnergyService::release(SessionID id)
 {
-    const auto entry = m_assertions.find(id);
-    if (entry == m_assertions.end())
+    co_await turnOf(id);
+    const Turn turn(this, id);
+    co_await releaseHeld(id);
+}
+
+QCoro::Task<> IOKitEnergyService::releaseHeld(SessionID id)
+{
+    if (!m_assertions.contains(id))
         co_return;
 
+    const std::vector<EnergyAssertionID> held = m_assertions[id];
     std::vector<EnergyAssertionID> leftovers;
     std::optional<EnergyFailure> lastFailure;
-    for (const EnergyAssertionID assertion : entry->second) {
+    for (const EnergyAssertionID assertion : held) {
         try {
-            m_driver->release(assertion);
+            co_await m_driver->release(assertion);
         } catch (const EnergyFailure &failure) {
             leftovers.push_back(assertion);
             lastFailure = failure;
         }
     }
     if (leftovers.empty())
-        m_assertions.erase(entry);
+        m_assertions.erase(id);
     else
-        entry->second = std::move(leftovers);
+        m_assertions[id] = std::move(leftovers);
 
     if (lastFailure)
         throw EnergyFailure(EnergyFailure::Operation::release, lastFailure->code, true);
@@ -72,25 +147,36 @@ QCoro::Task<> IOKitEnergyService::release(SessionID id)
 
 QCoro::Task<> IOKitEnergyService::extend(Session session, std::optional<Duration> remaining)
 {
+    co_await turnOf(session.id);
+    const Turn turn(this, session.id);
+
     if (!m_assertions.contains(session.id))
         co_return;
     if (!remaining || *remaining <= Duration::zero())
         co_return;
     const double timeout = remaining->toSeconds();
 
-    std::vector<EnergyAssertionID> renewed{m_driver->create(false, timeout)};
+    // (Not a braced initialiser: GCC 12 cannot build one around a co_await.)
+    std::vector<EnergyAssertionID> renewed;
+    const EnergyAssertionID system = co_await m_driver->create(false, timeout);
+    renewed.push_back(system);
     if (session.selection.keepsDisplayAwake) {
+        std::optional<EnergyFailure> displayFailure;
         try {
-            renewed.push_back(m_driver->create(true, timeout));
-        } catch (const EnergyFailure &) {
+            const EnergyAssertionID display = co_await m_driver->create(true, timeout);
+            renewed.push_back(display);
+        } catch (const EnergyFailure &failure) {
+            displayFailure = failure;
+        }
+        if (displayFailure) {
             for (const EnergyAssertionID assertion : renewed) {
                 try {
-                    m_driver->release(assertion);
+                    co_await m_driver->release(assertion);
                 } catch (const EnergyFailure &) {
                     // The new lock still ends at its time-out.
                 }
             }
-            throw;
+            throw *displayFailure;
         }
     }
 
@@ -101,7 +187,7 @@ QCoro::Task<> IOKitEnergyService::extend(Session session, std::optional<Duration
     std::vector<EnergyAssertionID> stuck;
     for (const EnergyAssertionID assertion : old) {
         try {
-            m_driver->release(assertion);
+            co_await m_driver->release(assertion);
         } catch (const EnergyFailure &) {
             stuck.push_back(assertion);
         }

@@ -3,6 +3,8 @@
 #include "energy_assertion_driver.h"
 #include "energy_service.h"
 
+#include <coroutine>
+#include <deque>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -11,6 +13,11 @@ namespace pelorin {
 
 // Turns sessions into desktop locks and back, remembering which locks belong
 // to which session so that release and renewal go by session.
+//
+// The driver's calls wait on the services, so operations could overlap. Each
+// session's operations take turns instead, in the order they were asked for:
+// a release never runs while an acquire or a renewal of the same session is
+// still waiting for its locks.
 class IOKitEnergyService final : public EnergyService {
 public:
     explicit IOKitEnergyService(std::unique_ptr<EnergyAssertionDriver> driver);
@@ -25,8 +32,19 @@ public:
     EnergyAssertionDriver &driver() const { return *m_driver; }
 
 private:
+    class Turn;
+    struct TurnAwaiter;
+    TurnAwaiter turnOf(const SessionID &id);
+    void endTurn(const SessionID &id);
+
+    QCoro::Task<> releaseHeld(SessionID id);
+    void driverLost(EnergyAssertionID assertion, const EnergyFailure &failure);
+
     std::unique_ptr<EnergyAssertionDriver> m_driver;
     std::unordered_map<SessionID, std::vector<EnergyAssertionID>> m_assertions;
+    // Sessions with an operation under way, and the operations waiting for
+    // their turn after it.
+    std::unordered_map<SessionID, std::deque<std::coroutine_handle<>>> m_turns;
 };
 
 } // namespace pelorin

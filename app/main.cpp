@@ -1,4 +1,5 @@
 #include "pelorin_app.h"
+#include "regular_file.h"
 #include "translations.h"
 
 #include <QApplication>
@@ -9,9 +10,11 @@
 
 int main(int argc, char **argv)
 {
+    // Arguments keep every byte, so a file name that is not UTF-8 is written
+    // under the name given.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(orbel::RegularFile::decodeName(argv[i]));
     // Snapshot and validation runs need no display and show no window.
     if (pelorin::PelorinApp::isSnapshotOrValidationRun(arguments)) {
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -2,6 +2,11 @@
 
 #include "boot_clock.h"
 
+#include <QDBusPendingCallWatcher>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTimer>
+
 #include <QDBusMessage>
 #include <QDBusUnixFileDescriptor>
 
@@ -9,7 +14,9 @@
 #include <array>
 #include <cerrno>
 #include <cmath>
+#include <coroutine>
 #include <fcntl.h>
+#include <limits>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -27,6 +34,11 @@ const QString lockName = u"Pelorin session"_s;
 constexpr double longestTimeout = 100.0 * 365 * 24 * 3600;
 // When a lock cannot be let go at its time-out, the next try comes this late.
 constexpr Duration expiryRetry = Duration::seconds(30);
+// Calls wait for their answer on a timer of ours; the bus itself never gives
+// up on them, so an answer that comes late is still delivered.
+constexpr int noBusTimeout = std::numeric_limits<int>::max();
+// Between two rounds of seeking a lost lock again.
+constexpr std::chrono::milliseconds retakePause{250};
 
 // The service is not on the bus, or not this kind of service.
 bool isAbsent(const QString &error)
@@ -43,7 +55,10 @@ bool isAbsent(const QString &error)
 // The peer that granted a lock has left the bus, and its locks with it.
 bool isGone(const QString &error)
 {
+    // Calls are sent without a bus time-out, so NoReply means that the
+    // service left the bus without answering.
     return error == "org.freedesktop.DBus.Error.ServiceUnknown"_L1 ||
+           error == "org.freedesktop.DBus.Error.NoReply"_L1 ||
            error == "org.freedesktop.DBus.Error.NameHasNoOwner"_L1 ||
            error == "org.freedesktop.DBus.Error.Disconnected"_L1 || error == "org.freedesktop.DBus.Error.NoServer"_L1;
 }
@@ -81,29 +96,99 @@ int codeOf(const QDBusMessage &reply)
     return reply.type() == QDBusMessage::ErrorMessage ? codeFor(reply.errorName()) : -EIO;
 }
 
-} // namespace
+void closeDescriptor(int fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+}
 
-struct NativeEnergyAssertionDriver::Attempt {
-    int code = 0; // 0 when the lock was granted
-    QString owner;
-    std::uint32_t cookie = 0;
-    int fd = -1;
+void resumeSoon(std::coroutine_handle<> coroutine)
+{
+    QTimer::singleShot(0, [coroutine] { coroutine.resume(); });
+}
 
-    static Attempt failed(int code)
+// Waits for the answer to a pending call for at most `limit`, and yields it,
+// or nothing when the time ran out first (or `parent` went away). An answer
+// that arrives after that is handed to `late`. The awaiting coroutine resumes
+// on a later turn of the event loop, never inside a signal, except when
+// `parent` is destroyed: then at once, and it must not touch `parent`.
+class AnswerAwaiter {
+public:
+    AnswerAwaiter(const QDBusPendingCall &pending, std::chrono::milliseconds limit, QObject *parent,
+                  std::function<void(const QDBusMessage &)> late)
+        : m_pending(pending), m_limit(limit), m_parent(parent), m_late(std::move(late))
     {
-        Attempt attempt;
-        attempt.code = code;
-        return attempt;
     }
-    static Attempt granted(QString owner, std::uint32_t cookie, int fd)
+
+    bool await_ready() const noexcept { return false; }
+    void await_suspend(std::coroutine_handle<> coroutine)
     {
-        Attempt attempt;
-        attempt.owner = std::move(owner);
-        attempt.cookie = cookie;
-        attempt.fd = fd;
-        return attempt;
+        auto *watcher = new QDBusPendingCallWatcher(m_pending, m_parent);
+        auto *timer = new QTimer(watcher);
+        auto decided = std::make_shared<bool>(false);
+        std::optional<QDBusMessage> *answer = &m_answer;
+        QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                         [decided, answer, coroutine, late = std::move(m_late)](QDBusPendingCallWatcher *finished) {
+                             finished->deleteLater();
+                             if (*decided) {
+                                 if (late)
+                                     late(finished->reply());
+                                 return;
+                             }
+                             *decided = true;
+                             *answer = finished->reply();
+                             resumeSoon(coroutine);
+                         });
+        QObject::connect(timer, &QTimer::timeout, watcher, [decided, coroutine] {
+            if (*decided)
+                return;
+            *decided = true;
+            resumeSoon(coroutine);
+        });
+        // The driver is going: the coroutine learns it at once, so that it
+        // ends rather than wait for ever.
+        QObject::connect(watcher, &QObject::destroyed, [decided, coroutine] {
+            if (*decided)
+                return;
+            *decided = true;
+            coroutine.resume();
+        });
+        timer->setSingleShot(true);
+        timer->start(m_limit);
     }
+    std::optional<QDBusMessage> await_resume() { return std::move(m_answer); }
+
+private:
+    QDBusPendingCall m_pending;
+    std::chrono::milliseconds m_limit;
+    QObject *m_parent;
+    std::function<void(const QDBusMessage &)> m_late;
+    std::optional<QDBusMessage> m_answer;
 };
+
+// Sleeps for a while on a timer of `parent`'s; ends at once when `parent`
+// is destroyed, and the coroutine must not touch it then.
+struct Pause {
+    Pause(std::chrono::milliseconds s, QObject *p) : span(s), parent(p) {}
+    std::chrono::milliseconds span;
+    QObject *parent;
+    bool await_ready() const noexcept { return false; }
+    void await_suspend(std::coroutine_handle<> coroutine) const
+    {
+        auto *timer = new QTimer(parent);
+        timer->setSingleShot(true);
+        QObject::connect(timer, &QTimer::timeout, timer, [timer, coroutine] {
+            QObject::disconnect(timer, &QObject::destroyed, nullptr, nullptr);
+            timer->deleteLater();
+            coroutine.resume();
+        });
+        QObject::connect(timer, &QObject::destroyed, [coroutine] { coroutine.resume(); });
+        timer->start(span);
+    }
+    void await_resume() const noexcept {}
+};
+
+} // namespace
 
 NativeEnergyAssertionDriver::NativeEnergyAssertionDriver(QObject *parent)
     : NativeEnergyAssertionDriver(QDBusConnection::sessionBus(), QDBusConnection::systemBus(), parent)
@@ -114,13 +199,21 @@ NativeEnergyAssertionDriver::NativeEnergyAssertionDriver(QDBusConnection session
                                                          QObject *parent)
     : QObject(parent), m_sessionBus(std::move(sessionBus)), m_systemBus(std::move(systemBus))
 {
+    for (auto [watcher, bus, kind] : {std::tuple{&m_sessionOwners, m_sessionBus, Backend::gnomeSession},
+                                      std::tuple{&m_systemOwners, m_systemBus, Backend::logind}}) {
+        watcher->setConnection(bus);
+        watcher->setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
+        connect(watcher, &QDBusServiceWatcher::serviceUnregistered, this,
+                [this, kind](const QString &name) { ownerLeft(kind, name); });
+    }
 }
 
 NativeEnergyAssertionDriver::~NativeEnergyAssertionDriver()
 {
-    // A lock that cannot be let go now goes when the process ends.
+    // Nothing is sent: the services drop our locks when we leave the bus.
+    // A descriptor lock goes now, as it would with the process.
     for (auto &entry : m_locks)
-        releaseLock(entry.second);
+        closeDescriptor(entry.second.grant.fd);
 }
 
 QVariantMap NativeEnergyAssertionDriver::assertionProperties(bool display, std::optional<double> timeout)
@@ -137,48 +230,92 @@ QVariantMap NativeEnergyAssertionDriver::assertionProperties(bool display, std::
     return properties;
 }
 
-EnergyAssertionID NativeEnergyAssertionDriver::create(bool display, std::optional<double> timeout)
+QCoro::Task<EnergyAssertionID> NativeEnergyAssertionDriver::create(bool display, std::optional<double> timeout)
 {
-    const std::array order = display ? std::array{Backend::gnomeSession, Backend::screenSaver, Backend::logind}
-                                     : std::array{Backend::gnomeSession, Backend::powerManagement, Backend::logind};
-    int code = -ENOENT;
-    for (const Backend backend : order) {
-        const Attempt attempt = inhibit(backend, display);
-        if (attempt.code != 0) {
-            if (weight(attempt.code) > weight(code))
-                code = attempt.code;
-            continue;
-        }
-        const std::uint32_t id = m_nextId++;
-        Lock &lock = m_locks[id];
-        lock.backend = backend;
-        lock.owner = attempt.owner;
-        lock.cookie = attempt.cookie;
-        lock.fd = attempt.fd;
-        lock.properties = assertionProperties(display, timeout);
-        // A time-out that is not a number or is infinite means none.
-        if (timeout && std::isfinite(*timeout)) {
-            lock.timer = std::make_unique<BootTimer>(this);
-            connect(lock.timer.get(), &BootTimer::timeout, this, [this, id] { expire(id); });
-            lock.timer->start(Duration::seconds(std::clamp(*timeout, 0.0, longestTimeout)));
-        }
-        return EnergyAssertionID{id};
+    const auto operation = display ? EnergyFailure::Operation::createDisplay : EnergyFailure::Operation::createSystem;
+    // A timed lock that could not let go by itself would outlast its session:
+    // without a timer there is no lock.
+    std::unique_ptr<BootTimer> timer;
+    if (timeout && std::isfinite(*timeout)) {
+        timer = std::make_unique<BootTimer>();
+        if (!timer->isValid())
+            throw EnergyFailure(operation, -timer->error(), false);
     }
-    throw EnergyFailure(display ? EnergyFailure::Operation::createDisplay : EnergyFailure::Operation::createSystem,
-                        code, false);
+    const QPointer<NativeEnergyAssertionDriver> self(this);
+    const Grant grant = co_await takeFirst(display);
+    if (!self) {
+        closeDescriptor(grant.fd);
+        throw EnergyFailure(operation, -ENOENT, false);
+    }
+    if (grant.code != 0)
+        throw EnergyFailure(operation, grant.code, false);
+
+    const std::uint32_t id = m_nextId++;
+    Lock &lock = m_locks[id];
+    lock.display = display;
+    lock.properties = assertionProperties(display, timeout);
+    hold(id, grant);
+    if (timer) {
+        lock.timer = std::move(timer);
+        connect(lock.timer.get(), &BootTimer::timeout, this, [this, id] { expire(id); });
+        if (!lock.timer->start(Duration::seconds(std::clamp(*timeout, 0.0, longestTimeout)))) {
+            const int code = -lock.timer->error();
+            discard(lock.grant);
+            m_locks.erase(id);
+            throw EnergyFailure(operation, code, false);
+        }
+    }
+    co_return EnergyAssertionID{id};
 }
 
-void NativeEnergyAssertionDriver::release(EnergyAssertionID id)
+QCoro::Task<> NativeEnergyAssertionDriver::release(EnergyAssertionID id)
 {
-    const auto it = m_locks.find(id.rawValue);
+    const std::uint32_t key = id.rawValue;
+    const auto it = m_locks.find(key);
     if (it == m_locks.end()) {
-        if (m_expired.remove(id.rawValue))
-            return;
+        if (m_gone.remove(key))
+            co_return;
         throw EnergyFailure(EnergyFailure::Operation::release, -EINVAL, true);
     }
-    if (const int code = releaseLock(it->second); code != 0)
-        throw EnergyFailure(EnergyFailure::Operation::release, code, true);
-    m_locks.erase(it);
+    Lock &lock = it->second;
+    // Nothing is held while the lock is sought again; the search ends here.
+    if (lock.seeking) {
+        m_locks.erase(it);
+        co_return;
+    }
+    const QPointer<NativeEnergyAssertionDriver> self(this);
+    const Grant grant = lock.grant;
+    const quint64 generation = lock.generation;
+    lock.releasing = true;
+    // (Named, not built inside the co_await: GCC 12 destroys such temporaries twice.)
+    LateAnswer confirmation = [self, key, generation](const QDBusMessage &late) {
+        // An answer to a release given up on: if it went through, the lock is gone.
+        if (self && (late.type() == QDBusMessage::ReplyMessage ||
+                     (late.type() == QDBusMessage::ErrorMessage && isGone(late.errorName())))) {
+            const auto held = self->m_locks.find(key);
+            if (held != self->m_locks.end() && held->second.generation == generation && !held->second.releasing)
+                self->forget(key);
+        }
+    };
+    const bool uncertain = lock.uncertain;
+    const int code = co_await letGo(grant, uncertain, std::move(confirmation));
+    if (!self)
+        co_return;
+    const auto now = m_locks.find(key);
+    if (now == m_locks.end()) {
+        // It went in the meantime (its time-out, a late confirmation).
+        m_gone.remove(key);
+        co_return;
+    }
+    now->second.releasing = false;
+    if (code == 0 || now->second.generation != generation) {
+        forget(key);
+        m_gone.remove(key);
+        co_return;
+    }
+    if (code == -ETIMEDOUT)
+        now->second.uncertain = true;
+    throw EnergyFailure(EnergyFailure::Operation::release, code, true);
 }
 
 QVariantMap NativeEnergyAssertionDriver::properties(EnergyAssertionID id) const
@@ -190,119 +327,338 @@ QVariantMap NativeEnergyAssertionDriver::properties(EnergyAssertionID id) const
 std::optional<NativeEnergyAssertionDriver::Backend> NativeEnergyAssertionDriver::backend(EnergyAssertionID id) const
 {
     const auto it = m_locks.find(id.rawValue);
-    if (it == m_locks.end())
+    if (it == m_locks.end() || it->second.seeking)
         return std::nullopt;
-    return it->second.backend;
+    return it->second.grant.backend;
 }
 
-NativeEnergyAssertionDriver::Attempt NativeEnergyAssertionDriver::inhibit(Backend backend, bool display) const
+QDBusConnection NativeEnergyAssertionDriver::busFor(Backend backend) const
 {
-    const QDBusConnection &bus = backend == Backend::logind ? m_systemBus : m_sessionBus;
+    return backend == Backend::logind ? m_systemBus : m_sessionBus;
+}
+
+QCoro::Task<std::optional<QDBusMessage>> NativeEnergyAssertionDriver::call(QDBusConnection bus, QDBusMessage message,
+                                                                           LateAnswer late)
+{
+    AnswerAwaiter answer(bus.asyncCall(message, noBusTimeout), m_callTimeout, this, std::move(late));
+    co_return co_await answer;
+}
+
+QCoro::Task<NativeEnergyAssertionDriver::Grant> NativeEnergyAssertionDriver::inhibit(Backend backend, bool display)
+{
+    const QDBusConnection bus = busFor(backend);
     if (!bus.isConnected())
-        return Attempt::failed(-ENOENT);
-    QDBusMessage call;
+        co_return Grant::failed(-ENOENT);
+    QDBusMessage message;
     switch (backend) {
     case Backend::gnomeSession:
-        call = QDBusMessage::createMethodCall(u"org.gnome.SessionManager"_s, u"/org/gnome/SessionManager"_s,
-                                              u"org.gnome.SessionManager"_s, u"Inhibit"_s);
+        message = QDBusMessage::createMethodCall(u"org.gnome.SessionManager"_s, u"/org/gnome/SessionManager"_s,
+                                                 u"org.gnome.SessionManager"_s, u"Inhibit"_s);
         // Flag 4 stops suspend, flag 8 keeps the session from going idle
         // (and so the screen on); no toplevel window.
-        call << QStringLiteral(PELORIN_APP_ID) << 0u << lockName << (display ? 8u : 4u);
+        message << QStringLiteral(PELORIN_APP_ID) << 0u << lockName << (display ? 8u : 4u);
         break;
     case Backend::powerManagement:
-        call = QDBusMessage::createMethodCall(u"org.freedesktop.PowerManagement"_s,
-                                              u"/org/freedesktop/PowerManagement/Inhibit"_s,
-                                              u"org.freedesktop.PowerManagement.Inhibit"_s, u"Inhibit"_s);
-        call << applicationName << lockName;
+        message = QDBusMessage::createMethodCall(u"org.freedesktop.PowerManagement"_s,
+                                                 u"/org/freedesktop/PowerManagement/Inhibit"_s,
+                                                 u"org.freedesktop.PowerManagement.Inhibit"_s, u"Inhibit"_s);
+        message << applicationName << lockName;
         break;
     case Backend::screenSaver:
-        call = QDBusMessage::createMethodCall(u"org.freedesktop.ScreenSaver"_s, u"/org/freedesktop/ScreenSaver"_s,
-                                              u"org.freedesktop.ScreenSaver"_s, u"Inhibit"_s);
-        call << applicationName << lockName;
+        message = QDBusMessage::createMethodCall(u"org.freedesktop.ScreenSaver"_s, u"/org/freedesktop/ScreenSaver"_s,
+                                                 u"org.freedesktop.ScreenSaver"_s, u"Inhibit"_s);
+        message << applicationName << lockName;
         break;
     case Backend::logind:
         // The lock is a file descriptor, which only a connection that can
         // pass them receives.
         if (!(bus.connectionCapabilities() & QDBusConnection::UnixFileDescriptorPassing))
-            return Attempt::failed(-ENOENT);
-        call = QDBusMessage::createMethodCall(u"org.freedesktop.login1"_s, u"/org/freedesktop/login1"_s,
-                                              u"org.freedesktop.login1.Manager"_s, u"Inhibit"_s);
+            co_return Grant::failed(-ENOENT);
+        message = QDBusMessage::createMethodCall(u"org.freedesktop.login1"_s, u"/org/freedesktop/login1"_s,
+                                                 u"org.freedesktop.login1.Manager"_s, u"Inhibit"_s);
         // Idle only: a "sleep" lock would also block a suspend that the user
         // asks for, or a closed lid.
-        call << u"idle"_s << applicationName << lockName << u"block"_s;
+        message << u"idle"_s << applicationName << lockName << u"block"_s;
         break;
     }
-    const QDBusMessage reply = bus.call(call, QDBus::Block, static_cast<int>(m_callTimeout.count()));
-    if (reply.type() != QDBusMessage::ReplyMessage)
-        return Attempt::failed(codeOf(reply));
-    const QVariantList arguments = reply.arguments();
-    if (backend == Backend::logind) {
-        if (reply.signature() != "h"_L1)
-            return Attempt::failed(-EIO);
-        const auto descriptor = arguments.constFirst().value<QDBusUnixFileDescriptor>();
-        // The reply's copy closes with the reply; the lock lives in ours.
-        const int fd = descriptor.isValid() ? ::fcntl(descriptor.fileDescriptor(), F_DUPFD_CLOEXEC, 3) : -1;
-        if (fd < 0)
-            return Attempt::failed(-EIO);
-        return Attempt::granted(reply.service(), 0, fd);
-    }
-    if (reply.signature() != "u"_L1)
-        return Attempt::failed(-EIO);
-    return Attempt::granted(reply.service(), arguments.constFirst().toUInt(), -1);
+    const QPointer<NativeEnergyAssertionDriver> self(this);
+    LateAnswer late = [self, backend](const QDBusMessage &answer) {
+        // Given up on already: whatever it grants now goes at once.
+        if (self)
+            self->discard(self->grantFrom(backend, answer));
+    };
+    const std::optional<QDBusMessage> answer = co_await call(bus, message, std::move(late));
+    if (!answer)
+        co_return Grant::failed(-ETIMEDOUT);
+    co_return grantFrom(backend, *answer);
 }
 
-int NativeEnergyAssertionDriver::releaseLock(Lock &lock) const
+QCoro::Task<NativeEnergyAssertionDriver::Grant> NativeEnergyAssertionDriver::takeFirst(bool display)
 {
-    if (lock.backend == Backend::logind) {
-        ::close(lock.fd);
-        lock.fd = -1;
-        return 0;
+    const std::array order = display ? std::array{Backend::gnomeSession, Backend::screenSaver, Backend::logind}
+                                     : std::array{Backend::gnomeSession, Backend::powerManagement, Backend::logind};
+    const QPointer<NativeEnergyAssertionDriver> self(this);
+    int code = -ENOENT;
+    for (const Backend backend : order) {
+        const Grant grant = co_await inhibit(backend, display);
+        if (grant.code == 0 || !self)
+            co_return grant;
+        if (weight(grant.code) > weight(code))
+            code = grant.code;
+    }
+    co_return Grant::failed(code);
+}
+
+NativeEnergyAssertionDriver::Grant NativeEnergyAssertionDriver::grantFrom(Backend backend,
+                                                                          const QDBusMessage &reply) const
+{
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return Grant::failed(codeOf(reply));
+    const QVariantList arguments = reply.arguments();
+    Grant grant;
+    grant.backend = backend;
+    grant.owner = reply.service();
+    if (backend == Backend::logind) {
+        if (reply.signature() != "h"_L1)
+            return Grant::failed(-EIO);
+        const auto descriptor = arguments.constFirst().value<QDBusUnixFileDescriptor>();
+        // The reply's copy closes with the reply; the lock lives in ours.
+        grant.fd = descriptor.isValid() ? ::fcntl(descriptor.fileDescriptor(), F_DUPFD_CLOEXEC, 3) : -1;
+        if (grant.fd < 0)
+            return Grant::failed(-EIO);
+        return grant;
+    }
+    if (reply.signature() != "u"_L1)
+        return Grant::failed(-EIO);
+    grant.cookie = arguments.constFirst().toUInt();
+    return grant;
+}
+
+QCoro::Task<int> NativeEnergyAssertionDriver::letGo(Grant grant, bool uncertain, LateAnswer late)
+{
+    if (grant.backend == Backend::logind) {
+        closeDescriptor(grant.fd);
+        co_return 0;
     }
     // Without our connection the service has seen us leave, and let go.
     if (!m_sessionBus.isConnected())
-        return 0;
+        co_return 0;
     // Addressed to the very peer that granted the cookie: a cookie means
     // nothing to a service that has since restarted.
-    QDBusMessage call;
-    switch (lock.backend) {
+    QDBusMessage message;
+    switch (grant.backend) {
     case Backend::gnomeSession:
-        call = QDBusMessage::createMethodCall(lock.owner, u"/org/gnome/SessionManager"_s, u"org.gnome.SessionManager"_s,
-                                              u"Uninhibit"_s);
+        message = QDBusMessage::createMethodCall(grant.owner, u"/org/gnome/SessionManager"_s,
+                                                 u"org.gnome.SessionManager"_s, u"Uninhibit"_s);
         break;
     case Backend::powerManagement:
-        call = QDBusMessage::createMethodCall(lock.owner, u"/org/freedesktop/PowerManagement/Inhibit"_s,
-                                              u"org.freedesktop.PowerManagement.Inhibit"_s, u"UnInhibit"_s);
+        message = QDBusMessage::createMethodCall(grant.owner, u"/org/freedesktop/PowerManagement/Inhibit"_s,
+                                                 u"org.freedesktop.PowerManagement.Inhibit"_s, u"UnInhibit"_s);
         break;
     case Backend::screenSaver:
-        call = QDBusMessage::createMethodCall(lock.owner, u"/org/freedesktop/ScreenSaver"_s,
-                                              u"org.freedesktop.ScreenSaver"_s, u"UnInhibit"_s);
-        break;
     case Backend::logind:
+        message = QDBusMessage::createMethodCall(grant.owner, u"/org/freedesktop/ScreenSaver"_s,
+                                                 u"org.freedesktop.ScreenSaver"_s, u"UnInhibit"_s);
         break;
     }
-    call << lock.cookie;
-    const QDBusMessage reply = m_sessionBus.call(call, QDBus::Block, static_cast<int>(m_callTimeout.count()));
-    if (reply.type() == QDBusMessage::ReplyMessage)
-        return 0;
-    if (reply.type() == QDBusMessage::ErrorMessage && isGone(reply.errorName()))
-        return 0;
-    return codeOf(reply);
+    message << grant.cookie;
+    const std::optional<QDBusMessage> answer = co_await call(m_sessionBus, message, std::move(late));
+    if (!answer)
+        co_return -ETIMEDOUT;
+    if (answer->type() == QDBusMessage::ReplyMessage)
+        co_return 0;
+    // After a release that went unanswered, a service that no longer knows
+    // the cookie has let go of it already.
+    if (answer->type() == QDBusMessage::ErrorMessage && (isGone(answer->errorName()) || uncertain))
+        co_return 0;
+    co_return codeOf(*answer);
 }
 
-void NativeEnergyAssertionDriver::expire(std::uint32_t id)
+void NativeEnergyAssertionDriver::discard(const Grant &grant)
+{
+    if (grant.code != 0)
+        return;
+    if (grant.backend == Backend::logind) {
+        closeDescriptor(grant.fd);
+        return;
+    }
+    const QString path = grant.backend == Backend::gnomeSession      ? u"/org/gnome/SessionManager"_s
+                         : grant.backend == Backend::powerManagement ? u"/org/freedesktop/PowerManagement/Inhibit"_s
+                                                                     : u"/org/freedesktop/ScreenSaver"_s;
+    const QString interface = grant.backend == Backend::gnomeSession      ? u"org.gnome.SessionManager"_s
+                              : grant.backend == Backend::powerManagement ? u"org.freedesktop.PowerManagement.Inhibit"_s
+                                                                          : u"org.freedesktop.ScreenSaver"_s;
+    const QString method = grant.backend == Backend::gnomeSession ? u"Uninhibit"_s : u"UnInhibit"_s;
+    QDBusMessage message = QDBusMessage::createMethodCall(grant.owner, path, interface, method);
+    message << grant.cookie;
+    m_sessionBus.send(message);
+}
+
+void NativeEnergyAssertionDriver::hold(std::uint32_t id, Grant grant)
+{
+    Lock &lock = m_locks[id];
+    lock.grant = std::move(grant);
+    lock.seeking = false;
+    lock.uncertain = false;
+    ++lock.generation;
+    watch(lock.grant);
+}
+
+void NativeEnergyAssertionDriver::watch(const Grant &grant)
+{
+    const bool system = grant.backend == Backend::logind;
+    QDBusServiceWatcher &owners = system ? m_systemOwners : m_sessionOwners;
+    if (grant.owner.isEmpty() || owners.watchedServices().contains(grant.owner))
+        return;
+    owners.addWatchedService(grant.owner);
+    // The owner may have left before the watch was in place; the bus answers
+    // this only after it has set the watch up.
+    QDBusMessage question = QDBusMessage::createMethodCall(u"org.freedesktop.DBus"_s, u"/org/freedesktop/DBus"_s,
+                                                           u"org.freedesktop.DBus"_s, u"NameHasOwner"_s);
+    question << grant.owner;
+    auto *answer = new QDBusPendingCallWatcher(busFor(grant.backend).asyncCall(question), this);
+    connect(answer, &QDBusPendingCallWatcher::finished, this,
+            [this, kind = grant.backend, owner = grant.owner](QDBusPendingCallWatcher *finished) {
+                finished->deleteLater();
+                const QDBusMessage reply = finished->reply();
+                if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+                    !reply.arguments().constFirst().toBool())
+                    ownerLeft(kind, owner);
+            });
+}
+
+void NativeEnergyAssertionDriver::unwatch(const Grant &grant)
+{
+    const bool system = grant.backend == Backend::logind;
+    const bool stillUsed = std::ranges::any_of(m_locks, [&](const auto &entry) {
+        const Lock &lock = entry.second;
+        return !lock.seeking && lock.grant.owner == grant.owner && (lock.grant.backend == Backend::logind) == system &&
+               &lock.grant != &grant;
+    });
+    if (!stillUsed)
+        (system ? m_systemOwners : m_sessionOwners).removeWatchedService(grant.owner);
+}
+
+void NativeEnergyAssertionDriver::ownerLeft(Backend busKind, const QString &name)
+{
+    const bool system = busKind == Backend::logind;
+    (system ? m_systemOwners : m_sessionOwners).removeWatchedService(name);
+    std::vector<std::uint32_t> lost;
+    for (auto &[id, lock] : m_locks) {
+        if (lock.seeking || lock.grant.owner != name || (lock.grant.backend == Backend::logind) != system)
+            continue;
+        // A release under way counts as done: the lock went with its service.
+        if (lock.releasing)
+            lock.uncertain = true;
+        else
+            lost.push_back(id);
+    }
+    for (const std::uint32_t id : lost)
+        seek(id);
+}
+
+QCoro::Task<> NativeEnergyAssertionDriver::seek(std::uint32_t id)
+{
+    const auto it = m_locks.find(id);
+    if (it == m_locks.end())
+        co_return;
+    Lock &lock = it->second;
+    // A descriptor lock may outlive its service's restart; it goes once the
+    // new one is in place.
+    const int oldDescriptor = lock.grant.fd;
+    lock.grant = Grant::failed(-ENOENT);
+    lock.seeking = true;
+    const quint64 generation = ++lock.generation;
+    const bool display = lock.display;
+
+    const QPointer<NativeEnergyAssertionDriver> self(this);
+    QElapsedTimer searching;
+    searching.start();
+    int code = -ENOENT;
+    for (;;) {
+        const Grant grant = co_await takeFirst(display);
+        if (!self) {
+            closeDescriptor(grant.fd);
+            co_return;
+        }
+        const auto now = m_locks.find(id);
+        if (now == m_locks.end() || now->second.generation != generation) {
+            // Released, or timed out, while it was sought.
+            discard(grant);
+            closeDescriptor(oldDescriptor);
+            co_return;
+        }
+        if (grant.code == 0) {
+            hold(id, grant);
+            closeDescriptor(oldDescriptor);
+            co_return;
+        }
+        if (weight(grant.code) > weight(code))
+            code = grant.code;
+        if (searching.elapsed() >= m_retakeWindow.count())
+            break;
+        const Pause pause(retakePause, this);
+        co_await pause;
+        if (!self)
+            co_return;
+        const auto again = m_locks.find(id);
+        if (again == m_locks.end() || again->second.generation != generation) {
+            closeDescriptor(oldDescriptor);
+            co_return;
+        }
+    }
+    closeDescriptor(oldDescriptor);
+    forget(id);
+    reportLost(EnergyAssertionID{id},
+               EnergyFailure(display ? EnergyFailure::Operation::createDisplay : EnergyFailure::Operation::createSystem,
+                             code, false));
+}
+
+QCoro::Task<> NativeEnergyAssertionDriver::expire(std::uint32_t id)
+{
+    const auto it = m_locks.find(id);
+    if (it == m_locks.end() || it->second.releasing)
+        co_return;
+    if (it->second.seeking) {
+        forget(id);
+        co_return;
+    }
+    const QPointer<NativeEnergyAssertionDriver> self(this);
+    const quint64 generation = it->second.generation;
+    it->second.releasing = true;
+    const Grant grant = it->second.grant;
+    const bool uncertain = it->second.uncertain;
+    const int code = co_await letGo(grant, uncertain, LateAnswer());
+    if (!self)
+        co_return;
+    const auto now = m_locks.find(id);
+    if (now == m_locks.end())
+        co_return;
+    now->second.releasing = false;
+    if (code == 0 || now->second.generation != generation) {
+        forget(id);
+        co_return;
+    }
+    if (code == -ETIMEDOUT)
+        now->second.uncertain = true;
+    now->second.timer->start(expiryRetry);
+}
+
+void NativeEnergyAssertionDriver::forget(std::uint32_t id)
 {
     const auto it = m_locks.find(id);
     if (it == m_locks.end())
         return;
     Lock &lock = it->second;
-    if (releaseLock(lock) != 0) {
-        lock.timer->start(expiryRetry);
-        return;
+    if (!lock.seeking)
+        unwatch(lock.grant);
+    // The timer may be the one delivering the signal that led here.
+    if (lock.timer) {
+        lock.timer->stop();
+        lock.timer.release()->deleteLater();
     }
-    // The timer is still delivering this signal: let it finish first.
-    lock.timer.release()->deleteLater();
     m_locks.erase(it);
-    m_expired.insert(id);
+    m_gone.insert(id);
 }
 
 } // namespace pelorin

@@ -3,6 +3,8 @@
 #include "energy_assertion_driver.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusServiceWatcher>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -10,6 +12,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -36,40 +39,51 @@ class BootTimer;
 // method or interface, no bus) makes the driver try the next one. Other
 // errors are remembered, and the next one is tried too.
 //
-// Codes of the EnergyFailure thrown:
+// No call blocks: each is sent and awaited on the event loop, for at most
+// the call time-out. A service that answers after that is still heard: a
+// lock it grants then is let go at once, and a release it confirms then
+// counts. A release whose service has left the bus, has restarted, or no
+// longer knows a lock whose earlier release went unanswered, succeeds: the
+// lock is gone either way.
+//
+// The service behind every held lock is watched. When it leaves the bus the
+// lock is sought again, under the same ID, from the first service that
+// answers in the order above, for up to the retake window; when none grants
+// it, the lost handler hears of it and a later release of the ID succeeds.
+//
+// Codes of the EnergyFailure thrown or reported:
 //
 //   -ENOENT     no service answered (none present, or no bus at all)
 //   -EACCES     a service refused the lock (access denied, authorization)
 //   -ETIMEDOUT  a service did not reply within the call time-out
 //   -EIO        any other D-Bus error, or a reply of the wrong shape
 //   -EINVAL     release of an ID this driver never handed out (or released)
+//   -errno      a timed lock whose boot-clock timer could not be made
 //
 // When every service fails, create() throws createSystem or createDisplay
 // with the most telling code: -EACCES before -ETIMEDOUT before -EIO before
-// -ENOENT. A release whose service has left the bus succeeds (the lock went
-// with it); a release that fails otherwise throws `release` with
+// -ENOENT. A release that fails otherwise throws `release` with
 // retainsResources set, and the lock stays recorded so that a later release
 // can try again.
 //
 // A lock with a time-out is released by the driver itself once that much
 // time has passed on CLOCK_BOOTTIME, so the time asleep counts. Its ID then
-// stays valid for one more release(), which succeeds. The destructor
-// releases whatever is still held.
-//
-// Every call blocks the calling (main) thread for at most the call time-out.
+// stays valid for one more release(), which succeeds. Destroying the driver
+// sends nothing: what it still holds goes when the process leaves the bus.
 class NativeEnergyAssertionDriver final : public QObject, public EnergyAssertionDriver {
     Q_OBJECT
 public:
     enum class Backend { gnomeSession, powerManagement, screenSaver, logind };
 
     static constexpr std::chrono::milliseconds defaultCallTimeout{3000};
+    static constexpr std::chrono::milliseconds defaultRetakeWindow{2000};
 
     explicit NativeEnergyAssertionDriver(QObject *parent = nullptr);
     NativeEnergyAssertionDriver(QDBusConnection sessionBus, QDBusConnection systemBus, QObject *parent = nullptr);
     ~NativeEnergyAssertionDriver() override;
 
-    EnergyAssertionID create(bool display, std::optional<double> timeout) override;
-    void release(EnergyAssertionID id) override;
+    QCoro::Task<EnergyAssertionID> create(bool display, std::optional<double> timeout) override;
+    QCoro::Task<> release(EnergyAssertionID id) override;
 
     // The description of a lock in the form power-management code elsewhere
     // knows: "AssertType", "AssertName", "AssertLevel" and, with a time-out,
@@ -78,35 +92,75 @@ public:
 
     // The description of a held lock; empty when `id` is not held.
     QVariantMap properties(EnergyAssertionID id) const;
-    // The service that holds `id`, if it is held.
+    // The service that holds `id`; absent while it is not held (or sought again).
     std::optional<Backend> backend(EnergyAssertionID id) const;
+    // Locks held or being sought again.
     int heldCount() const { return static_cast<int>(m_locks.size()); }
 
     void setCallTimeout(std::chrono::milliseconds timeout) { m_callTimeout = timeout; }
+    void setRetakeWindow(std::chrono::milliseconds window) { m_retakeWindow = window; }
 
 private:
-    struct Lock {
+    // The outcome of asking one service, or each in turn, for a lock.
+    struct Grant {
+        int code = 0; // 0 when the lock was granted
         Backend backend = Backend::logind;
-        QString owner; // unique bus name of the service that granted the cookie
+        QString owner; // unique bus name of the service that granted it
         std::uint32_t cookie = 0;
         int fd = -1;
+
+        static Grant failed(int code)
+        {
+            Grant grant;
+            grant.code = code;
+            return grant;
+        }
+    };
+    struct Lock {
+        bool display = false;
+        Grant grant;
         QVariantMap properties;
         std::unique_ptr<BootTimer> timer;
+        // Counts the grants this lock has had, so an answer about an earlier
+        // one is told apart.
+        quint64 generation = 0;
+        bool seeking = false;   // its service went away; being taken again
+        bool releasing = false; // a release is under way
+        bool uncertain = false; // a release went unanswered: it may have gone through
     };
-    struct Attempt; // the outcome of one Inhibit call
+    using LateAnswer = std::function<void(const QDBusMessage &)>;
 
-    Attempt inhibit(Backend backend, bool display) const;
-    // Returns 0 when the lock is gone, else the code of the failure.
-    int releaseLock(Lock &lock) const;
-    void expire(std::uint32_t id);
+    QDBusConnection busFor(Backend backend) const;
+    // Sends a call and waits at most the call time-out for its answer; absent
+    // without one. An answer that comes later goes to `late`.
+    QCoro::Task<std::optional<QDBusMessage>> call(QDBusConnection bus, QDBusMessage message, LateAnswer late);
+    QCoro::Task<Grant> inhibit(Backend backend, bool display);
+    QCoro::Task<Grant> takeFirst(bool display);
+    Grant grantFrom(Backend backend, const QDBusMessage &reply) const;
+    // Lets go of a grant; 0 once it is gone, else the failure's code.
+    QCoro::Task<int> letGo(Grant grant, bool uncertain, LateAnswer late);
+    // Lets go of a grant that nobody wants, without waiting for the answer.
+    void discard(const Grant &grant);
+    void hold(std::uint32_t id, Grant grant);
+    void watch(const Grant &grant);
+    void unwatch(const Grant &grant);
+    void ownerLeft(Backend busKind, const QString &name);
+    QCoro::Task<> seek(std::uint32_t id);
+    QCoro::Task<> expire(std::uint32_t id);
+    // Drops the record of a lock that is gone; its ID stays good for one release.
+    void forget(std::uint32_t id);
 
     QDBusConnection m_sessionBus;
     QDBusConnection m_systemBus;
+    QDBusServiceWatcher m_sessionOwners;
+    QDBusServiceWatcher m_systemOwners;
     std::chrono::milliseconds m_callTimeout = defaultCallTimeout;
+    std::chrono::milliseconds m_retakeWindow = defaultRetakeWindow;
     std::uint32_t m_nextId = 1;
     std::map<std::uint32_t, Lock> m_locks;
-    // IDs whose time-out released them; each may still be released once.
-    QSet<std::uint32_t> m_expired;
+    // IDs whose lock went by itself (time-out, lost, a late confirmation);
+    // each may still be released once.
+    QSet<std::uint32_t> m_gone;
 };
 
 } // namespace pelorin

@@ -8,6 +8,7 @@
 #include "panel_content.h"
 #include "pelorin_application_delegate.h"
 #include "pelorin_preferences.h"
+#include "single_instance.h"
 #include "sleep_monitor.h"
 #include "snapshot/snapshot_window.h"
 #include "unix_signal_watcher.h"
@@ -21,6 +22,8 @@
 #include <QTimer>
 
 #include <csignal>
+
+using namespace Qt::StringLiterals;
 
 namespace pelorin {
 
@@ -48,8 +51,8 @@ PelorinApp::PelorinApp(Environment environment, QObject *parent) : QObject(paren
     // 1. The delegate, 2. the run flag.
     m_delegate = std::make_unique<PelorinApplicationDelegate>();
     m_delegate->setArguments(environment.arguments);
-    if (environment.exit)
-        m_delegate->setExit(environment.exit);
+    m_exit = environment.exit ? environment.exit : [](int status) { QCoreApplication::exit(status); };
+    m_delegate->setExit(m_exit);
     m_isSnapshot = isSnapshotOrValidationRun(environment.arguments);
 
     // 3. The energy service over the desktop's lock services.
@@ -85,6 +88,7 @@ PelorinApp::PelorinApp(Environment environment, QObject *parent) : QObject(paren
         return;
     }
 
+    m_singleInstance = std::make_unique<SingleInstance>(environment.sessionBus);
     m_sleepMonitor = std::make_unique<SleepMonitor>(environment.systemBus);
     m_delegate->setSleepMonitor(m_sleepMonitor.get());
 
@@ -124,6 +128,10 @@ PelorinApp::PelorinApp(Environment environment, QObject *parent) : QObject(paren
     });
     connect(m_menuBarExtra.get(), &MenuBarExtra::quitRequested, m_delegate.get(),
             &PelorinApplicationDelegate::requestTermination);
+
+    // A copy started later asks this one to show itself.
+    connect(m_singleInstance.get(), &SingleInstance::panelRequested, m_menuBarExtra.get(), &MenuBarExtra::openPanel);
+    connect(m_singleInstance.get(), &SingleInstance::welcomeRequested, this, [this] { showWelcome(*m_model); });
 }
 
 PelorinApp::~PelorinApp()
@@ -143,12 +151,25 @@ bool PelorinApp::eventFilter(QObject *watched, QEvent *event)
 
 void PelorinApp::launchSoon()
 {
-    QTimer::singleShot(0, m_delegate.get(), [this] {
-        // The icon first: everything else can follow while it is on the desktop.
-        if (m_menuBarExtra)
-            m_menuBarExtra->install();
-        m_delegate->applicationDidFinishLaunching();
-    });
+    QTimer::singleShot(0, m_delegate.get(), [this] { launch(); });
+}
+
+QCoro::Task<> PelorinApp::launch()
+{
+    if (m_singleInstance) {
+        const QPointer<PelorinApp> self(this);
+        const bool first = co_await m_singleInstance->claim(m_delegate->arguments().contains(u"--welcome"_s));
+        if (!self)
+            co_return;
+        if (!first) {
+            m_exit(0);
+            co_return;
+        }
+    }
+    // The icon first: everything else can follow while it is on the desktop.
+    if (m_menuBarExtra)
+        m_menuBarExtra->install();
+    m_delegate->applicationDidFinishLaunching();
 }
 
 } // namespace pelorin

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <QCoroTask>
+
 #include <functional>
 #include <memory>
 
@@ -15,6 +17,7 @@ class AppModel;
 class IOKitEnergyService;
 class LoginItemService;
 class PelorinApplicationDelegate;
+class SingleInstance;
 class SleepMonitor;
 class UnixSignalWatcher;
 
@@ -51,14 +54,20 @@ public:
     MenuBarExtra *menuBarExtra() const { return m_menuBarExtra.get(); }
     bool isSnapshotRun() const { return m_isSnapshot; }
 
-    // Runs the launch on the next turn of the event loop.
+    // Runs the launch on the next turn of the event loop. When another copy
+    // already runs on this desktop, it is asked to show its panel (or its
+    // welcome window) and this one exits with status 0 instead.
     void launchSoon();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    QCoro::Task<> launch();
+
     std::unique_ptr<PelorinApplicationDelegate> m_delegate;
+    std::function<void(int)> m_exit;
+    std::unique_ptr<SingleInstance> m_singleInstance;
     bool m_isSnapshot = false;
     IOKitEnergyService *m_energyService = nullptr;
     std::unique_ptr<AppModel> m_model;

@@ -6,6 +6,7 @@
 
 #include <QCoroTask>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -25,6 +26,7 @@ public:
     void setModel(AppModel *model) { m_model = model; }
     AppModel *model() const { return m_model; }
     void setArguments(const QStringList &arguments) { m_arguments = arguments; }
+    const QStringList &arguments() const { return m_arguments; }
     // Where the sleep notice comes from; absent means no notice.
     void setSleepMonitor(SleepMonitor *monitor);
     // Ends the process's event loop with a status (QCoreApplication::exit).
@@ -37,8 +39,17 @@ public:
     void applicationDidBecomeActive();
     void willSleep();
     // Every way of quitting ends here: the session is stopped and its locks
-    // released before the process exits. A second request starts nothing new.
+    // released before the process exits, with status 0. A service that does
+    // not answer holds the exit up for at most quitLimit: what is still held
+    // then goes with the process. A second request starts nothing new.
     void requestTermination();
+
+    // How long quitting, and ending the session before the machine sleeps,
+    // wait for the locks to be released. The second stays within logind's
+    // default delay of five seconds, so the delay lock is let go before
+    // logind stops waiting.
+    static constexpr std::chrono::milliseconds quitLimit{4000};
+    static constexpr std::chrono::milliseconds sleepLimit{4000};
     bool terminationPending() const { return m_terminationPending; }
 
 Q_SIGNALS:

@@ -1,97 +1,56 @@
 #include "pelorin_preferences.h"
 
-#include <QFile>
-#include <QPointer>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QStringDecoder>
+#include "settings_file.h"
+#include "xdg_folders.h"
 
+#include <QPointer>
+
+#include <exception>
 #include <optional>
 
 namespace pelorin {
 
 using namespace Qt::StringLiterals;
 
+Q_LOGGING_CATEGORY(lcPreferences, "preferences")
+
 namespace {
 
 const QString armedKey = u"armed"_s;
 const QString seenWelcomeKey = u"seenWelcome"_s;
 
-// QSettings reads almost anything as an INI file without a word: binary
-// garbage, JSON or lines without '=' come back as no keys or are skipped, and
-// the next write would replace the whole file with our two keys. So a file is
-// trusted with writes only when every line of it is one QSettings understands
-// and keeps: blank, a comment, a [section] or key=value, in UTF-8.
-bool isSoundIniFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.exists())
-        return true;
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError || bytes.contains('\0'))
-        return false;
-    QStringDecoder decode(QStringDecoder::Utf8);
-    const QString text = decode(bytes);
-    if (decode.hasError())
-        return false;
-    for (QStringView line : QStringView(text).split(u'\n')) {
-        line = line.trimmed();
-        if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#'))
-            continue;
-        if (line.startsWith(u'[') && line.endsWith(u']'))
-            continue;
-        const qsizetype equals = line.indexOf(u'=');
-        if (equals <= 0 || line.first(equals).trimmed().isEmpty())
-            return false;
-    }
-    return true;
-}
-
-// A stored Boolean: what QSettings wrote for a bool ("true" or "false" in the
-// file), or a bool still in its cache. Anything else is not a Boolean.
-std::optional<bool> storedBool(const QVariant &value)
-{
-    if (value.typeId() == QMetaType::Bool)
-        return value.toBool();
-    if (value.typeId() == QMetaType::QString) {
-        const QString text = value.toString().trimmed();
-        if (text.compare("true"_L1, Qt::CaseInsensitive) == 0)
-            return true;
-        if (text.compare("false"_L1, Qt::CaseInsensitive) == 0)
-            return false;
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 PelorinPreferences::PelorinPreferences(const QString &settingsPath, bool isSnapshot,
                                        std::unique_ptr<LoginItemService> login, QObject *parent)
-    : QObject(parent), m_login(std::move(login)), m_isSnapshot(isSnapshot)
+    : QObject(parent), m_settingsPath(settingsPath), m_login(std::move(login)), m_isSnapshot(isSnapshot)
 {
     if (m_isSnapshot)
         return;
-
-    // A file we can't read or understand keeps the defaults and is never
-    // written this session: the user's file is not replaced by ours.
-    if (!isSoundIniFile(settingsPath))
+    if (m_settingsPath.isEmpty()) {
+        qCWarning(lcPreferences, "no configuration folder (neither XDG_CONFIG_HOME nor HOME is an absolute path): "
+                                 "settings are kept for this session only");
         return;
-    auto settings = std::make_unique<QSettings>(settingsPath, QSettings::IniFormat);
-    if (settings->status() != QSettings::NoError)
+    }
+    // A file we can't read is never written over: the defaults hold, and
+    // changes last for this session only.
+    const SettingsFile file = SettingsFile::read(m_settingsPath);
+    if (!file.isReadable()) {
+        qCWarning(lcPreferences, "settings could not be read, and are kept for this session only: %s",
+                  qUtf8Printable(file.error()));
         return;
-    m_settings = std::move(settings);
+    }
     m_settingsWritable = true;
-    m_hasSeenWelcome = storedBool(m_settings->value(seenWelcomeKey)).value_or(false);
-    m_armed = storedBool(m_settings->value(armedKey)).value_or(true);
+    m_hasSeenWelcome = file.boolValue(seenWelcomeKey).value_or(false);
+    m_armed = file.boolValue(armedKey).value_or(true);
 }
 
 PelorinPreferences::~PelorinPreferences() = default;
 
 QString PelorinPreferences::defaultSettingsPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Pelorin/Pelorin.conf"_L1;
+    const QString configHome = orbel::XdgFolders::configHome();
+    return configHome.isEmpty() ? QString() : configHome + "/Pelorin/Pelorin.conf"_L1;
 }
 
 void PelorinPreferences::setOnDisarm(std::function<void()> onDisarm)
@@ -150,8 +109,12 @@ QCoro::Task<> PelorinPreferences::changeLoginItem(bool enabled)
     bool failed = false;
     try {
         co_await m_login->setEnabled(enabled);
+    } catch (const std::exception &error) {
+        // Shown by the switches through loginFailed, and the reason logged.
+        qCWarning(lcPreferences, "login item change failed: %s", error.what());
+        failed = true;
     } catch (...) {
-        // Shown by the switches through loginFailed; no message.
+        qCWarning(lcPreferences, "login item change failed");
         failed = true;
     }
     if (!self)
@@ -166,12 +129,21 @@ QCoro::Task<> PelorinPreferences::changeLoginItem(bool enabled)
 
 void PelorinPreferences::write(const QString &key, bool value)
 {
-    if (m_isSnapshot || !m_settings || !m_settingsWritable)
+    if (m_isSnapshot || !m_settingsWritable)
         return;
-    m_settings->setValue(key, value);
-    // At once, so a kill or a crash later loses nothing. A failure to write
-    // has nowhere to show and is dropped.
-    m_settings->sync();
+    // Read afresh, so what someone else changed meanwhile stays, and written
+    // at once, so a kill or a crash later loses nothing. A failure leaves the
+    // change in effect for this session.
+    SettingsFile file = SettingsFile::read(m_settingsPath);
+    if (!file.isReadable()) {
+        qCWarning(lcPreferences, "settings could not be read, so \"%s\" is kept for this session only: %s",
+                  qUtf8Printable(key), qUtf8Printable(file.error()));
+        return;
+    }
+    file.setValue(key, value ? u"true"_s : u"false"_s);
+    if (const std::optional<QString> error = file.write(m_settingsPath))
+        qCWarning(lcPreferences, "settings could not be written, so \"%s\" is kept for this session only: %s",
+                  qUtf8Printable(key), qUtf8Printable(*error));
 }
 
 void PelorinPreferences::storeArmed(bool armed)

@@ -3,15 +3,18 @@
 #include "login_item_service.h"
 
 #include <QCoroTask>
+#include <QLoggingCategory>
 #include <QObject>
 #include <QString>
 
 #include <functional>
 #include <memory>
 
-class QSettings;
-
 namespace pelorin {
+
+// Settings that could not be read or written, and login item changes that
+// failed.
+Q_DECLARE_LOGGING_CATEGORY(lcPreferences)
 
 // The utility's few settings: the armed master switch and whether the welcome
 // window has been seen, both kept in the user's settings file, and the state of
@@ -31,13 +34,15 @@ class PelorinPreferences : public QObject {
 
 public:
     // `settingsPath` is the INI file of the settings (defaultSettingsPath() in
-    // the application); it is not opened when `isSnapshot` is true. `login`
-    // may be null only in a snapshot run.
+    // the application); it is not opened when `isSnapshot` is true, and empty
+    // keeps the settings in memory. `login` may be null only in a snapshot
+    // run.
     PelorinPreferences(const QString &settingsPath, bool isSnapshot, std::unique_ptr<LoginItemService> login,
                        QObject *parent = nullptr);
     ~PelorinPreferences() override;
 
-    // $XDG_CONFIG_HOME/Pelorin/Pelorin.conf (~/.config/Pelorin/Pelorin.conf).
+    // $XDG_CONFIG_HOME/Pelorin/Pelorin.conf (~/.config/Pelorin/Pelorin.conf);
+    // empty when there is no usable configuration folder.
     static QString defaultSettingsPath();
 
     bool hasSeenWelcome() const { return m_hasSeenWelcome; }
@@ -46,8 +51,9 @@ public:
     bool loginBusy() const { return m_loginBusy; }
     bool armed() const { return m_armed; }
     bool isSnapshot() const { return m_isSnapshot; }
-    // False when the settings file on disk could not be read or understood:
-    // the defaults are used and the file is left as it is for this session.
+    // False when there is no settings file to use, or the one on disk could
+    // not be read as text: the defaults are used, changes last for this
+    // session, and the file is left as it is.
     bool settingsWritable() const { return m_settingsWritable; }
 
     // Called on every write of false to armed, after the value is stored.
@@ -100,7 +106,7 @@ private:
     bool m_loginBusy = false;
     std::function<void()> m_onDisarm = [] {};
     bool m_armed = true;
-    std::unique_ptr<QSettings> m_settings;
+    QString m_settingsPath;
     bool m_settingsWritable = false;
     std::unique_ptr<LoginItemService> m_login;
     bool m_isSnapshot = false;

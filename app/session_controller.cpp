@@ -22,10 +22,21 @@ QCoro::Task<> deadline(QPointer<SessionController> controller, SessionController
     co_await nextTurn();
     if (cancellation->isCancelled())
         co_return;
-    const bool finished = co_await wait(span, cancellation);
-    if (!finished || cancellation->isCancelled() || !controller)
+    std::optional<EnergyFailure> failure;
+    bool finished = false;
+    try {
+        finished = co_await wait(span, cancellation);
+    } catch (const EnergyFailure &f) {
+        failure = f;
+    }
+    if (cancellation->isCancelled() || !controller)
         co_return;
-    controller->send(SessionMachine::Elapsed{id});
+    // A session whose end cannot be kept does not run on unseen, and it does
+    // not end before its time either: it fails where the user can see it.
+    if (failure)
+        controller->send(SessionMachine::Lost{id, *failure});
+    else if (finished)
+        controller->send(SessionMachine::Elapsed{id});
 }
 
 } // namespace
@@ -35,6 +46,11 @@ SessionController::SessionController(SessionState state, std::shared_ptr<EnergyS
     : QObject(parent), m_state(state), m_machine(state), m_service(std::move(service)), m_now(std::move(now)),
       m_monotonic(std::move(monotonic)), m_makeID(std::move(makeID)), m_wait(std::move(wait))
 {
+    m_service->setLostHandler(
+        [self = QPointer<SessionController>(this)](const SessionID &id, const EnergyFailure &failure) {
+            if (self)
+                self->send(SessionMachine::Lost{id, failure});
+        });
 }
 
 SessionController::~SessionController()
@@ -50,8 +66,12 @@ std::unique_ptr<SessionController> SessionController::makeDefault(std::shared_pt
     return std::make_unique<SessionController>(
         SessionState::inactive(), std::move(service), [] { return Date::now(); },
         [origin] { return bootClockNow() - origin; }, [] { return SessionID::random(); },
-        [](Duration span, std::shared_ptr<Cancellation> cancellation) {
-            return sleepOnBootClock(span, std::move(cancellation));
+        [](Duration span, std::shared_ptr<Cancellation> cancellation) -> QCoro::Task<bool> {
+            try {
+                co_return co_await sleepOnBootClock(span, std::move(cancellation));
+            } catch (const BootTimerUnavailable &unavailable) {
+                throw EnergyFailure(EnergyFailure::Operation::createSystem, -unavailable.error, false);
+            }
         },
         parent);
 }

@@ -26,7 +26,8 @@ public:
     using Now = std::function<Date()>;
     using Monotonic = std::function<Duration()>;
     using MakeID = std::function<SessionID()>;
-    // Sleeps for a span; yields false when the cancellation came first.
+    // Sleeps for a span; yields false when the cancellation came first, and
+    // throws EnergyFailure when it cannot wait at all.
     using Wait = std::function<QCoro::Task<bool>(Duration, std::shared_ptr<Cancellation>)>;
 
     SessionController(SessionState state, std::shared_ptr<EnergyService> service, Now now, Monotonic monotonic,

@@ -37,11 +37,10 @@ UnixSignalWatcher::UnixSignalWatcher(std::initializer_list<int> signals, QObject
     }
 }
 
-UnixSignalWatcher::~UnixSignalWatcher()
-{
-    for (const int number : std::as_const(m_signals))
-        ::signal(number, SIG_DFL);
-}
+// The handlers stay in place after the watcher has gone: the program is on
+// its way out then, and a signal that still arrives (one of a burst) must
+// not kill it with its default action before it has exited cleanly.
+UnixSignalWatcher::~UnixSignalWatcher() = default;
 
 void UnixSignalWatcher::onReadable()
 {

@@ -11,6 +11,8 @@ namespace pelorin {
 
 // Turns the given Unix signals into a Qt signal on the main thread (the
 // handler only writes to a socket; all work happens in the event loop).
+// Once caught, a signal stays caught for the life of the process; after the
+// watcher is gone it is simply dropped.
 class UnixSignalWatcher : public QObject {
     Q_OBJECT
 public:

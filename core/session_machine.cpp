@@ -23,6 +23,8 @@ SessionMachine::Effects SessionMachine::handle(const Event &event)
                 return onElapsed(e);
             else if constexpr (std::is_same_v<E, Extended>)
                 return onExtended(e);
+            else if constexpr (std::is_same_v<E, Lost>)
+                return onLost(e);
             else
                 return onStop();
         },
@@ -133,6 +135,17 @@ SessionMachine::Effects SessionMachine::onStop()
     default:
         return {};
     }
+}
+
+SessionMachine::Effects SessionMachine::onLost(const Lost &e)
+{
+    if (!carries(e.id) || (m_state.kind() != Kind::starting && m_state.kind() != Kind::active))
+        return {};
+    // The panel must not go on claiming that the machine stays awake. The
+    // session is dropped, so "Try again" starts afresh; whatever is still
+    // held for it goes.
+    m_state = SessionState::failed(e.failure, std::nullopt);
+    return {CancelDeadline{}, Release{e.id}};
 }
 
 } // namespace pelorin

@@ -37,7 +37,13 @@ public:
         Session session;
     };
     struct Stop {};
-    using Event = std::variant<Start, Acquired, AcquireFailed, Released, ReleaseFailed, Elapsed, Extended, Stop>;
+    // The session can no longer be kept awake as shown: a lock went away and
+    // could not be taken again, or its deadline could not be armed.
+    struct Lost {
+        SessionID id;
+        EnergyFailure failure;
+    };
+    using Event = std::variant<Start, Acquired, AcquireFailed, Released, ReleaseFailed, Elapsed, Extended, Stop, Lost>;
 
     struct Acquire {
         Session session;
@@ -74,6 +80,7 @@ private:
     Effects onElapsed(const Elapsed &e);
     Effects onExtended(const Extended &e);
     Effects onStop();
+    Effects onLost(const Lost &e);
     bool carries(const SessionID &id) const;
 
     SessionState m_state;

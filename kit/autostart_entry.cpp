@@ -1,12 +1,13 @@
 #include "autostart_entry.h"
 
+#include "regular_file.h"
+#include "xdg_folders.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
 
@@ -33,17 +34,22 @@ bool isUsableAppId(const QString &appId)
     return !appId.isEmpty() && !appId.contains(u'/') && appId != "."_L1 && appId != ".."_L1;
 }
 
+// Larger than any entry a desktop writes; a bigger file is not ours.
+constexpr qint64 maximumEntrySize = 64 * 1024;
+
 // The keys of the [Desktop Entry] group, values still escaped. Empty when the
-// file can't be read or has no such group. We read the file ourselves: QSettings'
-// INI format is not the desktop-entry format (it rewrites keys such as
-// "Name[de]" and has escapes of its own).
+// file can't be read, is not UTF-8 text or has no such group. We read the
+// file ourselves: QSettings' INI format is not the desktop-entry format (it
+// rewrites keys such as "Name[de]" and has escapes of its own).
 std::optional<QHash<QString, QString>> readDesktopEntry(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const RegularFile::ReadResult file = RegularFile::read(path, maximumEntrySize);
+    if (file.status != RegularFile::ReadStatus::ok || file.bytes.contains('\0'))
         return std::nullopt;
     QStringDecoder decode(QStringDecoder::Utf8);
-    const QString text = decode(file.readAll());
+    const QString text = decode(file.bytes);
+    if (decode.hasError())
+        return std::nullopt;
 
     QHash<QString, QString> keys;
     bool inGroup = false;
@@ -123,10 +129,8 @@ AutostartEntry::AutostartEntry(AutostartIdentity identity) : m_identity(std::mov
         m_identity.iconName = m_identity.appId;
     if (m_identity.programPath.isEmpty() && QCoreApplication::instance())
         m_identity.programPath = QCoreApplication::applicationFilePath();
-    // Honours $XDG_CONFIG_HOME, and ignores it when it is relative, as the
-    // base-directory rules ask.
     if (m_identity.configHome.isEmpty())
-        m_identity.configHome = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+        m_identity.configHome = XdgFolders::configHome();
 }
 
 QString AutostartEntry::folder() const
@@ -149,24 +153,43 @@ AutostartStatus AutostartEntry::status() const
     const QString file = path();
     if (file.isEmpty() || !QDir::isAbsolutePath(m_identity.programPath))
         return AutostartStatus::unavailable;
-    if (!QFileInfo::exists(file))
-        return AutostartStatus::disabled;
-
-    // An entry we can't read, or one that starts something else, is not ours:
-    // the switch shows off, and turning it on writes ours in its place.
+    // A link is read through, as the desktop reads it; anything that is not
+    // our entry reads as off.
     const auto keys = readDesktopEntry(file);
-    if (!keys)
+    if (!keys || !startsThisProgram(*keys))
         return AutostartStatus::disabled;
-    const QString type = unescapeValue(keys->value(u"Type"_s, u"Application"_s));
-    if (type != "Application"_L1)
-        return AutostartStatus::disabled;
-    const auto arguments = splitExec(unescapeValue(keys->value(u"Exec"_s)));
-    if (!arguments || arguments->isEmpty() || !startsProgram(arguments->front(), m_identity.programPath))
-        return AutostartStatus::disabled;
-
     if (readsTrue(keys->value(u"Hidden"_s)) || readsFalse(keys->value(u"X-GNOME-Autostart-enabled"_s)))
         return AutostartStatus::requiresApproval;
     return AutostartStatus::enabled;
+}
+
+bool AutostartEntry::startsThisProgram(const QHash<QString, QString> &keys) const
+{
+    const QString type = unescapeValue(keys.value(u"Type"_s, u"Application"_s));
+    if (type != "Application"_L1)
+        return false;
+    const auto arguments = splitExec(unescapeValue(keys.value(u"Exec"_s)));
+    return arguments && !arguments->isEmpty() && startsProgram(arguments->front(), m_identity.programPath);
+}
+
+void AutostartEntry::checkOwnEntry(const QString &file) const
+{
+    switch (RegularFile::kindOf(file)) {
+    case RegularFile::Kind::missing:
+        return;
+    case RegularFile::Kind::regular:
+        break;
+    case RegularFile::Kind::link:
+        throw AutostartError(u"%1 is a symbolic link, not an entry of ours; it is left as it is."_s.arg(file));
+    case RegularFile::Kind::other:
+    case RegularFile::Kind::unknown:
+        throw AutostartError(u"%1 is not a regular file; it is left as it is."_s.arg(file));
+    }
+    const auto keys = readDesktopEntry(file);
+    if (!keys)
+        throw AutostartError(u"%1 can't be read as a desktop entry; it is left as it is."_s.arg(file));
+    if (!startsThisProgram(*keys))
+        throw AutostartError(u"%1 starts another program; it is left as it is."_s.arg(file));
 }
 
 void AutostartEntry::enable()
@@ -180,6 +203,8 @@ void AutostartEntry::enable()
     const QString dir = folder();
     if (!QDir().mkpath(dir))
         throw AutostartError(u"Could not create the folder %1."_s.arg(dir));
+    // Only our own entry is ever replaced.
+    checkOwnEntry(file);
 
     const QString text = "[Desktop Entry]\n"
                          "Type=Application\n"
@@ -187,13 +212,8 @@ void AutostartEntry::enable()
                          escapeValue(m_identity.name) + "\nExec="_L1 +
                          escapeValue(quoteExecArgument(m_identity.programPath)) + "\nIcon="_L1 +
                          escapeValue(m_identity.iconName) + "\nX-GNOME-Autostart-enabled=true\n"_L1;
-
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
-        throw AutostartError(u"Could not write %1: %2"_s.arg(file, out.errorString()));
-    const QByteArray bytes = text.toUtf8();
-    if (out.write(bytes) != bytes.size() || !out.commit())
-        throw AutostartError(u"Could not write %1: %2"_s.arg(file, out.errorString()));
+    if (const auto error = RegularFile::write(file, text.toUtf8()))
+        throw AutostartError(u"Could not write %1"_s.arg(*error));
 }
 
 void AutostartEntry::disable()
@@ -201,12 +221,17 @@ void AutostartEntry::disable()
     const QString file = path();
     if (file.isEmpty())
         return;
-    const QFileInfo info(file);
-    if (!info.exists() && !info.isSymLink())
-        return;
-    QFile entry(file);
-    if (!entry.remove())
-        throw AutostartError(u"Could not remove %1: %2"_s.arg(file, entry.errorString()));
+    // A regular file that is not our entry is another program's to keep, and
+    // with it in place ours isn't there: nothing to do. A link or a special
+    // file fails in checkOwnEntry.
+    if (RegularFile::kindOf(file) == RegularFile::Kind::regular) {
+        const auto keys = readDesktopEntry(file);
+        if (!keys || !startsThisProgram(*keys))
+            return;
+    }
+    checkOwnEntry(file);
+    if (const auto error = RegularFile::remove(file))
+        throw AutostartError(u"Could not remove %1"_s.arg(*error));
 }
 
 AutostartCommand AutostartEntry::settingsCommand() const

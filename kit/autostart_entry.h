@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -39,8 +40,8 @@ struct AutostartIdentity {
     // The program the entry starts; defaults to the running program
     // (QCoreApplication::applicationFilePath()).
     QString programPath;
-    // The user's configuration folder; defaults to $XDG_CONFIG_HOME, else
-    // ~/.config. The entry goes into its "autostart" subfolder.
+    // The user's configuration folder; defaults to XdgFolders::configHome().
+    // The entry goes into its "autostart" subfolder.
     QString configHome;
 };
 
@@ -59,10 +60,14 @@ public:
     explicit AutostartEntry(AutostartIdentity identity = {});
 
     AutostartStatus status() const;
-    // Writes the entry, atomically, replacing whatever was there.
-    // Throws AutostartError.
+    // Writes the entry, atomically. Only our own entry is replaced: a file of
+    // that name that starts another program or can't be read, a link or
+    // anything but a regular file is left as it is and fails. Throws
+    // AutostartError.
     void enable();
-    // Removes the entry; nothing to remove is no error. Throws AutostartError.
+    // Removes our own entry; nothing to remove, or another program's entry
+    // under our name, is no error. A link or anything but a regular file
+    // there is left as it is and fails. Throws AutostartError.
     void disable();
 
     // The entry's file; empty when there is no usable configuration folder or
@@ -82,6 +87,11 @@ public:
     bool openSettings() const;
 
 private:
+    // Whether the keys of an entry start this very program.
+    bool startsThisProgram(const QHash<QString, QString> &keys) const;
+    // Throws unless the file is missing or our own entry, as a regular file.
+    void checkOwnEntry(const QString &file) const;
+
     AutostartIdentity m_identity;
 };
 

@@ -59,6 +59,11 @@ QColor red(ColorScheme scheme)
     return dark(scheme) ? QColor(255, 69, 58) : QColor(255, 59, 48);
 }
 
+QColor green(ColorScheme scheme)
+{
+    return dark(scheme) ? QColor(48, 209, 88) : QColor(52, 199, 89);
+}
+
 QColor systemAccent(ColorScheme scheme)
 {
     return dark(scheme) ? QColor(10, 132, 255) : QColor(0, 122, 255);

@@ -39,6 +39,7 @@ QColor attention(ColorScheme scheme);
 
 QColor orange(ColorScheme scheme);
 QColor red(ColorScheme scheme);
+QColor green(ColorScheme scheme);
 // The accent of controls that no brand tints.
 QColor systemAccent(ColorScheme scheme);
 // Dividers between sections.

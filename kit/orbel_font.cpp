@@ -51,6 +51,8 @@ bool hasEqualWidthDigits(const QFont &font)
     return true;
 }
 
+} // namespace
+
 // Qt 6.4 cannot switch on a font's tabular-figures feature (that arrives in
 // 6.6), so a family whose digits differ in width gives way to the desktop's
 // fixed-pitch font for the readout.
@@ -63,8 +65,6 @@ QFont withEqualWidthDigits(const QFont &font)
     fixed.setWeight(font.weight());
     return fixed;
 }
-
-} // namespace
 
 double textScale(TextSize size)
 {

@@ -44,5 +44,7 @@ double textScale(TextSize size);
 QFont textStyleFont(TextStyle style, TextSize size = TextSize::Large);
 // The font of a role. Semibold is weight 600; the readout uses equal-width digits.
 QFont orbelFont(OrbelFont role, TextSize size = TextSize::Large);
+// The font, or one of its size and weight whose digits all have one width.
+QFont withEqualWidthDigits(const QFont &font);
 
 } // namespace orbel

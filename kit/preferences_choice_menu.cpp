@@ -5,17 +5,20 @@
 #include "preferences_focus_ring.h"
 
 #include <QActionGroup>
+#include <QFontMetricsF>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 
+#include <cmath>
 #include <utility>
 
 namespace orbel {
 
 namespace {
 
-constexpr int horizontalPadding = 16;
+constexpr int regularPadding = 16;
+constexpr int compactPadding = 10;
 constexpr int chevronGap = 8;
 constexpr qreal chevronWidth = 7;
 
@@ -55,7 +58,8 @@ QString PreferencesChoiceMenu::selectedLabel() const
 void PreferencesChoiceMenu::syncFromBinding()
 {
     setText(selectedLabel());
-    setAccessibleDescription(selectedLabel());
+    // Without a title of its own the label is already the button's name.
+    setAccessibleDescription(m_title.isEmpty() ? QString() : selectedLabel());
     updateGeometry();
     update();
 }
@@ -87,14 +91,29 @@ void PreferencesChoiceMenu::openMenu()
     menu->popup(mapToGlobal(QPoint(0, height())));
 }
 
+void PreferencesChoiceMenu::setCompact()
+{
+    m_compact = true;
+    setFont(orbelFont(OrbelFont::Detail, environment().textSize));
+    updateGeometry();
+}
+
 int PreferencesChoiceMenu::controlHeight() const
 {
-    return qMax(32, fontMetrics().height() + 10);
+    return m_compact ? qMax(24, fontMetrics().height() + 6) : qMax(32, fontMetrics().height() + 10);
+}
+
+int PreferencesChoiceMenu::horizontalPadding() const
+{
+    return m_compact ? compactPadding : regularPadding;
 }
 
 QSize PreferencesChoiceMenu::sizeHint() const
 {
-    const int width = fontMetrics().horizontalAdvance(text()) + chevronGap + int(chevronWidth) + 2 * horizontalPadding;
+    // Whole pixels rounded up: a label narrower than its real advance would
+    // be cut short.
+    const int label = int(std::ceil(QFontMetricsF(font()).horizontalAdvance(text())));
+    const int width = label + chevronGap + int(chevronWidth) + 2 * horizontalPadding();
     return {width, controlHeight()};
 }
 
@@ -132,15 +151,15 @@ void PreferencesChoiceMenu::paintEvent(QPaintEvent *)
     painter.drawRoundedRect(bezel, bezel.height() / 2, bezel.height() / 2);
 
     const QColor ink = BrandPalette::primary(scheme);
-    const qreal textWidth = bezel.width() - 2 * horizontalPadding - chevronGap - chevronWidth;
+    const qreal textWidth = bezel.width() - 2 * horizontalPadding() - chevronGap - chevronWidth;
     painter.setPen(ink);
     painter.setFont(font());
-    painter.drawText(QRectF(horizontalPadding, 0, textWidth, bezel.height()),
+    painter.drawText(QRectF(horizontalPadding(), 0, textWidth, bezel.height()),
                      Qt::AlignLeading | Qt::AlignVCenter | Qt::TextSingleLine,
                      fontMetrics().elidedText(text(), Qt::ElideRight, int(textWidth)));
 
     // Up and down chevrons: the sign of a pop-up menu.
-    const qreal x = bezel.right() - horizontalPadding - chevronWidth;
+    const qreal x = bezel.right() - horizontalPadding() - chevronWidth;
     const qreal mid = bezel.center().y();
     const qreal half = chevronWidth / 2;
     QPainterPath chevrons;

@@ -34,15 +34,8 @@ public:
                                          std::function<QString(const T &)> label, const OrbelEnvironment &environment,
                                          QWidget *parent = nullptr)
     {
-        const auto labelAt = [options, label](int index) {
-            return index >= 0 && index < options.size() ? label(options.at(index)) : QString();
-        };
-        Binding<int> indexBinding{[options, selection] { return int(options.indexOf(selection.get())); },
-                                  [options, selection](int index) {
-                                      if (index >= 0 && index < options.size())
-                                          selection.set(options.at(index));
-                                  }};
-        return new PreferencesChoiceMenu(title, int(options.size()), labelAt, indexBinding, environment, parent);
+        return new PreferencesChoiceMenu(title, int(options.size()), labelAt(options, std::move(label)),
+                                         indexBinding(std::move(selection), options), environment, parent);
     }
 
     QString title() const { return m_title; }
@@ -58,6 +51,28 @@ public:
     QSize minimumSizeHint() const override { return sizeHint(); }
 
 protected:
+    // The small control size: the callout text on a tighter bezel.
+    void setCompact();
+
+    template<typename T>
+    static std::function<QString(int)> labelAt(const QList<T> &options, std::function<QString(const T &)> label)
+    {
+        return [options, label = std::move(label)](int index) {
+            return index >= 0 && index < options.size() ? label(options.at(index)) : QString();
+        };
+    }
+
+    // The chosen option as its index among `options`, -1 when it is none of them.
+    template<typename T>
+    static Binding<int> indexBinding(Binding<T> selection, const QList<T> &options)
+    {
+        return {[options, selection] { return int(options.indexOf(selection.get())); },
+                [options, selection](int index) {
+                    if (index >= 0 && index < options.size())
+                        selection.set(options.at(index));
+                }};
+    }
+
     void paintEvent(QPaintEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
@@ -66,12 +81,14 @@ protected:
 private:
     void openMenu();
     int controlHeight() const;
+    int horizontalPadding() const;
 
     QString m_title;
     int m_count;
     std::function<QString(int)> m_label;
     Binding<int> m_selection;
     bool m_hovered = false;
+    bool m_compact = false;
 };
 
 } // namespace orbel

@@ -37,6 +37,11 @@ QString PreferencesHeader::title() const
     return m_title->text();
 }
 
+void PreferencesHeader::setTitle(const QString &title)
+{
+    m_title->setText(title);
+}
+
 void PreferencesHeader::environmentChanged()
 {
     m_title->setFont(orbelFont(OrbelFont::Title, environment().textSize));

@@ -21,6 +21,7 @@ public:
                       QWidget *parent = nullptr);
 
     QString title() const;
+    void setTitle(const QString &title);
     bool showsIcon() const { return m_icon != nullptr; }
     AppIcon *icon() const { return m_icon; }
     TextLabel *titleLabel() const { return m_title; }

@@ -7,33 +7,10 @@
 #include "paragraph_label.h"
 #include "text_label.h"
 
-#include <QFontDatabase>
-#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace orbel {
-
-namespace {
-
-// Qt 6.4 cannot ask a font for tabular figures, so a family whose digits
-// differ in width gives way to the desktop's fixed-pitch font at the same size.
-QFont withEqualWidthDigits(const QFont &font)
-{
-    const QFontMetricsF metrics(font);
-    const qreal zero = metrics.horizontalAdvance(QLatin1Char('0'));
-    for (char digit = '1'; digit <= '9'; ++digit) {
-        if (!qFuzzyCompare(metrics.horizontalAdvance(QLatin1Char(digit)), zero)) {
-            QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-            fixed.setPixelSize(font.pixelSize());
-            fixed.setWeight(font.weight());
-            return fixed;
-        }
-    }
-    return font;
-}
-
-} // namespace
 
 PreferencesValueRow::PreferencesValueRow(const QString &title, const QString &value,
                                          const OrbelEnvironment &environment, QWidget *parent)

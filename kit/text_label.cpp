@@ -5,6 +5,7 @@
 
 #include <QEvent>
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QStyle>
 #include <QTextLayout>
@@ -123,8 +124,21 @@ int TextLabel::heightForWidth(int width) const
     return clampedHeight(lines + margins.top() + margins.bottom() + 2 * margin(), fitted);
 }
 
+void TextLabel::setPrefersWholeLine(bool prefers)
+{
+    m_prefersWholeLine = prefers;
+    updateGeometry();
+}
+
 QSize TextLabel::sizeHint() const
 {
+    if (m_prefersWholeLine) {
+        const QMargins margins = contentsMargins();
+        // Rounded up, so the line is never a fraction too narrow for itself.
+        const int line = int(std::ceil(QFontMetricsF(font()).horizontalAdvance(text()))) + margins.left() +
+                         margins.right() + 2 * margin();
+        return {line, heightForWidth(line)};
+    }
     const QSize hint = QLabel::sizeHint();
     return {hint.width(), clampedHeight(hint.height(), font())};
 }

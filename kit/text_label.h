@@ -35,6 +35,9 @@ public:
     // A symbol of the text's size stands before the label, top-aligned:
     // centre the first line on it, whichever is taller.
     void setBesideSymbol(bool beside);
+    // Ask a layout for the width of the whole text on one line, so that it
+    // wraps (or is cut) only where the room runs out.
+    void setPrefersWholeLine(bool prefers);
 
     // Preferred in both directions, with height for width: the label is as
     // tall as its text at the width it gets.
@@ -59,6 +62,7 @@ private:
     int m_maxLines = 0;
     qreal m_minimumScale = defaultMinimumScaleFactor;
     bool m_besideSymbol = false;
+    bool m_prefersWholeLine = false;
 };
 
 } // namespace orbel

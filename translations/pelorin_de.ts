@@ -96,6 +96,13 @@
     </message>
 </context>
 <context>
+    <name>orbel::OpenAtLoginRow</name>
+    <message>
+        <source>Open at Login</source>
+        <translation>Bei der Anmeldung öffnen</translation>
+    </message>
+</context>
+<context>
     <name>orbel::PanelFooter</name>
     <message>
         <source>Preferences</source>
@@ -122,10 +129,36 @@
     </message>
 </context>
 <context>
+    <name>orbel::PermissionRow</name>
+    <message>
+        <source>Optional</source>
+        <translation>Optional</translation>
+    </message>
+    <message>
+        <source>Allowed</source>
+        <translation>Erlaubt</translation>
+    </message>
+    <message>
+        <source>Not allowed yet</source>
+        <translation>Noch nicht erlaubt</translation>
+    </message>
+</context>
+<context>
     <name>orbel::PreferencesLoginRow</name>
     <message>
         <source>Open at Login</source>
         <translation>Bei der Anmeldung öffnen</translation>
+    </message>
+</context>
+<context>
+    <name>orbel::WelcomeLayout</name>
+    <message>
+        <source>Open at Login</source>
+        <translation>Bei der Anmeldung öffnen</translation>
+    </message>
+    <message>
+        <source>Get Started</source>
+        <translation>Loslegen</translation>
     </message>
 </context>
 <context>

@@ -307,8 +307,11 @@ QSize PelorinPanelViewport::fittedSize(int natural) const
 {
     const double limit = maximumHeight();
     // Widgets measure in whole pixels: a fractional limit rounds down, so the
-    // panel stays inside it, and no limit at all is the largest widget size.
-    const int cap = limit >= double(QWIDGETSIZE_MAX) ? QWIDGETSIZE_MAX : int(std::floor(limit));
+    // panel stays inside it, yet any limit above zero leaves one pixel to
+    // draw; no limit at all is the largest widget size.
+    int cap = limit >= double(QWIDGETSIZE_MAX) ? QWIDGETSIZE_MAX : int(std::floor(limit));
+    if (limit > 0)
+        cap = std::max(cap, 1);
     return {orbel::OrbelMetrics::panelWidth, std::min(natural, cap)};
 }
 

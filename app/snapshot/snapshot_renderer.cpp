@@ -1,13 +1,13 @@
 #include "snapshot/snapshot_renderer.h"
 
 #include "brand_palette.h"
+#include "regular_file.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QImage>
 #include <QImageWriter>
 #include <QPalette>
-#include <QSaveFile>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -76,16 +76,11 @@ bool writeStandardOutput(const QByteArray &bytes)
     return true;
 }
 
-// The whole file or nothing: an existing picture is replaced only once the
-// new one is completely on disk.
+// The whole file or nothing, and only a regular file or a new one: an
+// existing picture is replaced only once the new one is completely on disk.
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return file.commit();
+    return !orbel::RegularFile::write(path, bytes).has_value();
 }
 
 std::optional<QByteArray> encodePng(const QImage &image)
@@ -127,13 +122,20 @@ QSize measure(QWidget *host, std::optional<double> proposedHeight)
     const QSize maximum = layout->totalMaximumSize().expandedTo(minimum);
     const int width = std::clamp(hint.width(), minimum.width(), maximum.width());
     const bool heightForWidth = host->hasHeightForWidth();
-    if (!proposedHeight) {
-        const int height = heightForWidth ? host->heightForWidth(width) : hint.height();
-        return {width, std::clamp(height, minimum.height(), maximum.height())};
-    }
-    // Content that wraps needs at least its height at that width.
-    const int lowest = heightForWidth ? std::max(minimum.height(), host->heightForWidth(width)) : minimum.height();
-    const int highest = std::max(lowest, maximum.height());
+    const int natural =
+        std::clamp(heightForWidth ? host->heightForWidth(width) : hint.height(), minimum.height(), maximum.height());
+    if (!proposedHeight)
+        return {width, natural};
+    // Content that wraps needs at least its height at that width, and content
+    // whose policy keeps it from growing or shrinking stays at its own height.
+    const QLayoutItem *item = layout->count() > 0 ? layout->itemAt(0) : nullptr;
+    const QSizePolicy policy = item && item->widget() ? item->widget()->sizePolicy() : QSizePolicy();
+    const bool grows = (policy.verticalPolicy() & QSizePolicy::GrowFlag) != 0;
+    const bool shrinks = (policy.verticalPolicy() & QSizePolicy::ShrinkFlag) != 0;
+    int lowest = heightForWidth ? std::max(minimum.height(), host->heightForWidth(width)) : minimum.height();
+    if (!shrinks)
+        lowest = std::max(lowest, natural);
+    const int highest = grows ? std::max(lowest, maximum.height()) : std::max(lowest, natural);
     const double bounded = std::clamp(std::ceil(*proposedHeight), double(lowest), double(highest));
     return {width, int(bounded)};
 }

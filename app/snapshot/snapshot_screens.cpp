@@ -7,6 +7,16 @@
 
 namespace pelorin {
 
+namespace {
+
+QWidget *keepsItsHeight(QWidget *view)
+{
+    view->setSizePolicy(view->sizePolicy().horizontalPolicy(), QSizePolicy::Fixed);
+    return view;
+}
+
+} // namespace
+
 SnapshotScreens defaultSnapshotScreens()
 {
     SnapshotScreens screens;
@@ -20,13 +30,14 @@ SnapshotScreens defaultSnapshotScreens()
         return makePanelContent(model, std::move(options));
     };
     // The windows' contents as their windows show them, without the window:
-    // 560 wide and as tall as they need. Their environment is the one asked
+    // 560 wide and as tall as they need, whatever height is proposed, since
+    // their windows never grow or shrink. Their environment is the one asked
     // for; nothing follows the desktop.
     screens.preferences = [](AppModel &model, const SnapshotScreenOptions &snapshot) -> QWidget * {
-        return new PreferencesView(model, snapshot.environment);
+        return keepsItsHeight(new PreferencesView(model, snapshot.environment));
     };
     screens.welcome = [](AppModel &model, const SnapshotScreenOptions &snapshot) -> QWidget * {
-        return new WelcomeView(model, snapshot.environment);
+        return keepsItsHeight(new WelcomeView(model, snapshot.environment));
     };
     screens.installTranslations = [](const QString &localeIdentifier) { installTranslations(localeIdentifier); };
     return screens;

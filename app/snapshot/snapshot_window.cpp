@@ -2,7 +2,9 @@
 
 #include "app_model.h"
 #include "orbel_snapshot.h"
+#include "regular_file.h"
 #include "snapshot/snapshot_renderer.h"
+#include "xdg_folders.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -131,7 +133,13 @@ QString outputPath(const QStringList &arguments)
 {
     if (const std::optional<QString> given = value(fileOption, arguments))
         return *given;
-    return QDir(QDir::tempPath()).filePath(defaultFileName);
+    // Where no other user can plant a link under the name: the user's own
+    // runtime folder, else the temporary folder, where writing refuses
+    // anything but a regular file.
+    QString folder = orbel::XdgFolders::runtimeFolder();
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    return QDir(folder).filePath(defaultFileName);
 }
 
 SnapshotScreenOptions screenOptions(const QStringList &arguments)
@@ -206,7 +214,8 @@ QCoro::Task<> run(QPointer<AppModel> model, QStringList arguments, SnapshotScree
         reportFailure();
 
     if (path != "-"_L1 && !failed()) {
-        const QByteArray line = QByteArrayLiteral("Pelorin offscreen snapshot: ") + path.toUtf8() + '\n';
+        const QByteArray line =
+            QByteArrayLiteral("Pelorin offscreen snapshot: ") + orbel::RegularFile::encodeName(path) + '\n';
         std::fwrite(line.constData(), 1, std::size_t(line.size()), stderr);
         std::fflush(stderr);
     }

@@ -37,7 +37,8 @@ inline const QString fileOption = QStringLiteral("--snapshot-file");
 inline const QString preferencesFlag = QStringLiteral("--snapshot-preferences");
 inline const QString welcomeFlag = QStringLiteral("--snapshot-welcome");
 
-// The output name used when no file is given, in the temporary directory.
+// The output name used when no file is given, in the user's runtime folder
+// ($XDG_RUNTIME_DIR) or, without a private one, the temporary folder.
 inline const QString defaultFileName = QStringLiteral("pelorin-snapshot.png");
 
 // Which screen a run draws: the preferences win over the welcome window,
@@ -60,7 +61,7 @@ std::optional<double> positiveNumber(const QString &option, const QStringList &a
 std::optional<double> parsePositiveNumber(const QString &text);
 Screen screen(const QStringList &arguments);
 // "--snapshot-file" as given (checked only when the picture is written), or
-// the default name in the temporary directory.
+// the default name in the runtime folder, else the temporary folder.
 QString outputPath(const QStringList &arguments);
 SnapshotScreenOptions screenOptions(const QStringList &arguments);
 

@@ -262,4 +262,48 @@ TEST_F(EnergyServiceTest, OldLocksThatCannotBeReleasedFollowTheNewOnes)
     EXPECT_THAT(driver->held, IsEmpty());
 }
 
+// ---- overlapping operations and lost locks ----------------------------------
+
+// The driver waits on the services, so a stop can come while a renewal (or a
+// second "+30 min") still waits for its new locks. Each session's operations
+// take turns: whatever the order of the answers, nothing stays held that the
+// table does not list, and a released session holds nothing.
+TEST_F(EnergyServiceTest, OperationsOnOneSessionTakeTurns)
+{
+    const auto s = session(SessionDuration::hour1(), true);
+    acquired(s);
+    driver->parks = true;
+    std::vector<std::optional<std::optional<EnergyFailure>>> results(3);
+    auto track = [&](std::size_t slot, QCoro::Task<> operation) -> QCoro::Task<> {
+        results[slot] = co_await failureOf(std::move(operation));
+    };
+    auto first = track(0, service->extend(*s.extended(secs(1800)), secs(4800)));
+    auto second = track(1, service->extend(*s.extended(secs(1800)), secs(4800)));
+    auto stop = track(2, service->release(testId(0xa1)));
+    for (int round = 0; round < 20 && !(results[0] && results[1] && results[2]); ++round) {
+        settle();
+        driver->proceed();
+    }
+    ASSERT_TRUE(results[0] && results[1] && results[2]);
+    EXPECT_EQ(*results[2], std::nullopt);
+    EXPECT_THAT(driver->held, IsEmpty());
+    EXPECT_FALSE(hasEntry());
+    // The release came last: both renewals were complete before it began.
+    EXPECT_EQ(driver->log.back(), "release 6");
+}
+
+TEST_F(EnergyServiceTest, ALockLostForGoodIsReportedForItsSession)
+{
+    std::vector<std::pair<SessionID, EnergyFailure>> reports;
+    service->setLostHandler([&](const SessionID &id, const EnergyFailure &f) { reports.emplace_back(id, f); });
+    acquired(session(SessionDuration::hour1(), true, 0xa1));
+    acquired(session(SessionDuration::hour1(), false, 0xb2));
+
+    driver->lose(3, EnergyFailure(Op::createSystem, -2, false));
+    driver->lose(99, EnergyFailure(Op::createSystem, -2, false)); // nobody's
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].first, testId(0xb2));
+    EXPECT_EQ(reports[0].second, EnergyFailure(Op::createSystem, -2, false));
+}
+
 } // namespace

@@ -67,7 +67,36 @@ inline std::string seconds(std::optional<double> timeout)
 // from 1.
 class RecordingDriver final : public EnergyAssertionDriver {
 public:
-    EnergyAssertionID create(bool display, std::optional<double> timeout) override
+    // While set, every call waits until the test lets it go on with proceed().
+    bool parks = false;
+
+    QCoro::Task<EnergyAssertionID> create(bool display, std::optional<double> timeout) override
+    {
+        if (parks)
+            co_await Parked(this);
+        co_return createNow(display, timeout);
+    }
+    QCoro::Task<> release(EnergyAssertionID id) override
+    {
+        if (parks)
+            co_await Parked(this);
+        releaseNow(id);
+    }
+    // Lets every parked call go on, in the order they came.
+    void proceed()
+    {
+        for (auto waiting = std::exchange(m_parked, {}); const auto handle : waiting)
+            handle.resume();
+    }
+    std::size_t parkedCount() const { return m_parked.size(); }
+    // Tells the service that a held lock went away for good.
+    void lose(std::uint32_t id, const EnergyFailure &failure)
+    {
+        held.erase(id);
+        reportLost(EnergyAssertionID{id}, failure);
+    }
+
+    EnergyAssertionID createNow(bool display, std::optional<double> timeout)
     {
         std::string entry = std::string("create ") + (display ? "display " : "system ") + seconds(timeout);
         auto &plan = display ? m_displayFailures : m_systemFailures;
@@ -85,7 +114,7 @@ public:
         return id;
     }
 
-    void release(EnergyAssertionID id) override
+    void releaseNow(EnergyAssertionID id)
     {
         const std::string entry = "release " + std::to_string(id.rawValue);
         const auto planned = m_releaseFailures.find(id.rawValue);
@@ -110,6 +139,14 @@ public:
     std::set<std::uint32_t> held;
 
 private:
+    struct Parked {
+        explicit Parked(RecordingDriver *d) : driver(d) {}
+        RecordingDriver *driver;
+        bool await_ready() const noexcept { return false; }
+        void await_suspend(std::coroutine_handle<> h) const { driver->m_parked.push_back(h); }
+        void await_resume() const noexcept {}
+    };
+    std::vector<std::coroutine_handle<>> m_parked;
     struct PlannedFailure {
         std::int32_t code = 0;
         int times = 0;

@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QtCore/qtestsupport_core.h>
 
+#include <QCoroTask>
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -32,6 +34,33 @@ const QString gnome = u"org.gnome.SessionManager"_s;
 const QString powerManagement = u"org.freedesktop.PowerManagement"_s;
 const QString screenSaver = u"org.freedesktop.ScreenSaver"_s;
 const QString logind = u"org.freedesktop.login1"_s;
+
+// Runs a driver call to its end and rethrows what it threw (QCoro::waitFor
+// would wait for ever on a task that throws).
+QCoro::Task<std::optional<EnergyFailure>> caught(QCoro::Task<> task)
+{
+    try {
+        co_await task;
+    } catch (const EnergyFailure &failure) {
+        co_return failure;
+    }
+    co_return std::nullopt;
+}
+
+void awaited(QCoro::Task<> task)
+{
+    if (const auto failure = QCoro::waitFor(caught(std::move(task))))
+        throw *failure;
+}
+
+EnergyAssertionID awaited(QCoro::Task<EnergyAssertionID> task)
+{
+    EnergyAssertionID id;
+    awaited([](QCoro::Task<EnergyAssertionID> t, EnergyAssertionID &out) -> QCoro::Task<> {
+        out = co_await t;
+    }(std::move(task), id));
+    return id;
+}
 
 EnergyFailure failureOf(const std::function<void()> &call)
 {
@@ -102,7 +131,7 @@ TEST_F(NativeEnergyAssertionDriverTest, EachLockComesFromTheFirstServicePresent)
         SCOPED_TRACE(QString(c.present.join(u' ') + (c.display ? u" display"_s : u" system"_s)).toStdString());
         serve(c.present);
         const auto driver = makeDriver();
-        const EnergyAssertionID id = driver->create(c.display, std::nullopt);
+        const EnergyAssertionID id = awaited(driver->create(c.display, std::nullopt));
         EXPECT_EQ(driver->backend(id), c.backend);
 
         const QList<TestLock> locks = allLocks();
@@ -122,7 +151,7 @@ TEST_F(NativeEnergyAssertionDriverTest, EachLockComesFromTheFirstServicePresent)
             EXPECT_EQ(lock.mode, u"block"_s);
         }
 
-        driver->release(id);
+        awaited(driver->release(id));
         EXPECT_EQ(driver->heldCount(), 0);
         EXPECT_TRUE(waitUntilNoLocks());
     }
@@ -132,16 +161,16 @@ TEST_F(NativeEnergyAssertionDriverTest, EveryLockGetsAFreshIdAndUnknownIdsAreRef
 {
     serve({gnome});
     const auto driver = makeDriver();
-    const EnergyAssertionID first = driver->create(false, std::nullopt);
-    const EnergyAssertionID second = driver->create(true, std::nullopt);
+    const EnergyAssertionID first = awaited(driver->create(false, std::nullopt));
+    const EnergyAssertionID second = awaited(driver->create(true, std::nullopt));
     EXPECT_EQ(first.rawValue, 1u);
     EXPECT_EQ(second.rawValue, 2u);
-    driver->release(first);
-    EXPECT_EQ(driver->create(false, std::nullopt).rawValue, 3u);
+    awaited(driver->release(first));
+    EXPECT_EQ(awaited(driver->create(false, std::nullopt)).rawValue, 3u);
     EXPECT_EQ(driver->heldCount(), 2);
 
     for (const EnergyAssertionID id : {first, EnergyAssertionID{99}}) {
-        const EnergyFailure failure = failureOf([&] { driver->release(id); });
+        const EnergyFailure failure = failureOf([&] { awaited(driver->release(id)); });
         EXPECT_EQ(failure.operation, Operation::release);
         EXPECT_EQ(failure.code, -EINVAL);
     }
@@ -154,9 +183,9 @@ TEST_F(NativeEnergyAssertionDriverTest, ALockIsReleasedWhenItsTimeOutPasses)
     const auto driver = makeDriver();
     QElapsedTimer clock;
     clock.start();
-    const EnergyAssertionID timedSystem = driver->create(false, 0.3);
-    const EnergyAssertionID timedDisplay = driver->create(true, 0.3);
-    const EnergyAssertionID endless = driver->create(false, std::nullopt);
+    const EnergyAssertionID timedSystem = awaited(driver->create(false, 0.3));
+    const EnergyAssertionID timedDisplay = awaited(driver->create(true, 0.3));
+    const EnergyAssertionID endless = awaited(driver->create(false, std::nullopt));
     ASSERT_EQ(allLocks().size(), 3);
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return driver->heldCount() == 1; }, 5000));
@@ -166,23 +195,23 @@ TEST_F(NativeEnergyAssertionDriverTest, ALockIsReleasedWhenItsTimeOutPasses)
     EXPECT_EQ(driver->backend(endless), Backend::powerManagement);
 
     // The owner may still release an expired lock, once.
-    driver->release(timedSystem);
-    driver->release(timedDisplay);
-    EXPECT_EQ(failureOf([&] { driver->release(timedSystem); }).code, -EINVAL);
+    awaited(driver->release(timedSystem));
+    awaited(driver->release(timedDisplay));
+    EXPECT_EQ(failureOf([&] { awaited(driver->release(timedSystem)); }).code, -EINVAL);
 }
 
 TEST_F(NativeEnergyAssertionDriverTest, WithoutAnyServiceNothingIsHeld)
 {
     const auto driver = makeDriver();
-    const EnergyFailure system = failureOf([&] { driver->create(false, 60.0); });
+    const EnergyFailure system = failureOf([&] { awaited(driver->create(false, 60.0)); });
     EXPECT_EQ(system, EnergyFailure(Operation::createSystem, -ENOENT, false));
-    const EnergyFailure display = failureOf([&] { driver->create(true, std::nullopt); });
+    const EnergyFailure display = failureOf([&] { awaited(driver->create(true, std::nullopt)); });
     EXPECT_EQ(display, EnergyFailure(Operation::createDisplay, -ENOENT, false));
     EXPECT_EQ(driver->heldCount(), 0);
 
     // No bus at all: the test main points the default buses at dead sockets.
     NativeEnergyAssertionDriver unconnected;
-    EXPECT_EQ(failureOf([&] { unconnected.create(false, std::nullopt); }),
+    EXPECT_EQ(failureOf([&] { awaited(unconnected.create(false, std::nullopt)); }),
               EnergyFailure(Operation::createSystem, -ENOENT, false));
 }
 
@@ -208,7 +237,7 @@ TEST_F(NativeEnergyAssertionDriverTest, ErrorsMapToTheirCodesWithinTheCallTimeOu
         QElapsedTimer clock;
         clock.start();
         const bool display = c.service == screenSaver;
-        const EnergyFailure failure = failureOf([&] { driver->create(display, std::nullopt); });
+        const EnergyFailure failure = failureOf([&] { awaited(driver->create(display, std::nullopt)); });
         EXPECT_LT(clock.elapsed(), 3000);
         EXPECT_EQ(failure, EnergyFailure(display ? Operation::createDisplay : Operation::createSystem, c.code, false));
         EXPECT_EQ(driver->heldCount(), 0);
@@ -221,7 +250,7 @@ TEST_F(NativeEnergyAssertionDriverTest, AFailingServiceGivesWayAndTheMostTelling
     serve({gnome, powerManagement});
     bus.services(Kind::session).setBehaviour(gnome, u"Inhibit"_s, u"deny"_s);
     auto driver = makeDriver();
-    const EnergyAssertionID id = driver->create(false, std::nullopt);
+    const EnergyAssertionID id = awaited(driver->create(false, std::nullopt));
     EXPECT_EQ(driver->backend(id), Backend::powerManagement);
     driver.reset();
 
@@ -231,10 +260,10 @@ TEST_F(NativeEnergyAssertionDriverTest, AFailingServiceGivesWayAndTheMostTelling
     bus.services(Kind::system).setBehaviour(logind, u"Inhibit"_s, u"deny"_s);
     driver = makeDriver();
     driver->setCallTimeout(250ms);
-    EXPECT_EQ(failureOf([&] { driver->create(false, std::nullopt); }).code, -EACCES);
+    EXPECT_EQ(failureOf([&] { awaited(driver->create(false, std::nullopt)); }).code, -EACCES);
     bus.services(Kind::session).setBehaviour(gnome, u"Inhibit"_s, u"deny"_s);
     bus.stopServices(Kind::system);
-    EXPECT_EQ(failureOf([&] { driver->create(true, std::nullopt); }).code, -EACCES);
+    EXPECT_EQ(failureOf([&] { awaited(driver->create(true, std::nullopt)); }).code, -EACCES);
     EXPECT_EQ(driver->heldCount(), 0);
 }
 
@@ -243,37 +272,98 @@ TEST_F(NativeEnergyAssertionDriverTest, AFailedReleaseKeepsTheLockForAnotherTry)
     serve({gnome});
     const auto driver = makeDriver();
     driver->setCallTimeout(250ms);
-    const EnergyAssertionID id = driver->create(false, std::nullopt);
+    const EnergyAssertionID id = awaited(driver->create(false, std::nullopt));
     const auto services = bus.services(Kind::session);
 
     services.setBehaviour(gnome, u"Uninhibit"_s, u"deny"_s);
-    EXPECT_EQ(failureOf([&] { driver->release(id); }), EnergyFailure(Operation::release, -EACCES, true));
+    EXPECT_EQ(failureOf([&] { awaited(driver->release(id)); }), EnergyFailure(Operation::release, -EACCES, true));
     services.setBehaviour(gnome, u"Uninhibit"_s, u"hang"_s);
-    EXPECT_EQ(failureOf([&] { driver->release(id); }), EnergyFailure(Operation::release, -ETIMEDOUT, true));
+    EXPECT_EQ(failureOf([&] { awaited(driver->release(id)); }), EnergyFailure(Operation::release, -ETIMEDOUT, true));
     EXPECT_EQ(driver->heldCount(), 1);
     EXPECT_EQ(services.locks().size(), 1);
 
     services.setBehaviour(gnome, u"Uninhibit"_s, u"reply"_s);
-    driver->release(id);
+    awaited(driver->release(id));
     EXPECT_EQ(driver->heldCount(), 0);
     EXPECT_TRUE(services.locks().isEmpty());
 }
 
-TEST_F(NativeEnergyAssertionDriverTest, ALockWhoseServiceLeftIsReleased)
+// A service that answers after the call time-out is still heard: a lock it
+// grants then is let go at once, and a release it confirms then counts.
+TEST_F(NativeEnergyAssertionDriverTest, LateAnswersAreNeverLeftBehind)
+{
+    serve({gnome, powerManagement});
+    const auto services = bus.services(Kind::session);
+    const auto driver = makeDriver();
+    driver->setCallTimeout(200ms);
+
+    // Granted too late: the next service's lock is taken, the late one goes.
+    services.setBehaviour(gnome, u"Inhibit"_s, u"late:500"_s);
+    const EnergyAssertionID id = awaited(driver->create(false, std::nullopt));
+    EXPECT_EQ(driver->backend(id), Backend::powerManagement);
+    ASSERT_TRUE(services.waitForLockCount(1));
+    EXPECT_EQ(services.locks().constFirst().service, powerManagement);
+    awaited(driver->release(id));
+
+    // Alone and too late: a failure, and nothing held once the answer comes.
+    bus.stopServices(Kind::session);
+    serve({gnome});
+    bus.services(Kind::session).setBehaviour(gnome, u"Inhibit"_s, u"late:500"_s);
+    EXPECT_EQ(failureOf([&] { awaited(driver->create(true, std::nullopt)); }).code, -ETIMEDOUT);
+    const auto alone = bus.services(Kind::session);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return alone.events().size() == 2; }, 5000));
+    EXPECT_EQ(alone.events()[1].kind, u"released"_s);
+
+    // A release confirmed too late fails, but a second try succeeds, before
+    // or after the late confirmation arrives.
+    for (const int settleMs : {0, 800}) {
+        alone.setBehaviour(gnome, u"Inhibit"_s, u"reply"_s);
+        const EnergyAssertionID held = awaited(driver->create(false, std::nullopt));
+        alone.setBehaviour(gnome, u"Uninhibit"_s, u"late:500"_s);
+        EXPECT_EQ(failureOf([&] { awaited(driver->release(held)); }).code, -ETIMEDOUT);
+        QTest::qWait(settleMs);
+        alone.setBehaviour(gnome, u"Uninhibit"_s, u"reply"_s);
+        awaited(driver->release(held));
+        EXPECT_EQ(driver->heldCount(), 0);
+        EXPECT_TRUE(alone.waitForLockCount(0));
+    }
+}
+
+// The service behind a lock restarts, or leaves for good: the lock is taken
+// again under the same ID, or reported lost.
+TEST_F(NativeEnergyAssertionDriverTest, ALockWhoseServiceLeftIsSoughtAgain)
 {
     serve({gnome});
     const auto driver = makeDriver();
-    const EnergyAssertionID id = driver->create(false, std::nullopt);
+    std::vector<std::pair<EnergyAssertionID, EnergyFailure>> lost;
+    driver->setLostHandler([&](EnergyAssertionID id, const EnergyFailure &f) { lost.emplace_back(id, f); });
+    const EnergyAssertionID display = awaited(driver->create(true, 3600.0));
 
-    // A new instance of the service hands the next client the same cookie;
-    // releasing the old lock must not touch that one.
-    serve({gnome});
+    serve({gnome}); // killed and started again
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return driver->backend(display).has_value() && bus.services(Kind::session).locks().size() == 1; }, 2000));
+    EXPECT_EQ(driver->backend(display), Backend::gnomeSession);
+    EXPECT_EQ(bus.services(Kind::session).locks().constFirst().flags, 8u);
+    EXPECT_EQ(driver->properties(display).value(u"TimeoutSeconds"_s), 3600.0);
+
+    // Another client of the new instance may get the old cookie: only our
+    // own lock goes with our release.
     NativeEnergyAssertionDriver other(bus.connection(Kind::session), bus.connection(Kind::system));
-    other.create(false, std::nullopt);
+    awaited(other.create(false, std::nullopt));
+    awaited(driver->release(display));
+    EXPECT_TRUE(bus.services(Kind::session).waitForLockCount(1));
 
-    driver->release(id);
+    // Gone for good: reported once the search gives up, and a later release
+    // of the ID succeeds.
+    driver->setRetakeWindow(300ms);
+    const EnergyAssertionID system = awaited(driver->create(false, std::nullopt));
+    bus.stopServices(Kind::session);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !lost.empty(); }, 5000));
+    ASSERT_EQ(lost.size(), 1u);
+    EXPECT_EQ(lost[0].first, system);
+    EXPECT_EQ(lost[0].second, EnergyFailure(Operation::createSystem, -ENOENT, false));
+    awaited(driver->release(system));
     EXPECT_EQ(driver->heldCount(), 0);
-    EXPECT_EQ(bus.services(Kind::session).locks().size(), 1);
 }
 
 TEST_F(NativeEnergyAssertionDriverTest, PropertiesDescribeEachLock)
@@ -293,9 +383,9 @@ TEST_F(NativeEnergyAssertionDriverTest, PropertiesDescribeEachLock)
 
     serve({logind});
     const auto driver = makeDriver();
-    const EnergyAssertionID id = driver->create(true, 3600.0);
+    const EnergyAssertionID id = awaited(driver->create(true, 3600.0));
     EXPECT_EQ(driver->properties(id), timed);
-    driver->release(id);
+    awaited(driver->release(id));
     EXPECT_TRUE(driver->properties(id).isEmpty());
 }
 
@@ -305,16 +395,19 @@ TEST_F(NativeEnergyAssertionDriverTest, NoDescriptorOutlivesItsLock)
     const int before = openDescriptors();
 
     auto driver = makeDriver();
-    driver->release(driver->create(true, std::nullopt));
-    driver->create(true, 0.1);
+    awaited(driver->release(awaited(driver->create(true, std::nullopt))));
+    awaited(driver->create(true, 0.1));
     ASSERT_TRUE(QTest::qWaitFor([&] { return driver->heldCount() == 0; }, 5000));
-    driver->create(true, 60.0);
-    driver->create(false, std::nullopt);
+    awaited(driver->create(true, 60.0));
+    awaited(driver->create(false, std::nullopt));
     EXPECT_GT(openDescriptors(), before);
-    driver.reset(); // releases what is still held
-    EXPECT_TRUE(waitUntilNoLocks());
+    // Destroying the driver sends nothing; its descriptors close as they
+    // would with the process.
+    driver.reset();
+    EXPECT_TRUE(bus.services(Kind::system).waitForLockCount(0));
     // D-Bus lets go of its copies of a reply's descriptors a little later.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return openDescriptors() == before; }, 5000))
+    // (A reply of an earlier test may still be on its way out: fewer is fine.)
+    EXPECT_TRUE(QTest::qWaitFor([&] { return openDescriptors() <= before; }, 5000))
         << openDescriptors() << " vs " << before;
 }
 

@@ -149,8 +149,8 @@ TEST_F(AutostartEntryTest, EntrySwitchedOffByTheDesktopWaitsForApproval)
 }
 
 // An entry under our name that doesn't start this program, or can't be
-// understood, is not ours: it reads as off, and turning on replaces it.
-TEST_F(AutostartEntryTest, EntryForAnotherProgramReadsAsOff)
+// understood, is not ours: it reads as off, and is never replaced or removed.
+TEST_F(AutostartEntryTest, EntryForAnotherProgramReadsAsOffAndIsLeftAlone)
 {
     const AutostartEntry autostart = entry();
     const QString other = makeProgram(m_home.path() + "/bin/other"_L1);
@@ -168,9 +168,12 @@ TEST_F(AutostartEntryTest, EntryForAnotherProgramReadsAsOff)
         {"[Desktop Entry]\nExec=\"" + m_program.toUtf8() + "\n", AutostartStatus::disabled},
         {"[Desktop Entry]\nType=Link\n" + execLine(m_program), AutostartStatus::disabled},
         {"[Desktop Entry]\nName=No Exec\n", AutostartStatus::disabled},
+        // The desktop's way of switching off a system-wide entry of that name.
+        {"[Desktop Entry]\nHidden=true\n", AutostartStatus::disabled},
         {execLine(m_program), AutostartStatus::disabled},
         {"", AutostartStatus::disabled},
         {QByteArray("\xff\xfe\x00\x01", 4), AutostartStatus::disabled},
+        {"[Desktop Entry]\nExec=" + m_program.toUtf8() + "\xff\n", AutostartStatus::disabled},
         // Arguments and field codes after the program, and links to it, are fine.
         {"[Desktop Entry]\nExec=" + m_program.toUtf8() + " --quiet %U\n", AutostartStatus::enabled},
         {"[Desktop Entry]\r\n" + execLine(link), AutostartStatus::enabled},
@@ -179,6 +182,11 @@ TEST_F(AutostartEntryTest, EntryForAnotherProgramReadsAsOff)
         SCOPED_TRACE(c.text.toStdString());
         ASSERT_TRUE(writeFile(entryPath(), c.text));
         EXPECT_EQ(autostart.status(), c.status);
+        if (c.status != AutostartStatus::disabled)
+            continue;
+        EXPECT_THROW(entry().enable(), AutostartError);
+        EXPECT_NO_THROW(entry().disable());
+        EXPECT_EQ(readFile(entryPath()), c.text);
     }
 
     // A bare name is looked up on the PATH, as the session would.
@@ -188,9 +196,39 @@ TEST_F(AutostartEntryTest, EntryForAnotherProgramReadsAsOff)
     EXPECT_EQ(autostart.status(), AutostartStatus::enabled);
     ASSERT_TRUE(writeFile(entryPath(), "[Desktop Entry]\nExec=other\n"));
     EXPECT_EQ(autostart.status(), AutostartStatus::disabled);
+}
 
-    entry().enable();
-    EXPECT_EQ(autostart.status(), AutostartStatus::enabled);
+// A link under our name is never written through nor removed, whatever it
+// leads to; it reads as what it leads to, as the desktop reads it.
+TEST_F(AutostartEntryTest, ALinkInPlaceOfTheEntryIsLeftAlone)
+{
+    const QByteArray foreign = "[Desktop Entry]\nExec=/usr/bin/other --flag\n";
+    const QByteArray ours = "[Desktop Entry]\n" + execLine(m_program);
+    const QString target = m_home.path() + "/elsewhere.desktop"_L1;
+    ASSERT_TRUE(QDir().mkpath(entry().folder()));
+    ASSERT_TRUE(QFile::link(target, entryPath()));
+
+    struct Case {
+        std::optional<QByteArray> target; // none: a dangling link
+        AutostartStatus status;
+    };
+    for (const Case &c : {Case{foreign, AutostartStatus::disabled}, Case{ours, AutostartStatus::enabled},
+                          Case{std::nullopt, AutostartStatus::disabled}}) {
+        SCOPED_TRACE(c.target.value_or("(dangling)").toStdString());
+        QFile::remove(target);
+        if (c.target) {
+            ASSERT_TRUE(writeFile(target, *c.target));
+        }
+        AutostartEntry autostart = entry();
+        EXPECT_EQ(autostart.status(), c.status);
+        EXPECT_THROW(autostart.enable(), AutostartError);
+        EXPECT_THROW(autostart.disable(), AutostartError);
+        EXPECT_TRUE(QFileInfo(entryPath()).isSymLink());
+        EXPECT_EQ(QFileInfo::exists(target), c.target.has_value());
+        if (c.target) {
+            EXPECT_EQ(readFile(target), *c.target);
+        }
+    }
 }
 
 TEST_F(AutostartEntryTest, UnavailableWithoutAFolderOrAProgram)
@@ -370,6 +408,15 @@ TEST_F(AutostartEntryTest, PreferencesFlagAFailedChangeAndReadTheStateBack)
     prefs.setOpenAtLogin(false);
     EXPECT_EQ(prefs.loginState(), LoginItemState::disabled);
     EXPECT_FALSE(QFileInfo::exists(folder + "/" PELORIN_APP_ID ".desktop"_L1));
+
+    // Another program's entry under our name: the change fails and shows so,
+    // and the file stays as it is.
+    const QByteArray foreign = "[Desktop Entry]\nExec=/usr/bin/other\n";
+    ASSERT_TRUE(writeFile(folder + "/" PELORIN_APP_ID ".desktop"_L1, foreign));
+    prefs.setOpenAtLogin(true);
+    EXPECT_TRUE(prefs.loginFailed());
+    EXPECT_FALSE(prefs.opensAtLogin());
+    EXPECT_EQ(readFile(folder + "/" PELORIN_APP_ID ".desktop"_L1), foreign);
 }
 
 } // namespace

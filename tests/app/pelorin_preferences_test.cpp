@@ -15,6 +15,8 @@
 
 #include <stdexcept>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 namespace pelorin {
@@ -112,7 +114,9 @@ TEST_F(PelorinPreferencesTest, ReadsOnlyBooleansFromTheFile)
         {"[General]\narmed=false\nseenWelcome=true\n", false, true},
         {"[General]\narmed=true\nseenWelcome=false\n", true, false},
         {"[General]\narmed=maybe\nseenWelcome=yes\n", true, false},
-        {"[General]\narmed=0\nseenWelcome=1\n", true, false},
+        {"[General]\narmed=0\nseenWelcome=1\n", false, true},
+        {"[General]\narmed=1\nseenWelcome=0\n", true, false},
+        {"[General]\narmed = FALSE ; set by hand\nseenWelcome=\"True\"\n", false, true},
         {"[General]\narmed=\nseenWelcome=\n", true, false},
         {"[General]\narmed=false, true\n", true, false},
         {"[General]\nother=1\n", true, false},
@@ -239,10 +243,6 @@ TEST_F(PelorinPreferencesTest, UnreadableSettingsFileKeepsTheDefaultsAndIsNeverW
         QByteArray("PK\x03\x04\x00\x00\x00\x00\x08\x00"
                    "armed=false\n",
                    22),
-        "{\"armed\": false, \"seenWelcome\": true}\n",
-        "[General\narmed=false\nseenWelcome=true\n",
-        "[General]\narmed=false\nseenWelcome=true\n=orphan\n",
-        "[General]\narmed=false\nseenWelcome=true\nhalf a line\n",
         "[General]\narmed=\xe9t\xe9\n",
     };
     for (const QByteArray &stored : cases) {
@@ -252,16 +252,21 @@ TEST_F(PelorinPreferencesTest, UnreadableSettingsFileKeepsTheDefaultsAndIsNeverW
         EXPECT_FALSE(prefs->settingsWritable());
         EXPECT_TRUE(prefs->armed());
         EXPECT_FALSE(prefs->hasSeenWelcome());
+        // Changes hold for the session all the same.
         prefs->setArmed(false);
         prefs->markWelcomeSeen();
-        prefs->setArmed(true);
+        EXPECT_FALSE(prefs->armed());
         prefs.reset();
         EXPECT_EQ(readFile(settingsPath()), stored);
         EXPECT_EQ(QDir(QFileInfo(settingsPath()).absolutePath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                   QStringList{u"Pelorin.conf"_s});
     }
 
-    // A folder where the file should be can't be read at all.
+    // A folder or a FIFO where the file should be can't be read at all, and
+    // reading the FIFO doesn't wait for a writer.
+    QFile::remove(settingsPath());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(settingsPath()).constData(), 0600), 0);
+    EXPECT_FALSE(make()->settingsWritable());
     QFile::remove(settingsPath());
     ASSERT_TRUE(QDir().mkpath(settingsPath()));
     auto prefs = make();
@@ -271,16 +276,90 @@ TEST_F(PelorinPreferencesTest, UnreadableSettingsFileKeepsTheDefaultsAndIsNeverW
     EXPECT_TRUE(QFileInfo(settingsPath()).isDir());
 }
 
-TEST_F(PelorinPreferencesTest, HandEditedFileWithCommentsAndOtherKeysIsUsed)
+// Lines Pelorin did not write, well-formed or not, stay as they are; keys
+// around a line that is not one are still read.
+TEST_F(PelorinPreferencesTest, EveryLineOfAHandEditedFileSurvivesAWrite)
 {
-    writeFile(settingsPath(), "; kept by hand\r\n[General]\r\narmed = false\r\n\r\n[Other]\r\nkey=value\r\n");
-    auto prefs = make();
-    EXPECT_TRUE(prefs->settingsWritable());
-    EXPECT_FALSE(prefs->armed());
-    prefs->setArmed(true);
-    prefs.reset();
-    EXPECT_EQ(storedValue(settingsPath(), u"armed"_s).toString(), u"true"_s);
-    EXPECT_EQ(storedValue(settingsPath(), u"Other/key"_s).toString(), u"value"_s);
+    struct Case {
+        QByteArray stored;
+        bool armed;
+        QByteArray afterDisarmAndWelcome;
+    };
+    const Case cases[] = {
+        {"armed=false\nseenWelcome=true\nmy note here\n", false, "armed=false\nseenWelcome=true\nmy note here\n"},
+        {"; kept by hand\r\n[General]\r\narmed = true ; was false\r\n\r\n[Other]\r\nkey=value\r\n", true,
+         "; kept by hand\r\n[General]\r\narmed = false ; was false\r\nseenWelcome=true\r\n\r\n[Other]\r\n"
+         "key=value\r\n"},
+        {"note=keep this; and this part too\nmy key=1\npath=\"C:\\dir\"\n# hash\n[Other]\narmed=true\n", true,
+         "note=keep this; and this part too\nmy key=1\npath=\"C:\\dir\"\n# hash\narmed=false\nseenWelcome=true\n"
+         "[Other]\narmed=true\n"},
+        {"[General\n=orphan\n{\"armed\": true}", true,
+         "[General\n=orphan\n{\"armed\": true}\narmed=false\nseenWelcome=true\n"},
+        {"", true, "[General]\narmed=false\nseenWelcome=true\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.stored.toStdString());
+        ASSERT_TRUE(writeFile(settingsPath(), c.stored));
+        auto prefs = make();
+        EXPECT_TRUE(prefs->settingsWritable());
+        EXPECT_EQ(prefs->armed(), c.armed);
+        prefs->setArmed(false);
+        prefs->markWelcomeSeen();
+        prefs.reset();
+        EXPECT_EQ(readFile(settingsPath()), c.afterDisarmAndWelcome);
+        // And the next launch reads what was written.
+        prefs = make();
+        EXPECT_FALSE(prefs->armed());
+        EXPECT_TRUE(prefs->hasSeenWelcome());
+    }
+}
+
+// A file that can't be written, or a path that must not be written through,
+// leaves the change in effect for the session and writes nothing anywhere.
+TEST_F(PelorinPreferencesTest, AChangeThatCannotBeWrittenHoldsForTheSession)
+{
+    const QString blocked = m_dir.path() + "/blocked"_L1;
+    ASSERT_TRUE(writeFile(blocked, "a file, not a folder"));
+    const QString elsewhere = m_dir.path() + "/elsewhere.conf"_L1;
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(settingsPath()).absolutePath()));
+    ASSERT_TRUE(QFile::link(elsewhere, settingsPath()));
+
+    for (const QString &path : {QString(blocked + "/Pelorin.conf"_L1), settingsPath()}) {
+        SCOPED_TRACE(path.toStdString());
+        auto prefs = make(false, path);
+        prefs->setArmed(false);
+        prefs->markWelcomeSeen();
+        EXPECT_FALSE(prefs->armed());
+        EXPECT_TRUE(prefs->hasSeenWelcome());
+    }
+    EXPECT_EQ(readFile(blocked), "a file, not a folder");
+    EXPECT_FALSE(QFileInfo::exists(elsewhere));
+    EXPECT_TRUE(QFileInfo(settingsPath()).isSymLink());
+}
+
+// The configuration folder follows the base-directory rules; without one the
+// settings live in memory only.
+TEST_F(PelorinPreferencesTest, SettingsFollowTheBaseDirectoryRules)
+{
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", "relative/config");
+    EXPECT_EQ(PelorinPreferences::defaultSettingsPath(), QFile::decodeName(home) + "/.config/Pelorin/Pelorin.conf"_L1);
+    qunsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(PelorinPreferences::defaultSettingsPath(), QFile::decodeName(home) + "/.config/Pelorin/Pelorin.conf"_L1);
+    qunsetenv("HOME");
+    const QString nowhere = PelorinPreferences::defaultSettingsPath();
+    qputenv("HOME", home);
+    qputenv("XDG_CONFIG_HOME", config);
+    EXPECT_TRUE(nowhere.isEmpty()) << nowhere.toStdString();
+
+    const bool atRootBefore = QFileInfo::exists(u"/.config/Pelorin"_s);
+    PelorinPreferences prefs(nowhere, false, std::make_unique<FakeLoginItemService>());
+    EXPECT_FALSE(prefs.settingsWritable());
+    prefs.setArmed(false);
+    prefs.markWelcomeSeen();
+    EXPECT_FALSE(prefs.armed());
+    EXPECT_EQ(QFileInfo::exists(u"/.config/Pelorin"_s), atRootBefore);
 }
 
 TEST_F(PelorinPreferencesTest, LoginStateShowsOnTheSwitchAndNotifiesOnlyOnChange)

@@ -13,6 +13,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <unistd.h>
+
 using namespace pelorin;
 using namespace pelorin::fakes;
 using testing::ElementsAre;
@@ -662,6 +665,40 @@ TEST(BootClock, DestroyingTheControllerEndsItsSleepingDeadline)
     controller.reset();
     settle();
     EXPECT_THAT(energy->assertions().begin()->second, testing::SizeIs(2));
+}
+
+// Out of file descriptors, the deadline's timer cannot be made. The session
+// neither runs on unbounded nor ends as if its time were up: it fails where
+// the user sees it, and its locks go.
+TEST(BootClock, ADeadlineThatCannotBeArmedFailsTheSession)
+{
+    auto recording = std::make_unique<RecordingDriver>();
+    RecordingDriver *driver = recording.get();
+    auto energy = std::make_shared<IOKitEnergyService>(std::move(recording));
+    const auto controller = SessionController::makeDefault(energy);
+    // One whole session first: the sanitizers need descriptors of their own
+    // the first time they check a call, and have none later.
+    controller->start({SessionDuration::hour1(), false});
+    settle();
+    controller->send(SessionMachine::Stop{});
+    settle();
+    ASSERT_EQ(controller->state(), SessionState::inactive());
+    driver->log.clear();
+
+    controller->start({SessionDuration::hour1(), false});
+    std::vector<int> filler;
+    for (int fd = ::dup(0); fd >= 0; fd = ::dup(0))
+        filler.push_back(fd);
+    ASSERT_EQ(errno, EMFILE);
+    settle();
+    for (const int fd : filler)
+        ::close(fd);
+
+    EXPECT_EQ(controller->state(),
+              SessionState::failed(EnergyFailure(EnergyFailure::Operation::createSystem, -EMFILE, false), std::nullopt));
+    settle();
+    EXPECT_THAT(driver->log, ElementsAre(testing::StartsWith("create system"), "release 2"));
+    EXPECT_TRUE(energy->assertions().empty());
 }
 
 } // namespace

@@ -235,6 +235,23 @@ std::vector<Row> transitionRows()
          stopping,
          {M::CancelDeadline{}, M::Release{idA}}},
         same("StopWhileStopping", stopping, M::Stop{}),
+
+        // lost: the panel stops claiming the machine stays awake, and what
+        // is left of the session's locks goes.
+        {"LostWhileActive",
+         active,
+         M::Lost{idA, lost},
+         SessionState::failed(lost, std::nullopt),
+         {M::CancelDeadline{}, M::Release{idA}}},
+        {"LostWhileStarting",
+         starting,
+         M::Lost{idA, lost},
+         SessionState::failed(lost, std::nullopt),
+         {M::CancelDeadline{}, M::Release{idA}}},
+        same("LostForOtherId", active, M::Lost{idB, lost}),
+        same("LostWhileStopping", stopping, M::Lost{idA, lost}),
+        same("LostWhileFailedWithSession", failedKept, M::Lost{idA, lost}),
+        same("LostWhileInactive", inactive, M::Lost{idA, lost}),
     };
 }
 

@@ -2,18 +2,26 @@
 // people can look at them side by side.
 #include "kit_test_support.h"
 
+#include "action_row.h"
 #include "bordered_button.h"
 #include "brand_focus_ring.h"
+#include "choice_menu.h"
 #include "glass_card.h"
 #include "inline_notice.h"
+#include "key_caps.h"
+#include "login_item.h"
 #include "notice_card.h"
+#include "open_at_login_row.h"
 #include "orbel_font.h"
 #include "orbel_panel.h"
 #include "orbel_switch.h"
+#include "panel_action_row.h"
 #include "panel_card.h"
 #include "panel_footer.h"
 #include "panel_header.h"
+#include "panel_shortcut_keys.h"
 #include "privacy_line.h"
+#include "setting_row.h"
 #include "text_label.h"
 
 #include <QHBoxLayout>
@@ -243,6 +251,73 @@ TEST_P(KitGallery, Panels)
                                      isOn, QStringLiteral("Stays on this Mac"), QStringLiteral("hand.raised"), [] {}),
                                  nullptr, env);
     writePiece(plain, scheme(), 368, QStringLiteral("panel-colour-dot"));
+}
+
+TEST_P(KitGallery, PanelRows)
+{
+    const OrbelEnvironment env = environment();
+    const OrbelBrand brand = sampleBrand();
+    ScratchLoginItem scratch(QStringLiteral("org.example.KitGallery"));
+    LoginItem &item = scratch.item;
+
+    auto *column = new QWidget;
+    auto *layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    auto *toggle = new OrbelSwitch(QStringLiteral("Keep the display awake"), env);
+    toggle->setControlSize(OrbelSwitch::ControlSize::Small);
+    toggle->setChecked(true);
+    layout->addWidget(new SettingRow(QStringLiteral("Keep the display awake"), QStringLiteral("display"), toggle, env));
+    layout->addWidget(new SettingRow(QStringLiteral("Sound"), QStringLiteral("clock"),
+                                     ChoiceMenu::create<QString>(
+                                         Binding<QString>{[] { return QStringLiteral("Chime"); }, [](QString) {}},
+                                         {QStringLiteral("None"), QStringLiteral("Chime")},
+                                         [](const QString &name) { return name; }, env),
+                                     env));
+    layout->addWidget(new ActionRow(QStringLiteral("A long title that runs out of room before the keys"),
+                                    QStringLiteral("gearshape"), brand.accent(scheme()),
+                                    new KeyCaps({QStringLiteral("\u2318"), QStringLiteral(",")}, env), env));
+    layout->addWidget(new OpenAtLoginRow(item, brand.color(), env));
+    layout->addWidget(new KeyCaps({QStringLiteral("\u2303"), QStringLiteral("\u2325"), QStringLiteral("Space")}, env),
+                      0, Qt::AlignLeading);
+    writePiece(column, scheme(), 336, QStringLiteral("panel-rows"));
+
+    auto *actions = new QWidget;
+    auto *list = new QVBoxLayout(actions);
+    list->setContentsMargins(0, 0, 0, 0);
+    list->setSpacing(4);
+    const auto keys = [&](bool editing, bool conflict, bool disabled = false) {
+        if (!editing)
+            return new PanelShortcutKeys({QStringLiteral("\u2318"), QStringLiteral("K")}, std::nullopt, brand, conflict,
+                                         disabled, env);
+        return new PanelShortcutKeys({}, QStringLiteral("Type a shortcut"), brand, true, conflict, false,
+                                     PanelShortcutKeys::Editor{QStringLiteral("Shortcut"), {}, {}, [] {}}, env);
+    };
+    const auto action = [&](const QString &title, PanelActionRow::Setup setup, QWidget *trailing) {
+        setup.title = title;
+        list->addWidget(new PanelActionRow(std::move(setup), trailing, env));
+    };
+    action(QStringLiteral("Start a session"), {.symbol = QStringLiteral("sun.max"), .brand = brand, .perform = [] {}},
+           keys(false, false));
+    action(QStringLiteral("Hovered"),
+           {.symbol = QStringLiteral("clock"), .brand = brand, .hovered = true, .perform = [] {}}, keys(false, true));
+    action(QStringLiteral("Suggested, with a badge"),
+           {.symbol = QStringLiteral("plus"),
+            .brand = brand,
+            .isSuggested = true,
+            .badge = QStringLiteral("12"),
+            .perform = [] {}},
+           keys(true, false));
+    action(QStringLiteral("Disabled"),
+           {.symbol = QStringLiteral("stop.fill"),
+            .brand = brand,
+            .isDisabled = true,
+            .isSuggested = true,
+            .perform = [] {}},
+           keys(false, false, true));
+    action(QStringLiteral("Shown only, its shortcut taken"), {.symbol = QStringLiteral("display"), .brand = brand},
+           keys(true, true));
+    writePiece(actions, scheme(), 336, QStringLiteral("panel-action-rows"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Schemes, KitGallery, ::testing::Values(ColorScheme::Light, ColorScheme::Dark),

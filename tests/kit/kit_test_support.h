@@ -4,6 +4,7 @@
 
 #include "brand_background.h"
 #include "brand_palette.h"
+#include "login_item.h"
 #include "orbel_brand.h"
 #include "orbel_environment.h"
 #include "widget_pictures.h"
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QImage>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -76,6 +78,30 @@ protected:
 
 private:
     ColorScheme m_scheme;
+};
+
+// A login item over an autostart folder of its own, never the user's.
+struct ScratchLoginItem {
+    explicit ScratchLoginItem(const QString &appId)
+        : identity([&] {
+              AutostartIdentity made;
+              made.appId = appId;
+              made.programPath = QStringLiteral("/usr/bin/true");
+              made.configHome = home.path();
+              return made;
+          }()),
+          item(AutostartEntry(identity))
+    {
+    }
+
+    QString entryPath() const
+    {
+        return home.path() + QStringLiteral("/autostart/") + identity.appId + QStringLiteral(".desktop");
+    }
+
+    QTemporaryDir home;
+    AutostartIdentity identity;
+    LoginItem item;
 };
 
 inline QString galleryPath(const QString &name)

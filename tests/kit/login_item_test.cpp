@@ -106,7 +106,7 @@ TEST_F(LoginItemTest, AFailedChangeIsLoggedAndTheSwitchShowsTheRealState)
 
 TEST_F(LoginItemTest, AFailedRemovalIsLoggedWithItsReason)
 {
-    // A folder (with something in it) where the entry should be cannot be removed as a file.
+    // A folder where the entry should be is not ours to remove.
     ASSERT_TRUE(QDir().mkpath(entryPath() + QStringLiteral("/inside")));
 
     LogCapture capture;
@@ -116,7 +116,7 @@ TEST_F(LoginItemTest, AFailedRemovalIsLoggedWithItsReason)
     ASSERT_EQ(LogCapture::lines.size(), 1);
     EXPECT_EQ(LogCapture::lines.first().category, QStringLiteral("login"));
     EXPECT_TRUE(LogCapture::lines.first().message.startsWith(
-        QStringLiteral("login item change failed: Could not remove %1: ").arg(entryPath())))
+        QStringLiteral("login item change failed: %1 is not a regular file").arg(entryPath())))
         << LogCapture::lines.first().message.toStdString();
 }
 

@@ -15,10 +15,12 @@
 #include "preferences_header.h"
 #include "preferences_layout.h"
 #include "preferences_note.h"
+#include "preferences_pane_layout.h"
 #include "preferences_row.h"
 #include "preferences_status_row.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QPointer>
 #include <QTest>
@@ -301,4 +303,111 @@ TEST_F(PreferencesChromeTest, ThePageTellsItsWindowWhenARowComesOrGoes)
     for (int i = 0; i < 4; ++i)
         QCoreApplication::processEvents();
     EXPECT_EQ(window->height(), withStatus);
+}
+
+namespace {
+
+enum class Pane { General, Sessions, About, Hidden };
+
+// A sidebar page over three panes whose content says which pane it was built for.
+struct PanesPage {
+    Pane selection = Pane::General;
+    QList<Pane> built;
+
+    std::unique_ptr<PreferencesPaneLayout> make(const OrbelEnvironment &env)
+    {
+        const QList<PreferencesPane<Pane>> panes{
+            {Pane::General, QStringLiteral("General"), QStringLiteral("gearshape")},
+            {Pane::Sessions, QStringLiteral("Sessions"), QStringLiteral("clock")},
+            {Pane::About, QStringLiteral("About"), QStringLiteral("info.circle")},
+        };
+        return std::unique_ptr<PreferencesPaneLayout>(PreferencesPaneLayout::create<Pane>(
+            sampleBrand(), panes, {[this] { return selection; }, [this](Pane pane) { selection = pane; }},
+            [this](const Pane &pane) {
+                built.append(pane);
+                auto *content = new QWidget;
+                content->setFixedHeight(120);
+                return content;
+            },
+            env));
+    }
+};
+
+bool isSelected(QWidget *widget)
+{
+    return QAccessible::queryAccessibleInterface(widget)->state().selected;
+}
+
+} // namespace
+
+TEST_F(PreferencesChromeTest, TheSidebarLayoutShowsTheSelectedPaneAndAnEmptyHeadingForNone)
+{
+    OrbelEnvironment env;
+    PanesPage panes;
+    panes.selection = Pane::Hidden;
+    const std::unique_ptr<PreferencesPaneLayout> page = panes.make(env);
+    layOut(page.get());
+    render(page.get());
+
+    EXPECT_EQ(page->width(), 768);
+    EXPECT_EQ(panes.built, QList<Pane>{Pane::Hidden}) << "the content is still asked for";
+    EXPECT_EQ(page->header()->title(), QString());
+    EXPECT_GE(page->header()->height(), 48);
+    ASSERT_EQ(page->paneButtons().size(), 3);
+    for (QAbstractButton *button : page->paneButtons())
+        EXPECT_FALSE(isSelected(button));
+    const QRect icon = geometryIn(page->icon(), page.get());
+    const QRect first = geometryIn(page->paneButtons().front(), page.get());
+    const QRect header = geometryIn(page->header(), page.get());
+    EXPECT_EQ(icon.topLeft(), QPoint(32, 48));
+    EXPECT_EQ(first.topLeft(), QPoint(32, 48 + 48 + 32));
+    EXPECT_EQ(first.size(), QSize(176, 40));
+    EXPECT_EQ(geometryIn(page->paneButtons().at(1), page.get()).top(), first.bottom() + 1 + 4);
+    EXPECT_EQ(header.topLeft(), QPoint(32 + 176 + 32, 48));
+    EXPECT_EQ(header.width(), 496);
+    EXPECT_EQ(geometryIn(page->content(), page.get()).top(), header.bottom() + 1 + 32);
+}
+
+TEST_F(PreferencesChromeTest, AClickAnywhereInAPaneRowSelectsItAndRingsShowOnlyAfterAKey)
+{
+    PanesPage panes;
+    FixedWindow host({.closesWithCommandW = true, .anchorsTop = true, .scrollsContent = true});
+    host.setReduceMotion(true);
+    QPointer<PreferencesPaneLayout> page;
+    host.show(QStringLiteral("Preferences"), {}, 768, [&] {
+        OrbelEnvironment env;
+        env.reduceMotion = true;
+        auto built = panes.make(env);
+        page = built.get();
+        return built;
+    });
+    QWidget *window = host.window();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(page);
+    EXPECT_TRUE(isSelected(page->paneButtons().at(0)));
+
+    // The empty right-hand part of the row.
+    QAbstractButton *sessions = page->paneButtons().at(1);
+    const QPoint empty = sessions->mapTo(window, QPoint(sessions->width() - 6, sessions->height() / 2));
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, empty);
+    EXPECT_EQ(panes.selection, Pane::Sessions);
+    EXPECT_EQ(panes.built.back(), Pane::Sessions);
+    EXPECT_EQ(page->header()->title(), QStringLiteral("Sessions"));
+    EXPECT_TRUE(isSelected(sessions));
+    EXPECT_FALSE(isSelected(page->paneButtons().at(0)));
+
+    // Focus alone shows no ring; after a key the focused row wears it.
+    BrandFocusRing *ring = preferencesFocusRingOf(sessions);
+    ASSERT_TRUE(ring);
+    sessions->setFocus(Qt::OtherFocusReason);
+    EXPECT_FALSE(ring->isVisible());
+    QTest::keyClick(window, Qt::Key_Tab);
+    QAbstractButton *about = page->paneButtons().at(2);
+    ASSERT_TRUE(about->hasFocus());
+    EXPECT_TRUE(preferencesFocusRingOf(about)->isVisible());
+    EXPECT_EQ(preferencesFocusRingOf(about)->geometry(), about->geometry().adjusted(-4, -4, 4, 4));
+    EXPECT_FALSE(ring->isVisible());
+    QTest::keyClick(about, Qt::Key_Space);
+    EXPECT_EQ(panes.selection, Pane::About);
 }

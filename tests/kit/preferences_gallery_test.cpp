@@ -3,14 +3,18 @@
 #include "kit_test_support.h"
 #include "preferences_test_support.h"
 
+#include "login_item.h"
+#include "permission_row.h"
 #include "preferences_choice_menu.h"
 #include "preferences_destructive_label.h"
 #include "preferences_group.h"
 #include "preferences_layout.h"
 #include "preferences_note.h"
+#include "preferences_pane_layout.h"
 #include "preferences_row.h"
 #include "preferences_status_row.h"
 #include "preferences_value_row.h"
+#include "welcome_layout.h"
 #include "welcome_step_row.h"
 #include "welcome_steps_button.h"
 #include "welcome_steps_layout.h"
@@ -39,11 +43,11 @@ void writePiece(QWidget *piece, ColorScheme scheme, int width, const QString &na
 }
 
 // A whole page draws its own background: it is written as it is.
-void writePage(QWidget *page, const QString &name)
+void writePage(QWidget *page, const QString &name, int width = 560)
 {
     layOut(page);
     const QImage image = render(page, galleryRatio);
-    EXPECT_EQ(image.width(), 560 * galleryRatio);
+    EXPECT_EQ(image.width(), width * galleryRatio);
     saveToGallery(image, name);
 }
 
@@ -215,6 +219,44 @@ TEST_P(PreferencesGallery, WelcomePageScrolling)
     const QImage image = render(&page, galleryRatio);
     EXPECT_EQ(page.arrangement(), WelcomeStepsLayout::Arrangement::Scrolling);
     saveToGallery(image, QStringLiteral("welcome-page-scrolling") + suffix(scheme()));
+}
+
+TEST_P(PreferencesGallery, SidebarPreferencesPage)
+{
+    BoundFlag flag{.value = true};
+    const OrbelEnvironment env = environment();
+    int selected = 1;
+    const QList<PreferencesPane<int>> panes{
+        {0, QStringLiteral("General"), QStringLiteral("gearshape")},
+        {1, QStringLiteral("Sessions"), QStringLiteral("clock")},
+        {2, QStringLiteral("A pane title long enough to shrink"), QStringLiteral("info.circle")},
+    };
+    std::unique_ptr<PreferencesPaneLayout> page(PreferencesPaneLayout::create<int>(
+        sampleBrand(), panes, {[&] { return selected; }, [&](int pane) { selected = pane; }},
+        [&](const int &) { return preferencesContent(env, flag); }, env));
+    writePage(page.get(), QStringLiteral("preferences-sidebar-page") + suffix(scheme()), 768);
+}
+
+TEST_P(PreferencesGallery, SinglePageWelcome)
+{
+    ScratchLoginItem scratch(QStringLiteral("org.example.PreferencesGallery"));
+    LoginItem &item = scratch.item;
+    const OrbelEnvironment env = environment();
+    const QColor badge = sampleBrand().accent(scheme());
+    WelcomeLayout page({.brand = sampleBrand(),
+                        .title = QStringLiteral("Welcome to Pelorin"),
+                        .subtitle = QStringLiteral("Keep your Mac awake for as long as you choose."),
+                        .privacy = QStringLiteral("Your Mac, under your control"),
+                        .privacySymbol = QStringLiteral("checkmark.shield")},
+                       nullptr,
+                       {new PermissionRow(1, true, false, QStringLiteral("Power management"),
+                                          QStringLiteral("Keeps the Mac from sleeping while a session runs."),
+                                          QStringLiteral("Allow"), badge, {}, env),
+                        new PermissionRow(2, false, true, QStringLiteral("Notifications"),
+                                          QStringLiteral("Tells you when a session is about to end."),
+                                          QStringLiteral("Allow Notifications"), badge, {}, env)},
+                       item, env);
+    writePage(&page, QStringLiteral("welcome-single-page") + suffix(scheme()), 480);
 }
 
 INSTANTIATE_TEST_SUITE_P(Schemes, PreferencesGallery, ::testing::Values(ColorScheme::Light, ColorScheme::Dark));

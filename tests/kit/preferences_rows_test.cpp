@@ -19,7 +19,6 @@
 
 #include <QAccessible>
 #include <QMenu>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace orbel;
@@ -312,13 +311,8 @@ TEST(PreferencesChoiceMenu, ListsTheOptionsInOrderAndWritesTheChoice)
 
 TEST(PreferencesLoginRow, RegistersAndUnregistersThroughItsLoginItem)
 {
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
-    AutostartIdentity identity;
-    identity.appId = QStringLiteral("org.example.PreferencesLoginRowTest");
-    identity.programPath = QStringLiteral("/usr/bin/true");
-    identity.configHome = home.path();
-    LoginItem item{AutostartEntry(identity)};
+    ScratchLoginItem scratch(QStringLiteral("org.example.PreferencesLoginRowTest"));
+    LoginItem &item = scratch.item;
     PreferencesLoginRow row(item, tinted(ColorScheme::Light));
     EXPECT_EQ(row.title(), QStringLiteral("Open at Login"));
     EXPECT_FALSE(row.note());
@@ -326,7 +320,7 @@ TEST(PreferencesLoginRow, RegistersAndUnregistersThroughItsLoginItem)
 
     row.toggle()->click();
     EXPECT_TRUE(item.isEnabled());
-    EXPECT_TRUE(QFile::exists(home.path() + QStringLiteral("/autostart/org.example.PreferencesLoginRowTest.desktop")));
+    EXPECT_TRUE(QFile::exists(scratch.entryPath()));
     item.setEnabled(false);
     EXPECT_FALSE(row.isOn()) << "the switch follows the item";
 }

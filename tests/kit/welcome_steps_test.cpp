@@ -5,15 +5,24 @@
 
 #include "accessibility_heading.h"
 #include "accessibility_hidden.h"
+#include "bordered_button.h"
+#include "login_item.h"
 #include "orbel_switch.h"
+#include "permission_row.h"
 #include "preferences_chrome.h"
 #include "preferences_header.h"
 #include "preferences_row.h"
 #include "symbol_view.h"
+#include "welcome_layout.h"
 #include "welcome_step_row.h"
 #include "welcome_steps_button.h"
 #include "welcome_steps_layout.h"
+#include "window_singletons.h"
 
+#include <QAccessible>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -361,4 +370,96 @@ TEST(WelcomeStepsLayout, OfferedTooLittleHeightItScrollsItsUpperHalfOnly)
     EXPECT_EQ(page.arrangement(), WelcomeStepsLayout::Arrangement::Plain);
     EXPECT_EQ(arrangements.count(), 2);
     EXPECT_FALSE(page.scrollArea()->verticalScrollBar()->isVisible());
+}
+
+TEST(PermissionRow, AGrantedRowShowsTheCheckAndAllowedAndOffersNoButton)
+{
+    OrbelEnvironment env = environmentFor(ColorScheme::Dark);
+    env.reduceMotion = true;
+    int asked = 0;
+    PermissionRow row(
+        2, false, true, QStringLiteral("Screen Recording"),
+        QStringLiteral("Lets the app see the windows it keeps awake."), QStringLiteral("Allow"), QColor(Qt::magenta),
+        [&] { ++asked; }, env);
+    layOut(&row, 400);
+    render(&row);
+    const auto badgeName = [&] { return QAccessible::queryAccessibleInterface(row.badge())->text(QAccessible::Name); };
+
+    EXPECT_EQ(row.badgeSymbol(), QStringLiteral("2.circle"));
+    EXPECT_EQ(row.badgeColor(), QColor(Qt::magenta));
+    EXPECT_EQ(badgeName(), QStringLiteral("Not allowed yet"));
+    ASSERT_TRUE(row.actionButton()->isVisibleTo(&row));
+    row.actionButton()->click();
+    EXPECT_EQ(asked, 1);
+    // "Optional" stands beside the title, on its first baseline.
+    ASSERT_NE(row.optionalLabel(), nullptr);
+    const auto baseline = [](const QWidget *label) {
+        return label->y() + label->contentsMargins().top() + label->fontMetrics().ascent();
+    };
+    EXPECT_GT(row.optionalLabel()->x(), row.titleLabel()->x());
+    EXPECT_NEAR(baseline(row.optionalLabel()), baseline(row.titleLabel()), 1);
+
+    row.setGranted(true);
+    EXPECT_EQ(row.badgeSymbol(), QStringLiteral("checkmark.circle.fill"));
+    EXPECT_EQ(row.badgeColor(), BrandPalette::green(ColorScheme::Dark));
+    EXPECT_EQ(badgeName(), QStringLiteral("Allowed"));
+    EXPECT_FALSE(row.actionButton()->isVisibleTo(&row));
+
+    PermissionRow required(1, true, false, QStringLiteral("Accessibility"), QStringLiteral("Needed."),
+                           QStringLiteral("Allow"), QColor(Qt::blue), {}, env);
+    EXPECT_EQ(required.optionalLabel(), nullptr);
+    EXPECT_FALSE(required.actionButton()->isVisibleTo(&required));
+}
+
+TEST(WelcomeLayout, ReturnRunsGetStartedAndTheSwitchShowsWhatChangedWhileHidden)
+{
+    ScratchLoginItem scratch(QStringLiteral("org.example.WelcomeLayoutTest"));
+    LoginItem &item = scratch.item;
+    OrbelEnvironment env;
+    env.reduceMotion = true;
+    int started = 0;
+    // Hosted by the kit's plain welcome window, which takes the page's size.
+    QPointer<WelcomeLayout> hosted;
+    const auto build = [&] {
+        auto page = std::make_unique<WelcomeLayout>(
+            WelcomeLayout::Setup{.brand = sampleBrand(),
+                                 .title = QStringLiteral("Welcome to Pelorin"),
+                                 .subtitle = QStringLiteral("Keep your Mac awake for as long as you choose."),
+                                 .privacy = QStringLiteral("Your Mac, under your control"),
+                                 .privacySymbol = QStringLiteral("checkmark.shield"),
+                                 .start = [&] { ++started; }},
+            nullptr,
+            QList<QWidget *>{new PermissionRow(1, false, false, QStringLiteral("Notifications"),
+                                               QStringLiteral("Tells you when a session ends."),
+                                               QStringLiteral("Allow"), QColor(Qt::blue), {}, env)},
+            item, env);
+        hosted = page.get();
+        return page;
+    };
+    WelcomeWindow::show(QStringLiteral("Welcome"), build);
+    ASSERT_TRUE(hosted);
+    WelcomeLayout &page = *hosted;
+    QWidget *window = page.window();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    EXPECT_EQ(window->size(), QSize(480, page.heightForWidth(480)));
+
+    QTest::keyClick(window, Qt::Key_Return);
+    EXPECT_EQ(started, 1);
+    EXPECT_FALSE(page.loginSwitch()->isChecked());
+
+    // The system's settings turn the login item on while the page is hidden.
+    WelcomeWindow::close();
+    AutostartEntry(scratch.identity).enable();
+    const QString entry = scratch.entryPath();
+    const QDateTime written = QFileInfo(entry).lastModified();
+    EXPECT_FALSE(page.loginSwitch()->isChecked());
+    WelcomeWindow::show(QStringLiteral("Welcome"), build);
+    EXPECT_TRUE(page.loginSwitch()->isChecked());
+    EXPECT_EQ(QFileInfo(entry).lastModified(), written) << "looking registers nothing";
+
+    // Flipping the switch unregisters at once.
+    page.loginSwitch()->click();
+    EXPECT_FALSE(item.isEnabled());
+    EXPECT_EQ(started, 1);
+    WelcomeWindow::close();
 }

@@ -51,7 +51,8 @@ public:
 
     // How the service answers `method` (its D-Bus member name) from now on:
     // "reply" (normally), "deny" (AccessDenied), "fail" (Failed), "hang"
-    // (never), "malformed" (a reply of the wrong type), "slow:<ms>" (normally,
+    // (never), "malformed" (a reply of the wrong type), "late:<ms>" (handled
+    // at once, answered that much later), "slow:<ms>" (normally,
     // after blocking the service that long).
     void setBehaviour(const QString &service, const QString &method, const QString &behaviour) const;
     // Has org.freedesktop.login1 send PrepareForSleep(start).

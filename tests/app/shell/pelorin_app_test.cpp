@@ -247,7 +247,7 @@ TEST_F(ShellTest, FirstLaunchIsArmedAndHasNotSeenTheWelcome)
 
 TEST_F(ShellTest, StoredArmedReadsArmedUnlessItIsFalse)
 {
-    const std::vector<std::pair<QByteArray, bool>> stored{{"maybe", true},      {"1", true},    {"0", true},
+    const std::vector<std::pair<QByteArray, bool>> stored{{"maybe", true},      {"1", true},    {"0", false},
                                                           {"@Invalid()", true}, {"true", true}, {"false", false}};
     for (const auto &[value, armed] : stored) {
         SCOPED_TRACE(value.toStdString());

@@ -1,7 +1,12 @@
 // The real program as a child process, headless, with a home of its own: the
-// validation answer, and the quit signals against private buses.
+// validation answer, the quit signals and the one copy per desktop against
+// private buses.
 
+#include "menu_bar_extra.h"
+#include "panel_host.h"
 #include "shell_test_support.h"
+
+#include <QApplication>
 
 #include <QDirIterator>
 #include <QFileInfo>
@@ -10,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/prctl.h>
 
@@ -120,5 +126,76 @@ INSTANTIATE_TEST_SUITE_P(
     Signals, ProgramSignalTest, testing::Values(SIGTERM, SIGINT, SIGHUP), [](const testing::TestParamInfo<int> &info) {
         return std::string(info.param == SIGTERM ? "SIGTERM" : info.param == SIGINT ? "SIGINT" : "SIGHUP");
     });
+
+// One Pelorin per desktop: of eight copies started at once, one runs and the
+// others leave with status 0; a later copy opens the running one's panel, or
+// with "--welcome" its welcome window. However many quit signals arrive, the
+// one that runs exits with status 0.
+TEST_F(ProgramTest, OnlyOneCopyRunsAndASecondHandsOverToIt)
+{
+    TestBus bus;
+    ASSERT_TRUE(bus.isValid());
+    ASSERT_TRUE(bus.startServices(Kind::session, {gnomeSession}));
+    ASSERT_TRUE(bus.startServices(Kind::system, {logind}));
+
+    std::vector<std::unique_ptr<QProcess>> copies;
+    for (int i = 0; i < 8; ++i) {
+        copies.push_back(std::make_unique<QProcess>());
+        start(*copies.back(), {}, &bus);
+    }
+    const auto finished = [&] {
+        return std::ranges::count_if(copies, [](const auto &c) { return c->state() == QProcess::NotRunning; });
+    };
+    ASSERT_TRUE(spinUntil([&] { return finished() == 7; }, std::chrono::milliseconds(childTimeoutMs)));
+    spinFor(200ms);
+    ASSERT_EQ(finished(), 7);
+    QProcess *running = nullptr;
+    for (const auto &copy : copies) {
+        if (copy->state() != QProcess::NotRunning) {
+            running = copy.get();
+            continue;
+        }
+        EXPECT_EQ(copy->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(copy->exitCode(), 0) << copy->readAllStandardError().toStdString();
+    }
+    // Only the running copy holds a sleep delay lock.
+    ASSERT_TRUE(bus.services(Kind::system).waitForLockCount(1, std::chrono::milliseconds(childTimeoutMs)));
+    spinFor(200ms);
+    EXPECT_EQ(bus.services(Kind::system).locks().size(), 1);
+
+    for (int i = 0; i < 60; ++i)
+        ::kill(static_cast<pid_t>(running->processId()), i % 3 == 0 ? SIGTERM : i % 3 == 1 ? SIGINT : SIGHUP);
+    ASSERT_TRUE(spinUntil([&] { return running->state() == QProcess::NotRunning; },
+                          std::chrono::milliseconds(childTimeoutMs)));
+    EXPECT_EQ(running->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(running->exitCode(), 0);
+
+    // A copy in this process runs; one started later opens its panel, or its
+    // welcome window, and leaves.
+    ShellHarness shell(bus);
+    PelorinApp &app = shell.launch();
+    PanelHost *panel = app.menuBarExtra()->panel();
+    panel->hide();
+    const auto welcomeShown = [] {
+        return std::ranges::any_of(QApplication::topLevelWidgets(), [](const QWidget *w) {
+            return w->isVisible() && w->windowTitle() == u"Getting Started"_s;
+        });
+    };
+    // The first launch showed the welcome window: out of the way with it.
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->windowTitle() == u"Getting Started"_s)
+            window->close();
+    }
+    ASSERT_FALSE(welcomeShown());
+    for (const QStringList &arguments : {QStringList{}, QStringList{u"--welcome"_s}}) {
+        QProcess later;
+        start(later, arguments, &bus);
+        ASSERT_TRUE(spinUntil([&] { return later.state() == QProcess::NotRunning; },
+                              std::chrono::milliseconds(childTimeoutMs)));
+        EXPECT_EQ(later.exitCode(), 0);
+    }
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_TRUE(welcomeShown());
+}
 
 } // namespace

@@ -15,11 +15,13 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <vector>
@@ -55,6 +57,30 @@ inline void spinFor(std::chrono::milliseconds span)
 {
     spinUntil([] { return false; }, span);
 }
+
+// The longest stretch the event loop went without turning, from the meter's
+// construction on: a timer asks to run every few milliseconds and notes the
+// gaps between its turns.
+class LoopGapMeter {
+public:
+    LoopGapMeter()
+    {
+        m_clock.start();
+        QObject::connect(&m_tick, &QTimer::timeout, [this] {
+            const qint64 now = m_clock.elapsed();
+            m_longest = std::max(m_longest, now - m_last);
+            m_last = now;
+        });
+        m_tick.start(5);
+    }
+    std::chrono::milliseconds longest() const { return std::chrono::milliseconds(m_longest); }
+
+private:
+    QTimer m_tick;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+};
 
 inline int openDescriptors()
 {

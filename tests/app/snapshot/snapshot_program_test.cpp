@@ -2,6 +2,8 @@
 // "--snapshot-" options in a clean environment.
 #include "app/snapshot/snapshot_program.h"
 
+#include "test_files.h"
+
 #include <QColor>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -10,8 +12,13 @@
 
 #include <iostream>
 
+#include <sys/stat.h>
+
 namespace pelorin::test {
 namespace {
+
+using pelorin::test::readFile;
+using pelorin::test::writeFile;
 
 constexpr int panelWidth = 368;
 
@@ -78,23 +85,85 @@ TEST_F(SnapshotOutput, NoDisplayIsEverUsed)
     EXPECT_EQ(runs[1].picture().size(), runs[0].picture().size());
 }
 
-TEST_F(SnapshotOutput, WithoutAFileThePictureGoesToTheTemporaryDirectory)
+// The default picture goes where no other user can plant a link under its
+// name: the private runtime folder, else the temporary folder.
+TEST_F(SnapshotOutput, WithoutAFileThePictureGoesToTheRuntimeFolder)
 {
-    const QString expected = temporaryDirectory() + u"/pelorin-snapshot.png"_s;
+    const QString inRuntime = path(u"runtime/pelorin-snapshot.png");
+    const QString inTemporary = temporaryDirectory() + u"/pelorin-snapshot.png"_s;
+    ASSERT_TRUE(QDir().mkpath(path(u"shared")));
     // The bare prefix is enough to ask for a snapshot; a file option without
     // a value counts as absent.
-    const std::vector<ProgramRun> runs = runAll(std::vector<QStringList>{
-        {u"--snapshot-"_s},
-        {u"--snapshot-state"_s, u"active"_s, u"--snapshot-file"_s},
+    const std::vector<ProgramRun> runs = runAll(std::vector<Launch>{
+        {{u"--snapshot-"_s}},
+        {{u"--snapshot-state"_s, u"active"_s, u"--snapshot-file"_s}},
+        {{u"--snapshot-"_s}, {}, false, {}, {u"XDG_RUNTIME_DIR="_s}},
+        {{u"--snapshot-"_s}, {}, false, {}, {u"XDG_RUNTIME_DIR="_s + path(u"shared")}},
     });
-    for (const ProgramRun &run : runs) {
-        EXPECT_EQ(run.exitCode, 0) << testing::PrintToString(run);
-        EXPECT_EQ(run.out, QByteArray()) << testing::PrintToString(run);
-        EXPECT_EQ(run.err, successLine(expected)) << testing::PrintToString(run);
+    const QString expected[] = {inRuntime, inRuntime, inTemporary, inTemporary};
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        EXPECT_EQ(runs[i].exitCode, 0) << testing::PrintToString(runs[i]);
+        EXPECT_EQ(runs[i].out, QByteArray()) << testing::PrintToString(runs[i]);
+        EXPECT_EQ(runs[i].err, successLine(expected[i])) << testing::PrintToString(runs[i]);
     }
-    const QImage picture(expected, "PNG");
-    ASSERT_FALSE(picture.isNull());
-    EXPECT_EQ(picture.width(), panelWidth);
+    for (const QString &file : {inRuntime, inTemporary}) {
+        const QImage picture(file, "PNG");
+        ASSERT_FALSE(picture.isNull()) << file.toStdString();
+        EXPECT_EQ(picture.width(), panelWidth);
+    }
+}
+
+// Only a regular file is replaced: a link, even one that leads nowhere yet,
+// a FIFO standing in for a device, or a folder at the path fails, and what
+// it leads to is left as it was.
+TEST_F(SnapshotOutput, APathThatIsNotARegularFileIsLeftAlone)
+{
+    const QString tmp = temporaryDirectory();
+    const QString victim = path(u"victim.txt");
+    const QString fifo = path(u"fifo");
+    ASSERT_TRUE(writeFile(victim, "keep me"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(tmp + u"/fifo.png"_s).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(victim, tmp + u"/to-file.png"_s));
+    ASSERT_TRUE(QFile::link(path(u"created.png"), tmp + u"/dangling.png"_s));
+    ASSERT_TRUE(QFile::link(fifo, tmp + u"/to-fifo.png"_s));
+    ASSERT_TRUE(QDir().mkpath(tmp + u"/folder.png"_s));
+
+    std::vector<Launch> launches;
+    for (const char *name : {"fifo.png", "to-file.png", "dangling.png", "to-fifo.png", "folder.png"})
+        launches.push_back({{u"--snapshot-file"_s, tmp + u'/' + QString::fromLatin1(name)}});
+    for (const ProgramRun &run : runAll(launches))
+        expectFailure(run);
+
+    EXPECT_EQ(readFile(victim), "keep me");
+    EXPECT_FALSE(QFileInfo::exists(path(u"created.png")));
+    for (const QString &special : {fifo, QString(tmp + u"/fifo.png"_s)}) {
+        struct stat info {};
+        ASSERT_EQ(::lstat(QFile::encodeName(special).constData(), &info), 0);
+        EXPECT_TRUE(S_ISFIFO(info.st_mode)) << special.toStdString();
+    }
+    for (const char *name : {"to-file.png", "dangling.png", "to-fifo.png"})
+        EXPECT_TRUE(QFileInfo(tmp + u'/' + QString::fromLatin1(name)).isSymLink()) << name;
+    EXPECT_TRUE(QFileInfo(tmp + u"/folder.png"_s).isDir());
+    // And no temporary file was left beside them.
+    EXPECT_EQ(QDir(tmp).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot).size(), 5);
+}
+
+// A file name is bytes: one that is not UTF-8 is written under exactly those
+// bytes, and the success line names it so.
+TEST_F(SnapshotOutput, AFileNameThatIsNotUtf8KeepsItsBytes)
+{
+    const QByteArray folder = QFile::encodeName(temporaryDirectory());
+    QProcess child;
+    child.setProcessEnvironment(environment());
+    child.start(u"/bin/sh"_s, {u"-c"_s, u"exec \"$0\" --snapshot-file \"$(printf '%s/caf\\351.png' \"$1\")\""_s,
+                               QString::fromUtf8(PELORIN_PROGRAM), temporaryDirectory()});
+    ASSERT_TRUE(child.waitForFinished(120000));
+    EXPECT_EQ(child.exitCode(), 0);
+    EXPECT_EQ(child.readAllStandardError(), "Pelorin offscreen snapshot: " + folder + "/caf\xe9.png\n");
+    struct stat info {};
+    ASSERT_EQ(::lstat(QByteArray(folder + "/caf\xe9.png").constData(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
 }
 
 TEST_F(SnapshotOutput, AFileIsWrittenWholeAndReplacesWhatWasThere)
@@ -123,7 +192,6 @@ TEST_F(SnapshotOutput, AFileIsWrittenWholeAndReplacesWhatWasThere)
 TEST_F(SnapshotOutput, PathsThatAreNotAbsolutePngFilesFailBeforeAnythingIsDrawn)
 {
     const QString tmp = temporaryDirectory();
-    ASSERT_TRUE(QDir().mkpath(tmp + u"/folder.png"_s));
     const QStringList paths{
         u"shot.png"_s,
         u"./shot.png"_s,
@@ -133,7 +201,6 @@ TEST_F(SnapshotOutput, PathsThatAreNotAbsolutePngFilesFailBeforeAnythingIsDrawn)
         tmp + u"/shot.png.txt"_s,
         tmp + u"/shot"_s,
         tmp + u"/missing/shot.png"_s,
-        tmp + u"/folder.png"_s, // a directory
         u"--"_s,
     };
     std::vector<Launch> launches;
@@ -434,12 +501,15 @@ TEST_F(SnapshotOptions, ThePanelFollowsEveryOption)
     else
         std::cout << "[          ] the German translation is still empty: its texts are not checked\n";
 }
-TEST_F(SnapshotOptions, BothWindowsAreDrawnAndThePreferencesWin)
+TEST_F(SnapshotOptions, BothWindowsAreDrawnAtTheirOwnSizeAndThePreferencesWin)
 {
     const std::vector<ProgramRun> runs = runWithinOneMinute({
         toStandardOutput({u"--snapshot-preferences"_s}),
         toStandardOutput({u"--snapshot-welcome"_s}),
         toStandardOutput({u"--snapshot-welcome"_s, u"--snapshot-preferences"_s}),
+        // Windows never grow or shrink: a proposed height changes nothing.
+        toStandardOutput({u"--snapshot-preferences"_s, u"--snapshot-proposal-height"_s, u"1000"_s}),
+        toStandardOutput({u"--snapshot-welcome"_s, u"--snapshot-proposal-height"_s, u"100"_s}),
     });
     for (const ProgramRun &run : runs) {
         expectPictureOnStandardOutput(run);
@@ -447,6 +517,16 @@ TEST_F(SnapshotOptions, BothWindowsAreDrawnAndThePreferencesWin)
     }
     EXPECT_NE(runs[0].out, runs[1].out);
     EXPECT_EQ(runs[2].out, runs[0].out);
+    EXPECT_EQ(runs[3].out, runs[0].out);
+    EXPECT_EQ(runs[4].out, runs[1].out);
+}
+
+// The smallest height above zero still draws one line of the panel.
+TEST_F(SnapshotOptions, ATinyPanelHeightStillDraws)
+{
+    const ProgramRun run = this->run(toStandardOutput({u"--snapshot-panel-height"_s, u"0.5"_s}));
+    expectPictureOnStandardOutput(run);
+    EXPECT_EQ(run.picture().size(), QSize(panelWidth, 1));
 }
 
 } // namespace

@@ -3,10 +3,12 @@
 #include "app_model.h"
 #include "pelorin_app.h"
 #include "pelorin_preferences.h"
+#include "regular_file.h"
 #include "snapshot/snapshot_renderer.h"
 #include "snapshot/snapshot_window.h"
 
 #include <QCoroTask>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -127,14 +129,44 @@ TEST(SnapshotOptionValues, TheScreenOptionsCarryEveryLayer)
     EXPECT_EQ(all.panelHeight, 250.5);
 }
 
-TEST(SnapshotOptionValues, TheDefaultFileIsInTheTemporaryDirectory)
+TEST(SnapshotOptionValues, TheDefaultFileIsInAPrivateFolder)
 {
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const bool hadRuntime = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
+    QTemporaryDir privateFolder;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(privateFolder.path()));
+    EXPECT_EQ(SnapshotWindow::outputPath(snapshotArguments()), privateFolder.path() + u"/pelorin-snapshot.png"_s);
+    // A folder others may enter is no runtime folder.
+    QFile::setPermissions(privateFolder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                    QFile::ReadOther | QFile::WriteOther | QFile::ExeOther);
     EXPECT_EQ(SnapshotWindow::outputPath(snapshotArguments()), QDir::tempPath() + u"/pelorin-snapshot.png"_s);
+    qunsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(SnapshotWindow::outputPath(snapshotArguments()), QDir::tempPath() + u"/pelorin-snapshot.png"_s);
+    if (hadRuntime)
+        qputenv("XDG_RUNTIME_DIR", runtime);
+
     EXPECT_EQ(SnapshotWindow::outputPath(snapshotArguments({u"--snapshot-file"_s, u"-"_s})), u"-"_s);
     EXPECT_TRUE(SnapshotWindow::isValidOutputPath(u"/a.png"_s));
     EXPECT_FALSE(SnapshotWindow::isValidOutputPath(u"/a.Png"_s));
     EXPECT_FALSE(SnapshotWindow::isValidOutputPath(u"a.png"_s));
     EXPECT_FALSE(SnapshotWindow::isValidOutputPath(u"--"_s));
+}
+
+// Arguments become text and file names bytes again without losing a byte,
+// whether or not they are UTF-8.
+TEST(SnapshotOptionValues, FileNamesKeepTheirBytes)
+{
+    const QByteArray names[] = {
+        "/tmp/plain.png",         "/tmp/caf\xc3\xa9.png",        "/tmp/caf\xe9.png",       "/tmp/\xff\xfe\x80.png",
+        "/tmp/\xc0\xaf overlong", "/tmp/\xed\xa0\x80 surrogate", "/tmp/\xef\xbf\xbd kept", "/tmp/cut \xe2\x82",
+    };
+    for (const QByteArray &name : names) {
+        SCOPED_TRACE(name.toHex().toStdString());
+        const QString decoded = orbel::RegularFile::decodeName(name);
+        EXPECT_EQ(orbel::RegularFile::encodeName(decoded), name);
+        EXPECT_TRUE(decoded.startsWith(u"/tmp/"_s));
+    }
+    EXPECT_EQ(orbel::RegularFile::decodeName("caf\xc3\xa9"), u"caf\u00e9"_s);
 }
 
 // The program's own model, built the way a snapshot launch builds it.
@@ -310,8 +342,12 @@ TEST_F(SnapshotRendering, AProposedHeightChangesOnlyTheHeightAndStaysWithinTheCo
     EXPECT_EQ(renderToFile(block(150, 60, QSizePolicy::Preferred), 240.0).size(), QSize(150, 240));
     EXPECT_EQ(renderToFile(block(150, 60, QSizePolicy::Preferred), 5.2).size(), QSize(150, 20));
     EXPECT_EQ(renderToFile(block(150, 60, QSizePolicy::Preferred), 99.1).size(), QSize(150, 100));
-    // Content that keeps its height does so whatever is proposed.
+    // Content that keeps its height does so whatever is proposed, and
+    // content that may only shrink or only grow does only that.
     EXPECT_EQ(renderToFile(block(150, 60, QSizePolicy::Fixed), 240.0).size(), QSize(150, 60));
+    EXPECT_EQ(renderToFile(block(150, 60, QSizePolicy::Maximum), 240.0).size(), QSize(150, 60));
+    EXPECT_EQ(renderToFile(block(150, 60, QSizePolicy::Maximum), 30.0).size(), QSize(150, 30));
+    EXPECT_EQ(renderToFile(block(150, 60, QSizePolicy::Minimum), 30.0).size(), QSize(150, 60));
 }
 
 TEST_F(SnapshotRendering, WrappingContentGetsItsHeightForItsWidth)

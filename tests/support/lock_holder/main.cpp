@@ -23,7 +23,7 @@ int main(int argc, char **argv)
                                                 QDBusConnection::connectToBus(arguments.at(2), u"system"_s));
     for (const QString &kind : arguments.mid(3)) {
         try {
-            driver.create(kind == "display"_L1, std::nullopt);
+            QCoro::waitFor(driver.create(kind == "display"_L1, std::nullopt));
         } catch (const pelorin::EnergyFailure &failure) {
             std::printf("failed %s %d\n", qPrintable(kind), failure.code);
             std::fflush(stdout);

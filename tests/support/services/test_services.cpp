@@ -2,6 +2,7 @@
 
 #include <QDBusMetaType>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
@@ -41,6 +42,12 @@ bool LockBook::answers(const QDBusMessage &call, const QString &service)
         QThread::msleep(behaviour.sliced(5).toULong());
         return true;
     }
+    if (behaviour.startsWith("late:"_L1)) {
+        // Handled now, answered later: the service goes on serving others.
+        call.setDelayedReply(true);
+        m_lateBy = static_cast<int>(behaviour.sliced(5).toUInt());
+        return true;
+    }
     call.setDelayedReply(true);
     if (behaviour == "deny"_L1)
         m_bus.send(call.createErrorReply(QDBusError::AccessDenied, u"Denied by the test"_s));
@@ -50,6 +57,18 @@ bool LockBook::answers(const QDBusMessage &call, const QString &service)
         m_bus.send(call.createReply(u"malformed"_s));
     // "hang": no reply at all; the caller runs into its time-out.
     return false;
+}
+
+void LockBook::finish(const QDBusMessage &call, const QVariant &value, bool answered)
+{
+    if (m_lateBy < 0)
+        return;
+    if (!answered) {
+        m_lateBy = -1;
+        return;
+    }
+    const QDBusMessage reply = value.isValid() ? call.createReply(value) : call.createReply();
+    QTimer::singleShot(std::exchange(m_lateBy, -1), this, [this, reply] { m_bus.send(reply); });
 }
 
 void LockBook::setBehaviour(const QString &service, const QString &method, const QString &behaviour)
@@ -171,7 +190,9 @@ uint GnomeSessionManager::Inhibit(const QString &appId, uint toplevelXid, const 
     lock.who = appId;
     lock.reason = reason;
     lock.flags = flags;
-    return m_book.addCookieLock(std::move(lock));
+    const uint cookie = m_book.addCookieLock(std::move(lock));
+    m_book.finish(message, cookie);
+    return cookie;
 }
 
 void GnomeSessionManager::Uninhibit(uint cookie, const QDBusMessage &message)
@@ -182,7 +203,10 @@ void GnomeSessionManager::Uninhibit(uint cookie, const QDBusMessage &message)
         message.setDelayedReply(true);
         m_book.bus().send(
             message.createErrorReply(u"org.gnome.SessionManager.GeneralError"_s, u"Unable to uninhibit"_s));
+        m_book.finish(message, QVariant(), false);
+        return;
     }
+    m_book.finish(message);
 }
 
 uint CookieInhibitor::Inhibit(const QString &application, const QString &reason, const QDBusMessage &message)
@@ -194,7 +218,9 @@ uint CookieInhibitor::Inhibit(const QString &application, const QString &reason,
     lock.holder = message.service();
     lock.who = application;
     lock.reason = reason;
-    return m_book.addCookieLock(std::move(lock));
+    const uint cookie = m_book.addCookieLock(std::move(lock));
+    m_book.finish(message, cookie);
+    return cookie;
 }
 
 void CookieInhibitor::UnInhibit(uint cookie, const QDBusMessage &message)
@@ -204,7 +230,10 @@ void CookieInhibitor::UnInhibit(uint cookie, const QDBusMessage &message)
     if (!m_book.removeCookieLock(m_service, cookie)) {
         message.setDelayedReply(true);
         m_book.bus().send(message.createErrorReply(QDBusError::InvalidArgs, u"No such cookie"_s));
+        m_book.finish(message, QVariant(), false);
+        return;
     }
+    m_book.finish(message);
 }
 
 PowerManagementInhibit::PowerManagementInhibit(LockBook &book)
@@ -228,7 +257,9 @@ QDBusUnixFileDescriptor LogindManager::Inhibit(const QString &what, const QStrin
     lock.reason = why;
     lock.what = what;
     lock.mode = mode;
-    return m_book.addDescriptorLock(std::move(lock));
+    const QDBusUnixFileDescriptor fd = m_book.addDescriptorLock(std::move(lock));
+    m_book.finish(message, QVariant::fromValue(fd));
+    return fd;
 }
 
 namespace {

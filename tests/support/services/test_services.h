@@ -65,8 +65,12 @@ public:
     bool answers(const QDBusMessage &call, const QString &service);
     // Behaviours: "reply" (the default), "deny" (AccessDenied), "fail"
     // (Failed), "hang" (never reply), "malformed" (reply with a string),
-    // "slow:<ms>" (reply normally after blocking that long).
+    // "slow:<ms>" (reply normally after blocking that long), "late:<ms>"
+    // (handle the call at once, send its reply that much later).
+    // Every handler that answers ends with finish(): for a late call it
+    // sends the reply then; `answered` false drops it (an error went out).
     void setBehaviour(const QString &service, const QString &method, const QString &behaviour);
+    void finish(const QDBusMessage &call, const QVariant &value = QVariant(), bool answered = true);
 
     // A lock tied to its holder's bus name, as gnome-session, the power
     // manager and the screen saver do. Returns its cookie.
@@ -88,6 +92,7 @@ private:
     std::list<HeldLock> m_locks;
     QHash<QString, QString> m_behaviours;
     uint m_nextCookie = 100;
+    int m_lateBy = -1; // the delay of the call being handled, when it is late
     QList<LockEvent> m_journal;
 };
 

@@ -1,0 +1,221 @@
+// The whole program in this process against lock services that answer late,
+// restart or vanish: what the panel shows always matches what the services
+// hold, nothing stays held after the session, and the event loop never
+// stalls while the program waits on them.
+
+#include "iokit_energy_service.h"
+#include "native_energy_assertion_driver.h"
+#include "shell_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+using namespace pelorin;
+using namespace pelorin::shelltest;
+using namespace Qt::StringLiterals;
+using pelorin::test::TestBus;
+using pelorin::test::TestServicesClient;
+using StateKind = SessionState::Kind;
+using Op = EnergyFailure::Operation;
+
+namespace {
+
+class UnreliableServicesTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(bus.isValid());
+        ASSERT_TRUE(bus.startServices(Kind::session, {gnomeSession}));
+        ASSERT_TRUE(bus.startServices(Kind::system, {logind}));
+    }
+
+    void TearDown() override
+    {
+        if (meter) {
+            EXPECT_LT(meter->longest(), 100ms) << "the event loop stalled";
+        }
+    }
+
+    // Launches the program with a short call time-out, and starts measuring.
+    void launch(std::chrono::milliseconds callTimeout = 300ms)
+    {
+        shell.app.reset();
+        shell.launch();
+        dynamic_cast<NativeEnergyAssertionDriver &>(shell.app->energyService().driver()).setCallTimeout(callTimeout);
+        meter.emplace();
+    }
+
+    Countdown &countdown() const { return shell.model().countdown(); }
+    TestServicesClient session() const { return bus.services(Kind::session); }
+    TestServicesClient system() const { return bus.services(Kind::system); }
+    bool settlesIn(StateKind kind, std::chrono::milliseconds timeout = 10s)
+    {
+        return spinUntil([&] { return shell.state() == kind; }, timeout);
+    }
+
+    // Once every answer is in: no lock on the session bus, and only the
+    // sleep delay lock on the system bus.
+    void expectOnlyTheDelayLock() const
+    {
+        EXPECT_TRUE(session().waitForLockCount(0));
+        ASSERT_TRUE(system().waitForLockCount(1));
+        EXPECT_EQ(system().locks().constFirst().mode, u"delay"_s);
+    }
+
+    TestBus bus;
+    ShellHarness shell{bus};
+    std::optional<LoopGapMeter> meter;
+};
+
+TEST_F(UnreliableServicesTest, ALockGrantedTooLateIsLetGoAndNeverShownAsHeld)
+{
+    launch();
+    session().setBehaviour(gnomeSession, u"Inhibit"_s, u"late:600"_s);
+
+    // With a fallback: logind's locks keep the session, gnome-session's come
+    // too late and go at once.
+    countdown().start(SessionDuration::hour1());
+    ASSERT_TRUE(settlesIn(StateKind::active));
+    EXPECT_TRUE(system().waitForLockCount(3)); // the delay lock and two idle locks
+    ASSERT_TRUE(spinUntil([&] { return session().events().size() == 4; }));
+    EXPECT_TRUE(session().locks().isEmpty());
+    countdown().stop();
+    ASSERT_TRUE(settlesIn(StateKind::inactive));
+    expectOnlyTheDelayLock();
+
+    // Alone: the session fails, as the panel shows, and the late lock goes.
+    system().setBehaviour(logind, u"Inhibit"_s, u"deny"_s);
+    countdown().start(SessionDuration::hour1());
+    ASSERT_TRUE(settlesIn(StateKind::failed));
+    const SessionState failed = countdown().state();
+    EXPECT_FALSE(failed.session());
+    EXPECT_EQ(failed.failure()->operation, Op::createSystem);
+    ASSERT_TRUE(spinUntil([&] { return session().events().size() == 6; }));
+    expectOnlyTheDelayLock();
+
+    // "Try again" starts afresh, and stacks nothing on a lock still held.
+    session().setBehaviour(gnomeSession, u"Inhibit"_s, u"reply"_s);
+    countdown().toggle();
+    ASSERT_TRUE(settlesIn(StateKind::active));
+    EXPECT_EQ(session().locks().size(), 2);
+    countdown().stop();
+    ASSERT_TRUE(settlesIn(StateKind::inactive));
+    expectOnlyTheDelayLock();
+}
+
+TEST_F(UnreliableServicesTest, AReleaseAnsweredTooLateCanBeTriedAgain)
+{
+    launch();
+    for (const auto wait : {0ms, 800ms}) {
+        countdown().start(SessionDuration::hour1());
+        ASSERT_TRUE(settlesIn(StateKind::active));
+        session().setBehaviour(gnomeSession, u"Uninhibit"_s, u"late:600"_s);
+        countdown().stop();
+        ASSERT_TRUE(settlesIn(StateKind::failed));
+        EXPECT_TRUE(countdown().state().failure()->retainsResources);
+        spinFor(wait);
+
+        // Before or after the late answer: "Try again" clears the failure.
+        session().setBehaviour(gnomeSession, u"Uninhibit"_s, u"reply"_s);
+        countdown().toggle();
+        ASSERT_TRUE(settlesIn(StateKind::inactive));
+        expectOnlyTheDelayLock();
+    }
+}
+
+TEST_F(UnreliableServicesTest, ALockServiceThatRestartsIsUsedAgainOneThatVanishesFailsTheSession)
+{
+    launch();
+    countdown().start(SessionDuration::hour1());
+    ASSERT_TRUE(settlesIn(StateKind::active));
+
+    ASSERT_TRUE(bus.startServices(Kind::session, {gnomeSession})); // killed, then back
+    EXPECT_TRUE(session().waitForLockCount(2, 2s));
+    EXPECT_EQ(shell.state(), StateKind::active);
+
+    // Gone with nothing to take its place: the panel stops claiming that the
+    // machine stays awake.
+    system().setBehaviour(logind, u"Inhibit"_s, u"deny"_s);
+    bus.stopServices(Kind::session);
+    ASSERT_TRUE(settlesIn(StateKind::failed, 5s));
+    EXPECT_FALSE(countdown().state().session());
+    EXPECT_EQ(countdown().state().failure()->code, -EACCES);
+    EXPECT_EQ(shell.app->menuBarExtra()->status(), AppStatus::failed);
+    ASSERT_TRUE(system().waitForLockCount(1));
+    EXPECT_TRUE(spinUntil([&] { return shell.app->energyService().assertions().empty(); }));
+}
+
+TEST_F(UnreliableServicesTest, AHangingReleaseHoldsNeitherSleepNorQuitForLong)
+{
+    // The real call time-out: two releases of three seconds each would
+    // outlast logind's five-second delay.
+    launch(NativeEnergyAssertionDriver::defaultCallTimeout);
+    countdown().start(SessionDuration::hour1());
+    ASSERT_TRUE(settlesIn(StateKind::active));
+    session().setBehaviour(gnomeSession, u"Uninhibit"_s, u"hang"_s);
+
+    QElapsedTimer clock;
+    clock.start();
+    system().emitPrepareForSleep(true);
+    ASSERT_TRUE(system().waitForLockCount(0, 6s));
+    EXPECT_LT(clock.elapsed(), 5000) << "the delay lock outlasted logind's delay";
+
+    system().emitPrepareForSleep(false);
+    ASSERT_TRUE(system().waitForLockCount(1));
+    clock.restart();
+    shell.app->delegate().requestTermination();
+    ASSERT_TRUE(spinUntil([&] { return !shell.exits.empty(); }, 6s));
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(shell.exits, std::vector<int>{0});
+}
+
+// Every way of ending a session, while its locks are still being taken and
+// while they are being renewed: it ends, and nothing stays held.
+TEST_F(UnreliableServicesTest, StopSleepAndQuitWhileStartingOrExtending)
+{
+    enum class End { stop, sleep, quit };
+    for (const bool extending : {false, true}) {
+        for (const End end : {End::stop, End::sleep, End::quit}) {
+            SCOPED_TRACE(std::string(extending ? "extending, " : "starting, ") +
+                         (end == End::stop ? "stop" : end == End::sleep ? "sleep" : "quit"));
+            launch(2s);
+            session().setBehaviour(gnomeSession, u"Inhibit"_s, u"reply"_s);
+            countdown().start(SessionDuration::hour1());
+            if (extending) {
+                ASSERT_TRUE(settlesIn(StateKind::active));
+            }
+            session().setBehaviour(gnomeSession, u"Inhibit"_s, u"late:300"_s);
+            if (extending)
+                countdown().extend();
+            spinFor(50ms); // the request is on its way
+
+            switch (end) {
+            case End::stop:
+                countdown().stop();
+                break;
+            case End::sleep:
+                system().emitPrepareForSleep(true);
+                break;
+            case End::quit:
+                shell.app->delegate().requestTermination();
+                break;
+            }
+            if (end == End::quit) {
+                ASSERT_TRUE(spinUntil([&] { return !shell.exits.empty(); }));
+            } else {
+                ASSERT_TRUE(settlesIn(StateKind::inactive));
+            }
+            EXPECT_TRUE(session().waitForLockCount(0));
+            EXPECT_TRUE(shell.app->energyService().assertions().empty());
+            if (end == End::sleep) {
+                EXPECT_TRUE(system().waitForLockCount(0));
+                system().emitPrepareForSleep(false);
+                EXPECT_TRUE(system().waitForLockCount(1));
+            }
+            shell.exits.clear();
+        }
+    }
+}
+
+} // namespace
