@@ -694,8 +694,9 @@ TEST(BootClock, ADeadlineThatCannotBeArmedFailsTheSession)
     for (const int fd : filler)
         ::close(fd);
 
-    EXPECT_EQ(controller->state(),
-              SessionState::failed(EnergyFailure(EnergyFailure::Operation::createSystem, -EMFILE, false), std::nullopt));
+    EXPECT_EQ(
+        controller->state(),
+        SessionState::failed(EnergyFailure(EnergyFailure::Operation::createSystem, -EMFILE, false), std::nullopt));
     settle();
     EXPECT_THAT(driver->log, ElementsAre(testing::StartsWith("create system"), "release 2"));
     EXPECT_TRUE(energy->assertions().empty());

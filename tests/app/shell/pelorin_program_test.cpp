@@ -165,8 +165,8 @@ TEST_F(ProgramTest, OnlyOneCopyRunsAndASecondHandsOverToIt)
 
     for (int i = 0; i < 60; ++i)
         ::kill(static_cast<pid_t>(running->processId()), i % 3 == 0 ? SIGTERM : i % 3 == 1 ? SIGINT : SIGHUP);
-    ASSERT_TRUE(spinUntil([&] { return running->state() == QProcess::NotRunning; },
-                          std::chrono::milliseconds(childTimeoutMs)));
+    ASSERT_TRUE(
+        spinUntil([&] { return running->state() == QProcess::NotRunning; }, std::chrono::milliseconds(childTimeoutMs)));
     EXPECT_EQ(running->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(running->exitCode(), 0);
 

@@ -177,8 +177,9 @@ TEST_F(UnreliableServicesTest, StopSleepAndQuitWhileStartingOrExtending)
     enum class End { stop, sleep, quit };
     for (const bool extending : {false, true}) {
         for (const End end : {End::stop, End::sleep, End::quit}) {
-            SCOPED_TRACE(std::string(extending ? "extending, " : "starting, ") +
-                         (end == End::stop ? "stop" : end == End::sleep ? "sleep" : "quit"));
+            SCOPED_TRACE(std::string(extending ? "extending, " : "starting, ") + (end == End::stop    ? "stop"
+                                                                                  : end == End::sleep ? "sleep"
+                                                                                                      : "quit"));
             launch(2s);
             session().setBehaviour(gnomeSession, u"Inhibit"_s, u"reply"_s);
             countdown().start(SessionDuration::hour1());
