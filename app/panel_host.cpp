@@ -108,6 +108,9 @@ void PanelHost::open(const QRect &anchor)
             move(origin);
         }
     }
+    // The window itself takes the keyboard focus, not its first control, so
+    // a stray Space or Return changes nothing; Tab reaches the controls.
+    setFocus(Qt::ActiveWindowFocusReason);
     show();
     raise();
     activateWindow();

@@ -14,6 +14,8 @@ namespace {
 // `outset` pixels outside the control, below it among its siblings.
 class RingStyle : public QProxyStyle {
 public:
+    explicit RingStyle(bool above) : m_above(above) {}
+
     int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override
     {
         if (metric == PM_FocusFrameHMargin || metric == PM_FocusFrameVMargin)
@@ -24,17 +26,28 @@ public:
                   QStyleHintReturn *returnData) const override
     {
         if (hint == SH_FocusFrame_AboveWidget)
-            return 0;
+            return m_above ? 1 : 0;
         if (hint == SH_FocusFrame_Mask)
             return 0;
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
+
+private:
+    bool m_above;
 };
 
 } // namespace
 
-QPainterPath RingShape::path(const QRectF &rect) const
+QPainterPath RingShape::path(const QRectF &bounds) const
 {
+    QRectF rect = bounds;
+    if (!m_outline.isEmpty()) {
+        // As far outside the outline as the whole ring lies outside the
+        // control; `bounds` is the ring's rectangle less half its line.
+        const qreal grow = 2 * BrandFocusRing::outset - 1;
+        rect.setSize(m_outline + QSizeF(grow, grow));
+        rect.moveCenter(bounds.center());
+    }
     QPainterPath path;
     switch (m_kind) {
     case Kind::RoundedRect:
@@ -56,10 +69,10 @@ QPainterPath RingShape::path(const QRectF &rect) const
     return path;
 }
 
-BrandFocusRing::BrandFocusRing(QWidget *control, RingShape shape, const OrbelEnvironment &environment)
+BrandFocusRing::BrandFocusRing(QWidget *control, RingShape shape, const OrbelEnvironment &environment, RingLayer layer)
     : QFocusFrame(control->parentWidget()), EnvironmentAware(environment), m_control(control), m_shape(shape)
 {
-    auto *style = new RingStyle;
+    auto *style = new RingStyle(layer == RingLayer::AboveContent);
     style->setParent(this);
     setStyle(style);
     // A ring lives beside its control, so a control without a parent gets none.

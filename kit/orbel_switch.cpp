@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QScopedValueRollback>
 
 #include <utility>
 
@@ -25,7 +26,10 @@ OrbelSwitch::OrbelSwitch(const QString &label, const OrbelEnvironment &environme
         m_position = value.toReal();
         update();
     });
-    connect(this, &QAbstractButton::toggled, this, [this] { moveKnob(std::exchange(m_userToggle, false)); });
+    // Every way of flipping the switch (a click, Space, a screen reader's
+    // toggle action, QAbstractButton::toggle()) ends here, so the binding
+    // always has the last word.
+    connect(this, &QAbstractButton::toggled, this, &OrbelSwitch::applyToggle);
 }
 
 void OrbelSwitch::setBinding(Binding<bool> binding)
@@ -36,8 +40,10 @@ void OrbelSwitch::setBinding(Binding<bool> binding)
 
 void OrbelSwitch::syncFromBinding()
 {
-    if (m_binding)
-        setChecked(m_binding.get());
+    if (!m_binding)
+        return;
+    const QScopedValueRollback syncing(m_syncing, true);
+    setChecked(m_binding.get());
 }
 
 void OrbelSwitch::setTint(const std::optional<QColor> &tint)
@@ -86,13 +92,24 @@ bool OrbelSwitch::hitButton(const QPoint &pos) const
 void OrbelSwitch::nextCheckState()
 {
     m_userToggle = true;
-    if (m_binding) {
-        m_binding.set(!isChecked());
-        setChecked(m_binding.get());
-    } else {
-        setChecked(!isChecked());
-    }
+    setChecked(!isChecked());
     m_userToggle = false;
+}
+
+void OrbelSwitch::applyToggle(bool checked)
+{
+    const bool animated = std::exchange(m_userToggle, false);
+    if (m_binding && !m_syncing) {
+        if (m_binding.get() != checked)
+            m_binding.set(checked);
+        // A refused change snaps back; the nested toggle moves the knob.
+        if (const bool bound = m_binding.get(); bound != checked) {
+            const QScopedValueRollback syncing(m_syncing, true);
+            setChecked(bound);
+            return;
+        }
+    }
+    moveKnob(animated);
 }
 
 void OrbelSwitch::moveKnob(bool animated)

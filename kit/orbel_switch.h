@@ -22,7 +22,8 @@ public:
 
     OrbelSwitch(const QString &label, const OrbelEnvironment &environment, QWidget *parent = nullptr);
 
-    // Clicks write through the binding and then show what it reads back.
+    // Every flip (click, Space, a screen reader's action, toggle()) writes
+    // through the binding and then shows what it reads back.
     void setBinding(Binding<bool> binding);
     // Shows the bound value again after the owner of the value changed it.
     void syncFromBinding();
@@ -51,6 +52,7 @@ protected:
 private:
     QSize trackSize() const;
     void moveKnob(bool animated);
+    void applyToggle(bool checked);
 
     Binding<bool> m_binding;
     std::optional<QColor> m_tint;
@@ -58,6 +60,8 @@ private:
     QVariantAnimation m_animation;
     qreal m_position = 0;
     bool m_userToggle = false;
+    // Showing the bound value, not a flip to write back.
+    bool m_syncing = false;
 };
 
 } // namespace orbel

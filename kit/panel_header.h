@@ -22,6 +22,7 @@ public:
 
     void setStatus(const QString &status);
     QString status() const;
+    TextLabel *statusLabel() const { return m_status; }
     void setDotColor(const QColor &color);
     QColor dotColor() const;
     void setSwitchEnabled(bool enabled);

@@ -15,8 +15,8 @@ constexpr char keeperName[] = "orbelFocusRingKeeper";
 // control when the control is moved.
 class RingKeeper final : public QObject {
 public:
-    RingKeeper(QWidget *control, RingShape shape, const OrbelEnvironment &environment)
-        : QObject(control), m_control(control), m_shape(shape), m_environment(environment)
+    RingKeeper(QWidget *control, RingShape shape, const OrbelEnvironment &environment, RingLayer layer)
+        : QObject(control), m_control(control), m_shape(shape), m_environment(environment), m_layer(layer)
     {
         setObjectName(QLatin1String(keeperName));
         control->installEventFilter(this);
@@ -52,7 +52,7 @@ private:
         dropRing();
         if (!m_control->parentWidget())
             return;
-        m_ring = new BrandFocusRing(m_control, m_shape, m_environment);
+        m_ring = new BrandFocusRing(m_control, m_shape, m_environment, m_layer);
         // The ring watches the control too. The keeper must hear of a move
         // first: the old ring cannot follow the control into a parent that it
         // does not belong to, so the keeper replaces it before it tries.
@@ -62,6 +62,7 @@ private:
     QWidget *m_control;
     RingShape m_shape;
     OrbelEnvironment m_environment;
+    RingLayer m_layer;
     QPointer<BrandFocusRing> m_ring;
 };
 
@@ -73,7 +74,7 @@ RingKeeper *keeperOf(const QWidget *control)
 
 } // namespace
 
-void preferencesFocusRing(QWidget *control, RingShape shape, const OrbelEnvironment &environment)
+void preferencesFocusRing(QWidget *control, RingShape shape, const OrbelEnvironment &environment, RingLayer layer)
 {
     if (!control || keeperOf(control))
         return;
@@ -81,7 +82,7 @@ void preferencesFocusRing(QWidget *control, RingShape shape, const OrbelEnvironm
     // the focus; Tab reaches the control.
     if (control->focusPolicy() == Qt::NoFocus || control->focusPolicy() == Qt::ClickFocus)
         control->setFocusPolicy(Qt::TabFocus);
-    new RingKeeper(control, shape, environment);
+    new RingKeeper(control, shape, environment, layer);
 }
 
 BrandFocusRing *preferencesFocusRingOf(const QWidget *control)

@@ -19,8 +19,12 @@ inline constexpr int focusRingRoom = BrandFocusRing::outset;
 // been used since the window became active. The ring lives beside the control
 // in its parent and follows the environment that reaches that parent; when
 // the control moves to another parent, a new ring goes with it. A control
-// without a parent gets its ring when it gets a parent.
-void preferencesFocusRing(QWidget *control, RingShape shape, const OrbelEnvironment &environment);
+// without a parent gets its ring when it gets a parent. With
+// RingLayer::AboveContent the ring lives above the content of the enclosing
+// scroll area instead (give it once the control sits there), so that the
+// control's own tightly drawn parents do not clip it.
+void preferencesFocusRing(QWidget *control, RingShape shape, const OrbelEnvironment &environment,
+                          RingLayer layer = RingLayer::BesideControl);
 
 // The ring the control wears now, if any.
 BrandFocusRing *preferencesFocusRingOf(const QWidget *control);

@@ -45,6 +45,20 @@ void TextLabel::setMaxLines(int lines)
     update();
 }
 
+void TextLabel::setMinimumScaleFactor(qreal factor)
+{
+    m_minimumScale = std::clamp(factor, 0.0, 1.0);
+    updateGeometry();
+    update();
+}
+
+QFont TextLabel::fittedFont(int width) const
+{
+    if (!wordWrap() || m_minimumScale >= 1.0)
+        return font();
+    return TextWrap::fitted(text(), font(), textWidth(width), m_minimumScale, m_maxLines);
+}
+
 void TextLabel::setBesideSymbol(bool beside)
 {
     m_besideSymbol = beside;
@@ -76,12 +90,12 @@ QSizePolicy TextLabel::growingPolicy()
     return policy;
 }
 
-int TextLabel::clampedHeight(int height) const
+int TextLabel::clampedHeight(int height, const QFont &font) const
 {
     if (m_maxLines == 0)
         return height;
     const int margins = contentsMargins().top() + contentsMargins().bottom() + 2 * margin();
-    const int limit = m_maxLines * fontMetrics().lineSpacing() + margins;
+    const int limit = m_maxLines * QFontMetrics(font).lineSpacing() + margins;
     return qMin(height, limit);
 }
 
@@ -99,13 +113,15 @@ bool TextLabel::wordOutgrowsLine(int textWidth) const
 int TextLabel::heightForWidth(int width) const
 {
     const int room = textWidth(width);
-    if (!wordOutgrowsLine(room))
-        return clampedHeight(QLabel::heightForWidth(width));
-    // A word wider than the whole line breaks inside, so its height is
-    // worked out here rather than by QLabel, which lets such a word run out.
+    const QFont fitted = fittedFont(width);
+    if (fitted == font() && !wordOutgrowsLine(room))
+        return clampedHeight(QLabel::heightForWidth(width), fitted);
+    // A word wider than the whole line breaks inside, and a smaller font
+    // takes fewer lines, so the height is worked out here rather than by
+    // QLabel, which knows neither.
     const QMargins margins = contentsMargins();
-    const int lines = int(std::ceil(TextWrap::height(text(), font(), room)));
-    return clampedHeight(lines + margins.top() + margins.bottom() + 2 * margin());
+    const int lines = int(std::ceil(TextWrap::height(text(), fitted, room)));
+    return clampedHeight(lines + margins.top() + margins.bottom() + 2 * margin(), fitted);
 }
 
 void TextLabel::setPrefersWholeLine(bool prefers)
@@ -124,7 +140,7 @@ QSize TextLabel::sizeHint() const
         return {line, heightForWidth(line)};
     }
     const QSize hint = QLabel::sizeHint();
-    return {hint.width(), clampedHeight(hint.height())};
+    return {hint.width(), clampedHeight(hint.height(), font())};
 }
 
 QSize TextLabel::minimumSizeHint() const
@@ -141,7 +157,8 @@ QSize TextLabel::minimumSizeHint() const
 void TextLabel::paintEvent(QPaintEvent *event)
 {
     const QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
-    const bool ownLayout = wordOutgrowsLine(area.width());
+    const QFont fitted = fittedFont(width());
+    const bool ownLayout = fitted != font() || wordOutgrowsLine(area.width());
     if (!ownLayout && (m_maxLines == 0 || QLabel::heightForWidth(width()) <= height())) {
         QLabel::paintEvent(event);
         return;
@@ -150,8 +167,8 @@ void TextLabel::paintEvent(QPaintEvent *event)
     // A word too long for a line, or a text too long for its lines: lay the
     // text out here, breaking inside words only where they cannot fit, and
     // end the last visible line with an ellipsis when text is left over.
-    const QString laidOut = TextWrap::breakable(text(), font(), area.width());
-    QTextLayout layout(laidOut, font());
+    const QString laidOut = TextWrap::breakable(text(), fitted, area.width());
+    QTextLayout layout(laidOut, fitted);
     QTextOption option;
     option.setTextDirection(layoutDirection());
     layout.setTextOption(option);
@@ -168,6 +185,7 @@ void TextLabel::paintEvent(QPaintEvent *event)
         top = area.top() + (area.height() - linesHeight) / 2;
 
     QPainter painter(this);
+    painter.setFont(fitted);
     painter.setPen(palette().color(foregroundRole()));
     const QTextLine last = layout.lineAt(layout.lineCount() - 1);
     const bool leftOver = last.textStart() + last.textLength() < laidOut.size();
@@ -179,7 +197,7 @@ void TextLabel::paintEvent(QPaintEvent *event)
         layout.lineAt(i).draw(&painter, QPointF(area.left(), top));
     QString rest = laidOut.mid(last.textStart());
     rest.remove(QChar(0x200B));
-    const QString elided = fontMetrics().elidedText(rest.simplified(), Qt::ElideRight, area.width());
+    const QString elided = QFontMetrics(fitted).elidedText(rest.simplified(), Qt::ElideRight, area.width());
     const QRectF lastLine(area.left(), top + last.y(), area.width(), last.height());
     painter.drawText(lastLine, int(horizontal | Qt::AlignTop) | Qt::TextSingleLine, elided);
 }

@@ -6,8 +6,10 @@ namespace orbel {
 
 // Plain text in one colour that wraps to the offered width and grows in
 // height; optionally limited to a number of lines, the last one ending in an
-// ellipsis when the text runs longer. It wraps between words, and breaks
-// inside a word only when that word alone is wider than a line.
+// ellipsis when the text runs longer. It wraps between words. A word wider
+// than a whole line (a time counts as one word), or a text longer than its
+// lines, is first drawn smaller, down to the minimum scale factor; only what
+// still does not fit then breaks inside a word, or ends in the ellipsis.
 //
 // Its height depends on its width: in a layout, give it room to grow (see
 // growingPolicy()) or a vertical alignment, or the layout holds it to the
@@ -23,6 +25,13 @@ public:
     // 0 means no limit.
     void setMaxLines(int lines);
     int maxLines() const { return m_maxLines; }
+    // How small the text may be drawn to fit (see above); 1 never shrinks it.
+    void setMinimumScaleFactor(qreal factor);
+    qreal minimumScaleFactor() const { return m_minimumScale; }
+    static constexpr qreal defaultMinimumScaleFactor = 0.5;
+    // The font the text is drawn in at `width`: the label's own, or a
+    // smaller one where the text needs it.
+    QFont fittedFont(int width) const;
     // A symbol of the text's size stands before the label, top-aligned:
     // centre the first line on it, whichever is taller.
     void setBesideSymbol(bool beside);
@@ -43,7 +52,7 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    int clampedHeight(int height) const;
+    int clampedHeight(int height, const QFont &font) const;
     // The room for the text in a label `width` wide.
     int textWidth(int width) const;
     // A word of the text is wider than `textWidth`, so it must break inside.
@@ -51,6 +60,7 @@ private:
     void updateSymbolBand();
 
     int m_maxLines = 0;
+    qreal m_minimumScale = defaultMinimumScaleFactor;
     bool m_besideSymbol = false;
     bool m_prefersWholeLine = false;
 };

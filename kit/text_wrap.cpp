@@ -5,6 +5,7 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace orbel::TextWrap {
 
@@ -133,6 +134,26 @@ QStringList lines(const QString &text, const QFont &font, qreal width)
         result << laidOut.mid(line.textStart(), line.textLength()).remove(zeroWidthSpace).trimmed();
     }
     return result;
+}
+
+QFont fitted(const QString &text, const QFont &font, qreal width, qreal minimumScale, int maxLines)
+{
+    const auto fits = [&](const QFont &candidate) {
+        if (widestWord(text, candidate) > width)
+            return false;
+        return maxLines <= 0 || lines(text, candidate, width).size() <= maxLines;
+    };
+    const int size = font.pixelSize();
+    if (size <= 0 || text.isEmpty() || width <= 0 || fits(font))
+        return font;
+    const int smallest = std::max(1, int(std::ceil(size * std::clamp(minimumScale, 0.0, 1.0))));
+    QFont candidate = font;
+    for (int pixels = size - 1; pixels >= smallest; --pixels) {
+        candidate.setPixelSize(pixels);
+        if (fits(candidate))
+            return candidate;
+    }
+    return candidate;
 }
 
 } // namespace orbel::TextWrap

@@ -39,4 +39,13 @@ qreal height(const QString &text, const QFont &font, qreal width);
 // The lines `text` falls into at `width`, as the reader sees them.
 QStringList lines(const QString &text, const QFont &font, qreal width);
 
+// `font` made smaller where `text` needs it, but to no less than
+// `minimumScale` of its size: small enough that every word (a time such as
+// "21:52" or "9:25 PM" counts as one) fits a line `width` wide and, with
+// `maxLines` above 0, that the text takes no more lines than that. Shrinking
+// comes before breaking: what still does not fit at the smallest size breaks
+// (see breakable()) or is cut short by its label. Fonts sized in points are
+// returned as they are.
+QFont fitted(const QString &text, const QFont &font, qreal width, qreal minimumScale, int maxLines = 0);
+
 } // namespace orbel::TextWrap

@@ -44,7 +44,8 @@ constexpr int scrollBarGap = 8;
 constexpr int scrollBarWidth = 10;
 
 // The step number on a faint accent disc, or a green check once the step is
-// done. At least 24 square; it grows with large text so the number fits.
+// done, 24 square at every text size: large text draws the number or the
+// check as large as fits the disc.
 class StepBadge final : public QWidget, public EnvironmentAware {
 public:
     StepBadge(int step, bool done, const OrbelBrand &brand, const OrbelEnvironment &environment, QWidget *parent)
@@ -58,10 +59,20 @@ public:
     bool isDone() const { return m_done; }
     QString number() const { return QString::number(m_step); }
 
-    QSize sizeHint() const override
+    QSize sizeHint() const override { return {badgeSide, badgeSide}; }
+
+    // The font the number is drawn in: the badge's own, or one small enough
+    // for the number to fit the disc.
+    QFont numberFont() const
     {
-        const int side = std::max(badgeSide, fontMetrics().height() + 4);
-        return {side, side};
+        QFont fitted = font();
+        const auto fits = [this](const QFont &candidate) {
+            const QFontMetrics metrics(candidate);
+            return metrics.height() <= badgeSide && metrics.horizontalAdvance(number()) <= badgeSide - 4;
+        };
+        while (fitted.pixelSize() > 6 && !fits(fitted))
+            fitted.setPixelSize(fitted.pixelSize() - 1);
+        return fitted;
     }
     QSize minimumSizeHint() const override { return sizeHint(); }
 
@@ -82,7 +93,7 @@ protected:
         QRectF square(0, 0, side, side);
         square.moveCenter(QRectF(rect()).center());
         if (m_done) {
-            const qreal symbol = SymbolView::sideForFont(font());
+            const qreal symbol = std::min<qreal>(SymbolView::sideForFont(font()), side);
             QRectF box(0, 0, symbol, symbol);
             box.moveCenter(square.center());
             SymbolTable::paint(painter, box, u"checkmark.circle.fill", PrivacyGreen::color(scheme));
@@ -94,7 +105,7 @@ protected:
         painter.setBrush(disc);
         painter.drawEllipse(square);
         painter.setPen(BrandPalette::primary(scheme));
-        painter.setFont(font());
+        painter.setFont(numberFont());
         painter.drawText(square, Qt::AlignCenter | Qt::TextDontClip, number());
     }
 

@@ -1,6 +1,7 @@
 #include "duration_grid.h"
 
 #include "brand_palette.h"
+#include "item_list_layout.h"
 #include "locale_formats.h"
 #include "orbel_font.h"
 #include "orbel_metrics.h"
@@ -10,7 +11,6 @@
 #include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QEvent>
-#include <QGridLayout>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTextLayout>
@@ -23,7 +23,7 @@ namespace pelorin {
 
 namespace {
 
-constexpr int tileCornerRadius = 12;
+constexpr int tileCornerRadius = DurationTile::cornerRadius;
 constexpr int tileTextSpacing = 4;
 // Texts that wrap keep clear of the rounded corners.
 constexpr int tileTextInset = 4;
@@ -70,6 +70,69 @@ void drawWrapped(QPainter &painter, const QFont &font, const QString &text, int 
     orbel::TextWrap::layOut(layout, width, Qt::AlignHCenter);
     layout.draw(&painter, QPointF(topCentre.x() - width / 2.0, topCentre.y()));
 }
+
+// Two rows of three equal columns, 8 pixels apart; what an uneven width
+// leaves over goes to the two outer edges alike, never to one column. Each
+// tile is as tall as its texts need at the column's width, centred in its row.
+class TileGridLayout : public orbel::ItemListLayout {
+public:
+    static constexpr int columns = 3;
+
+    explicit TileGridLayout(QWidget *parent) : orbel::ItemListLayout(parent)
+    {
+        setContentsMargins(0, 0, 0, 0);
+        setSpacing(orbel::OrbelMetrics::gapS);
+    }
+
+    Qt::Orientations expandingDirections() const override { return Qt::Horizontal; }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override { return arrange(QRect(0, 0, width, 0), false); }
+
+    QSize sizeHint() const override
+    {
+        int widest = 0;
+        for (const QLayoutItem *item : m_items)
+            widest = std::max(widest, item->sizeHint().width());
+        const int width = columns * widest + (columns - 1) * spacing();
+        return {width, heightForWidth(width)};
+    }
+
+    QSize minimumSize() const override { return {(columns - 1) * spacing(), 0}; }
+
+    void setGeometry(const QRect &rect) override
+    {
+        QLayout::setGeometry(rect);
+        arrange(rect, true);
+    }
+
+private:
+    // The height the rows take in `rect`'s width; with `apply`, places the
+    // tiles there too.
+    int arrange(const QRect &rect, bool apply) const
+    {
+        const int column = std::max(0, (rect.width() - (columns - 1) * spacing()) / columns);
+        const int left = rect.left() + (rect.width() - (columns * column + (columns - 1) * spacing())) / 2;
+        int y = rect.top();
+        for (qsizetype first = 0; first < m_items.size(); first += columns) {
+            const qsizetype end = std::min<qsizetype>(first + columns, m_items.size());
+            const auto heightOf = [column](const QLayoutItem *item) {
+                return item->hasHeightForWidth() ? item->heightForWidth(column) : item->sizeHint().height();
+            };
+            int row = 0;
+            for (qsizetype i = first; i < end; ++i)
+                row = std::max(row, heightOf(m_items[i]));
+            if (apply) {
+                for (qsizetype i = first; i < end; ++i) {
+                    const int height = heightOf(m_items[i]);
+                    const int x = left + int(i - first) * (column + spacing());
+                    m_items[i]->setGeometry(QRect(x, y + (row - height) / 2, column, height));
+                }
+            }
+            y += row + spacing();
+        }
+        return std::max(0, y - spacing() - rect.top());
+    }
+};
 
 QPainterPath tileShape(const QRectF &rect)
 {
@@ -166,23 +229,31 @@ QFont DurationTile::subtitleFont() const
 
 int DurationTile::textWidth(int width) const
 {
-    // A little inside the edges, unless that would split a word that fits
-    // the tile's whole width (the largest text sizes).
-    const int widest = int(std::ceil(std::max(orbel::TextWrap::widestWord(text(), titleFont()),
-                                              orbel::TextWrap::widestWord(m_subtitle, subtitleFont()))));
-    return std::max({width - 2 * tileTextInset, std::min(width, widest), 1});
+    return std::max(width - 2 * tileTextInset, 1);
+}
+
+QFont DurationTile::fittedTitleFont(int room) const
+{
+    return orbel::TextWrap::fitted(text(), titleFont(), room, minimumTextScale);
+}
+
+QFont DurationTile::fittedSubtitleFont(int room) const
+{
+    return orbel::TextWrap::fitted(m_subtitle, subtitleFont(), room, minimumTextScale);
 }
 
 QStringList DurationTile::titleLines() const
 {
     const int room = textWidth(width());
-    return orbel::TextWrap::lines(text(), titleFont(), balancedWidth(titleFont(), text(), room));
+    const QFont font = fittedTitleFont(room);
+    return orbel::TextWrap::lines(text(), font, balancedWidth(font, text(), room));
 }
 
 QStringList DurationTile::subtitleLines() const
 {
     const int room = textWidth(width());
-    return orbel::TextWrap::lines(m_subtitle, subtitleFont(), balancedWidth(subtitleFont(), m_subtitle, room));
+    const QFont font = fittedSubtitleFont(room);
+    return orbel::TextWrap::lines(m_subtitle, font, balancedWidth(font, m_subtitle, room));
 }
 
 int DurationTile::textHeight(const QFont &font, const QString &text, int width) const
@@ -193,8 +264,8 @@ int DurationTile::textHeight(const QFont &font, const QString &text, int width) 
 int DurationTile::heightForWidth(int width) const
 {
     const int room = textWidth(width);
-    const int texts =
-        textHeight(titleFont(), text(), room) + tileTextSpacing + textHeight(subtitleFont(), m_subtitle, room);
+    const int texts = textHeight(fittedTitleFont(room), text(), room) + tileTextSpacing +
+                      textHeight(fittedSubtitleFont(room), m_subtitle, room);
     return std::max(orbel::OrbelMetrics::tileMinHeight, texts);
 }
 
@@ -225,25 +296,18 @@ void DurationTile::paintEvent(QPaintEvent *)
 
     // Title over subtitle, the pair centred in the tile.
     const int room = textWidth(width());
-    const int titleHeight = textHeight(titleFont(), text(), room);
-    const int subtitleHeight = textHeight(subtitleFont(), m_subtitle, room);
+    const QFont title = fittedTitleFont(room);
+    const QFont subtitle = fittedSubtitleFont(room);
+    const int titleHeight = textHeight(title, text(), room);
+    const int subtitleHeight = textHeight(subtitle, m_subtitle, room);
     const int block = titleHeight + tileTextSpacing + subtitleHeight;
     const int top = (height() - block) / 2;
     const qreal centre = width() / 2.0;
 
     painter.setPen(orbel::BrandPalette::primary(scheme));
-    drawWrapped(painter, titleFont(), text(), room, QPointF(centre, top));
+    drawWrapped(painter, title, text(), room, QPointF(centre, top));
     painter.setPen(orbel::BrandPalette::primary70(scheme));
-    drawWrapped(painter, subtitleFont(), m_subtitle, room, QPointF(centre, top + titleHeight + tileTextSpacing));
-
-    if (hasFocus()) {
-        // Keyboard focus: a ring in the accent just inside the tile's edge.
-        painter.setOpacity(1.0);
-        QColor ring = environment().tint.value_or(orbel::BrandPalette::systemAccent(scheme));
-        painter.setPen(QPen(ring, 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(tileShape(tile.adjusted(1, 1, -1, -1)));
-    }
+    drawWrapped(painter, subtitle, m_subtitle, room, QPointF(centre, top + titleHeight + tileTextSpacing));
 }
 
 bool DurationTile::hitButton(const QPoint &pos) const
@@ -269,10 +333,7 @@ DurationGrid::DurationGrid(Start start, QString locale, const orbel::OrbelEnviro
     : QWidget(parent), EnvironmentAware(environment), m_start(std::move(start)), m_locale(std::move(locale)),
       m_clock(clock ? std::move(clock) : Clock(&Date::now))
 {
-    auto *grid = new QGridLayout(this);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setHorizontalSpacing(orbel::OrbelMetrics::gapS);
-    grid->setVerticalSpacing(orbel::OrbelMetrics::gapS);
+    auto *grid = new TileGridLayout(this);
 
     // Two rows of three, in the order of the preset list.
     const auto presets = SessionDuration::presetList();
@@ -285,11 +346,9 @@ DurationGrid::DurationGrid(Start start, QString locale, const orbel::OrbelEnviro
             if (m_start)
                 m_start(duration);
         });
-        grid->addWidget(tile, int(index / 3), int(index % 3), Qt::AlignVCenter);
+        grid->addWidget(tile);
         m_tiles[index] = tile;
     }
-    for (int column = 0; column < 3; ++column)
-        grid->setColumnStretch(column, 1);
 
     m_minuteTimer.setSingleShot(true);
     m_minuteTimer.setTimerType(Qt::PreciseTimer);

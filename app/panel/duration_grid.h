@@ -31,6 +31,12 @@ class DurationTile : public QAbstractButton, public orbel::EnvironmentAware {
     Q_OBJECT
 
 public:
+    static constexpr int cornerRadius = 12;
+    // A word or a time too wide for the tile (the largest text sizes, long
+    // translations) is drawn smaller, down to this share of its size, before
+    // it is broken.
+    static constexpr qreal minimumTextScale = 0.5;
+
     DurationTile(const SessionDuration &duration, const orbel::OrbelEnvironment &environment,
                  QWidget *parent = nullptr);
 
@@ -41,6 +47,10 @@ public:
     // The lines the title and the subtitle are drawn in at the tile's width.
     QStringList titleLines() const;
     QStringList subtitleLines() const;
+    // The fonts the texts are drawn in, made small enough for every word to
+    // fit `room`.
+    QFont fittedTitleFont(int room) const;
+    QFont fittedSubtitleFont(int room) const;
 
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;

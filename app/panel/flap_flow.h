@@ -11,9 +11,11 @@ namespace pelorin {
 
 // Lays its items out like words in a centred paragraph: left to right in
 // rows, 4 pixels apart, a new row 4 pixels below when the width runs out,
-// each row centred on its own. Every item keeps its preferred size, except
-// that an item wider than the whole width sits alone at the left edge and is
-// given just that width (arrange() reports it running over the right edge).
+// each row centred on its own. An item that joins its neighbours (the colon
+// of a count-down) keeps them on its row, so "00:45:00" is never split.
+// Every item keeps its preferred size, except that an item, or a joined
+// group, wider than the whole width sits alone at the left edge and is
+// squeezed into just that width.
 // Keeps no cache: each query measures the items again, which is cheap for
 // the handful a board holds.
 class FlapFlow : public QLayout {
@@ -29,10 +31,17 @@ public:
         QSize size;
         // One top-left corner per item, in item order.
         QList<QPoint> positions;
+        // What each item is given: its own size, or less where its group is
+        // squeezed into the width.
+        QList<QSize> sizes;
     };
-    // Places items of the given sizes in `width` (openWidth when absent). The
-    // size is always the full width by the height of the rows.
-    static Arrangement arrange(std::optional<int> width, const QList<QSize> &sizes);
+    // Places items of the given sizes in `width` (openWidth when absent).
+    // `joined[i]` keeps item i on the row of item i - 1. The size is always
+    // the full width by the height of the rows.
+    static Arrangement arrange(std::optional<int> width, const QList<QSize> &sizes, const QList<bool> &joined = {});
+
+    // Marks `widget` as joining its neighbours on their row.
+    static void setJoinsNeighbours(QWidget *widget);
 
     explicit FlapFlow(QWidget *parent = nullptr);
     ~FlapFlow() override;
@@ -51,6 +60,7 @@ public:
 
 private:
     QList<QSize> itemSizes() const;
+    QList<bool> joinedItems() const;
 
     QList<QLayoutItem *> m_items;
 };

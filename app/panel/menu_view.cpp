@@ -6,14 +6,19 @@
 #include "brand_palette.h"
 #include "duration_grid.h"
 #include "item_list_layout.h"
+#include "keyboard_use_tracker.h"
 #include "locale_formats.h"
 #include "notice_card.h"
 #include "orbel_font.h"
 #include "orbel_metrics.h"
 #include "orbel_switch.h"
 #include "panel_card.h"
+#include "panel_footer.h"
+#include "panel_footer_button.h"
+#include "panel_header.h"
 #include "pelorin_panel_viewport.h"
 #include "pelorin_preferences.h"
+#include "preferences_focus_ring.h"
 #include "session_readout_view.h"
 #include "symbol_view.h"
 #include "text_label.h"
@@ -350,6 +355,12 @@ MenuView::MenuView(AppModel &model, const orbel::OrbelEnvironment &environment, 
     layout->addWidget(m_viewport);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 
+    // Focus rings show once a key has been pressed in the panel's window.
+    m_keyboardUse = new orbel::KeyboardUseTracker(this);
+    connect(m_keyboardUse, &orbel::KeyboardUseTracker::keyboardUsedChanged, this,
+            [this] { orbel::propagateEnvironment(this, childEnvironment()); });
+    addFocusRings();
+
     Countdown &countdown = model.countdown();
     connect(&countdown, &Countdown::stateChanged, this, &MenuView::refresh);
     connect(&countdown, &Countdown::selectionChanged, this, &MenuView::refresh);
@@ -426,6 +437,43 @@ QWidget *MenuView::buildBody()
     stack->addWidget(m_displayCard);
 
     return body;
+}
+
+void MenuView::addFocusRings()
+{
+    // Every control the keyboard reaches shows where focus is. The rings
+    // live above the scrolled content, so the panel's tight columns and
+    // cards do not clip them.
+    const orbel::OrbelEnvironment env = childEnvironment();
+    const auto ring = [&env](QWidget *control, orbel::RingShape shape) {
+        if (control)
+            orbel::preferencesFocusRing(control, shape, env, orbel::RingLayer::AboveContent);
+    };
+    orbel::OrbelSwitch *master = m_panel->header()->masterSwitch();
+    ring(master, orbel::RingShape::capsule(QSizeF(master->sizeHint())));
+    ring(m_retry, orbel::RingShape::capsule());
+    for (DurationTile *tile : m_grid->tiles())
+        ring(tile, orbel::RingShape::roundedRect(DurationTile::cornerRadius + orbel::BrandFocusRing::outset));
+    ring(m_extend, orbel::RingShape::capsule());
+    ring(m_end, orbel::RingShape::capsule());
+    orbel::OrbelSwitch *display = m_displayRow->displaySwitch();
+    ring(display, orbel::RingShape::capsule(QSizeF(display->sizeHint())));
+    const orbel::PanelFooter *footer = m_panel->footer();
+    for (QWidget *button :
+         std::initializer_list<QWidget *>{footer->preferencesButton(), footer->guideButton(), footer->quitButton()})
+        ring(button, orbel::RingShape::circle());
+}
+
+bool MenuView::keyboardUsed() const
+{
+    return m_keyboardUse && m_keyboardUse->keyboardUsed();
+}
+
+orbel::OrbelEnvironment MenuView::childEnvironment() const
+{
+    orbel::OrbelEnvironment inner = environment();
+    inner.keyboardUsed = keyboardUsed();
+    return inner;
 }
 
 void MenuView::setShowGuide(std::function<void()> showGuide)
@@ -506,20 +554,24 @@ void MenuView::refresh()
                                      : tr("Pelorin could not confirm that the Mac will stay awake. Try again."));
     }
     m_notice->setVisible(failed);
-    m_retry->setEnabled(!busy);
+    // A control nobody sees cannot be pressed, not even by a screen reader.
+    m_retry->setEnabled(failed && !busy);
 
     // The controls: the tiles before a session, its buttons while there is
     // one, and the display row under either; none while switched off with
     // no session.
     const bool controls = armed || session.has_value();
-    m_grid->setVisible(controls && !session);
-    m_grid->setEnabled(!busy);
+    const bool tiles = controls && !session;
+    m_grid->setVisible(tiles);
+    m_grid->setEnabled(tiles && !busy);
     m_actionRow->setVisible(controls && session.has_value());
     m_actionRow->setEnabled(state.kind() == SessionState::Kind::active);
-    m_extend->setVisible(session && session->effectiveDuration.has_value());
+    const bool extends = session && session->effectiveDuration.has_value();
+    m_extend->setVisible(extends);
+    m_extend->setEnabled(extends);
     m_displayCard->setVisible(controls);
     m_displayRow->showSessionChoice(session ? std::optional<bool>(session->selection.keepsDisplayAwake) : std::nullopt);
-    m_displayRow->setSwitchEnabled(!busy);
+    m_displayRow->setSwitchEnabled(controls && !session && !busy);
     m_displayRow->syncSwitch();
 }
 

@@ -16,6 +16,7 @@
 
 namespace orbel {
 class BorderedButton;
+class KeyboardUseTracker;
 class NoticeCard;
 class OrbelSwitch;
 class PanelCard;
@@ -124,12 +125,18 @@ public:
     // Works everything out again from the model.
     void refresh();
 
+    // Whether a key has been pressed since the panel's window last became
+    // active: only then do focused controls show their rings.
+    bool keyboardUsed() const;
+
 protected:
+    orbel::OrbelEnvironment childEnvironment() const override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
 private:
     QWidget *buildBody();
+    void addFocusRings();
 
     QPointer<AppModel> m_model;
     QString m_locale;
@@ -139,6 +146,7 @@ private:
     std::function<void()> m_quit;
     bool m_reportsVisibility = false;
 
+    orbel::KeyboardUseTracker *m_keyboardUse = nullptr;
     PelorinPanelViewport *m_viewport = nullptr;
     orbel::OrbelPanel *m_panel = nullptr;
     orbel::NoticeCard *m_notice = nullptr;

@@ -148,6 +148,8 @@ QWidget *FlapBoard::makePiece(const ReadoutBoard::Piece &piece)
     QWidget *widget = nullptr;
     if (piece.kind == ReadoutBoard::Piece::Kind::colon) {
         auto *colon = new FlapColon(this);
+        // A count-down stays on one row, squeezed if need be.
+        FlapFlow::setJoinsNeighbours(colon);
         colon->setInk(m_colonInk);
         widget = colon;
     } else {

@@ -5,6 +5,9 @@
 #include <QAccessible>
 #include <QTest>
 
+#include <functional>
+#include <utility>
+
 using namespace orbel;
 using namespace orbel::test;
 
@@ -44,27 +47,48 @@ TEST(OrbelSwitch, SpaceAndClicksAnywhereInTheFrameToggle)
     EXPECT_TRUE(toggle.isChecked());
 }
 
-TEST(OrbelSwitch, WritesThroughItsBindingAndShowsWhatItReadsBack)
+// Every way of flipping the switch goes through the binding: the pointer,
+// Space, and the actions a screen reader offers (which Qt maps to toggle()).
+TEST(OrbelSwitch, EveryFlipWritesThroughItsBindingAndShowsWhatItReadsBack)
 {
-    Stored stored;
-    OrbelSwitch toggle(QStringLiteral("Pelorin"), environmentFor(ColorScheme::Light));
-    toggle.setBinding(stored.binding());
-    EXPECT_FALSE(toggle.isChecked());
+    const std::pair<const char *, std::function<void(OrbelSwitch &)>> flips[] = {
+        {"click", [](OrbelSwitch &toggle) { toggle.click(); }},
+        {"Space", [](OrbelSwitch &toggle) { QTest::keyClick(&toggle, Qt::Key_Space); }},
+        {"toggle()", [](OrbelSwitch &toggle) { toggle.toggle(); }},
+        {"accessible action",
+         [](OrbelSwitch &toggle) {
+             QAccessibleActionInterface *actions = QAccessible::queryAccessibleInterface(&toggle)->actionInterface();
+             ASSERT_NE(actions, nullptr);
+             const QStringList names = actions->actionNames();
+             ASSERT_FALSE(names.isEmpty());
+             // Whichever the switch offers first: what a screen reader's
+             // default action runs.
+             actions->doAction(names.constFirst());
+         }},
+    };
+    for (const auto &[name, flip] : flips) {
+        SCOPED_TRACE(name);
+        Stored stored;
+        OrbelSwitch toggle(QStringLiteral("Pelorin"), environmentFor(ColorScheme::Light));
+        toggle.setBinding(stored.binding());
+        EXPECT_FALSE(toggle.isChecked());
 
-    toggle.click();
-    EXPECT_TRUE(stored.value);
-    EXPECT_TRUE(toggle.isChecked());
+        flip(toggle);
+        EXPECT_TRUE(stored.value);
+        EXPECT_TRUE(toggle.isChecked());
 
-    // The owner refuses the change: the switch snaps back.
-    stored.refuses = true;
-    toggle.click();
-    EXPECT_EQ(stored.writes, 2);
-    EXPECT_TRUE(toggle.isChecked());
+        // The owner refuses the change: the switch snaps back.
+        stored.refuses = true;
+        flip(toggle);
+        EXPECT_EQ(stored.writes, 2);
+        EXPECT_TRUE(toggle.isChecked());
 
-    // The owner changes it behind the switch's back.
-    stored.value = false;
-    toggle.syncFromBinding();
-    EXPECT_FALSE(toggle.isChecked());
+        // The owner changes it behind the switch's back: shown, not written.
+        stored.value = false;
+        toggle.syncFromBinding();
+        EXPECT_FALSE(toggle.isChecked());
+        EXPECT_EQ(stored.writes, 2);
+    }
 }
 
 TEST(OrbelSwitch, DisabledSwitchCannotBeFlipped)

@@ -3,6 +3,7 @@
 #include "text_label.h"
 #include "text_wrap.h"
 
+#include <QFontMetrics>
 #include <QFontMetricsF>
 
 #include <gtest/gtest.h>
@@ -82,15 +83,34 @@ TEST(TextWrap, HeightCountsEveryLine)
     EXPECT_EQ(TextWrap::height(QString(), font, 100), 0);
 }
 
-TEST(TextLabel, ALongWordGetsTheHeightOfItsBrokenLines)
+// A word too wide for the line is drawn smaller first; only what still does
+// not fit at the smallest size breaks, and the label is as tall as its lines.
+TEST(TextLabel, AWordTooWideShrinksBeforeItBreaks)
 {
     TextLabel label(QStringLiteral("Donaudampfschifffahrt"));
     label.setFont(largeBold());
-    const int width = advance(largeBold(), label.text()) / 3;
-    const int oneLine = label.heightForWidth(advance(largeBold(), label.text()) + 10);
-    EXPECT_GE(label.heightForWidth(width), 3 * oneLine - 3);
+    const int whole = advance(largeBold(), label.text());
+    const int oneLine = label.heightForWidth(whole + 10);
+
+    // A little too narrow: one line, a little smaller.
+    const int narrower = whole * 4 / 5;
+    const QFont shrunk = label.fittedFont(narrower);
+    EXPECT_LT(shrunk.pixelSize(), 41);
+    EXPECT_GE(shrunk.pixelSize(), 41 * TextLabel::defaultMinimumScaleFactor);
+    EXPECT_LE(advance(shrunk, label.text()), narrower);
+    EXPECT_LE(label.heightForWidth(narrower), oneLine);
+
+    // Far too narrow: half the size, and broken into lines of it.
+    const int third = whole / 3;
+    EXPECT_EQ(label.fittedFont(third).pixelSize(), 21);
+    EXPECT_GE(label.heightForWidth(third), 2 * QFontMetrics(label.fittedFont(third)).height() - 2);
+
+    // Without shrinking, it breaks at once.
+    label.setMinimumScaleFactor(1.0);
+    EXPECT_EQ(label.fittedFont(third), largeBold());
+    EXPECT_GE(label.heightForWidth(third), 3 * oneLine - 3);
     // Any width will do: the word breaks to fit.
-    EXPECT_LT(label.minimumSizeHint().width(), width);
+    EXPECT_LT(label.minimumSizeHint().width(), third);
 }
 
 TEST(TextLabel, GrowingPolicyFollowsTheText)

@@ -165,6 +165,8 @@ TEST_F(WelcomeWindowTest, OnAShortScreenTheUpperHalfScrollsAndTheButtonsStayInVi
         EXPECT_TRUE(inside.contains(geometryIn(page.primaryButton(), window)));
         EXPECT_TRUE(window->rect().contains(geometryIn(page.lowerHalf(), window)));
         EXPECT_EQ(geometryIn(page.primaryButton(), window).bottom(), window->height() - 32 - 1);
+        // The step badge keeps its size whatever the text size.
+        EXPECT_EQ(page.badge()->size(), QSize(24, 24));
 
         saveToGallery(render(window, 2.0), size == TextSize::Large
                                                ? QStringLiteral("welcome-window-short-screen-light")

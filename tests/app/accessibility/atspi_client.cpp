@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QThread>
 
+#include <algorithm>
 #include <atomic>
 
 using namespace Qt::StringLiterals;
@@ -208,6 +209,34 @@ std::optional<double> AtspiClient::currentValue(const AtspiObject &object) const
     if (!value.isValid())
         return std::nullopt;
     return value.toDouble();
+}
+
+QStringList AtspiClient::actionNames(const AtspiObject &object) const
+{
+    const QString actionInterface = u"org.a11y.atspi.Action"_s;
+    QStringList names;
+    if (!interfaces(object).contains(actionInterface))
+        return names;
+    const int count = property(object, actionInterface, u"NActions"_s).toInt();
+    for (int i = 0; i < count; ++i) {
+        const QDBusMessage reply = call(object, actionInterface, u"GetName"_s, {QVariant(i)});
+        names.append(reply.arguments().isEmpty() ? QString() : reply.arguments().constFirst().toString());
+    }
+    return names;
+}
+
+bool AtspiClient::doAction(const AtspiObject &object, const QString &action) const
+{
+    const QStringList names = actionNames(object);
+    const auto found = std::find_if(names.begin(), names.end(), [&action](const QString &name) {
+        return name.compare(action, Qt::CaseInsensitive) == 0;
+    });
+    if (found == names.end())
+        return false;
+    const int index = int(found - names.begin());
+    const QDBusMessage reply = call(object, u"org.a11y.atspi.Action"_s, u"DoAction"_s, {QVariant(int(index))});
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+           reply.arguments().constFirst().toBool();
 }
 
 QList<AtspiObject> AtspiClient::subtree(const AtspiObject &root, int limit) const

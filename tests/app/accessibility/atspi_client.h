@@ -70,6 +70,12 @@ public:
     // The value interface's current value; nothing without that interface.
     std::optional<double> currentValue(const AtspiObject &object) const;
 
+    // The names of the actions the object offers ("toggle", "press", ...).
+    QStringList actionNames(const AtspiObject &object) const;
+    // Runs the object's action of that name, as a screen reader's command
+    // does; false when it has no such action or the call fails.
+    bool doAction(const AtspiObject &object, const QString &action) const;
+
     // `root` and everything under it, depth first, visiting at most
     // `limit` objects.
     QList<AtspiObject> subtree(const AtspiObject &root, int limit = 2000) const;

@@ -40,6 +40,14 @@ struct CardText {
     QString value;
 };
 
+// What the panel holds: the master switch's setting, the display choice for
+// the next session, and the status line.
+struct Settings {
+    bool armed = false;
+    bool keepsDisplayAwake = false;
+    QString status;
+};
+
 class ScreenReaderTest : public testing::Test {
 protected:
     void SetUp() override
@@ -98,20 +106,53 @@ protected:
 
     std::optional<CardText> shown()
     {
+        const QStringList fields = nextLine(u"shown"_s, 3);
+        if (fields.isEmpty())
+            return std::nullopt;
+        return CardText{fields[1], fields[2]};
+    }
+
+    // What the running panel holds now.
+    std::optional<Settings> settings()
+    {
+        panel.write("settings\n");
+        const QStringList fields = nextLine(u"settings"_s, 4);
+        if (fields.isEmpty())
+            return std::nullopt;
+        return Settings{fields[1] == u"1"_s, fields[2] == u"1"_s, fields[3]};
+    }
+
+    // The panel's next line, split at its tabs: `count` fields, the first
+    // one `kind`. Empty, with a failure, when another line or none comes.
+    QStringList nextLine(const QString &kind, qsizetype count)
+    {
         QDeadlineTimer deadline(programTimeoutMs);
         while (!panel.canReadLine()) {
             if (panel.state() == QProcess::NotRunning || deadline.hasExpired()) {
-                ADD_FAILURE() << "the panel did not show: " << errors();
-                return std::nullopt;
+                ADD_FAILURE() << "the panel did not answer: " << errors();
+                return {};
             }
             panel.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
         }
         const QStringList fields = QString::fromUtf8(panel.readLine()).chopped(1).split(u'\t');
-        if (fields.size() != 3 || fields[0] != u"shown"_s) {
+        if (fields.size() != count || fields[0] != kind) {
             ADD_FAILURE() << "unexpected line from the panel: " << fields.join(u' ').toStdString();
+            return {};
+        }
+        return fields;
+    }
+
+    // The one object under `root` named `name` in `role`.
+    std::optional<AtspiObject> findControl(const AtspiObject &root, const QString &name, const QString &role)
+    {
+        QList<AtspiObject> found = client->findByName(root, name);
+        found.removeIf([&](const AtspiObject &object) { return client->roleName(object) != role; });
+        if (found.size() != 1) {
+            ADD_FAILURE() << found.size() << " " << role.toStdString() << " named " << name.toStdString() << "\n"
+                          << describe(root);
             return std::nullopt;
         }
-        return CardText{fields[1], fields[2]};
+        return found.constFirst();
     }
 
     // The program as the registry lists it, and in it the panel window.
@@ -310,6 +351,37 @@ TEST_F(ScreenReaderTest, FollowsTheCardThroughEveryStateAndAnnouncesTheChange)
                 << "no name-changed event";
         }
     }
+}
+
+// A screen reader flips the panel's switches with the action each offers:
+// the setting behind the switch changes just as a click changes it, and the
+// panel says so.
+TEST_F(ScreenReaderTest, FlipsThePanelsSwitchesThroughTheirSettings)
+{
+    ASSERT_TRUE(launch(u"ready"_s));
+    const std::optional<AtspiObject> window = panelWindow();
+    ASSERT_TRUE(window);
+    const std::optional<Settings> before = settings();
+    ASSERT_TRUE(before);
+    ASSERT_TRUE(before->armed);
+
+    const std::optional<AtspiObject> display = findControl(*window, u"Keep the display always awake"_s, u"check box"_s);
+    ASSERT_TRUE(display);
+    ASSERT_TRUE(client->doAction(*display, u"toggle"_s)) << client->actionNames(*display).join(u", "_s).toStdString();
+    std::optional<Settings> after = settings();
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->keepsDisplayAwake, !before->keepsDisplayAwake) << "the next session's display choice";
+    EXPECT_TRUE(after->armed);
+    EXPECT_EQ(client->states(*display).contains(u"checked"_s), after->keepsDisplayAwake);
+
+    const std::optional<AtspiObject> master = findControl(*window, u"Pelorin"_s, u"check box"_s);
+    ASSERT_TRUE(master);
+    ASSERT_TRUE(client->doAction(*master, u"toggle"_s));
+    after = settings();
+    ASSERT_TRUE(after);
+    EXPECT_FALSE(after->armed);
+    EXPECT_EQ(after->status, u"Off: the Mac can sleep"_s);
+    EXPECT_FALSE(client->states(*master).contains(u"checked"_s));
 }
 
 } // namespace

@@ -91,6 +91,31 @@ TEST(FlapFlow, AnItemWiderThanTheWidthSitsAloneAtTheLeftAndOverflows)
     EXPECT_EQ(first.positions[0], QPoint(0, 0));
 }
 
+// A count-down's colons join their flaps: the group stays on one row, and a
+// group wider than the width is squeezed into it rather than split.
+TEST(FlapFlow, JoinedItemsStayOnOneRow)
+{
+    const QList<QSize> countdown = widths({42, 12, 42, 12, 42});
+    const QList<bool> joined{false, true, true, true, true};
+    const auto fits = FlapFlow::arrange(312, countdown, joined);
+    EXPECT_EQ(fits.sizes, countdown);
+    EXPECT_EQ(fits.size.height(), 40);
+
+    const auto squeezed = FlapFlow::arrange(120, countdown, joined);
+    EXPECT_EQ(squeezed.size.height(), 40);
+    int right = 0;
+    for (qsizetype i = 0; i < countdown.size(); ++i) {
+        EXPECT_EQ(squeezed.positions[i].y(), 0) << i;
+        EXPECT_LT(squeezed.sizes[i].width(), countdown[i].width()) << i;
+        right = squeezed.positions[i].x() + squeezed.sizes[i].width();
+    }
+    EXPECT_EQ(squeezed.positions[0].x(), 0);
+    EXPECT_EQ(right, 120);
+
+    // Unjoined, the same pieces wrap.
+    EXPECT_GT(FlapFlow::arrange(120, countdown).size.height(), 40);
+}
+
 TEST(FlapFlow, NothingToPlaceHasNoHeight)
 {
     const auto result = FlapFlow::arrange(200, {});

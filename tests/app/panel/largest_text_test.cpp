@@ -11,12 +11,17 @@
 #include "panel_content.h"
 #include "panel_footer.h"
 #include "panel_footer_button.h"
+#include "panel_header.h"
 #include "session_readout_view.h"
 #include "text_label.h"
+#include "text_wrap.h"
+#include "translations.h"
 
 #include <QLayout>
 #include <QRegularExpression>
 #include <QTest>
+
+#include <set>
 
 using namespace pelorin;
 using namespace pelorin::readouttest;
@@ -26,13 +31,14 @@ namespace {
 // An hour at which every tile's end time has a one-digit hour.
 const Date oneDigitHours = utc(2025, 3, 14, 1, 0);
 
-std::unique_ptr<MenuView> openPanel(AppModel &model, orbel::TextSize textSize, Date now = oneDigitHours)
+std::unique_ptr<MenuView> openPanel(AppModel &model, orbel::TextSize textSize, Date now = oneDigitHours,
+                                    const QString &locale = QStringLiteral("en_US"))
 {
     PanelContentOptions options;
     options.clock = [now] { return now; };
     options.environment.textSize = textSize;
     options.environment.reduceMotion = true;
-    options.locale = QStringLiteral("en_US");
+    options.locale = locale;
     options.panelHeight = 4000.0;
     options.reportsVisibility = true;
     std::unique_ptr<MenuView> view(makePanelContent(model, std::move(options)));
@@ -78,8 +84,10 @@ void expectNothingCut(const QWidget *parent, const QString &state)
 // Each word of `text` stands whole on one of `lines`.
 void expectWholeWords(const QString &text, const QStringList &lines, const QString &where)
 {
-    // Times carry a no-break space before "PM": any space parts words here.
-    static const QRegularExpression space(QStringLiteral("\\s+"), QRegularExpression::UseUnicodePropertiesOption);
+    // Times carry a no-break space before "PM": any space parts words here,
+    // and so does a soft hyphen, where a translation allows a word to break.
+    static const QRegularExpression space(QStringLiteral("[\\s\u00AD]+"),
+                                          QRegularExpression::UseUnicodePropertiesOption);
     for (const QString &word : text.split(space, Qt::SkipEmptyParts)) {
         const bool whole = std::any_of(lines.begin(), lines.end(), [&word](const QString &line) {
             return line.split(space, Qt::SkipEmptyParts).contains(word);
@@ -110,18 +118,65 @@ TEST(LargestText, NothingIsCutInAnyState)
     }
 }
 
-TEST(LargestText, TileTextsBreakOnlyBetweenWords)
+// English and German at hours of one and two digits: the tiles, the status
+// line and the count-down keep every word and every time whole, inside the
+// tile or card that holds them, and the tile columns are equal.
+TEST(LargestText, WordsAndTimesStayWholeInEveryLanguageAndHour)
 {
-    ReadoutModel fixture(true);
-    fixture.model->applySnapshotFixture(AppModel::Ready);
-    const auto view = openPanel(*fixture.model, orbel::TextSize::Accessibility5);
-    for (const DurationTile *tile : view->grid()->tiles()) {
-        expectWholeWords(tile->title(), tile->titleLines(), tile->title());
-        expectWholeWords(tile->subtitle(), tile->subtitleLines(), tile->title());
-        EXPECT_GE(tile->height(), tile->heightForWidth(tile->width())) << tile->title().toStdString();
+    const QString locales[] = {QStringLiteral("en_US"), QStringLiteral("de_DE")};
+    // 01:00 ends the tiles at 1:30 to 9:00; 15:00 at 15:30 to 23:00 (3:30 PM
+    // to 11:00 PM).
+    const Date clocks[] = {utc(2025, 3, 14, 1, 0), utc(2025, 3, 14, 15, 0)};
+    for (const QString &locale : locales) {
+        installTranslations(locale);
+        for (const Date &now : clocks) {
+            for (const int scenario : {int(AppModel::Ready), int(AppModel::Active)}) {
+                ReadoutModel fixture(true);
+                fixture.model->applySnapshotFixture(scenario);
+                const auto view = openPanel(*fixture.model, orbel::TextSize::Accessibility5, now, locale);
+                const std::string where =
+                    locale.toStdString() + " at " + std::to_string(std::lround(now.timeIntervalSince1970()));
+                SCOPED_TRACE(where);
+
+                const orbel::TextLabel *status = view->panel()->header()->statusLabel();
+                const QStringList statusLines = orbel::TextWrap::lines(
+                    status->text(), status->fittedFont(status->width()), status->contentsRect().width());
+                expectWholeWords(status->text(), statusLines, status->text());
+                EXPECT_LE(statusLines.size(), status->maxLines()) << status->text().toStdString();
+
+                if (scenario == AppModel::Active) {
+                    // The count-down stands on one row, inside the card.
+                    const FlapBoard &board = view->readout()->flapBoard();
+                    ASSERT_EQ(board.pieceCount(), 5);
+                    for (int i = 0; i < board.pieceCount(); ++i) {
+                        EXPECT_EQ(board.pieceWidget(i)->y(), board.pieceWidget(0)->y()) << i;
+                        EXPECT_TRUE(board.rect().contains(board.pieceWidget(i)->geometry())) << i;
+                    }
+                    continue;
+                }
+
+                if (locale.startsWith(u"de")) {
+                    EXPECT_EQ(view->grid()->tile(SessionDuration::untilStopped())->title(), u"Ohne Limit");
+                }
+                std::set<int> columnWidths;
+                for (const DurationTile *tile : view->grid()->tiles()) {
+                    columnWidths.insert(tile->width());
+                    const int room = tile->width();
+                    expectWholeWords(tile->title(), tile->titleLines(), tile->title());
+                    expectWholeWords(tile->subtitle(), tile->subtitleLines(), tile->title());
+                    for (const QString &line : tile->titleLines())
+                        EXPECT_LE(QFontMetrics(tile->fittedTitleFont(room)).horizontalAdvance(line), room)
+                            << line.toStdString();
+                    for (const QString &line : tile->subtitleLines())
+                        EXPECT_LE(QFontMetrics(tile->fittedSubtitleFont(room)).horizontalAdvance(line), room)
+                            << line.toStdString();
+                    EXPECT_GE(tile->height(), tile->heightForWidth(tile->width())) << tile->title().toStdString();
+                }
+                EXPECT_EQ(columnWidths.size(), 1u) << "tile columns differ";
+            }
+        }
     }
-    const DurationTile *noLimit = view->grid()->tile(SessionDuration::untilStopped());
-    EXPECT_EQ(noLimit->titleLines(), (QStringList{QStringLiteral("No"), QStringLiteral("limit")}));
+    installTranslations(QStringLiteral("en_US"));
 }
 
 TEST(LargestText, FooterCaptionAndButtonsNeverOverlap)

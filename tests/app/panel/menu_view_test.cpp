@@ -353,6 +353,12 @@ TEST(MenuViewStaged, StagedStatesShowTheirRows)
         EXPECT_EQ(view.actionRow()->isEnabled(), row.actionsEnabled);
         EXPECT_EQ(shown(view.extendButton()), row.extend);
         EXPECT_EQ(shown(view.displayCard()), row.display);
+        // What the panel hides, a screen reader cannot press either.
+        for (const QAbstractButton *button : view.findChildren<QAbstractButton *>()) {
+            if (!shownIn(button, &view)) {
+                EXPECT_FALSE(button->isEnabled()) << button->accessibleName().toStdString() << " is hidden";
+            }
+        }
     }
 }
 

@@ -1,6 +1,10 @@
 // The tray's panel window as its content changes size while it is open: the
 // edge by the tray icon stays where it is, and the panel stays on the screen.
+// And as a keyboard user meets it: no control is focused on opening, and
+// every control Tab reaches shows where focus is.
 #include "panel_host.h"
+
+#include "panel_test_support.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -11,6 +15,7 @@
 #include <gtest/gtest.h>
 
 using namespace pelorin;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -112,6 +117,65 @@ TEST_F(OpenPanel, OpenedDownwardsItKeepsItsTopAndStaysOnTheScreen)
     // Past the bottom of the area: pushed up just enough.
     setContentHeight(area.height() - 10);
     EXPECT_EQ(panel.geometry().bottom(), area.bottom());
+}
+
+// Opened, the panel focuses none of its controls, so a stray Space or Return
+// changes nothing; Tab then reaches each control in turn, and each shows its
+// ring while it has the focus.
+TEST(PanelKeyboard, OpeningFocusesNoControlAndEveryTabStopShowsItsRing)
+{
+    struct Case {
+        const char *name;
+        int scenario;
+        QStringList stops;
+    };
+    const QStringList footer{u"Preferences"_s, u"Getting Started"_s, u"Quit"_s};
+    const Case cases[] = {
+        {"ready", AppModel::Ready,
+         QStringList{u"Pelorin"_s, u"30 min"_s, u"1 h"_s, u"2 h"_s, u"4 h"_s, u"8 h"_s, u"No limit"_s,
+                     u"Keep the display always awake"_s} +
+             footer},
+        {"active", AppModel::Active, QStringList{u"Pelorin"_s, u"Add 30 minutes"_s, u"End the session"_s} + footer},
+        {"failure", AppModel::Failure,
+         QStringList{u"Pelorin"_s, u"Try again"_s, u"30 min"_s, u"1 h"_s, u"2 h"_s, u"4 h"_s, u"8 h"_s, u"No limit"_s,
+                     u"Keep the display always awake"_s} +
+             footer},
+    };
+    for (const Case &test : cases) {
+        SCOPED_TRACE(test.name);
+        paneltest::PanelFixture fixture(true);
+        AppModel &model = *fixture.engine.model;
+        model.applySnapshotFixture(test.scenario);
+        const auto settings = [&model] {
+            return std::make_tuple(model.preferences().armed(), model.countdown().selection().keepsDisplayAwake,
+                                   model.countdown().state().kind());
+        };
+        const auto before = settings();
+
+        // A window of its own that stays open whatever else is active.
+        PanelHost host(PanelHost::Style::standalone);
+        host.setContent(fixture.view.release());
+        host.open(QRect());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
+        EXPECT_EQ(QApplication::focusWidget(), &host);
+        // Keys go where the focus is, as the desktop's keys do.
+        for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter})
+            QTest::keyClick(QApplication::focusWidget(), key);
+        fakes::settle();
+        EXPECT_EQ(settings(), before) << "a key pressed on the opened panel changed something";
+
+        const QImage unfocused = host.grab().toImage();
+        QStringList visited;
+        for (const test::FocusStop &stop : test::tabThrough(&host, unfocused)) {
+            QString name = stop.widget->accessibleName();
+            if (const auto *button = qobject_cast<const QAbstractButton *>(stop.widget); name.isEmpty() && button)
+                name = button->text();
+            visited.append(name);
+            EXPECT_TRUE(stop.marked) << name.toStdString() << " shows no focus";
+        }
+        EXPECT_EQ(visited.join(u", "_s).toStdString(), test.stops.join(u", "_s).toStdString());
+        EXPECT_EQ(settings(), before) << "Tab changed something";
+    }
 }
 
 } // namespace

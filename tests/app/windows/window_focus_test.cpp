@@ -3,6 +3,8 @@
 // becomes active again hides them until the next key.
 #include "windows_test_support.h"
 
+#include "widget_pictures.h"
+
 #include "bordered_button.h"
 #include "brand_focus_ring.h"
 #include "orbel_switch.h"
@@ -135,4 +137,28 @@ TEST_F(WindowFocusTest, TheWelcomeWindowShowsRingsOnlyToKeyboardUsers)
         EXPECT_EQ(fixture.login->requests, (QList<bool>{true, false}));
     });
     EXPECT_TRUE(view->window()->isVisible()) << "neither Tab nor Shift pressed Let’s go";
+}
+
+// Every control Tab reaches in either window, whatever it is, shows where
+// the focus is.
+TEST_F(WindowFocusTest, EveryTabStopOfBothWindowsShowsItsRing)
+{
+    WindowsModel fixture;
+    fixture.setLoginState(LoginItemState::requiresApproval);
+    showPreferences(*fixture.model);
+    showWelcome(*fixture.model);
+    settle();
+    for (QWidget *window : {shownView<PreferencesView>()->window(), shownView<WelcomeView>()->window()}) {
+        SCOPED_TRACE(window->windowTitle().toStdString());
+        ASSERT_TRUE(activate(window));
+        settle();
+        if (QWidget *focused = window->focusWidget())
+            focused->clearFocus();
+        const QImage unfocused = window->grab().toImage();
+        const QList<pelorin::test::FocusStop> stops = pelorin::test::tabThrough(window, unfocused);
+        EXPECT_GE(stops.size(), 2);
+        for (const pelorin::test::FocusStop &stop : stops)
+            EXPECT_TRUE(stop.marked) << stop.widget->metaObject()->className() << " \""
+                                     << stop.widget->accessibleName().toStdString() << "\" shows no focus";
+    }
 }

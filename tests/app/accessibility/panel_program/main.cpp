@@ -19,6 +19,7 @@
 #include "countdown.h"
 #include "energy_service.h"
 #include "menu_view.h"
+#include "panel_header.h"
 #include "panel_host.h"
 #include "pelorin_preferences.h"
 #include "session_controller.h"
@@ -74,6 +75,13 @@ void report(const SessionReadoutView &readout)
 {
     std::printf("shown\t%s\t%s\n", qUtf8Printable(readout.accessibleCaption()),
                 qUtf8Printable(readout.accessibleReadout()));
+    std::fflush(stdout);
+}
+
+void reportSettings(AppModel &model, const MenuView &view)
+{
+    std::printf("settings\t%d\t%d\t%s\n", int(model.preferences().armed()),
+                int(model.countdown().selection().keepsDisplayAwake), qUtf8Printable(view.panel()->header()->status()));
     std::fflush(stdout);
 }
 
@@ -133,6 +141,10 @@ int main(int argc, char **argv)
         while ((end = pending.indexOf('\n')) >= 0) {
             const QString line = QString::fromUtf8(pending.left(end)).trimmed();
             pending.remove(0, end + 1);
+            if (line == u"settings"_s) {
+                reportSettings(model, *content);
+                continue;
+            }
             const std::optional<AppModel::Scenario> next =
                 line.startsWith(u"stage "_s) ? scenario(line.mid(6)) : std::nullopt;
             if (!next) {
