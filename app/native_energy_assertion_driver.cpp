@@ -101,9 +101,19 @@ void closeDescriptor(int fd)
         ::close(fd);
 }
 
-void resumeSoon(std::coroutine_handle<> coroutine)
+// Where a wait for an answer stands: still waiting, decided (the coroutine is
+// to resume on the next turn of the event loop), or resumed.
+enum class WaitStage { waiting, decided, resumed };
+
+// Resumes the coroutine on the next turn of the event loop, unless something
+// resumed it first.
+void resumeSoon(std::coroutine_handle<> coroutine, std::shared_ptr<WaitStage> stage)
 {
-    QTimer::singleShot(0, [coroutine] { coroutine.resume(); });
+    *stage = WaitStage::decided;
+    QTimer::singleShot(0, [coroutine, stage] {
+        if (std::exchange(*stage, WaitStage::resumed) != WaitStage::resumed)
+            coroutine.resume();
+    });
 }
 
 // Waits for the answer to a pending call for at most `limit`, and yields it,
@@ -124,33 +134,29 @@ public:
     {
         auto *watcher = new QDBusPendingCallWatcher(m_pending, m_parent);
         auto *timer = new QTimer(watcher);
-        auto decided = std::make_shared<bool>(false);
+        auto stage = std::make_shared<WaitStage>(WaitStage::waiting);
         std::optional<QDBusMessage> *answer = &m_answer;
         QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                         [decided, answer, coroutine, late = std::move(m_late)](QDBusPendingCallWatcher *finished) {
+                         [stage, answer, coroutine, late = std::move(m_late)](QDBusPendingCallWatcher *finished) {
                              finished->deleteLater();
-                             if (*decided) {
+                             if (*stage != WaitStage::waiting) {
                                  if (late)
                                      late(finished->reply());
                                  return;
                              }
-                             *decided = true;
                              *answer = finished->reply();
-                             resumeSoon(coroutine);
+                             resumeSoon(coroutine, stage);
                          });
-        QObject::connect(timer, &QTimer::timeout, watcher, [decided, coroutine] {
-            if (*decided)
-                return;
-            *decided = true;
-            resumeSoon(coroutine);
+        QObject::connect(timer, &QTimer::timeout, watcher, [stage, coroutine] {
+            if (*stage == WaitStage::waiting)
+                resumeSoon(coroutine, stage);
         });
-        // The driver is going: the coroutine learns it at once, so that it
-        // ends rather than wait for ever.
-        QObject::connect(watcher, &QObject::destroyed, [decided, coroutine] {
-            if (*decided)
-                return;
-            *decided = true;
-            coroutine.resume();
+        // The driver is going: the coroutine learns it at once (even when its
+        // resumption was already on its way), so that it ends rather than
+        // wait for ever.
+        QObject::connect(watcher, &QObject::destroyed, [stage, coroutine] {
+            if (std::exchange(*stage, WaitStage::resumed) != WaitStage::resumed)
+                coroutine.resume();
         });
         timer->setSingleShot(true);
         timer->start(m_limit);

@@ -48,8 +48,8 @@ public:
     // wait for the locks to be released. The second stays within logind's
     // default delay of five seconds, so the delay lock is let go before
     // logind stops waiting.
-    static constexpr std::chrono::milliseconds quitLimit{4000};
-    static constexpr std::chrono::milliseconds sleepLimit{4000};
+    static constexpr std::chrono::milliseconds quitLimit{3000};
+    static constexpr std::chrono::milliseconds sleepLimit{3000};
     bool terminationPending() const { return m_terminationPending; }
 
 Q_SIGNALS:
