@@ -23,6 +23,17 @@ orbel::OrbelEnvironment sampleEnvironment(orbel::ColorScheme scheme, orbel::Text
     return environment;
 }
 
+SampleLoginItem::SampleLoginItem()
+    : item(orbel::AutostartEntry([this] {
+          orbel::AutostartIdentity identity;
+          identity.appId = QStringLiteral("org.example.Gallery");
+          identity.programPath = QStringLiteral("/usr/bin/true");
+          identity.configHome = home.path();
+          return identity;
+      }()))
+{
+}
+
 QString schemeName(orbel::ColorScheme scheme)
 {
     return scheme == orbel::ColorScheme::Dark ? QStringLiteral("dark") : QStringLiteral("light");

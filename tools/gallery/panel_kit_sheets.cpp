@@ -13,7 +13,6 @@
 #include "glass_card.h"
 #include "inline_notice.h"
 #include "key_caps.h"
-#include "login_item.h"
 #include "notice_card.h"
 #include "open_at_login_row.h"
 #include "orbel_panel.h"
@@ -27,7 +26,6 @@
 
 #include <QHBoxLayout>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <QVBoxLayout>
 
 namespace pelorin::gallery {
@@ -261,13 +259,8 @@ private:
     void settingRows()
     {
         const OrbelBrand brand = sampleBrand();
-        // The login item's entry goes into a folder of its own, never the user's.
-        QTemporaryDir home;
-        AutostartIdentity identity;
-        identity.appId = QStringLiteral("org.example.Gallery");
-        identity.programPath = QStringLiteral("/usr/bin/true");
-        identity.configHome = home.path();
-        LoginItem item{AutostartEntry(identity)};
+        SampleLoginItem login;
+        LoginItem &item = login.item;
 
         auto *toggle = new OrbelSwitch(QStringLiteral("Keep the display awake"), m_environment);
         toggle->setControlSize(OrbelSwitch::ControlSize::Small);

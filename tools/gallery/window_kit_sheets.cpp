@@ -5,7 +5,6 @@
 #include "piece_stage.h"
 
 #include "brand_palette.h"
-#include "login_item.h"
 #include "paragraph_label.h"
 #include "permission_row.h"
 #include "preferences_choice_menu.h"
@@ -23,7 +22,6 @@
 #include "welcome_steps_layout.h"
 
 #include <QHBoxLayout>
-#include <QTemporaryDir>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -263,13 +261,8 @@ private:
 
     void singlePageWelcome()
     {
-        // The login item's entry goes into a folder of its own, never the user's.
-        QTemporaryDir home;
-        AutostartIdentity identity;
-        identity.appId = QStringLiteral("org.example.Gallery");
-        identity.programPath = QStringLiteral("/usr/bin/true");
-        identity.configHome = home.path();
-        LoginItem item{AutostartEntry(identity)};
+        SampleLoginItem login;
+        LoginItem &item = login.item;
         const QColor badge = sampleBrand().accent(m_scheme);
         WelcomeLayout page({.brand = sampleBrand(),
                             .title = QStringLiteral("Welcome to Pelorin"),
