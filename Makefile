@@ -10,7 +10,7 @@ BUILD      := build
 TEST_BUILD := build/sanitize
 JOBS       := $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run test build deps format-check format bench clean
+.PHONY: run test build gallery deps format-check format bench clean
 
 run: deps build
 	./$(BUILD)/pelorin
@@ -18,6 +18,11 @@ run: deps build
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELORIN_TESTS=OFF
 	cmake --build $(BUILD) -j $(JOBS)
+
+# Every kit piece and every screen, light and dark, into build/gallery/.
+gallery: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELORIN_TESTS=OFF
+	cmake --build $(BUILD) -j $(JOBS) --target gallery
 
 test: deps format-check
 	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPELORIN_SANITIZE=ON -DPELORIN_TESTS=ON

@@ -2,7 +2,7 @@
 
 // Helpers of the readout tests: an application model over the engine's fakes
 // (locks that wait for the test, a hand-moved clock), wall-clock dates, and
-// rendering widgets into pictures and the panel gallery.
+// rendering widgets into pictures.
 
 #include "app/engine_fakes.h"
 
@@ -132,25 +132,5 @@ inline constexpr StagedState stagedStates[] = {
     {"starting", AppModel::Starting},
     {"stopping", AppModel::Stopping},
 };
-
-// <build dir>/panel-gallery: the build tree is the nearest folder above the
-// test program that holds a CMakeCache.txt.
-inline QDir galleryDir()
-{
-    QDir dir(QCoreApplication::applicationDirPath());
-    while (!dir.exists(QStringLiteral("CMakeCache.txt")) && dir.cdUp()) {
-    }
-    if (!dir.exists(QStringLiteral("CMakeCache.txt")))
-        dir = QDir(QCoreApplication::applicationDirPath());
-    dir.mkpath(QStringLiteral("panel-gallery"));
-    dir.cd(QStringLiteral("panel-gallery"));
-    return dir;
-}
-
-inline void saveToGallery(const QImage &image, const QString &name)
-{
-    const QString path = galleryDir().filePath(name + QStringLiteral(".png"));
-    EXPECT_TRUE(image.save(path)) << path.toStdString();
-}
 
 } // namespace pelorin::readouttest
