@@ -1,9 +1,9 @@
-#include "snapshot/snapshot_window.h"
+#include "snapshot_window.h"
 
 #include "app_model.h"
 #include "orbel_snapshot.h"
 #include "regular_file.h"
-#include "snapshot/snapshot_renderer.h"
+#include "snapshot_renderer.h"
 #include "xdg_folders.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "session.h"
-#include "snapshot/snapshot_screens.h"
+#include "snapshot_screens.h"
 
 #include <QPointer>
 #include <QString>

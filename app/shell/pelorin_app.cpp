@@ -8,12 +8,12 @@
 #include "panel_content.h"
 #include "pelorin_application_delegate.h"
 #include "pelorin_preferences.h"
+#include "preferences_view.h"
 #include "single_instance.h"
 #include "sleep_monitor.h"
-#include "snapshot/snapshot_window.h"
+#include "snapshot_window.h"
 #include "unix_signal_watcher.h"
-#include "windows/preferences_view.h"
-#include "windows/welcome_view.h"
+#include "welcome_view.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app_model.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -12,7 +14,6 @@
 
 namespace pelorin {
 
-class AppModel;
 class SleepMonitor;
 
 // Reacts to the moments of the program's life: launch, becoming active, the

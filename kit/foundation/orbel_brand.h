@@ -37,6 +37,7 @@ public:
     // The built-in privacy sentence and its symbol, chosen by the connection.
     QString privacyText() const;
     QString privacySymbol() const;
+    // The line itself is a control and is built where the controls are.
     PrivacyLine *privacyLine(const OrbelEnvironment &environment, QWidget *parent = nullptr) const;
 
     // White or black, whichever reads better on the brand colour.

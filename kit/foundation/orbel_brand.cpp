@@ -1,7 +1,5 @@
 #include "orbel_brand.h"
 
-#include "privacy_line.h"
-
 #include <QColorSpace>
 #include <QColorTransform>
 
@@ -30,11 +28,6 @@ QString OrbelBrand::privacyText() const
 QString OrbelBrand::privacySymbol() const
 {
     return m_connection == Connection::Online ? QStringLiteral("hand.raised") : QStringLiteral("network.slash");
-}
-
-PrivacyLine *OrbelBrand::privacyLine(const OrbelEnvironment &environment, QWidget *parent) const
-{
-    return new PrivacyLine(privacyText(), privacySymbol(), environment, parent);
 }
 
 QColor OrbelBrand::readableForeground() const

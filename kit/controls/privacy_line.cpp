@@ -1,6 +1,7 @@
 #include "privacy_line.h"
 
 #include "brand_palette.h"
+#include "orbel_brand.h"
 #include "orbel_metrics.h"
 #include "symbol_view.h"
 #include "text_label.h"
@@ -40,6 +41,12 @@ void PrivacyLine::environmentChanged()
     const QColor green = PrivacyGreen::color(environment().scheme);
     m_icon->setTint(green);
     m_text->setColor(green);
+}
+
+// The brand's own line, built here so the brand tokens need no control.
+PrivacyLine *OrbelBrand::privacyLine(const OrbelEnvironment &environment, QWidget *parent) const
+{
+    return new PrivacyLine(privacyText(), privacySymbol(), environment, parent);
 }
 
 } // namespace orbel
