@@ -2,6 +2,7 @@
 
 #include "accessibility_hidden.h"
 #include "brand_palette.h"
+#include "hover_tracker.h"
 #include "orbel_metrics.h"
 
 #include <QCoreApplication>
@@ -32,10 +33,10 @@ public:
     static constexpr int width = 12;
     static constexpr int inset = 3;
 
-    ScrollIndicator(QScrollBar *bar, QWidget *parent) : QWidget(parent), m_bar(bar)
+    ScrollIndicator(QScrollBar *bar, QWidget *parent)
+        : QWidget(parent), m_bar(bar), m_hover(new orbel::HoverTracker(this))
     {
         orbel::setAccessibilityHidden(this);
-        setAttribute(Qt::WA_Hover);
         setFocusPolicy(Qt::NoFocus);
         connect(bar, &QScrollBar::valueChanged, this, qOverload<>(&QWidget::update));
         connect(bar, &QScrollBar::rangeChanged, this, qOverload<>(&QWidget::update));
@@ -52,24 +53,10 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         QColor color = orbel::BrandPalette::primary(scheme);
-        color.setAlphaF(m_dragging ? 0.55f : m_hovered ? 0.45f : 0.3f);
+        color.setAlphaF(m_dragging ? 0.55f : m_hover->isHovered() ? 0.45f : 0.3f);
         painter.setPen(Qt::NoPen);
         painter.setBrush(color);
         painter.drawRoundedRect(thumb, thumb.width() / 2, thumb.width() / 2);
-    }
-
-    void enterEvent(QEnterEvent *event) override
-    {
-        m_hovered = true;
-        update();
-        QWidget::enterEvent(event);
-    }
-
-    void leaveEvent(QEvent *event) override
-    {
-        m_hovered = false;
-        update();
-        QWidget::leaveEvent(event);
     }
 
     void mousePressEvent(QMouseEvent *event) override
@@ -127,12 +114,12 @@ private:
         const double page = std::max(1, m_bar->pageStep());
         const qreal length = std::max(24.0, area.height() * page / (page + range));
         const qreal top = area.top() + (area.height() - length) * (m_bar->value() - m_bar->minimum()) / range;
-        const qreal thickness = (m_hovered || m_dragging) ? 8 : 6;
+        const qreal thickness = (m_hover->isHovered() || m_dragging) ? 8 : 6;
         return {area.right() - inset - thickness, top, thickness, length};
     }
 
     QPointer<QScrollBar> m_bar;
-    bool m_hovered = false;
+    orbel::HoverTracker *m_hover;
     bool m_dragging = false;
     qreal m_grip = 0;
 };

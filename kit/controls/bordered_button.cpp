@@ -1,6 +1,7 @@
 #include "bordered_button.h"
 
 #include "brand_palette.h"
+#include "hover_tracker.h"
 #include "orbel_font.h"
 #include "symbol_table.h"
 #include "symbol_view.h"
@@ -20,6 +21,7 @@ constexpr int symbolGap = 6;
 BorderedButton::BorderedButton(const QString &title, const OrbelEnvironment &environment, QWidget *parent)
     : QAbstractButton(parent), EnvironmentAware(environment)
 {
+    m_hover = new HoverTracker(this);
     setText(title);
     setFocusPolicy(Qt::TabFocus);
     setFont(textStyleFont(TextStyle::Body, environment.textSize));
@@ -77,20 +79,6 @@ QSize BorderedButton::minimumSizeHint() const
     return sizeHint();
 }
 
-void BorderedButton::enterEvent(QEnterEvent *event)
-{
-    m_hovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void BorderedButton::leaveEvent(QEvent *event)
-{
-    m_hovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
-}
-
 void BorderedButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -101,12 +89,7 @@ void BorderedButton::paintEvent(QPaintEvent *)
 
     QRectF bezel = QRectF(rect());
     const qreal radius = m_shape == BorderShape::Capsule ? bezel.height() / 2 : (m_size == ControlSize::Small ? 6 : 8);
-    QColor fill = BrandPalette::primary(scheme);
-    const bool dark = scheme == ColorScheme::Dark;
-    const float alpha = isDown()                     ? (dark ? 0.26f : 0.18f)
-                        : (m_hovered && isEnabled()) ? (dark ? 0.2f : 0.12f)
-                                                     : (dark ? 0.14f : 0.08f);
-    fill.setAlphaF(alpha);
+    const QColor fill = BrandPalette::bezelFill(scheme, isDown(), m_hover->isHovered() && isEnabled());
     painter.setPen(Qt::NoPen);
     painter.setBrush(fill);
     painter.drawRoundedRect(bezel, radius, radius);

@@ -6,6 +6,8 @@
 
 namespace orbel {
 
+class HoverTracker;
+
 // A push button on a soft primary-colour bezel, in three control sizes, with a
 // rounded or capsule outline and an optional symbol before its title. The title
 // uses the widget's font, so callers set the text role with setFont().
@@ -29,8 +31,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void enterEvent(QEnterEvent *event) override;
-    void leaveEvent(QEvent *event) override;
     void environmentChanged() override { update(); }
 
 private:
@@ -41,7 +41,7 @@ private:
     QString m_symbol;
     ControlSize m_size = ControlSize::Regular;
     BorderShape m_shape = BorderShape::RoundedRect;
-    bool m_hovered = false;
+    HoverTracker *m_hover = nullptr;
 };
 
 } // namespace orbel

@@ -69,6 +69,15 @@ QColor systemAccent(ColorScheme scheme)
     return dark(scheme) ? QColor(10, 132, 255) : QColor(0, 122, 255);
 }
 
+QColor bezelFill(ColorScheme scheme, bool pressed, bool hovered)
+{
+    const bool isDark = dark(scheme);
+    const double alpha = pressed ? (isDark ? 0.26 : 0.18) : hovered ? (isDark ? 0.2 : 0.12) : (isDark ? 0.14 : 0.08);
+    QColor fill = primary(scheme);
+    fill.setAlphaF(float(alpha));
+    return fill;
+}
+
 QColor separator(ColorScheme scheme)
 {
     return withAlpha(primary(scheme), 0.1);

@@ -33,6 +33,10 @@ QColor primary55(ColorScheme scheme);
 // The hovered footer-button circle and inactive progress dots.
 QColor primary16(ColorScheme scheme);
 
+// The soft bezel of a bordered button: deeper while pressed, a little
+// deeper while the pointer is over an enabled one.
+QColor bezelFill(ColorScheme scheme, bool pressed, bool hovered);
+
 // The warning colour: the desktop orange in dark, a deeper burnt orange in
 // light so that it stays readable on white.
 QColor attention(ColorScheme scheme);

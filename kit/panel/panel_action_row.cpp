@@ -2,6 +2,7 @@
 
 #include "accessibility_element.h"
 #include "brand_palette.h"
+#include "hover_tracker.h"
 #include "orbel_font.h"
 #include "orbel_metrics.h"
 #include "symbol_view.h"
@@ -58,10 +59,9 @@ private:
 // the pointer, the keyboard and screen readers.
 class ActionButton final : public QAbstractButton {
 public:
-    ActionButton(PanelActionRow *row, std::function<void(bool)> hover)
-        : QAbstractButton(row), m_row(row), m_hover(std::move(hover))
+    ActionButton(PanelActionRow *row, std::function<void(bool)> hover) : QAbstractButton(row), m_row(row)
     {
-        setAttribute(Qt::WA_Hover);
+        new HoverTracker(this, std::move(hover));
         setFocusPolicy(Qt::TabFocus);
         // A button's roles would turn the texts inside it into button text.
         setBackgroundRole(QPalette::Window);
@@ -73,20 +73,9 @@ protected:
     {
         paintSurface(this, m_row->fillColor(), m_row->setup().brand.accent(m_row->environment().scheme));
     }
-    void enterEvent(QEnterEvent *event) override
-    {
-        m_hover(true);
-        QAbstractButton::enterEvent(event);
-    }
-    void leaveEvent(QEvent *event) override
-    {
-        m_hover(false);
-        QAbstractButton::leaveEvent(event);
-    }
 
 private:
     PanelActionRow *m_row;
-    std::function<void(bool)> m_hover;
 };
 
 } // namespace

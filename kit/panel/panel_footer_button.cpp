@@ -1,6 +1,7 @@
 #include "panel_footer_button.h"
 
 #include "brand_palette.h"
+#include "hover_tracker.h"
 #include "orbel_font.h"
 #include "orbel_metrics.h"
 #include "symbol_table.h"
@@ -17,12 +18,12 @@ PanelFooterButton::PanelFooterButton(const QString &title, const QString &symbol
                                      QWidget *parent)
     : QAbstractButton(parent), EnvironmentAware(environment), m_symbol(symbol)
 {
+    m_hover = new HoverTracker(this);
     setText(title);
     setToolTip(title);
     setAccessibleName(title);
     setFont(orbelFont(OrbelFont::FooterSymbol, environment.textSize));
     setFocusPolicy(Qt::TabFocus);
-    setAttribute(Qt::WA_Hover);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
@@ -50,18 +51,9 @@ bool PanelFooterButton::hitButton(const QPoint &pos) const
     return offset.x() * offset.x() + offset.y() * offset.y() <= radius * radius;
 }
 
-void PanelFooterButton::enterEvent(QEnterEvent *event)
+bool PanelFooterButton::isHovered() const
 {
-    m_hovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void PanelFooterButton::leaveEvent(QEvent *event)
-{
-    m_hovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
+    return m_hover->isHovered();
 }
 
 void PanelFooterButton::setFocused(bool focused)
@@ -88,7 +80,6 @@ void PanelFooterButton::focusOutEvent(QFocusEvent *event)
 void PanelFooterButton::hideEvent(QHideEvent *event)
 {
     m_focused = false;
-    m_hovered = false;
     if (m_focusChanged)
         m_focusChanged(false);
     QAbstractButton::hideEvent(event);
@@ -103,7 +94,8 @@ void PanelFooterButton::paintEvent(QPaintEvent *)
     QRectF circle(0, 0, side, side);
     circle.moveCenter(QRectF(rect()).center());
     painter.setPen(Qt::NoPen);
-    painter.setBrush(m_hovered || isDown() ? BrandPalette::primary16(scheme) : BrandPalette::primary06(scheme));
+    painter.setBrush(m_hover->isHovered() || isDown() ? BrandPalette::primary16(scheme)
+                                                      : BrandPalette::primary06(scheme));
     painter.drawEllipse(circle);
 
     const int symbolSide = SymbolView::sideForFont(font());

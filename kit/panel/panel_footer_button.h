@@ -8,6 +8,8 @@
 
 namespace orbel {
 
+class HoverTracker;
+
 // A round footer button: a symbol on a faint circle, 32 across (more at the
 // largest text sizes, where the symbol grows), that darkens under the
 // pointer. Its title is its tooltip and its name for screen readers. It tells
@@ -22,7 +24,7 @@ public:
 
     const QString &symbol() const { return m_symbol; }
     void setFocusChanged(std::function<void(bool)> callback);
-    bool isHovered() const { return m_hovered; }
+    bool isHovered() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -30,8 +32,6 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     bool hitButton(const QPoint &pos) const override;
-    void enterEvent(QEnterEvent *event) override;
-    void leaveEvent(QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void hideEvent(QHideEvent *event) override;
@@ -42,7 +42,7 @@ private:
 
     QString m_symbol;
     std::function<void(bool)> m_focusChanged;
-    bool m_hovered = false;
+    HoverTracker *m_hover = nullptr;
     bool m_focused = false;
 };
 

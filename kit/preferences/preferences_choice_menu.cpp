@@ -1,6 +1,7 @@
 #include "preferences_choice_menu.h"
 
 #include "brand_palette.h"
+#include "hover_tracker.h"
 #include "orbel_font.h"
 #include "preferences_focus_ring.h"
 
@@ -30,6 +31,7 @@ PreferencesChoiceMenu::PreferencesChoiceMenu(const QString &title, int count, st
     : QAbstractButton(parent), EnvironmentAware(environment), m_title(title), m_count(count), m_label(std::move(label)),
       m_selection(std::move(selection))
 {
+    m_hover = new HoverTracker(this);
     setFont(orbelFont(OrbelFont::Support, environment.textSize));
     setAttribute(Qt::WA_Hover);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -117,35 +119,17 @@ QSize PreferencesChoiceMenu::sizeHint() const
     return {width, controlHeight()};
 }
 
-void PreferencesChoiceMenu::enterEvent(QEnterEvent *event)
-{
-    m_hovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void PreferencesChoiceMenu::leaveEvent(QEvent *event)
-{
-    m_hovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
-}
-
 void PreferencesChoiceMenu::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const ColorScheme scheme = environment().scheme;
-    const bool dark = scheme == ColorScheme::Dark;
     if (!isEnabled())
         painter.setOpacity(0.4);
 
     // The same soft bezel as the kit's bordered buttons.
     const QRectF bezel(rect());
-    QColor fill = BrandPalette::primary(scheme);
-    fill.setAlphaF(isDown()                     ? (dark ? 0.26f : 0.18f)
-                   : (m_hovered && isEnabled()) ? (dark ? 0.2f : 0.12f)
-                                                : (dark ? 0.14f : 0.08f));
+    const QColor fill = BrandPalette::bezelFill(scheme, isDown(), m_hover->isHovered() && isEnabled());
     painter.setPen(Qt::NoPen);
     painter.setBrush(fill);
     painter.drawRoundedRect(bezel, bezel.height() / 2, bezel.height() / 2);

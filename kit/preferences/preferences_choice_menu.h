@@ -12,6 +12,8 @@ class QMenu;
 
 namespace orbel {
 
+class HoverTracker;
+
 class BrandFocusRing;
 
 // A pop-up choice in a preferences row: a neutral capsule button that shows
@@ -74,8 +76,6 @@ protected:
     }
 
     void paintEvent(QPaintEvent *event) override;
-    void enterEvent(QEnterEvent *event) override;
-    void leaveEvent(QEvent *event) override;
     void environmentChanged() override { update(); }
 
 private:
@@ -87,7 +87,7 @@ private:
     int m_count;
     std::function<QString(int)> m_label;
     Binding<int> m_selection;
-    bool m_hovered = false;
+    HoverTracker *m_hover = nullptr;
     bool m_compact = false;
 };
 

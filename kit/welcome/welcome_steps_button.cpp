@@ -1,6 +1,7 @@
 #include "welcome_steps_button.h"
 
 #include "brand_palette.h"
+#include "hover_tracker.h"
 #include "orbel_font.h"
 #include "preferences_focus_ring.h"
 
@@ -27,6 +28,7 @@ WelcomeButton::WelcomeButton(WelcomeStepsButton button, const OrbelBrand &brand,
     : QAbstractButton(parent), EnvironmentAware(environment), m_button(std::move(button)), m_brand(brand),
       m_prominent(prominent)
 {
+    m_hover = new HoverTracker(this);
     setText(m_button.title);
     setAccessibleName(m_button.title);
     setAttribute(Qt::WA_Hover);
@@ -55,12 +57,7 @@ QColor WelcomeButton::fillColor() const
         fill.setAlphaF(isEnabled() ? 1.0f : 0.5f);
         return fill;
     }
-    const bool dark = environment().isDark();
-    QColor fill = BrandPalette::primary(environment().scheme);
-    fill.setAlphaF(isDown()                     ? (dark ? 0.26f : 0.18f)
-                   : (m_hovered && isEnabled()) ? (dark ? 0.2f : 0.12f)
-                                                : (dark ? 0.14f : 0.08f));
-    return fill;
+    return BrandPalette::bezelFill(environment().scheme, isDown(), m_hover->isHovered() && isEnabled());
 }
 
 BrandFocusRing *WelcomeButton::focusRing() const
@@ -96,20 +93,6 @@ QSize WelcomeButton::sizeHint() const
     return {fontMetrics().horizontalAdvance(text()) + 2 * horizontalPadding, labelHeight() + bezelPadding};
 }
 
-void WelcomeButton::enterEvent(QEnterEvent *event)
-{
-    m_hovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void WelcomeButton::leaveEvent(QEvent *event)
-{
-    m_hovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
-}
-
 void WelcomeButton::environmentChanged()
 {
     const TextSize size = environment().textSize;
@@ -136,7 +119,7 @@ void WelcomeButton::paintEvent(QPaintEvent *)
         sheen.setColorAt(0.5, QColor(255, 255, 255, 0));
         painter.setBrush(sheen);
         painter.drawRoundedRect(bezel, radius, radius);
-        if (isEnabled() && (isDown() || m_hovered)) {
+        if (isEnabled() && (isDown() || m_hover->isHovered())) {
             painter.setBrush(isDown() ? QColor(0, 0, 0, 46) : QColor(255, 255, 255, 26));
             painter.drawRoundedRect(bezel, radius, radius);
         }

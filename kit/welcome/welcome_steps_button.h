@@ -9,6 +9,8 @@
 
 namespace orbel {
 
+class HoverTracker;
+
 class BrandFocusRing;
 
 // A footer button of a welcome page, as the page's caller describes it.
@@ -50,8 +52,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void enterEvent(QEnterEvent *event) override;
-    void leaveEvent(QEvent *event) override;
     void environmentChanged() override;
 
 private:
@@ -60,7 +60,7 @@ private:
     WelcomeStepsButton m_button;
     OrbelBrand m_brand;
     bool m_prominent;
-    bool m_hovered = false;
+    HoverTracker *m_hover = nullptr;
     bool m_isDefault = false;
     QList<QObject *> m_shortcuts;
 };
