@@ -1,6 +1,7 @@
 #pragma once
 
 #include "orbel_environment.h"
+#include "orbel_metrics.h"
 #include "panel_screen_reader.h"
 
 #include <QList>
@@ -30,7 +31,7 @@ class PelorinPanelViewport : public QWidget, public orbel::EnvironmentAware {
 
 public:
     // The gap kept between the panel and the edges of the usable area.
-    static constexpr double screenMargin = 32;
+    static constexpr double screenMargin = orbel::OrbelMetrics::panelScreenMargin;
 
     // Takes ownership of `content`.
     PelorinPanelViewport(QWidget *content, const orbel::OrbelEnvironment &environment,

@@ -68,9 +68,9 @@ std::optional<SessionDuration> stagedDuration(const QStringList &arguments)
     return std::nullopt;
 }
 
-int fixtureScenario(const QStringList &arguments)
+AppModel::Scenario fixtureScenario(const QStringList &arguments)
 {
-    static const std::array<std::pair<QLatin1StringView, int>, 6> scenarios{{
+    static const std::array<std::pair<QLatin1StringView, AppModel::Scenario>, 6> scenarios{{
         {"off"_L1, AppModel::Off},
         {"active"_L1, AppModel::Active},
         {"failure"_L1, AppModel::Failure},

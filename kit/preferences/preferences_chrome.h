@@ -3,6 +3,7 @@
 #include "brand_focus_ring.h"
 #include "orbel_brand.h"
 #include "orbel_environment.h"
+#include "orbel_metrics.h"
 
 #include <QWidget>
 
@@ -34,8 +35,8 @@ class PreferencesChrome : public QWidget, public EnvironmentAware {
 
 public:
     // Padding above the content, on top of the margin on all four edges.
-    static constexpr int topPadding = 16;
-    static constexpr int margin = 32;
+    static constexpr int topPadding = OrbelMetrics::chromeTopPadding;
+    static constexpr int margin = OrbelMetrics::windowMargin;
 
     // Takes ownership of `content`.
     PreferencesChrome(const OrbelBrand &brand, int width, QWidget *content, const OrbelEnvironment &environment,

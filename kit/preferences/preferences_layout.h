@@ -2,6 +2,7 @@
 
 #include "orbel_brand.h"
 #include "orbel_environment.h"
+#include "orbel_metrics.h"
 
 #include <QWidget>
 
@@ -18,9 +19,9 @@ class PreferencesLayout : public QWidget, public EnvironmentAware {
     Q_OBJECT
 
 public:
-    static constexpr int pageWidth = 560;
-    static constexpr int columnWidth = 496;
-    static constexpr int spacing = 32;
+    static constexpr int pageWidth = OrbelMetrics::windowWidth;
+    static constexpr int columnWidth = OrbelMetrics::contentColumnWidth;
+    static constexpr int spacing = OrbelMetrics::layoutSpacing;
 
     // Takes ownership of `content`.
     PreferencesLayout(const OrbelBrand &brand, const QString &title, QWidget *content,

@@ -3,6 +3,7 @@
 #include "binding.h"
 #include "orbel_brand.h"
 #include "orbel_environment.h"
+#include "orbel_metrics.h"
 
 #include <QList>
 #include <QWidget>
@@ -45,10 +46,10 @@ class PreferencesPaneLayout : public QWidget, public EnvironmentAware {
     Q_OBJECT
 
 public:
-    static constexpr int pageWidth = 768;
-    static constexpr int sidebarWidth = 176;
-    static constexpr int detailWidth = 496;
-    static constexpr int spacing = 32;
+    static constexpr int pageWidth = OrbelMetrics::wideWindowWidth;
+    static constexpr int sidebarWidth = OrbelMetrics::sidebarWidth;
+    static constexpr int detailWidth = OrbelMetrics::contentColumnWidth;
+    static constexpr int spacing = OrbelMetrics::layoutSpacing;
 
     // A pane as the layout shows it.
     struct Pane {

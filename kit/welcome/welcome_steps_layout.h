@@ -3,6 +3,7 @@
 #include "binding.h"
 #include "orbel_brand.h"
 #include "orbel_environment.h"
+#include "orbel_metrics.h"
 #include "welcome_steps_button.h"
 
 #include <QWidget>
@@ -34,12 +35,12 @@ class WelcomeStepsLayout : public QWidget, public EnvironmentAware {
     Q_PROPERTY(int idealHeight READ idealHeight NOTIFY idealHeightChanged)
 
 public:
-    static constexpr int pageWidth = 560;
-    static constexpr int columnWidth = 496;
+    static constexpr int pageWidth = OrbelMetrics::welcomeWidth;
+    static constexpr int columnWidth = OrbelMetrics::contentColumnWidth;
     // Space between the two halves, and between the parts of the upper half.
-    static constexpr int spacing = 32;
+    static constexpr int spacing = OrbelMetrics::stepsSpacing;
     // What the chrome adds to the content's height: 16 + 32 above, 32 below.
-    static constexpr int chromeHeight = 80;
+    static constexpr int chromeHeight = OrbelMetrics::welcomeHeightAllowance;
 
     struct Setup {
         OrbelBrand brand;
