@@ -101,9 +101,23 @@ void closeDescriptor(int fd)
         ::close(fd);
 }
 
-void resumeSoon(std::coroutine_handle<> coroutine)
+// Resumes the coroutine on the next turn of the event loop, on a timer of
+// `parent`'s. Should `parent` go first, the coroutine resumes at once without
+// the answer, as if the time had run out, and must not touch `parent`.
+void resumeSoon(std::coroutine_handle<> coroutine, QObject *parent, std::optional<QDBusMessage> *answer)
 {
-    QTimer::singleShot(0, [coroutine] { coroutine.resume(); });
+    auto *timer = new QTimer(parent);
+    timer->setSingleShot(true);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, coroutine] {
+        QObject::disconnect(timer, &QObject::destroyed, nullptr, nullptr);
+        timer->deleteLater();
+        coroutine.resume();
+    });
+    QObject::connect(timer, &QObject::destroyed, [coroutine, answer] {
+        answer->reset();
+        coroutine.resume();
+    });
+    timer->start(0);
 }
 
 // Waits for the answer to a pending call for at most `limit`, and yields it,
@@ -127,7 +141,8 @@ public:
         auto decided = std::make_shared<bool>(false);
         std::optional<QDBusMessage> *answer = &m_answer;
         QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                         [decided, answer, coroutine, late = std::move(m_late)](QDBusPendingCallWatcher *finished) {
+                         [decided, answer, coroutine, parent = m_parent,
+                          late = std::move(m_late)](QDBusPendingCallWatcher *finished) {
                              finished->deleteLater();
                              if (*decided) {
                                  if (late)
@@ -136,13 +151,13 @@ public:
                              }
                              *decided = true;
                              *answer = finished->reply();
-                             resumeSoon(coroutine);
+                             resumeSoon(coroutine, parent, answer);
                          });
-        QObject::connect(timer, &QTimer::timeout, watcher, [decided, coroutine] {
+        QObject::connect(timer, &QTimer::timeout, watcher, [decided, answer, coroutine, parent = m_parent] {
             if (*decided)
                 return;
             *decided = true;
-            resumeSoon(coroutine);
+            resumeSoon(coroutine, parent, answer);
         });
         // The driver is going: the coroutine learns it at once, so that it
         // ends rather than wait for ever.
@@ -429,6 +444,10 @@ QCoro::Task<NativeEnergyAssertionDriver::Grant> NativeEnergyAssertionDriver::tak
         const Grant grant = co_await inhibit(backend, display, limit);
         if (grant.code == 0 || !self)
             co_return grant;
+        // A call cut short by the end of the caller's window says nothing of
+        // the service: it had less than a call's time to answer.
+        if (grant.code == -ETIMEDOUT && limit < m_callTimeout)
+            continue;
         if (weight(grant.code) > weight(code))
             code = grant.code;
     }
