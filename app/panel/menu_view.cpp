@@ -5,7 +5,6 @@
 #include "bordered_button.h"
 #include "brand_palette.h"
 #include "duration_grid.h"
-#include "item_list_layout.h"
 #include "keyboard_use_tracker.h"
 #include "locale_formats.h"
 #include "notice_card.h"
@@ -19,179 +18,19 @@
 #include "pelorin_panel_viewport.h"
 #include "pelorin_preferences.h"
 #include "preferences_focus_ring.h"
+#include "session_buttons_layout.h"
 #include "session_readout_view.h"
 #include "symbol_view.h"
 #include "text_label.h"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <utility>
 
 namespace pelorin {
 
 namespace {
-
-// The display row as screen readers meet it: while a session runs, one
-// element that reads the sentence with the session's answer ("Yes" or "No");
-// otherwise a group whose switch is operated on its own.
-class DisplayRowAccessible : public QAccessibleWidget {
-public:
-    explicit DisplayRowAccessible(PanelDisplayRow *row) : QAccessibleWidget(row, QAccessible::Grouping) {}
-
-    QAccessible::Role role() const override
-    {
-        return row()->isCombined() ? QAccessible::StaticText : QAccessible::Grouping;
-    }
-
-    QString text(QAccessible::Text kind) const override
-    {
-        if (!row()->isCombined())
-            return QAccessibleWidget::text(kind);
-        switch (kind) {
-        case QAccessible::Name:
-            return PanelDisplayRow::title();
-        case QAccessible::Value:
-        // The AT-SPI bridge passes no value text on for a plain element, so
-        // the answer is its description as well.
-        case QAccessible::Description:
-            return row()->valueText();
-        default:
-            return QAccessibleWidget::text(kind);
-        }
-    }
-
-    int childCount() const override { return row()->isCombined() ? 0 : QAccessibleWidget::childCount(); }
-    QAccessibleInterface *child(int index) const override
-    {
-        return row()->isCombined() ? nullptr : QAccessibleWidget::child(index);
-    }
-    int indexOfChild(const QAccessibleInterface *child) const override
-    {
-        return row()->isCombined() ? -1 : QAccessibleWidget::indexOfChild(child);
-    }
-    QAccessibleInterface *childAt(int x, int y) const override
-    {
-        return row()->isCombined() ? nullptr : QAccessibleWidget::childAt(x, y);
-    }
-
-private:
-    PanelDisplayRow *row() const { return static_cast<PanelDisplayRow *>(widget()); }
-};
-
-QAccessibleInterface *displayRowFactory(const QString &, QObject *object)
-{
-    if (auto *row = qobject_cast<PanelDisplayRow *>(object))
-        return new DisplayRowAccessible(row);
-    return nullptr;
-}
-
-// The session's buttons share their row equally while each title fits its
-// share on one line; where one does not (the largest text sizes), they stand
-// one above the other, each across the whole row, rather than cutting their
-// titles short. A button alone takes the whole row either way.
-class SessionButtonsLayout : public orbel::ItemListLayout {
-public:
-    explicit SessionButtonsLayout(QWidget *parent) : orbel::ItemListLayout(parent)
-    {
-        setContentsMargins(0, 0, 0, 0);
-        setSpacing(orbel::OrbelMetrics::gapS);
-    }
-
-    Qt::Orientations expandingDirections() const override { return Qt::Horizontal; }
-    bool hasHeightForWidth() const override { return true; }
-
-    // Whether the shown buttons stand side by side at `width`.
-    bool sideBySide(int width) const
-    {
-        const QList<QLayoutItem *> items = shown();
-        if (items.size() < 2)
-            return true;
-        const int share = (width - spacing() * int(items.size() - 1)) / int(items.size());
-        return std::all_of(items.begin(), items.end(),
-                           [share](const QLayoutItem *item) { return item->sizeHint().width() <= share; });
-    }
-
-    int heightForWidth(int width) const override
-    {
-        const QList<QLayoutItem *> items = shown();
-        if (sideBySide(width))
-            return tallest(items);
-        int height = 0;
-        for (const QLayoutItem *item : items)
-            height += (height > 0 ? spacing() : 0) + item->sizeHint().height();
-        return height;
-    }
-
-    QSize sizeHint() const override
-    {
-        const QList<QLayoutItem *> items = shown();
-        int widest = 0;
-        for (const QLayoutItem *item : items)
-            widest = std::max(widest, item->sizeHint().width());
-        const int count = int(items.size());
-        return {count * widest + std::max(0, count - 1) * spacing(), tallest(items)};
-    }
-
-    QSize minimumSize() const override
-    {
-        const QList<QLayoutItem *> items = shown();
-        int widest = 0;
-        for (const QLayoutItem *item : items)
-            widest = std::max(widest, item->minimumSize().width());
-        return {widest, tallest(items)};
-    }
-
-    void setGeometry(const QRect &rect) override
-    {
-        QLayout::setGeometry(rect);
-        const QList<QLayoutItem *> items = shown();
-        if (items.isEmpty())
-            return;
-        if (sideBySide(rect.width())) {
-            const int count = int(items.size());
-            const int room = rect.width() - spacing() * (count - 1);
-            const int height = tallest(items);
-            int x = rect.left();
-            for (int i = 0; i < count; ++i) {
-                // The last one takes what rounding left over.
-                const int width = i + 1 < count ? room / count : rect.right() + 1 - x;
-                const int itemHeight = items[i]->sizeHint().height();
-                items[i]->setGeometry(QRect(x, rect.top() + (height - itemHeight) / 2, width, itemHeight));
-                x += width + spacing();
-            }
-            return;
-        }
-        int y = rect.top();
-        for (QLayoutItem *item : items) {
-            const int itemHeight = item->sizeHint().height();
-            item->setGeometry(QRect(rect.left(), y, rect.width(), itemHeight));
-            y += itemHeight + spacing();
-        }
-    }
-
-private:
-    QList<QLayoutItem *> shown() const
-    {
-        QList<QLayoutItem *> items;
-        for (QLayoutItem *item : m_items) {
-            if (!item->isEmpty())
-                items.append(item);
-        }
-        return items;
-    }
-
-    static int tallest(const QList<QLayoutItem *> &items)
-    {
-        int height = 0;
-        for (const QLayoutItem *item : items)
-            height = std::max(height, item->sizeHint().height());
-        return height;
-    }
-};
 
 orbel::BorderedButton *sessionButton(const QString &title, const QString &symbol, const QString &accessibleName,
                                      const orbel::OrbelEnvironment &environment, QWidget *parent)
@@ -208,102 +47,6 @@ orbel::BorderedButton *sessionButton(const QString &title, const QString &symbol
 }
 
 } // namespace
-
-PanelDisplayRow::PanelDisplayRow(orbel::Binding<bool> keepsDisplayAwake, const orbel::OrbelEnvironment &environment,
-                                 QWidget *parent)
-    : QWidget(parent), EnvironmentAware(environment)
-{
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(displayRowFactory);
-        return true;
-    }();
-    Q_UNUSED(factoryInstalled);
-
-    const QFont detail = orbel::orbelFont(orbel::OrbelFont::Detail, environment.textSize);
-    setFont(detail);
-
-    auto *row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(orbel::OrbelMetrics::gapS);
-
-    m_symbol = new orbel::SymbolView(QStringLiteral("display"), {}, this);
-    m_symbol->setFont(detail);
-    m_symbol->setFrameWidth(orbel::OrbelMetrics::symbolFrameWidth);
-    row->addWidget(m_symbol, 0, Qt::AlignVCenter);
-
-    m_title = new orbel::TextLabel(title(), this);
-    m_title->setFont(detail);
-    row->addWidget(m_title, 1, Qt::AlignVCenter);
-
-    row->addSpacing(orbel::OrbelMetrics::gapS);
-
-    m_value = new orbel::TextLabel(QString(), this);
-    m_value->setFont(detail);
-    m_value->setWordWrap(false);
-    m_value->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    m_value->hide();
-    row->addWidget(m_value, 0, Qt::AlignVCenter);
-
-    m_switch = new orbel::OrbelSwitch(title(), environment, this);
-    m_switch->setControlSize(orbel::OrbelSwitch::ControlSize::Small);
-    m_switch->setBinding(std::move(keepsDisplayAwake));
-    row->addWidget(m_switch, 0, Qt::AlignVCenter);
-
-    setMinimumHeight(orbel::OrbelMetrics::displayRowMinHeight);
-    // As tall as the sentence needs once it wraps at the row's width.
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    environmentChanged();
-}
-
-QString PanelDisplayRow::title()
-{
-    return tr("Keep the display always awake");
-}
-
-QString PanelDisplayRow::valueText() const
-{
-    if (!m_sessionChoice)
-        return {};
-    return *m_sessionChoice ? tr("Yes") : tr("No");
-}
-
-void PanelDisplayRow::showSessionChoice(std::optional<bool> sessionChoice)
-{
-    if (sessionChoice == m_sessionChoice)
-        return;
-    const bool wasCombined = isCombined();
-    m_sessionChoice = sessionChoice;
-    m_value->setText(valueText());
-    m_value->setVisible(isCombined());
-    m_switch->setVisible(!isCombined());
-    if (wasCombined != isCombined()) {
-        QAccessibleEvent event(this, QAccessible::ObjectReorder);
-        QAccessible::updateAccessibility(&event);
-    } else {
-        QAccessibleValueChangeEvent event(this, valueText());
-        QAccessible::updateAccessibility(&event);
-    }
-}
-
-void PanelDisplayRow::setSwitchEnabled(bool enabled)
-{
-    m_switch->setEnabled(enabled);
-}
-
-void PanelDisplayRow::syncSwitch()
-{
-    m_switch->syncFromBinding();
-}
-
-void PanelDisplayRow::environmentChanged()
-{
-    const orbel::ColorScheme scheme = environment().scheme;
-    const QColor accent = appBrand().accent(scheme);
-    m_symbol->setTint(accent);
-    m_switch->setTint(accent);
-    m_title->setColor(orbel::BrandPalette::primary(scheme));
-    m_value->setColor(orbel::BrandPalette::primary70(scheme));
-}
 
 MenuView::MenuView(AppModel &model, const orbel::OrbelEnvironment &environment, QString locale,
                    std::optional<double> snapshotPanelHeight, Clock clock, QWidget *parent)

@@ -2,6 +2,7 @@
 
 #include "accessibility_hidden.h"
 #include "brand_palette.h"
+#include "hover_tracker.h"
 #include "orbel_metrics.h"
 
 #include <QCoreApplication>
@@ -22,83 +23,6 @@
 
 namespace pelorin {
 
-PanelScreenReader::PanelScreenReader(QWidget *widget) : QObject(widget), m_widget(widget)
-{
-    widget->installEventFilter(this);
-    if (widget->isVisible())
-        attach(widget->window()->windowHandle());
-}
-
-void PanelScreenReader::detach()
-{
-    m_detached = true;
-    if (m_widget)
-        m_widget->removeEventFilter(this);
-    forget();
-}
-
-void PanelScreenReader::forget()
-{
-    for (const QMetaObject::Connection &connection : std::as_const(m_windowConnections))
-        disconnect(connection);
-    m_windowConnections.clear();
-    disconnect(m_screenConnection);
-    m_screen = nullptr;
-    m_window = nullptr;
-}
-
-bool PanelScreenReader::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_widget && !m_detached) {
-        // The window handle exists by the time the widget is shown in it; a
-        // widget moved to another window follows that one from its next show.
-        if (event->type() == QEvent::Show)
-            attach(m_widget->window()->windowHandle());
-        else if (event->type() == QEvent::ParentChange && m_widget->window()->windowHandle() != m_window)
-            forget();
-    }
-    return QObject::eventFilter(watched, event);
-}
-
-void PanelScreenReader::attach(QWindow *window)
-{
-    if (!window || m_detached)
-        return;
-    if (window != m_window) {
-        forget();
-        m_window = window;
-        m_windowConnections << connect(window, &QWindow::screenChanged, this, [this](QScreen *screen) {
-            followScreen(screen);
-            report();
-        });
-        auto *gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
-        if (gui) {
-            m_windowConnections << connect(gui, &QGuiApplication::screenAdded, this, &PanelScreenReader::report);
-            m_windowConnections << connect(gui, &QGuiApplication::screenRemoved, this, &PanelScreenReader::report);
-            m_windowConnections << connect(gui, &QGuiApplication::primaryScreenChanged, this,
-                                           &PanelScreenReader::report);
-        }
-        followScreen(window->screen());
-    }
-    report();
-}
-
-void PanelScreenReader::followScreen(QScreen *screen)
-{
-    disconnect(m_screenConnection);
-    m_screen = screen;
-    if (screen)
-        m_screenConnection = connect(screen, &QScreen::availableGeometryChanged, this, &PanelScreenReader::report);
-}
-
-void PanelScreenReader::report()
-{
-    if (m_detached || !m_window)
-        return;
-    if (QScreen *screen = m_window->screen())
-        Q_EMIT heightChanged(double(screen->availableGeometry().height()));
-}
-
 namespace {
 
 // The slim indicator drawn over the right edge of a panel that scrolls, in
@@ -109,10 +33,10 @@ public:
     static constexpr int width = 12;
     static constexpr int inset = 3;
 
-    ScrollIndicator(QScrollBar *bar, QWidget *parent) : QWidget(parent), m_bar(bar)
+    ScrollIndicator(QScrollBar *bar, QWidget *parent)
+        : QWidget(parent), m_bar(bar), m_hover(new orbel::HoverTracker(this))
     {
         orbel::setAccessibilityHidden(this);
-        setAttribute(Qt::WA_Hover);
         setFocusPolicy(Qt::NoFocus);
         connect(bar, &QScrollBar::valueChanged, this, qOverload<>(&QWidget::update));
         connect(bar, &QScrollBar::rangeChanged, this, qOverload<>(&QWidget::update));
@@ -129,24 +53,10 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         QColor color = orbel::BrandPalette::primary(scheme);
-        color.setAlphaF(m_dragging ? 0.55f : m_hovered ? 0.45f : 0.3f);
+        color.setAlphaF(m_dragging ? 0.55f : m_hover->isHovered() ? 0.45f : 0.3f);
         painter.setPen(Qt::NoPen);
         painter.setBrush(color);
         painter.drawRoundedRect(thumb, thumb.width() / 2, thumb.width() / 2);
-    }
-
-    void enterEvent(QEnterEvent *event) override
-    {
-        m_hovered = true;
-        update();
-        QWidget::enterEvent(event);
-    }
-
-    void leaveEvent(QEvent *event) override
-    {
-        m_hovered = false;
-        update();
-        QWidget::leaveEvent(event);
     }
 
     void mousePressEvent(QMouseEvent *event) override
@@ -204,12 +114,12 @@ private:
         const double page = std::max(1, m_bar->pageStep());
         const qreal length = std::max(24.0, area.height() * page / (page + range));
         const qreal top = area.top() + (area.height() - length) * (m_bar->value() - m_bar->minimum()) / range;
-        const qreal thickness = (m_hovered || m_dragging) ? 8 : 6;
+        const qreal thickness = (m_hover->isHovered() || m_dragging) ? 8 : 6;
         return {area.right() - inset - thickness, top, thickness, length};
     }
 
     QPointer<QScrollBar> m_bar;
-    bool m_hovered = false;
+    orbel::HoverTracker *m_hover;
     bool m_dragging = false;
     qreal m_grip = 0;
 };

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "orbel_environment.h"
+#include "orbel_metrics.h"
+#include "panel_screen_reader.h"
 
 #include <QList>
 #include <QObject>
@@ -14,45 +16,6 @@
 class QScrollArea;
 
 namespace pelorin {
-
-// Tells how tall the usable area is on the screen that shows a widget's
-// window: once the widget is shown in a window, again whenever that window
-// moves to another screen, and whenever the screens change (one added or
-// removed, the primary one switched, the usable area of the window's screen
-// resized). Every report is sent, even when the height did not change.
-class PanelScreenReader : public QObject {
-    Q_OBJECT
-
-public:
-    // Watches `widget`, which also owns the reader.
-    explicit PanelScreenReader(QWidget *widget);
-
-    // Stops watching for good: no further reports.
-    void detach();
-    bool isAttached() const { return m_window != nullptr; }
-    QWindow *window() const { return m_window; }
-
-    // Reports the height now, when the window has a screen.
-    void report();
-
-Q_SIGNALS:
-    void heightChanged(double height);
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
-    void attach(QWindow *window);
-    void followScreen(QScreen *screen);
-    void forget();
-
-    QPointer<QWidget> m_widget;
-    QPointer<QWindow> m_window;
-    QPointer<QScreen> m_screen;
-    QList<QMetaObject::Connection> m_windowConnections;
-    QMetaObject::Connection m_screenConnection;
-    bool m_detached = false;
-};
 
 // Keeps the panel inside the screen. The content shows at its natural height
 // when that fits under the limit; otherwise the viewport is exactly as tall
@@ -68,7 +31,7 @@ class PelorinPanelViewport : public QWidget, public orbel::EnvironmentAware {
 
 public:
     // The gap kept between the panel and the edges of the usable area.
-    static constexpr double screenMargin = 32;
+    static constexpr double screenMargin = orbel::OrbelMetrics::panelScreenMargin;
 
     // Takes ownership of `content`.
     PelorinPanelViewport(QWidget *content, const orbel::OrbelEnvironment &environment,

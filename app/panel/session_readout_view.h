@@ -1,5 +1,6 @@
 #pragma once
 
+#include "flap_board.h"
 #include "readout_board.h"
 
 #include "duration.h"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "orbel_environment.h"
+#include "orbel_metrics.h"
 
 #include <QColor>
 #include <QSizeF>
@@ -24,8 +25,8 @@ class SplitFlap : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int flapHeight = 40;
-    static constexpr int padding = 8;
+    static constexpr int flapHeight = orbel::OrbelMetrics::flapHeight;
+    static constexpr int padding = orbel::OrbelMetrics::flapPadding;
     static constexpr int cornerRadius = 4;
     static constexpr qreal flipAngle = -35.0;
     static constexpr int flipLegMs = 90;
@@ -79,7 +80,7 @@ class FlapColon : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int colonWidth = 12;
+    static constexpr int colonWidth = orbel::OrbelMetrics::colonWidth;
 
     explicit FlapColon(QWidget *parent = nullptr);
 

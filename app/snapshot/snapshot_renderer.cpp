@@ -1,4 +1,4 @@
-#include "snapshot/snapshot_renderer.h"
+#include "snapshot_renderer.h"
 
 #include "brand_palette.h"
 #include "regular_file.h"

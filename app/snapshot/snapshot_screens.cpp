@@ -1,9 +1,9 @@
 #include "snapshot_screens.h"
 
 #include "panel_content.h"
+#include "preferences_view.h"
 #include "translations.h"
-#include "windows/preferences_view.h"
-#include "windows/welcome_view.h"
+#include "welcome_view.h"
 
 namespace pelorin {
 

@@ -1,9 +1,9 @@
-#include "snapshot/snapshot_window.h"
+#include "snapshot_window.h"
 
 #include "app_model.h"
 #include "orbel_snapshot.h"
 #include "regular_file.h"
-#include "snapshot/snapshot_renderer.h"
+#include "snapshot_renderer.h"
 #include "xdg_folders.h"
 
 #include <QCoreApplication>
@@ -68,9 +68,9 @@ std::optional<SessionDuration> stagedDuration(const QStringList &arguments)
     return std::nullopt;
 }
 
-int fixtureScenario(const QStringList &arguments)
+AppModel::Scenario fixtureScenario(const QStringList &arguments)
 {
-    static const std::array<std::pair<QLatin1StringView, int>, 6> scenarios{{
+    static const std::array<std::pair<QLatin1StringView, AppModel::Scenario>, 6> scenarios{{
         {"off"_L1, AppModel::Off},
         {"active"_L1, AppModel::Active},
         {"failure"_L1, AppModel::Failure},

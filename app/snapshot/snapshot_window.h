@@ -1,7 +1,8 @@
 #pragma once
 
+#include "app_model.h"
 #include "session.h"
-#include "snapshot/snapshot_screens.h"
+#include "snapshot_screens.h"
 
 #include <QPointer>
 #include <QString>
@@ -15,8 +16,6 @@
 class QWidget;
 
 namespace pelorin {
-
-class AppModel;
 
 // The command-line snapshot: draws one screen in a staged state to PNG,
 // without a display, and ends the process. Every function reads the options
@@ -47,10 +46,10 @@ enum class Screen { Panel, Preferences, Welcome };
 
 // The staged duration of "--snapshot-duration"; absent keeps the selection's.
 std::optional<SessionDuration> stagedDuration(const QStringList &arguments);
-// The staged state's number for AppModel::applySnapshotFixture: "off" 1,
-// "active" 2, "failure" 3, "retained-failure" 4, "starting" 5, "stopping" 6,
-// anything else 0.
-int fixtureScenario(const QStringList &arguments);
+// The staged state for AppModel::applySnapshotFixture: "off", "active",
+// "failure", "retained-failure", "starting" or "stopping"; anything else is
+// Ready.
+AppModel::Scenario fixtureScenario(const QStringList &arguments);
 orbel::ColorScheme colorScheme(const QStringList &arguments);
 orbel::TextSize textSize(const QStringList &arguments);
 // The option's value read as one floating-point number the way strtod reads

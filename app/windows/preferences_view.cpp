@@ -1,4 +1,4 @@
-#include "windows/preferences_view.h"
+#include "preferences_view.h"
 
 #include "app_brand.h"
 #include "app_model.h"
@@ -8,8 +8,8 @@
 #include "preferences_note.h"
 #include "preferences_row.h"
 #include "preferences_status_row.h"
+#include "window_content.h"
 #include "window_singletons.h"
-#include "windows/window_content.h"
 
 #include <QVBoxLayout>
 

@@ -1,4 +1,4 @@
-#include "windows/welcome_view.h"
+#include "welcome_view.h"
 
 #include "app_brand.h"
 #include "app_model.h"
@@ -7,8 +7,8 @@
 #include "paragraph_label.h"
 #include "pelorin_preferences.h"
 #include "welcome_steps_layout.h"
+#include "window_content.h"
 #include "window_singletons.h"
-#include "windows/window_content.h"
 
 #include <QVBoxLayout>
 

@@ -1,4 +1,4 @@
-#include "windows/window_content.h"
+#include "window_content.h"
 
 #include "app_model.h"
 #include "brand_palette.h"

@@ -1,5 +1,6 @@
 #include "readout_test_support.h"
 
+#include "flap_board.h"
 #include "readout_board.h"
 #include "split_flap.h"
 
