@@ -84,25 +84,6 @@ protected:
     FakeLoginItemService *fake = nullptr; // owned by the preferences
 };
 
-TEST_F(PelorinPreferencesTest, FirstLaunchIsArmedAndHasNotSeenTheWelcome)
-{
-    auto prefs = make();
-    EXPECT_TRUE(prefs->armed());
-    EXPECT_FALSE(prefs->hasSeenWelcome());
-    EXPECT_EQ(prefs->loginState(), LoginItemState::disabled);
-    EXPECT_FALSE(prefs->loginFailed());
-    EXPECT_FALSE(prefs->loginBusy());
-    EXPECT_FALSE(prefs->opensAtLogin());
-    EXPECT_TRUE(prefs->settingsWritable());
-    // Reading creates nothing; only a write does.
-    prefs->refreshLoginState();
-    prefs.reset();
-    EXPECT_FALSE(QFileInfo::exists(settingsPath()));
-
-    EXPECT_EQ(PelorinPreferences::defaultSettingsPath(),
-              qEnvironmentVariable("XDG_CONFIG_HOME") + "/Pelorin/Pelorin.conf"_L1);
-}
-
 TEST_F(PelorinPreferencesTest, ReadsOnlyBooleansFromTheFile)
 {
     struct Case {
@@ -170,23 +151,6 @@ TEST_F(PelorinPreferencesTest, EveryDisarmCallsBackAndIsWritten)
     EXPECT_FALSE(make()->armed());
 }
 
-TEST_F(PelorinPreferencesTest, WelcomeSeenIsWrittenOnEveryCallAndNotifiedOnce)
-{
-    auto prefs = make();
-    QSignalSpy changes(prefs.get(), &PelorinPreferences::hasSeenWelcomeChanged);
-    prefs->markWelcomeSeen();
-    {
-        QSettings other(settingsPath(), QSettings::IniFormat);
-        other.remove(u"seenWelcome"_s);
-    }
-    prefs->markWelcomeSeen();
-    EXPECT_TRUE(prefs->hasSeenWelcome());
-    EXPECT_EQ(changes.count(), 1);
-    EXPECT_EQ(storedValue(settingsPath(), u"seenWelcome"_s).toString(), u"true"_s);
-    prefs.reset();
-    EXPECT_TRUE(make()->hasSeenWelcome());
-}
-
 TEST_F(PelorinPreferencesTest, SnapshotRunReadsAndWritesNothing)
 {
     auto prefs = make(true);
@@ -220,21 +184,6 @@ TEST_F(PelorinPreferencesTest, SnapshotRunReadsAndWritesNothing)
     prefs->markWelcomeSeen();
     prefs.reset();
     EXPECT_EQ(readFile(settingsPath()), stored);
-}
-
-TEST_F(PelorinPreferencesTest, StagedArmedNotifiesOnly)
-{
-    auto prefs = make(true);
-    int disarms = 0;
-    prefs->setOnDisarm([&disarms] { ++disarms; });
-    QSignalSpy changes(prefs.get(), &PelorinPreferences::armedChanged);
-    prefs->stageArmed(false);
-    prefs->stageArmed(false);
-    EXPECT_FALSE(prefs->armed());
-    EXPECT_EQ(changes.count(), 1);
-    EXPECT_EQ(disarms, 0);
-    prefs.reset();
-    EXPECT_FALSE(QFileInfo::exists(settingsPath()));
 }
 
 TEST_F(PelorinPreferencesTest, UnreadableSettingsFileKeepsTheDefaultsAndIsNeverWritten)
@@ -337,58 +286,6 @@ TEST_F(PelorinPreferencesTest, AChangeThatCannotBeWrittenHoldsForTheSession)
     EXPECT_TRUE(QFileInfo(settingsPath()).isSymLink());
 }
 
-// The configuration folder follows the base-directory rules; without one the
-// settings live in memory only.
-TEST_F(PelorinPreferencesTest, SettingsFollowTheBaseDirectoryRules)
-{
-    const QByteArray home = qgetenv("HOME");
-    const QByteArray config = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", "relative/config");
-    EXPECT_EQ(PelorinPreferences::defaultSettingsPath(), QFile::decodeName(home) + "/.config/Pelorin/Pelorin.conf"_L1);
-    qunsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(PelorinPreferences::defaultSettingsPath(), QFile::decodeName(home) + "/.config/Pelorin/Pelorin.conf"_L1);
-    qunsetenv("HOME");
-    const QString nowhere = PelorinPreferences::defaultSettingsPath();
-    qputenv("HOME", home);
-    qputenv("XDG_CONFIG_HOME", config);
-    EXPECT_TRUE(nowhere.isEmpty()) << nowhere.toStdString();
-
-    const bool atRootBefore = QFileInfo::exists(u"/.config/Pelorin"_s);
-    PelorinPreferences prefs(nowhere, false, std::make_unique<FakeLoginItemService>());
-    EXPECT_FALSE(prefs.settingsWritable());
-    prefs.setArmed(false);
-    prefs.markWelcomeSeen();
-    EXPECT_FALSE(prefs.armed());
-    EXPECT_EQ(QFileInfo::exists(u"/.config/Pelorin"_s), atRootBefore);
-}
-
-TEST_F(PelorinPreferencesTest, LoginStateShowsOnTheSwitchAndNotifiesOnlyOnChange)
-{
-    auto prefs = make();
-    QSignalSpy states(prefs.get(), &PelorinPreferences::loginStateChanged);
-    QSignalSpy switches(prefs.get(), &PelorinPreferences::opensAtLoginChanged);
-
-    struct Step {
-        LoginItemState state;
-        bool opens;
-        int stateSignals;
-        int switchSignals;
-    };
-    const Step steps[] = {
-        {LoginItemState::disabled, false, 0, 0},        {LoginItemState::unavailable, false, 1, 0},
-        {LoginItemState::requiresApproval, true, 2, 1}, {LoginItemState::enabled, true, 3, 1},
-        {LoginItemState::enabled, true, 3, 1},          {LoginItemState::disabled, false, 4, 2},
-    };
-    for (const Step &step : steps) {
-        fake->state = step.state;
-        prefs->refreshLoginState();
-        EXPECT_EQ(prefs->loginState(), step.state);
-        EXPECT_EQ(prefs->opensAtLogin(), step.opens);
-        EXPECT_EQ(states.count(), step.stateSignals);
-        EXPECT_EQ(switches.count(), step.switchSignals);
-    }
-}
-
 TEST_F(PelorinPreferencesTest, ChangeUnderWayIgnoresAnotherAndEndsWithTheReadBack)
 {
     auto prefs = make();
@@ -451,13 +348,6 @@ TEST_F(PelorinPreferencesTest, FailedChangeIsFlaggedUntilOneSucceeds)
     EXPECT_FALSE(prefs->loginFailed());
     EXPECT_EQ(prefs->loginState(), LoginItemState::disabled);
     EXPECT_EQ(failed.count(), 2);
-}
-
-TEST_F(PelorinPreferencesTest, OpenLoginSettingsReachesTheService)
-{
-    auto prefs = make();
-    prefs->openLoginSettings();
-    EXPECT_EQ(fake->settingsOpened, 1);
 }
 
 } // namespace

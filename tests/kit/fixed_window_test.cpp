@@ -130,54 +130,6 @@ TEST_F(FixedWindowTest, IgnoresReportsThatAreNotFinitePositiveSizes)
     EXPECT_EQ(counter.resizes + counter.moves, 0);
 }
 
-TEST_F(FixedWindowTest, ReportsInOneTurnOfTheEventLoopMakeOneResize)
-{
-    FixedWindow host({.anchorsTop = true});
-    host.show(QStringLiteral("Test"), {}, 560, plainContent());
-    QWidget *window = host.window();
-    settle();
-    GeometryCounter counter(window);
-
-    host.report({560, 300});
-    host.report({560, 320});
-    host.report({560, 340});
-    EXPECT_EQ(window->size(), QSize(560, 480)) << "resized before the event loop turned";
-    settle();
-    EXPECT_EQ(counter.resizes, 1);
-    EXPECT_EQ(window->size(), QSize(560, 340));
-    ASSERT_TRUE(host.contentSize());
-    EXPECT_EQ(*host.contentSize(), QSizeF(560, 340));
-
-    // The same size again leaves the window alone.
-    counter.resizes = counter.moves = 0;
-    host.report({560, 340});
-    host.report({560, 338.5}); // rounds up to the same height
-    settle();
-    EXPECT_EQ(counter.resizes + counter.moves, 0);
-}
-
-TEST_F(FixedWindowTest, HeightGoesUpInStepsOfFourAndStaysUnderTheVisibleHeight)
-{
-    FixedWindow host({.anchorsTop = true});
-    host.show(QStringLiteral("Test"), {}, 560, plainContent());
-    QWidget *window = host.window();
-
-    host.report({560, 401});
-    settle();
-    EXPECT_EQ(window->size(), QSize(560, 404));
-
-    host.report({560, 5000});
-    settle();
-    EXPECT_EQ(window->height(), left->availableGeometry().height() - 64);
-    EXPECT_TRUE(left->availableGeometry().contains(window->frameGeometry()));
-
-    // Absurd sizes are capped, not overflowed.
-    host.report({1e300, 1e300});
-    settle();
-    EXPECT_EQ(window->frameGeometry().size(), QSize(1280, 800 - 64 + 2 * frameMargin));
-    EXPECT_EQ(window->frameGeometry().topLeft(), QPoint(0, window->frameGeometry().top()));
-}
-
 TEST_F(FixedWindowTest, GrowingKeepsTheTopEdgeAndTheWindowOnTheScreen)
 {
     FixedWindow host({.anchorsTop = true});
@@ -205,78 +157,6 @@ TEST_F(FixedWindowTest, GrowingKeepsTheTopEdgeAndTheWindowOnTheScreen)
     host.report({560, 200});
     settle();
     EXPECT_EQ(window->frameGeometry(), QRect(0, 50, 564, 204));
-}
-
-TEST_F(FixedWindowTest, WithoutTheTopAnchorTheVerticalCentreStays)
-{
-    FixedWindow host({.anchorsTop = false});
-    host.show(QStringLiteral("Test"), {}, 560, plainContent());
-    QWidget *window = host.window();
-    settle();
-    EXPECT_EQ(window->frameGeometry(), centredFrame(left, {560, 480}));
-
-    host.report({560, 300});
-    settle();
-    EXPECT_EQ(window->frameGeometry(), centredFrame(left, {560, 300}));
-    host.report({560, 600});
-    settle();
-    EXPECT_EQ(window->frameGeometry(), centredFrame(left, {560, 600}));
-}
-
-TEST_F(FixedWindowTest, OpensCentredOnTheScreenUnderThePointer)
-{
-    FixedWindow host({.anchorsTop = true});
-    pointAt(right);
-    host.show(QStringLiteral("Test"), {}, 560, plainContent());
-    QWidget *window = host.window();
-    settle();
-    EXPECT_EQ(window->screen(), right);
-    EXPECT_EQ(window->frameGeometry(), centredFrame(right, {560, 480}));
-
-    // The first real size centres it once more.
-    host.report({560, 301});
-    settle();
-    EXPECT_EQ(window->frameGeometry(), centredFrame(right, {560, 304}));
-
-    // Shown again while visible, it stays where it is.
-    pointAt(left);
-    host.show(QStringLiteral("Test"), {}, 560, plainContent());
-    settle();
-    EXPECT_EQ(window->frameGeometry(), centredFrame(right, {560, 304}));
-
-    // Re-opened, it is sized by the size it last had and centred where the
-    // pointer is now; later sizes keep the top edge.
-    window->close();
-    settle();
-    host.show(QStringLiteral("Test"), {}, 560, plainContent());
-    settle();
-    EXPECT_EQ(window->screen(), left);
-    const QRect reopened = centredFrame(left, {560, 304});
-    EXPECT_EQ(window->frameGeometry(), reopened);
-    host.report({560, 400});
-    settle();
-    EXPECT_EQ(window->frameGeometry(), QRect(reopened.topLeft(), QSize(564, 404)));
-}
-
-TEST_F(FixedWindowTest, ANewScreenGetsTheSameContentSizeAgain)
-{
-    FixedWindow host({.anchorsTop = true});
-    pointAt(right);
-    host.show(QStringLiteral("Test"), {}, 560, plainContent());
-    QWidget *window = host.window();
-    host.report({560, 1000});
-    settle();
-    EXPECT_EQ(window->size(), QSize(560, 1000));
-
-    window->move(100, 20);
-    settle();
-    EXPECT_EQ(window->screen(), left);
-    EXPECT_EQ(window->frameGeometry(), QRect(100, 20, 564, 800 - 64 + 2 * frameMargin));
-
-    window->move(1500, 20);
-    settle();
-    EXPECT_EQ(window->screen(), right);
-    EXPECT_EQ(window->size(), QSize(560, 1000));
 }
 
 TEST_F(FixedWindowTest, CtrlWClosesOnlyWithCtrlAlone)
@@ -362,62 +242,6 @@ TEST_F(FixedWindowTest, ClosingEndsAnEditFirst)
     EXPECT_NE(host.window(), nullptr) << "closing only hides the window";
 }
 
-TEST_F(FixedWindowTest, LaterCallsKeepTheFirstWindowAndReplaceOnlyTheCloseAction)
-{
-    int built = 0;
-    int firstCloses = 0;
-    int secondCloses = 0;
-    const auto content = [&built] {
-        ++built;
-        return std::make_unique<QWidget>();
-    };
-    FixedWindow host({.anchorsTop = true});
-    host.show(
-        QStringLiteral("First"), [&firstCloses] { ++firstCloses; }, 560, content);
-    QWidget *window = host.window();
-    window->close();
-    host.show(
-        QStringLiteral("Second"), [&secondCloses] { ++secondCloses; }, 768, content);
-
-    EXPECT_EQ(host.window(), window);
-    EXPECT_EQ(built, 1);
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("First"));
-    EXPECT_EQ(window->width(), 560);
-    window->close();
-    EXPECT_EQ(firstCloses, 1);
-    EXPECT_EQ(secondCloses, 1);
-}
-
-TEST_F(FixedWindowTest, ContentFindsItsSizeReportThroughItsParents)
-{
-    QPointer<QWidget> inner;
-    FixedWindow host({.anchorsTop = true});
-    host.show(QStringLiteral("Test"), {}, 560, [&inner] {
-        auto content = std::make_unique<QWidget>();
-        inner = new QWidget(new QWidget(content.get()));
-        return content;
-    });
-    QWidget *window = host.window();
-
-    const auto report = orbel::fixedWindowSizeReport(inner);
-    ASSERT_TRUE(report);
-    (*report)({560, 401});
-    settle();
-    EXPECT_EQ(window->size(), QSize(560, 404));
-    // The content fills the window at its first width.
-    EXPECT_EQ(inner->parentWidget()->parentWidget()->size(), QSize(560, 404));
-
-    QWidget loose;
-    EXPECT_FALSE(orbel::fixedWindowSizeReport(&loose));
-    EXPECT_FALSE(orbel::fixedWindowSizeReport(nullptr));
-
-    // The host's own report action forgets a host that is gone.
-    auto gone = std::make_unique<FixedWindow>(FixedWindow::Options{});
-    const orbel::FixedWindowSizeReport late = gone->sizeReport();
-    gone.reset();
-    late({560, 300});
-}
-
 TEST_F(FixedWindowTest, ScrollingContentIsMeasuredAndScrollsWhenTooTall)
 {
     QPointer<QWidget> content;
@@ -449,77 +273,6 @@ TEST_F(FixedWindowTest, ScrollingContentIsMeasuredAndScrollsWhenTooTall)
     EXPECT_EQ(band->geometry(), QRect(0, 0, 560, 28));
     scrollArea->verticalScrollBar()->setValue(0);
     EXPECT_FALSE(band->isVisible());
-}
-
-TEST_F(FixedWindowTest, SharedWindowsAreBuiltOnceAndReused)
-{
-    namespace PreferencesWindow = orbel::PreferencesWindow;
-    namespace WelcomeStepsWindow = orbel::WelcomeStepsWindow;
-    namespace WelcomeWindow = orbel::WelcomeWindow;
-
-    // Closing before anything is built does nothing.
-    PreferencesWindow::close();
-    WelcomeStepsWindow::close();
-    WelcomeWindow::close();
-
-    int built = 0;
-    const auto content = [&built] {
-        ++built;
-        auto widget = std::make_unique<QWidget>();
-        widget->setFixedSize(768, 200);
-        return widget;
-    };
-    QWidget *preferences = PreferencesWindow::window(QStringLiteral("Preferences"), true, {}, content);
-    EXPECT_EQ(preferences->width(), 768);
-    EXPECT_EQ(PreferencesWindow::window(QStringLiteral("Other"), false, {}, content), preferences);
-    PreferencesWindow::show(QStringLiteral("Other"), false, {}, content);
-    EXPECT_EQ(built, 1);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(preferences));
-    EXPECT_EQ(preferences->windowTitle(), QStringLiteral("Preferences"));
-    QTest::keyClick(preferences->windowHandle(), Qt::Key_W, Qt::ControlModifier);
-    EXPECT_FALSE(preferences->isVisible());
-    PreferencesWindow::show(QStringLiteral("Preferences"), false, {}, content);
-    EXPECT_TRUE(preferences->isVisible());
-    PreferencesWindow::close();
-    EXPECT_FALSE(preferences->isVisible());
-
-    QPointer<QWidget> step;
-    QWidget *welcome = WelcomeStepsWindow::window(QStringLiteral("Getting Started"), {}, [&step] {
-        auto widget = std::make_unique<QWidget>();
-        step = widget.get();
-        return widget;
-    });
-    EXPECT_NE(welcome, preferences);
-    EXPECT_EQ(welcome->width(), 560);
-    WelcomeStepsWindow::show(QStringLiteral("Getting Started"), {}, {});
-    EXPECT_EQ(WelcomeStepsWindow::window(QStringLiteral("Getting Started"), {}, {}), welcome);
-    const auto report = orbel::fixedWindowSizeReport(step);
-    ASSERT_TRUE(report);
-    (*report)({560, 517});
-    settle();
-    EXPECT_EQ(welcome->size(), QSize(560, 520));
-    EXPECT_EQ(welcome->frameGeometry(), centredFrame(left, {560, 520}));
-    WelcomeStepsWindow::close();
-    EXPECT_FALSE(welcome->isVisible());
-
-    pointAt(right);
-    QPointer<QWidget> page;
-    WelcomeWindow::show(QStringLiteral("Welcome"), [&page] {
-        auto widget = std::make_unique<QWidget>();
-        widget->setFixedSize(300, 200);
-        page = widget.get();
-        return widget;
-    });
-    ASSERT_TRUE(page);
-    QWidget *plain = page->window();
-    settle();
-    EXPECT_TRUE(plain->isVisible());
-    EXPECT_EQ(plain->size(), QSize(300, 200));
-    EXPECT_EQ(plain->frameGeometry(), centredFrame(right, {300, 200}));
-    WelcomeWindow::show(QStringLiteral("Other"), {});
-    EXPECT_EQ(plain->windowTitle(), QStringLiteral("Welcome"));
-    WelcomeWindow::close();
-    EXPECT_FALSE(plain->isVisible());
 }
 
 } // namespace

@@ -104,19 +104,6 @@ struct ScratchLoginItem {
     LoginItem item;
 };
 
-inline QString galleryPath(const QString &name)
-{
-    const QString folder = QStringLiteral(ORBEL_KIT_GALLERY_DIR);
-    QDir().mkpath(folder);
-    return folder + u'/' + name + QStringLiteral(".png");
-}
-
-// Writes the image into the gallery, where people look at the kit's pieces.
-inline void saveToGallery(const QImage &image, const QString &name)
-{
-    EXPECT_TRUE(image.save(galleryPath(name))) << name.toStdString();
-}
-
 inline QColor pixel(const QImage &image, QPointF logical)
 {
     const qreal ratio = image.devicePixelRatio();

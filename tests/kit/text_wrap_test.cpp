@@ -73,16 +73,6 @@ TEST(TextWrap, ANoBreakSpaceGivesWayBeforeTheCharactersDo)
     EXPECT_EQ(TextWrap::lines(time, font, advance(font, time) + 1), QStringList{time});
 }
 
-TEST(TextWrap, HeightCountsEveryLine)
-{
-    const QFont font = largeBold();
-    const qreal one = TextWrap::height(QStringLiteral("No"), font, 400);
-    EXPECT_GT(one, 0);
-    EXPECT_DOUBLE_EQ(TextWrap::height(QStringLiteral("No limit"), font, advance(font, QStringLiteral("limit"))),
-                     2 * one);
-    EXPECT_EQ(TextWrap::height(QString(), font, 100), 0);
-}
-
 // A word too wide for the line is drawn smaller first; only what still does
 // not fit at the smallest size breaks, and the label is as tall as its lines.
 TEST(TextLabel, AWordTooWideShrinksBeforeItBreaks)
@@ -111,13 +101,6 @@ TEST(TextLabel, AWordTooWideShrinksBeforeItBreaks)
     EXPECT_GE(label.heightForWidth(third), 3 * oneLine - 3);
     // Any width will do: the word breaks to fit.
     EXPECT_LT(label.minimumSizeHint().width(), third);
-}
-
-TEST(TextLabel, GrowingPolicyFollowsTheText)
-{
-    const QSizePolicy policy = TextLabel::growingPolicy();
-    EXPECT_TRUE(policy.hasHeightForWidth());
-    EXPECT_EQ(policy.verticalPolicy(), QSizePolicy::Preferred);
 }
 
 } // namespace

@@ -215,65 +215,6 @@ protected:
     bool started = false;
 };
 
-// A one-hour session, a quarter of an hour in, read with the panel open: the
-// card is one element whose name is the caption and whose text is the spoken
-// time left with the status line; its caption, board and status line are not
-// elements of their own.
-TEST_F(ScreenReaderTest, ReadsTheReadoutCardOfATimedSessionAsOneElement)
-{
-    const std::optional<CardText> card = launch(u"active"_s);
-    ASSERT_TRUE(card);
-    EXPECT_EQ(card->caption, u"Time remaining"_s);
-    // The wall clock is fixed at 15:00, so the session ends today at 15:45
-    // (ICU puts a narrow no-break space before the day period).
-    EXPECT_TRUE(
-        QRegularExpression(u"^45 minutes\\. Ends at 3:45\\s?PM$"_s, QRegularExpression::UseUnicodePropertiesOption)
-            .match(card->value)
-            .hasMatch())
-        << card->value.toStdString();
-
-    const std::optional<AtspiObject> window = panelWindow();
-    ASSERT_TRUE(window);
-    const QList<AtspiObject> found = client->findByName(*window, u"Time remaining"_s);
-    ASSERT_EQ(found.size(), 1) << describe(*window);
-    const AtspiObject readout = found.constFirst();
-
-    EXPECT_TRUE(client->states(readout).contains(u"showing"_s));
-    EXPECT_TRUE(client->interfaces(readout).contains(u"org.a11y.atspi.Text"_s)) << describe(readout);
-    EXPECT_EQ(client->text(readout), card->value) << describe(readout);
-    EXPECT_EQ(client->childCount(readout), 0);
-    EXPECT_TRUE(client->children(readout).isEmpty());
-    const QString role = client->roleName(readout);
-    EXPECT_FALSE(role == u"invalid role"_s || role == u"filler"_s || role == u"unknown"_s) << role.toStdString();
-
-    // Nothing else in the panel says the end time on its own, the way a
-    // separate status line would.
-    for (const AtspiObject &object : client->subtree(*window)) {
-        if (object == readout)
-            continue;
-        EXPECT_FALSE(client->name(object).contains(u"Ends at"_s)) << describe(object, 0);
-        EXPECT_FALSE(client->text(object).value_or(QString()).contains(u"Ends at"_s)) << describe(object, 0);
-    }
-
-    // The display row reads as one element too: its sentence, with the
-    // session's choice (on in the staged session) said after it.
-    const QList<AtspiObject> rows = client->findByName(*window, u"Keep the display always awake"_s);
-    ASSERT_EQ(rows.size(), 1) << describe(*window);
-    EXPECT_TRUE(client->states(rows.constFirst()).contains(u"showing"_s));
-    EXPECT_EQ(client->childCount(rows.constFirst()), 0);
-    EXPECT_TRUE(client->description(rows.constFirst()) == u"Yes"_s ||
-                client->text(rows.constFirst()) == std::optional<QString>(u"Yes"_s))
-        << describe(rows.constFirst());
-
-    // The session's buttons beside it, by their spoken labels.
-    for (const QString &label : {u"Add 30 minutes"_s, u"End the session"_s}) {
-        const QList<AtspiObject> buttons = client->findByName(*window, label);
-        ASSERT_EQ(buttons.size(), 1) << label.toStdString() << "\n" << describe(*window);
-        EXPECT_EQ(client->roleName(buttons.constFirst()), u"push button"_s);
-        EXPECT_TRUE(client->states(buttons.constFirst()).contains(u"showing"_s)) << label.toStdString();
-    }
-}
-
 // Before a session: the card's word readout, and the duration tiles with
 // their labels and hint, each one showing.
 TEST_F(ScreenReaderTest, ReadsTheReadyCardAndTheDurationTiles)

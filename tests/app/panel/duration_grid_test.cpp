@@ -41,31 +41,6 @@ QString untilAt(Date end)
 
 } // namespace
 
-TEST(DurationGrid, SixTilesInTwoRowsOfThree)
-{
-    GridFixture fixture;
-    fixture.open();
-    const auto &tiles = fixture.grid->tiles();
-    const QStringList titles{QStringLiteral("30 min"), QStringLiteral("1 h"), QStringLiteral("2 h"),
-                             QStringLiteral("4 h"),    QStringLiteral("8 h"), QStringLiteral("No limit")};
-    for (std::size_t i = 0; i < tiles.size(); ++i) {
-        EXPECT_EQ(tiles[i]->title(), titles[int(i)]);
-        EXPECT_EQ(tiles[i]->duration(), SessionDuration::presetList()[i]);
-    }
-    // Rows share a top edge, columns a left edge, with 8 pixels between.
-    for (int row = 0; row < 2; ++row) {
-        for (int column = 0; column < 3; ++column) {
-            const QRect tile = tiles[std::size_t(row * 3 + column)]->geometry();
-            EXPECT_EQ(tile.top(), tiles[std::size_t(row * 3)]->geometry().top());
-            EXPECT_EQ(tile.left(), tiles[std::size_t(column)]->geometry().left());
-            EXPECT_GE(tile.height(), 56);
-        }
-    }
-    EXPECT_EQ(tiles[1]->geometry().left() - tiles[0]->geometry().right() - 1, 8);
-    EXPECT_EQ(tiles[3]->geometry().top() - tiles[0]->geometry().bottom() - 1, 8);
-    EXPECT_NEAR(tiles[0]->width(), tiles[2]->width(), 1);
-}
-
 TEST(DurationGrid, EndTimesShowNoDateEvenOnTheNextDay)
 {
     GridFixture fixture;
@@ -77,18 +52,6 @@ TEST(DurationGrid, EndTimesShowNoDateEvenOnTheNextDay)
     EXPECT_TRUE(twoHours.startsWith(QStringLiteral("until 1:50"))) << twoHours.toStdString();
     EXPECT_TRUE(twoHours.endsWith(QStringLiteral("AM"))) << twoHours.toStdString();
     EXPECT_EQ(fixture.grid->tile(SessionDuration::untilStopped())->subtitle(), QStringLiteral("until you turn it off"));
-}
-
-TEST(DurationGrid, SubtitleBeyondTheLastDateRunsOn)
-{
-    const Date late = Date::distantFuture().addingTimeInterval(-60);
-    EXPECT_EQ(DurationGrid::subtitle(SessionDuration::minutes30(), late, u"en_US"),
-              QStringLiteral("until you turn it off"));
-    EXPECT_EQ(DurationGrid::subtitle(SessionDuration::untilStopped(), utc(2025, 1, 1, 0, 0), u"en_US"),
-              QStringLiteral("until you turn it off"));
-    // A 24-hour locale writes its own style.
-    EXPECT_EQ(DurationGrid::subtitle(SessionDuration::hour1(), utc(2025, 1, 1, 14, 5), u"de_DE"),
-              QStringLiteral("until 15:05"));
 }
 
 TEST(DurationGrid, ClickAnywhereInATileStartsItsDuration)
@@ -152,37 +115,4 @@ TEST(DurationGrid, NoTimerWhileOffScreen)
     fixture.now = fixture.now.addingTimeInterval(3600);
     fixture.grid->show();
     EXPECT_EQ(fixture.grid->tile(SessionDuration::hour1())->subtitle(), untilAt(fixture.now.addingTimeInterval(3600)));
-}
-
-TEST(DurationGrid, MillisecondsToTheNextMinute)
-{
-    EXPECT_EQ(DurationGrid::millisecondsToNextMinute(utc(2025, 3, 14, 12, 0, 30)), 30000);
-    EXPECT_EQ(DurationGrid::millisecondsToNextMinute(utc(2025, 3, 14, 12, 0, 0)), 60000);
-    EXPECT_EQ(DurationGrid::millisecondsToNextMinute(utc(2025, 3, 14, 12, 0, 59).addingTimeInterval(0.9995)), 1);
-}
-
-TEST(DurationGrid, PressedTileFades)
-{
-    EXPECT_DOUBLE_EQ(TileStyle::opacity(true), 0.6);
-    EXPECT_DOUBLE_EQ(TileStyle::opacity(false), 1.0);
-}
-
-TEST(DurationGrid, TilesReadAsButtonsWithTheirEndTime)
-{
-    GridFixture fixture;
-    DurationTile *tile = fixture.grid->tile(SessionDuration::hour1());
-    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(tile);
-    ASSERT_TRUE(accessible);
-    EXPECT_EQ(accessible->role(), QAccessible::Button);
-    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("1 h"));
-    EXPECT_EQ(accessible->text(QAccessible::Value), untilAt(fixture.now.addingTimeInterval(3600)));
-    EXPECT_EQ(accessible->text(QAccessible::Description), QStringLiteral("Starts the session"));
-    EXPECT_EQ(tile->cursor().shape(), Qt::PointingHandCursor);
-
-    // Pressing it through the accessibility action starts it too.
-    QAccessibleActionInterface *actions = accessible->actionInterface();
-    ASSERT_TRUE(actions);
-    actions->doAction(QAccessibleActionInterface::pressAction());
-    ASSERT_EQ(fixture.started.size(), 1u);
-    EXPECT_EQ(fixture.started[0], SessionDuration::hour1());
 }

@@ -223,41 +223,4 @@ TEST(LargestText, FooterCaptionAndButtonsNeverOverlap)
     }
 }
 
-TEST(LargestText, SessionButtonsShareTheRowOrStandOneAboveTheOther)
-{
-    for (const orbel::TextSize size : {orbel::TextSize::Large, orbel::TextSize::Accessibility5}) {
-        ReadoutModel fixture(true);
-        fixture.model->applySnapshotFixture(AppModel::Active);
-        const auto view = openPanel(*fixture.model, size);
-        const QRect extend = view->extendButton()->geometry();
-        const QRect end = view->endButton()->geometry();
-        EXPECT_FALSE(extend.intersects(end));
-        // Each title is shown whole.
-        EXPECT_GE(extend.width(), view->extendButton()->sizeHint().width());
-        EXPECT_GE(end.width(), view->endButton()->sizeHint().width());
-        if (size == orbel::TextSize::Large) {
-            EXPECT_EQ(extend.top(), end.top());
-            EXPECT_NEAR(extend.width(), end.width(), 1);
-        } else {
-            EXPECT_GT(end.top(), extend.bottom());
-            EXPECT_EQ(extend.width(), view->actionRow()->width());
-            EXPECT_EQ(end.width(), view->actionRow()->width());
-        }
-    }
-}
-
-// A word too long for the card (the largest readout type) is drawn inside the
-// card rather than running out of it.
-TEST(LargestText, AWordWiderThanTheCardStaysInsideIt)
-{
-    ReadoutModel fixture(true);
-    fixture.model->applySnapshotFixture(AppModel::RetainedFailure);
-    const auto view = openPanel(*fixture.model, orbel::TextSize::Accessibility5);
-    const FlapBoard &board = view->readout()->flapBoard();
-    ASSERT_EQ(board.pieceCount(), 1);
-    const QWidget *flap = board.pieceWidget(0);
-    EXPECT_GT(flap->sizeHint().width(), board.width());
-    EXPECT_TRUE(board.rect().contains(flap->geometry())) << QTest::toString(flap->geometry());
-}
-
 } // namespace

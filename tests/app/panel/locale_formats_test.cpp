@@ -82,38 +82,6 @@ TEST(LocaleFormats, EndDateAddsTheYearOnlyInAnotherYear)
     EXPECT_TRUE(isSameCalendarYear(u"en_US", tomorrow, now));
 }
 
-TEST(LocaleFormats, CalendarTestsUseTheDefaultTimeZone)
-{
-    // 23:30 and 00:30 in New York (UTC-5): the same day in UTC, but not there.
-    const Date lateEvening = utc(2024, 1, 3, 4, 30);
-    const Date afterMidnight = utc(2024, 1, 3, 5, 30);
-    // 22:00 and 23:59 in New York: different days in UTC, the same day there.
-    const Date evening = utc(2024, 1, 3, 3, 0);
-    const Date beforeMidnight = utc(2024, 1, 3, 4, 59);
-    const Date utcEvening = utc(2024, 1, 2, 23, 0);
-
-    EXPECT_TRUE(isSameCalendarDay(u"en_US", lateEvening, afterMidnight));
-    EXPECT_FALSE(isSameCalendarDay(u"en_US", utcEvening, evening));
-    EXPECT_EQ(formatShortTime(u"en_US", lateEvening).toStdString(), "4:30\u202FAM");
-    {
-        const ScopedDefaultTimeZone newYork(u"America/New_York");
-        EXPECT_FALSE(isSameCalendarDay(u"en_US", lateEvening, afterMidnight));
-        EXPECT_TRUE(isSameCalendarDay(u"en_US", evening, beforeMidnight));
-        EXPECT_TRUE(isSameCalendarDay(u"en_US", utcEvening, evening));
-        // Formatters built before the zone changed are not reused.
-        EXPECT_EQ(formatShortTime(u"en_US", lateEvening).toStdString(), "11:30\u202FPM");
-        EXPECT_EQ(formatShortTime(u"de_DE", afterMidnight).toStdString(), "00:30");
-
-        // New Year in New York comes five hours after New Year in UTC.
-        const Date utcNewYear = utc(2025, 1, 1, 2, 0);
-        const Date newYorkNewYear = utc(2025, 1, 1, 5, 30);
-        EXPECT_TRUE(isSameCalendarYear(u"en_US", utc(2024, 12, 31, 12, 0), utcNewYear));
-        EXPECT_EQ(formatEndDate(u"en_US", newYorkNewYear, utcNewYear).toStdString(), "Wed, Jan 1, 2025, 12:30\u202FAM");
-    }
-    EXPECT_TRUE(isSameCalendarDay(u"en_US", lateEvening, afterMidnight));
-    EXPECT_EQ(formatShortTime(u"en_US", lateEvening).toStdString(), "4:30\u202FAM");
-}
-
 TEST(LocaleFormats, SpokenDurationSpellsOutTheNonZeroUnits)
 {
     EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::seconds(3661)).toStdString(), "1 hour, 1 minute, 1 second");
@@ -162,18 +130,4 @@ TEST(LocaleFormats, UnknownLocalesFallBackToEnglish)
     EXPECT_FALSE(formatSpokenDuration(withNul, Duration::seconds(5)).isEmpty());
     // A region ICU does not know keeps the language.
     EXPECT_EQ(formatShortTime(u"de_XX", afternoon).toStdString(), "15:45");
-}
-
-TEST(LocaleFormats, InstantsOutsideTheCalendarGiveNoText)
-{
-    const Date notANumber = Date::fromReferenceSeconds(std::nan(""));
-    const Date infinite = Date::fromReferenceSeconds(std::numeric_limits<double>::infinity());
-    const Date now = utc(2024, 3, 5, 15, 45);
-    EXPECT_TRUE(formatShortTime(u"en_US", notANumber).isEmpty());
-    EXPECT_TRUE(formatEndDate(u"en_US", infinite, now).isEmpty());
-    EXPECT_FALSE(isSameCalendarDay(u"en_US", notANumber, notANumber));
-    EXPECT_FALSE(isSameCalendarYear(u"en_US", now, infinite));
-
-    // The latest instant the program names is still written out, with its year.
-    EXPECT_EQ(formatEndDate(u"en_US", Date::distantFuture(), now).toStdString(), "Mon, Jan 1, 4001, 12:00\u202FAM");
 }

@@ -33,23 +33,6 @@ TEST(PanelHostPlacement, AResizedPanelKeepsItsAnchoredEdge)
     EXPECT_EQ(PanelHost::resizedPlacement(below, QSize(368, 500), Edge::top, available), QPoint(700, 32));
 }
 
-TEST(PanelHostPlacement, AResizedPanelStaysInsideTheAvailableArea)
-{
-    const QRect available(0, 32, 1920, 1008);
-    // Growing upwards past the top of the area: held at the top.
-    EXPECT_EQ(PanelHost::resizedPlacement(QRect(700, 600, 368, 400), QSize(368, 1000), Edge::bottom, available),
-              QPoint(700, 32));
-    // Growing downwards past the bottom: pushed up until it fits.
-    EXPECT_EQ(PanelHost::resizedPlacement(QRect(700, 800, 368, 200), QSize(368, 400), Edge::top, available),
-              QPoint(700, 1040 - 400));
-    // Taller than the whole area: the top edge wins.
-    EXPECT_EQ(PanelHost::resizedPlacement(QRect(700, 800, 368, 200), QSize(368, 2000), Edge::top, available),
-              QPoint(700, 32));
-    // Wider than the room to the right: pushed left.
-    EXPECT_EQ(PanelHost::resizedPlacement(QRect(1800, 32, 100, 200), QSize(368, 200), Edge::top, available),
-              QPoint(1920 - 368, 32));
-}
-
 // A real panel window with content whose height a test changes, as a notice
 // or a started session changes the panel's.
 class OpenPanel : public testing::Test {

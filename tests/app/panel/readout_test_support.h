@@ -133,24 +133,5 @@ inline constexpr StagedState stagedStates[] = {
     {"stopping", AppModel::Stopping},
 };
 
-// <build dir>/panel-gallery: the build tree is the nearest folder above the
-// test program that holds a CMakeCache.txt.
-inline QDir galleryDir()
-{
-    QDir dir(QCoreApplication::applicationDirPath());
-    while (!dir.exists(QStringLiteral("CMakeCache.txt")) && dir.cdUp()) {
-    }
-    if (!dir.exists(QStringLiteral("CMakeCache.txt")))
-        dir = QDir(QCoreApplication::applicationDirPath());
-    dir.mkpath(QStringLiteral("panel-gallery"));
-    dir.cd(QStringLiteral("panel-gallery"));
-    return dir;
-}
-
-inline void saveToGallery(const QImage &image, const QString &name)
-{
-    const QString path = galleryDir().filePath(name + QStringLiteral(".png"));
-    EXPECT_TRUE(image.save(path)) << path.toStdString();
-}
 
 } // namespace pelorin::readouttest

@@ -48,36 +48,6 @@ protected:
 
 } // namespace
 
-TEST_F(PreferencesViewTest, ThePageHoldsTheGeneralCardWithTheSwitchAndTheNote)
-{
-    WindowsModel fixture;
-    PreferencesView view(*fixture.model, orbel::OrbelEnvironment{});
-    layOut(&view);
-
-    EXPECT_EQ(PreferencesView::title(), u"Preferences"_s);
-    EXPECT_EQ(view.page()->header()->title(), u"Preferences"_s);
-    EXPECT_TRUE(view.page()->header()->showsIcon());
-    EXPECT_EQ(view.group()->title(), u"General"_s);
-    EXPECT_EQ(view.loginRow()->title(), u"Open at Login"_s);
-    EXPECT_EQ(view.loginRow()->note(), std::nullopt);
-    EXPECT_EQ(view.note()->text(), u"Opening Pelorin never starts a session. Click a duration when you need it."_s);
-    // Switch, note, status, in that order, in the one card.
-    QLayout *rows = view.group()->rowsLayout();
-    ASSERT_EQ(rows->count(), 3);
-    EXPECT_EQ(rows->itemAt(0)->widget(), view.loginRow());
-    EXPECT_EQ(rows->itemAt(1)->widget(), view.note());
-    EXPECT_EQ(rows->itemAt(2)->widget(), view.statusRow());
-    EXPECT_FALSE(view.showsStatus());
-    EXPECT_EQ(visibleTexts(&view),
-              (QStringList{u"Preferences"_s, u"General"_s, u"Open at Login"_s,
-                           u"Opening Pelorin never starts a session. Click a duration when you need it."_s}));
-
-    EXPECT_EQ(view.width(), 560);
-    EXPECT_EQ(view.height() % 4, 0) << "the page fills the window, whose height goes in steps of 4";
-    EXPECT_GE(view.height(), view.page()->heightForWidth(560));
-    EXPECT_LT(view.height(), view.page()->heightForWidth(560) + 4);
-}
-
 TEST_F(PreferencesViewTest, TheStatusRowFollowsEveryStateOfTheLoginItem)
 {
     const LoginItemState states[] = {LoginItemState::disabled, LoginItemState::enabled,
@@ -228,24 +198,4 @@ TEST_F(PreferencesViewTest, ThePreferencesActionShowsOneWindowAndBringsItForward
     fixture.setLoginState(LoginItemState::enabled);
     settle();
     EXPECT_EQ(window->height(), plain);
-}
-
-TEST_F(PreferencesViewTest, TheWindowGoesWithItsModel)
-{
-    {
-        WindowsModel fixture;
-        showPreferences(*fixture.model);
-        settle();
-        ASSERT_NE(shownView<PreferencesView>(), nullptr);
-    }
-    EXPECT_EQ(builtWindows<PreferencesView>(), 0);
-
-    // The next model gets a window of its own.
-    WindowsModel next;
-    next.setLoginState(LoginItemState::enabled);
-    showPreferences(*next.model);
-    settle();
-    PreferencesView *view = shownView<PreferencesView>();
-    ASSERT_NE(view, nullptr);
-    EXPECT_TRUE(view->loginRow()->isOn());
 }

@@ -258,15 +258,6 @@ inline bool activate(QWidget *window)
     return QTest::qWaitForWindowActive(window);
 }
 
-#ifdef PELORIN_WINDOWS_GALLERY_DIR
-// Writes a picture into the windows gallery, where people look at them.
-inline void saveToGallery(const QImage &image, const QString &name)
-{
-    const QString folder = QStringLiteral(PELORIN_WINDOWS_GALLERY_DIR);
-    QDir().mkpath(folder);
-    EXPECT_TRUE(image.save(folder + u'/' + name + u".png"_s)) << name.toStdString();
-}
-#endif
 
 // The offscreen platform warns on every show that it cannot raise windows or
 // pass size hints on; that is all it has to say.
