@@ -1,8 +1,9 @@
 #include "pelorin_preferences.h"
 
+#include "engine_fakes.h"
+
 #include "test_files.h"
 
-#include <QCoroSignal>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,41 +26,7 @@ namespace {
 using pelorin::test::readFile;
 using pelorin::test::writeFile;
 
-// A login item whose changes can be held open or made to fail.
-class FakeLoginItemService : public QObject, public LoginItemService {
-    Q_OBJECT
-public:
-    LoginItemState status() const override
-    {
-        ++statusReads;
-        return state;
-    }
-
-    QCoro::Task<> setEnabled(bool enabled) override
-    {
-        requests.append(enabled);
-        if (hold)
-            co_await qCoro(this, &FakeLoginItemService::released);
-        if (fail)
-            throw std::runtime_error("refused");
-        state = stateAfterChange.value_or(enabled ? LoginItemState::enabled : LoginItemState::disabled);
-    }
-
-    void openSettings() override { ++settingsOpened; }
-
-    void release() { Q_EMIT released(); }
-
-    LoginItemState state = LoginItemState::disabled;
-    std::optional<LoginItemState> stateAfterChange;
-    bool hold = false;
-    bool fail = false;
-    mutable int statusReads = 0;
-    int settingsOpened = 0;
-    QList<bool> requests;
-
-Q_SIGNALS:
-    void released();
-};
+using fakes::FakeLoginItem;
 
 QVariant storedValue(const QString &path, const QString &key)
 {
@@ -74,14 +41,14 @@ protected:
 
     std::unique_ptr<PelorinPreferences> make(bool isSnapshot = false, const QString &path = {})
     {
-        auto login = std::make_unique<FakeLoginItemService>();
+        auto login = std::make_unique<FakeLoginItem>();
         fake = login.get();
         return std::make_unique<PelorinPreferences>(path.isEmpty() ? settingsPath() : path, isSnapshot,
                                                     std::move(login));
     }
 
     QTemporaryDir m_dir;
-    FakeLoginItemService *fake = nullptr; // owned by the preferences
+    FakeLoginItem *fake = nullptr; // owned by the preferences
 };
 
 TEST_F(PelorinPreferencesTest, ReadsOnlyBooleansFromTheFile)
@@ -168,7 +135,7 @@ TEST_F(PelorinPreferencesTest, SnapshotRunReadsAndWritesNothing)
     EXPECT_TRUE(prefs->hasSeenWelcome());
     EXPECT_EQ(prefs->loginState(), LoginItemState::disabled);
     EXPECT_FALSE(prefs->loginBusy());
-    EXPECT_EQ(fake->statusReads, 0);
+    EXPECT_EQ(fake->reads, 0);
     EXPECT_TRUE(fake->requests.isEmpty());
     EXPECT_EQ(fake->settingsOpened, 0);
     prefs.reset();
@@ -329,12 +296,12 @@ TEST_F(PelorinPreferencesTest, FailedChangeIsFlaggedUntilOneSucceeds)
     auto prefs = make();
     QSignalSpy failed(prefs.get(), &PelorinPreferences::loginFailedChanged);
     fake->fail = true;
-    const int readsBefore = fake->statusReads;
+    const int readsBefore = fake->reads;
     prefs->setOpenAtLogin(true);
     EXPECT_TRUE(prefs->loginFailed());
     EXPECT_FALSE(prefs->loginBusy());
     EXPECT_EQ(prefs->loginState(), LoginItemState::disabled);
-    EXPECT_EQ(fake->statusReads, readsBefore + 1);
+    EXPECT_EQ(fake->reads, readsBefore + 1);
 
     // The desktop changed the state behind our back: the read-back shows it.
     fake->state = LoginItemState::requiresApproval;
@@ -353,4 +320,3 @@ TEST_F(PelorinPreferencesTest, FailedChangeIsFlaggedUntilOneSucceeds)
 } // namespace
 } // namespace pelorin
 
-#include "pelorin_preferences_test.moc"

@@ -16,11 +16,14 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include "settle.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
 
 using orbel::FixedWindow;
+using pelorin::test::settle;
 
 namespace {
 
@@ -90,11 +93,6 @@ protected:
     static void pointAt(const QScreen *screen) { QCursor::setPos(screen->geometry().center()); }
 
     // Lets queued reports and the platform's geometry events through.
-    static void settle()
-    {
-        for (int i = 0; i < 3; ++i)
-            QCoreApplication::processEvents();
-    }
 
     // The frame a window of `client` size centred on `screen` should have.
     static QRect centredFrame(const QScreen *screen, QSize client)

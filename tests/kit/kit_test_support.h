@@ -1,5 +1,5 @@
 // Helpers shared by the kit tests: environments, a sample brand, rendering
-// widgets to images and the gallery of rendered pieces.
+// widgets to images.
 #pragma once
 
 #include "brand_background.h"

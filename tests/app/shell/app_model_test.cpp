@@ -2,7 +2,8 @@
 // and a hand-moved clock: start, refresh and shutdown, the panel flag, and the
 // staged states of snapshot runs.
 
-#include "fake_engine_model.h"
+#include "app/fake_app_model.h"
+#include "shell_test_support.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -19,7 +20,7 @@ namespace {
 
 const SessionSelection hourWithDisplay{SessionDuration::hour1(), true};
 
-class AppModelTest : public testing::Test, protected shelltest::FakeEngineModel {
+class AppModelTest : public testing::Test, protected fakes::FakeAppModel {
 protected:
     // A session started on the controller itself (the countdown refuses
     // before the model runs), its locks taken.
@@ -39,10 +40,10 @@ TEST_F(AppModelTest, StartRunsOnceAndReadsTheLoginItemOnce)
     QCoro::waitFor(model->start());
     EXPECT_TRUE(model->isRunning());
     EXPECT_TRUE(model->countdown().isRunning());
-    EXPECT_EQ(*loginReads, 1);
+    EXPECT_EQ(login->reads, 1);
 
     QCoro::waitFor(model->start());
-    EXPECT_EQ(*loginReads, 1);
+    EXPECT_EQ(login->reads, 1);
     EXPECT_EQ(state(), StateKind::inactive);
 }
 
@@ -96,13 +97,13 @@ TEST_F(AppModelTest, OpeningThePanelEndsAnOverdueSessionAtOnce)
     clock.monotonic = secs(1799);
     model->setPanelVisible(true);
     EXPECT_EQ(state(), StateKind::active);
-    EXPECT_EQ(*loginReads, 2);
+    EXPECT_EQ(login->reads, 2);
     model->setPanelVisible(false);
 
     clock.monotonic = secs(1801);
     model->setPanelVisible(true);
     EXPECT_EQ(state(), StateKind::stopping);
-    EXPECT_EQ(*loginReads, 3);
+    EXPECT_EQ(login->reads, 3);
     EXPECT_EQ(visible.count(), 3);
     settle();
     EXPECT_EQ(service->last().kind, CallKind::release);
@@ -110,7 +111,7 @@ TEST_F(AppModelTest, OpeningThePanelEndsAnOverdueSessionAtOnce)
     // A repeat of the same value notifies nobody but still checks again.
     model->setPanelVisible(true);
     EXPECT_EQ(visible.count(), 3);
-    EXPECT_EQ(*loginReads, 4);
+    EXPECT_EQ(login->reads, 4);
 }
 
 TEST_F(AppModelTest, SnapshotRunLeavesTheEngineAlone)

@@ -1,7 +1,8 @@
 // The delegate over the model and the engine's fakes: launch, becoming
 // active, the sleep notice, the one way out, and the validation run.
 
-#include "fake_engine_model.h"
+#include "app/fake_app_model.h"
+#include "shell_test_support.h"
 #include "sleep_monitor.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class ApplicationDelegateTest : public testing::Test, protected shelltest::FakeEngineModel {
+class ApplicationDelegateTest : public testing::Test, protected fakes::FakeAppModel {
 protected:
     ApplicationDelegateTest() { wire(); }
 

@@ -3,7 +3,8 @@
 // placement. The offscreen platform has no tray, so the panel opens as the
 // standalone window there.
 
-#include "fake_engine_model.h"
+#include "app/fake_app_model.h"
+#include "shell_test_support.h"
 #include "menu_bar_extra.h"
 #include "panel_host.h"
 
@@ -23,7 +24,7 @@ using StateKind = SessionState::Kind;
 
 namespace {
 
-class MenuBarExtraTest : public testing::Test, protected shelltest::FakeEngineModel {
+class MenuBarExtraTest : public testing::Test, protected fakes::FakeAppModel {
 protected:
     MenuBarExtraTest()
     {

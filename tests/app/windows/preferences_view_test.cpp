@@ -96,7 +96,7 @@ TEST_F(PreferencesViewTest, TheStatusRowFollowsEveryStateOfTheLoginItem)
                     // The change goes through: the switch comes back, shows
                     // the new state, and the failure is forgotten.
                     const bool requested = fixture.login->requests.constLast();
-                    fixture.release();
+                    fixture.releaseChange();
                     EXPECT_FALSE(fixture.preferences().loginBusy());
                     EXPECT_TRUE(view.loginRow()->toggle()->isEnabled());
                     EXPECT_EQ(view.loginRow()->isOn(), requested);
@@ -121,7 +121,7 @@ TEST_F(PreferencesViewTest, AFlipThatFailsSnapsBackAndSaysSo)
     view.loginRow()->toggle()->click();
     EXPECT_EQ(fixture.login->requests, QList<bool>{true});
 
-    fixture.release();
+    fixture.releaseChange();
     EXPECT_EQ(fixture.preferences().loginState(), LoginItemState::disabled);
     EXPECT_FALSE(view.loginRow()->isOn()) << "the switch shows the item as it stayed";
     EXPECT_TRUE(view.loginRow()->toggle()->isEnabled());

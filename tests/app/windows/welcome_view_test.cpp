@@ -50,7 +50,7 @@ TEST_F(WelcomeViewTest, TheSwitchIsTheLoginItemAndStaysUsableWhileAChangeRuns)
     // The preferences ignore a flip while the change runs.
     row->toggle()->click();
     EXPECT_EQ(fixture.login->requests, QList<bool>{false});
-    fixture.release();
+    fixture.releaseChange();
     EXPECT_FALSE(row->isOn());
 
     // A failed change: the switch snaps back.
