@@ -128,35 +128,6 @@ TEST_F(FixedWindowTest, IgnoresReportsThatAreNotFinitePositiveSizes)
     EXPECT_EQ(counter.resizes + counter.moves, 0);
 }
 
-TEST_F(FixedWindowTest, GrowingKeepsTheTopEdgeAndTheWindowOnTheScreen)
-{
-    FixedWindow host({.anchorsTop = true});
-    host.show(QStringLiteral("Test"), {}, 560, plainContent());
-    QWidget *window = host.window();
-    host.report({560, 300});
-    settle();
-    const QRect first = window->frameGeometry();
-
-    host.report({560, 500});
-    settle();
-    EXPECT_EQ(window->frameGeometry(), QRect(first.topLeft(), QSize(564, 504)));
-
-    // Low on the screen, growing pushes the window up until its bottom edge
-    // meets the screen's.
-    window->move(first.x(), 700);
-    settle();
-    host.report({560, 600});
-    settle();
-    EXPECT_EQ(window->frameGeometry(), QRect(first.x(), 800 - 604, 564, 604));
-
-    // Partly off the left edge, the window comes back in.
-    window->move(-200, 50);
-    settle();
-    host.report({560, 200});
-    settle();
-    EXPECT_EQ(window->frameGeometry(), QRect(0, 50, 564, 204));
-}
-
 TEST_F(FixedWindowTest, CtrlWClosesOnlyWithCtrlAlone)
 {
     int closes = 0;
@@ -220,57 +191,6 @@ TEST_F(FixedWindowTest, EscapeEndsAnEditBeforeItClosesTheWindow)
     settle();
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(closes, 1);
-}
-
-TEST_F(FixedWindowTest, ClosingEndsAnEditFirst)
-{
-    QStringList order;
-    QPointer<QLineEdit> field;
-    FixedWindow host({.anchorsTop = true});
-    host.show(
-        QStringLiteral("Test"), [&order] { order << QStringLiteral("closed"); }, 560, contentWithField(&field));
-    ASSERT_TRUE(QTest::qWaitForWindowActive(host.window()));
-    field->setFocus();
-    QTest::keyClicks(field, QStringLiteral("abc"));
-    QObject::connect(field, &QLineEdit::editingFinished, [&order] { order << QStringLiteral("edited"); });
-
-    host.window()->close();
-    EXPECT_EQ(order, QStringList({QStringLiteral("edited"), QStringLiteral("closed")}));
-    EXPECT_FALSE(host.window()->isVisible());
-    EXPECT_NE(host.window(), nullptr) << "closing only hides the window";
-}
-
-TEST_F(FixedWindowTest, ScrollingContentIsMeasuredAndScrollsWhenTooTall)
-{
-    QPointer<QWidget> content;
-    FixedWindow host({.closesWithCommandW = true, .anchorsTop = true, .scrollsContent = true});
-    host.setReduceMotion(true);
-    host.show(QStringLiteral("Test"), {}, 560, [&content] {
-        auto built = std::make_unique<QWidget>();
-        built->setFixedSize(560, 300);
-        content = built.get();
-        return built;
-    });
-    QWidget *window = host.window();
-    settle();
-    EXPECT_EQ(window->size(), QSize(560, 300));
-    EXPECT_EQ(window->frameGeometry(), centredFrame(left, {560, 300}));
-    EXPECT_FALSE(orbel::fixedWindowSizeReport(content)) << "measured by the host, not reporting";
-
-    content->setFixedSize(560, 2000);
-    settle();
-    EXPECT_EQ(window->size(), QSize(560, 800 - 64));
-    auto *scrollArea = window->findChild<QScrollArea *>();
-    ASSERT_NE(scrollArea, nullptr);
-    auto *band = window->findChild<QWidget *>(QStringLiteral("scrolledBand"));
-    ASSERT_NE(band, nullptr);
-    EXPECT_FALSE(band->isVisible());
-
-    scrollArea->verticalScrollBar()->setValue(200);
-    EXPECT_TRUE(band->isVisible());
-    EXPECT_EQ(band->geometry(), QRect(0, 0, 560, 28));
-    scrollArea->verticalScrollBar()->setValue(0);
-    EXPECT_FALSE(band->isVisible());
 }
 
 } // namespace

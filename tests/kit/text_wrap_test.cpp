@@ -61,18 +61,6 @@ TEST(TextWrap, AWordWiderThanALineBreaksInsideAndLosesNothing)
     EXPECT_EQ(TextWrap::breakable(QStringLiteral("ist lang"), font, width), QStringLiteral("ist lang"));
 }
 
-TEST(TextWrap, ANoBreakSpaceGivesWayBeforeTheCharactersDo)
-{
-    const QFont font = largeBold();
-    // A time as the locale writes it, with a narrow no-break space.
-    const QString time = QStringLiteral("11:04\u202FPM");
-    const int width = advance(font, QStringLiteral("11:04")) + 2;
-    EXPECT_EQ(TextWrap::lines(QStringLiteral("until ") + time, font, width),
-              (QStringList{QStringLiteral("until"), QStringLiteral("11:04"), QStringLiteral("PM")}));
-    // Where it fits, the time stays together.
-    EXPECT_EQ(TextWrap::lines(time, font, advance(font, time) + 1), QStringList{time});
-}
-
 // A word too wide for the line is drawn smaller first; only what still does
 // not fit at the smallest size breaks, and the label is as tall as its lines.
 TEST(TextLabel, AWordTooWideShrinksBeforeItBreaks)

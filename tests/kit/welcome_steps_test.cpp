@@ -54,65 +54,6 @@ struct WelcomePage {
 
 } // namespace
 
-TEST(WelcomeButton, ADisabledButtonIgnoresClicksAndItsKey)
-{
-    int pressed = 0;
-    QWidget window;
-    auto *prominent = new WelcomeButton({QStringLiteral("Continue"), true, [&] { ++pressed; }}, sampleBrand(), true,
-                                        environmentFor(ColorScheme::Light), &window);
-    prominent->setDefault(true);
-    prominent->setGeometry(QRect(QPoint(20, 20), prominent->sizeHint()));
-    auto *bordered = new WelcomeButton({QStringLiteral("Back"), true, [&] { ++pressed; }}, sampleBrand(), false,
-                                       environmentFor(ColorScheme::Light), &window);
-    bordered->setGeometry(QRect(QPoint(200, 20), bordered->sizeHint()));
-    window.resize(360, 100);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-
-    EXPECT_FALSE(prominent->isEnabled());
-    EXPECT_NEAR(prominent->fillColor().alphaF(), 0.5, 0.01) << "the fill at half strength";
-    QTest::mouseClick(prominent, Qt::LeftButton);
-    QTest::mouseClick(bordered, Qt::LeftButton);
-    QTest::keyClick(&window, Qt::Key_Return);
-    EXPECT_EQ(pressed, 0);
-
-    prominent->setEnabled(true);
-    EXPECT_NEAR(prominent->fillColor().alphaF(), 1.0, 0.01);
-    QTest::keyClick(&window, Qt::Key_Return);
-    EXPECT_EQ(pressed, 1);
-    QTest::keyClick(&window, Qt::Key_Enter);
-    EXPECT_EQ(pressed, 2);
-}
-
-TEST(WelcomeStepsLayout, ReturnPressesTheDefaultButtonAndTheSwitchWritesThrough)
-{
-    WelcomePage welcome;
-    WelcomeStepsLayout &page = *welcome.page;
-    page.resize(page.sizeHint());
-    page.show();
-    page.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
-
-    QTest::keyClick(&page, Qt::Key_Return);
-    EXPECT_EQ(welcome.finished, 1);
-    // Also while the switch has the focus.
-    page.loginRow()->toggle()->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(page.loginRow()->toggle(), Qt::Key_Return);
-    EXPECT_EQ(welcome.finished, 2);
-    EXPECT_EQ(welcome.opensAtLogin.writes, 0) << "Return does not touch the switch";
-
-    QTest::mouseClick(page.loginRow()->toggle(), Qt::LeftButton);
-    EXPECT_TRUE(welcome.opensAtLogin.value);
-    EXPECT_EQ(welcome.opensAtLogin.writes, 1);
-    EXPECT_EQ(welcome.finished, 2) << "the switch does nothing else";
-
-    // The owner's value changes elsewhere; the page shows it once told.
-    welcome.opensAtLogin.value = false;
-    page.syncLoginSwitch();
-    EXPECT_FALSE(page.loginRow()->isOn());
-}
-
 TEST(WelcomeLayout, ReturnRunsGetStartedAndTheSwitchShowsWhatChangedWhileHidden)
 {
     ScratchLoginItem scratch(QStringLiteral("org.example.WelcomeLayoutTest"));

@@ -215,33 +215,6 @@ protected:
     bool started = false;
 };
 
-// Before a session: the card's word readout, and the duration tiles with
-// their labels and hint, each one showing.
-TEST_F(ScreenReaderTest, ReadsTheReadyCardAndTheDurationTiles)
-{
-    const std::optional<CardText> card = launch(u"ready"_s);
-    ASSERT_TRUE(card);
-    EXPECT_EQ(card->caption, u"Session status"_s);
-    EXPECT_EQ(card->value, u"READY. One click on a duration and your Mac stays awake"_s);
-
-    const std::optional<AtspiObject> window = panelWindow();
-    ASSERT_TRUE(window);
-    const QList<AtspiObject> found = client->findByName(*window, u"Session status"_s);
-    ASSERT_EQ(found.size(), 1) << describe(*window);
-    EXPECT_EQ(client->text(found.constFirst()), card->value);
-
-    for (const pelorin::SessionDuration &duration : pelorin::SessionDuration::presetList()) {
-        const QString label = pelorin::DurationGrid::title(duration);
-        const QList<AtspiObject> tiles = client->findByName(*window, label);
-        ASSERT_EQ(tiles.size(), 1) << label.toStdString() << "\n" << describe(*window);
-        const AtspiObject &tile = tiles.constFirst();
-        EXPECT_EQ(client->roleName(tile), u"push button"_s) << label.toStdString();
-        EXPECT_EQ(client->description(tile), u"Starts the session"_s) << label.toStdString();
-        const QStringList states = client->states(tile);
-        EXPECT_TRUE(states.contains(u"showing"_s) && states.contains(u"enabled"_s)) << label.toStdString();
-    }
-}
-
 // The card as the session moves on: each state's caption and text reach the
 // screen reader as the card has them, read afresh, and a screen reader that
 // listens hears the change without asking.

@@ -81,38 +81,3 @@ TEST(DurationGrid, DisabledGridStartsNothing)
     }
     EXPECT_TRUE(fixture.started.empty());
 }
-
-TEST(DurationGrid, EndTimesMoveOnAtTheMinute)
-{
-    GridFixture fixture;
-    fixture.now = utc(2025, 3, 14, 23, 49, 59).addingTimeInterval(0.95);
-    fixture.open();
-    DurationTile *tile = fixture.grid->tile(SessionDuration::hours2());
-    ASSERT_TRUE(tile->subtitle().startsWith(QStringLiteral("until 1:49"))) << tile->subtitle().toStdString();
-    // One timer, due at the minute.
-    ASSERT_TRUE(fixture.grid->minuteTimer().isActive());
-    EXPECT_TRUE(fixture.grid->minuteTimer().isSingleShot());
-    EXPECT_LE(fixture.grid->minuteTimer().interval(), 50);
-
-    fixture.now = utc(2025, 3, 14, 23, 50, 0).addingTimeInterval(0.001);
-    QTRY_VERIFY_WITH_TIMEOUT(tile->subtitle().startsWith(QStringLiteral("until 1:50")), 2000);
-    EXPECT_EQ(fixture.grid->tile(SessionDuration::minutes30())->subtitle(), untilAt(utc(2025, 3, 15, 0, 20)));
-    // And the next one is a minute away.
-    EXPECT_TRUE(fixture.grid->minuteTimer().isActive());
-    EXPECT_GT(fixture.grid->minuteTimer().interval(), 59000);
-}
-
-TEST(DurationGrid, NoTimerWhileOffScreen)
-{
-    GridFixture fixture;
-    EXPECT_FALSE(fixture.grid->minuteTimer().isActive());
-    fixture.open();
-    EXPECT_TRUE(fixture.grid->minuteTimer().isActive());
-    fixture.grid->hide();
-    EXPECT_FALSE(fixture.grid->minuteTimer().isActive());
-
-    // Back on screen after a while: the times are current at once.
-    fixture.now = fixture.now.addingTimeInterval(3600);
-    fixture.grid->show();
-    EXPECT_EQ(fixture.grid->tile(SessionDuration::hour1())->subtitle(), untilAt(fixture.now.addingTimeInterval(3600)));
-}

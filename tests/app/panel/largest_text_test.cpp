@@ -179,48 +179,4 @@ TEST(LargestText, WordsAndTimesStayWholeInEveryLanguageAndHour)
     installTranslations(QStringLiteral("en_US"));
 }
 
-TEST(LargestText, FooterCaptionAndButtonsNeverOverlap)
-{
-    for (const orbel::TextSize size : {orbel::TextSize::Large, orbel::TextSize::Accessibility5}) {
-        ReadoutModel fixture(true);
-        fixture.model->applySnapshotFixture(AppModel::Ready);
-        const auto view = openPanel(*fixture.model, size);
-        const orbel::PanelFooter *footer = view->panel()->footer();
-        const auto *caption = footer->findChild<orbel::TextLabel *>(QString(), Qt::FindChildrenRecursively);
-        QList<const QWidget *> buttons{footer->guideButton(), footer->quitButton()};
-        if (footer->preferencesButton())
-            buttons.prepend(footer->preferencesButton());
-        // The caption is the one label that does not wrap.
-        for (const orbel::TextLabel *label : footer->findChildren<orbel::TextLabel *>()) {
-            if (!label->wordWrap())
-                caption = label;
-        }
-        ASSERT_TRUE(caption);
-        EXPECT_EQ(caption->text(), orbel::PanelFooter::versionCaption());
-        EXPECT_GE(caption->width(), caption->sizeHint().width());
-        const QRect captionRect = inPanel(caption, *view);
-        for (const QWidget *button : buttons) {
-            const QRect buttonRect = inPanel(button, *view);
-            EXPECT_FALSE(captionRect.intersects(buttonRect))
-                << QTest::toString(captionRect) << " and " << QTest::toString(buttonRect);
-            // The round buttons keep the trailing edge of the panel's column.
-            EXPECT_LE(buttonRect.right(), 368 - 16);
-        }
-        EXPECT_EQ(inPanel(buttons.last(), *view).right(), 368 - 16 - 1);
-        const QRect first = inPanel(buttons.first(), *view);
-        if (size == orbel::TextSize::Large) {
-            // Everyday size: one line, the caption and the 32-pixel buttons
-            // centred on it.
-            EXPECT_EQ(first.size(), QSize(32, 32));
-            EXPECT_NEAR(captionRect.center().y(), first.center().y(), 1);
-        } else {
-            // Largest size: the buttons on a line of their own under the
-            // caption, grown with their symbols.
-            EXPECT_GT(first.top(), captionRect.bottom());
-            EXPECT_GT(first.width(), 32);
-            EXPECT_EQ(first.width(), first.height());
-        }
-    }
-}
-
 } // namespace

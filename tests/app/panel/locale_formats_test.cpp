@@ -97,37 +97,3 @@ TEST(LocaleFormats, SpokenDurationSpellsOutTheNonZeroUnits)
     EXPECT_EQ(formatSpokenDuration(u"de", Duration::seconds(7200)).toStdString(), "2 Stunden");
     EXPECT_EQ(formatSpokenDuration(u"de_DE", Duration::seconds(1805)).toStdString(), "30 Minuten, 5 Sekunden");
 }
-
-TEST(LocaleFormats, SpokenDurationOfNothingOrFractions)
-{
-    EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::zero()).toStdString(), "0 seconds");
-    EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::seconds(-90)).toStdString(), "0 seconds");
-    EXPECT_EQ(formatSpokenDuration(u"de_DE", Duration::zero()).toStdString(), "0 Sekunden");
-
-    EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::milliseconds(59'499)).toStdString(), "59 seconds");
-    EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::milliseconds(59'500)).toStdString(), "1 minute");
-    EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::milliseconds(400)).toStdString(), "0 seconds");
-
-    // The longest span there is still reads as hours, not garbage.
-    const QString longest =
-        formatSpokenDuration(u"en_US", Duration::attoseconds(std::numeric_limits<Duration::Rep>::max()));
-    EXPECT_TRUE(longest.startsWith(u"2,562,047,788,015,215 hours")) << qPrintable(longest);
-}
-
-TEST(LocaleFormats, UnknownLocalesFallBackToEnglish)
-{
-    const Date afternoon = utc(2024, 3, 5, 15, 45);
-    for (const char16_t *id : {u"xx_YY", u"xx", u"!!!", u"zz-ZZ-not a tag", u"C"}) {
-        SCOPED_TRACE(QString::fromUtf16(id).toStdString());
-        EXPECT_EQ(formatShortTime(id, afternoon).toStdString(), "3:45\u202FPM");
-        EXPECT_EQ(formatEndDate(id, afternoon, afternoon).toStdString(), "Tue, Mar 5, 3:45\u202FPM");
-        EXPECT_EQ(formatSpokenDuration(id, Duration::seconds(3661)).toStdString(), "1 hour, 1 minute, 1 second");
-    }
-    // An identifier far longer than ICU keeps, and one with a NUL inside.
-    const QString overlong = QString(500, u'a');
-    EXPECT_FALSE(formatShortTime(overlong, afternoon).isEmpty());
-    const QString withNul = QStringLiteral("de") + QChar(u'\0') + QStringLiteral("xx");
-    EXPECT_FALSE(formatSpokenDuration(withNul, Duration::seconds(5)).isEmpty());
-    // A region ICU does not know keeps the language.
-    EXPECT_EQ(formatShortTime(u"de_XX", afternoon).toStdString(), "15:45");
-}

@@ -95,35 +95,6 @@ TEST_F(ReadoutView, TheSecondTimerRunsOnlyForATimedSessionWithThePanelOpen)
     EXPECT_FALSE(view->hasTimeline());
 }
 
-TEST_F(ReadoutView, TicksWhenTheTimeLeftPassesAWholeSecond)
-{
-    engine.model->setPanelVisible(true);
-    engine.startSession(SessionDuration::hour1());
-    ASSERT_TRUE(view->hasTimeline());
-    EXPECT_EQ(word(*view), QStringLiteral("01:00:00"));
-
-    // 3599.75 s left still shows 01:00:00 (rounded up) and the next tick waits
-    // the quarter second until the board changes.
-    engine.advance(Duration::milliseconds(250));
-    view->refresh();
-    EXPECT_EQ(word(*view), QStringLiteral("01:00:00"));
-    ASSERT_TRUE(view->msUntilNextTick());
-    EXPECT_GT(*view->msUntilNextTick(), 600);
-    EXPECT_LE(*view->msUntilNextTick(), 750);
-
-    engine.advance(Duration::milliseconds(500));
-    view->refresh();
-    ASSERT_TRUE(view->msUntilNextTick());
-    EXPECT_LE(*view->msUntilNextTick(), 250);
-
-    // The tick itself draws the new second.
-    engine.advance(Duration::milliseconds(250));
-    const int renders = view->renderCount();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return view->renderCount() > renders; }, 2000));
-    EXPECT_EQ(word(*view), QStringLiteral("00:59:59"));
-    EXPECT_TRUE(view->hasTimeline());
-}
-
 TEST_F(ReadoutView, OnlyTheFlapsThatChangeFlip)
 {
     engine.model->setPanelVisible(true);

@@ -124,16 +124,6 @@ TEST_F(PanelHostTest, EscapeCloses)
     EXPECT_EQ(disappeared, 1);
 }
 
-TEST_F(PanelHostTest, StandaloneWindowStaysOnEscapeAndFocusLoss)
-{
-    PanelHost window(PanelHost::Style::standalone);
-    window.open(QRect());
-    QTest::keyClick(&window, Qt::Key_Escape);
-    QEvent deactivate(QEvent::WindowDeactivate);
-    QCoreApplication::sendEvent(&window, &deactivate);
-    EXPECT_TRUE(window.isOpen());
-}
-
 TEST_F(PanelHostTest, ClickOnTheIconThatTookTheFocusClosesForGood)
 {
     panel.open(QRect(100, 0, 24, 24));
@@ -153,23 +143,6 @@ TEST_F(PanelHostTest, ClickOnTheIconThatTookTheFocusClosesForGood)
     QTest::qWait(PanelHost::focusLossGuardMs + 50);
     panel.toggle(QRect(100, 0, 24, 24));
     EXPECT_TRUE(panel.isOpen());
-}
-
-TEST(PanelPlacementTest, AlwaysInsideTheAvailableArea)
-{
-    const QRect available(100, 50, 1500, 900);
-    const QSize size(368, 400);
-    for (int x = -200; x <= 1900; x += 97) {
-        for (int y = -100; y <= 1100; y += 89) {
-            for (const QRect &anchor : {QRect(x, y, 24, 24), QRect()}) {
-                const QPoint origin = PanelHost::placement(size, anchor, QPoint(x, y), available);
-                ASSERT_TRUE(available.contains(QRect(origin, size)))
-                    << x << "," << y << " anchor " << anchor.isValid() << " -> " << origin.x() << "," << origin.y();
-            }
-        }
-    }
-    // A panel taller than the area starts at its top.
-    EXPECT_EQ(PanelHost::placement(QSize(368, 1000), QRect(500, 60, 24, 24), {}, available).y(), 50);
 }
 
 } // namespace

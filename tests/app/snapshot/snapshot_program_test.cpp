@@ -183,36 +183,6 @@ TEST_F(SnapshotOutput, ASnapshotLeavesNoSettingsAndNoAutostartEntry)
 
 using SnapshotOptions = SnapshotProgram;
 
-// Comparisons are exact and case-sensitive; anything else is the default.
-TEST_F(SnapshotOptions, UnknownValuesFallBackToTheDefaults)
-{
-    const std::vector<QStringList> same{
-        {},
-        {u"--snapshot-state"_s, u"Active"_s},
-        {u"--snapshot-state"_s, u"on"_s},
-        {u"--snapshot-state"_s}, // the last argument has no value
-        {u"--snapshot-state=active"_s},
-        {u"--snapshot-duration"_s, u"Custom"_s},
-        {u"--snapshot-duration"_s, u"5400"_s},
-        {u"--snapshot-display"_s, u"No"_s},
-        {u"--snapshot-display"_s, u"yes"_s},
-        {u"--snapshot-size"_s, u"Maximum"_s},
-        {u"--snapshot-size"_s, u"large"_s},
-        {u"--snapshot-appearance"_s, u"Dark"_s},
-        {u"--snapshot-appearance"_s, u"light"_s},
-        {u"--snapshot-unknown"_s, u"whatever"_s},
-    };
-    std::vector<QStringList> launches;
-    for (const QStringList &arguments : same)
-        launches.push_back(toStandardOutput(arguments));
-    const std::vector<ProgramRun> runs = runWithinOneMinute(launches);
-    expectPictureOnStandardOutput(runs.front());
-    for (const ProgramRun &run : runs) {
-        EXPECT_EQ(run.exitCode, 0) << testing::PrintToString(run);
-        EXPECT_EQ(run.out, runs.front().out) << testing::PrintToString(run);
-    }
-}
-
 TEST_F(SnapshotOptions, OnlyTheFirstOccurrenceOfAnOptionCounts)
 {
     const std::vector<ProgramRun> runs = runWithinOneMinute({

@@ -77,46 +77,6 @@ TEST(SnapshotNumbers, TheDecimalPointIsAPointWhateverTheLocale)
     std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
-TEST(SnapshotOptionValues, TheDefaultFileIsInAPrivateFolder)
-{
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    const bool hadRuntime = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
-    QTemporaryDir privateFolder;
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(privateFolder.path()));
-    EXPECT_EQ(SnapshotWindow::outputPath(snapshotArguments()), privateFolder.path() + u"/pelorin-snapshot.png"_s);
-    // A folder others may enter is no runtime folder.
-    QFile::setPermissions(privateFolder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                                    QFile::ReadOther | QFile::WriteOther | QFile::ExeOther);
-    EXPECT_EQ(SnapshotWindow::outputPath(snapshotArguments()), QDir::tempPath() + u"/pelorin-snapshot.png"_s);
-    qunsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(SnapshotWindow::outputPath(snapshotArguments()), QDir::tempPath() + u"/pelorin-snapshot.png"_s);
-    if (hadRuntime)
-        qputenv("XDG_RUNTIME_DIR", runtime);
-
-    EXPECT_EQ(SnapshotWindow::outputPath(snapshotArguments({u"--snapshot-file"_s, u"-"_s})), u"-"_s);
-    EXPECT_TRUE(SnapshotWindow::isValidOutputPath(u"/a.png"_s));
-    EXPECT_FALSE(SnapshotWindow::isValidOutputPath(u"/a.Png"_s));
-    EXPECT_FALSE(SnapshotWindow::isValidOutputPath(u"a.png"_s));
-    EXPECT_FALSE(SnapshotWindow::isValidOutputPath(u"--"_s));
-}
-
-// Arguments become text and file names bytes again without losing a byte,
-// whether or not they are UTF-8.
-TEST(SnapshotOptionValues, FileNamesKeepTheirBytes)
-{
-    const QByteArray names[] = {
-        "/tmp/plain.png",         "/tmp/caf\xc3\xa9.png",        "/tmp/caf\xe9.png",       "/tmp/\xff\xfe\x80.png",
-        "/tmp/\xc0\xaf overlong", "/tmp/\xed\xa0\x80 surrogate", "/tmp/\xef\xbf\xbd kept", "/tmp/cut \xe2\x82",
-    };
-    for (const QByteArray &name : names) {
-        SCOPED_TRACE(name.toHex().toStdString());
-        const QString decoded = orbel::RegularFile::decodeName(name);
-        EXPECT_EQ(orbel::RegularFile::encodeName(decoded), name);
-        EXPECT_TRUE(decoded.startsWith(u"/tmp/"_s));
-    }
-    EXPECT_EQ(orbel::RegularFile::decodeName("caf\xc3\xa9"), u"caf\u00e9"_s);
-}
-
 // The program's own model, built the way a snapshot launch builds it.
 class SnapshotStaging : public testing::Test {
 protected:
@@ -132,22 +92,6 @@ protected:
     QTemporaryDir m_home;
 };
 
-TEST_F(SnapshotStaging, TheSampleSessionCarriesTheStagedSelection)
-{
-    const QStringList options{u"--snapshot-duration"_s, u"subsecond"_s, u"--snapshot-state"_s, u"active"_s,
-                              u"--snapshot-display"_s,  u"no"_s};
-    auto app = launch(options);
-    AppModel &model = app->model();
-    SnapshotWindow::stageModel(model, snapshotArguments(options));
-    const Countdown &countdown = model.countdown();
-    ASSERT_EQ(countdown.state().kind(), SessionState::Kind::active);
-    const SessionSelection staged{SessionDuration::custom(Duration::milliseconds(900900)), false};
-    EXPECT_EQ(countdown.state().session()->selection, staged);
-    EXPECT_EQ(countdown.remaining(), Duration::milliseconds(900));
-    EXPECT_TRUE(model.preferences().armed());
-    EXPECT_FALSE(QFile::exists(m_home.filePath(u"Pelorin.conf"_s)));
-}
-
 TEST_F(SnapshotStaging, OffDisarmsWithoutWritingAnything)
 {
     const QStringList options{u"--snapshot-state"_s, u"off"_s};
@@ -156,43 +100,6 @@ TEST_F(SnapshotStaging, OffDisarmsWithoutWritingAnything)
     EXPECT_FALSE(app->model().preferences().armed());
     EXPECT_EQ(app->model().countdown().state().kind(), SessionState::Kind::inactive);
     EXPECT_FALSE(QFile::exists(m_home.filePath(u"Pelorin.conf"_s)));
-}
-
-// Stand-in screens that say which one they are and what they were given.
-struct ScreenLog {
-    QString built;
-    SnapshotScreenOptions options;
-};
-
-SnapshotScreens loggingScreens(ScreenLog &log, bool withWindows)
-{
-    const auto factory = [&log](const QString &name) {
-        return [&log, name](AppModel &, const SnapshotScreenOptions &options) -> QWidget * {
-            log.built = name;
-            log.options = options;
-            return new QLabel(name);
-        };
-    };
-    SnapshotScreens screens;
-    screens.panel = factory(u"panel"_s);
-    if (withWindows) {
-        screens.preferences = factory(u"preferences"_s);
-        screens.welcome = factory(u"welcome"_s);
-    }
-    return screens;
-}
-
-TEST_F(SnapshotStaging, AScreenThatIsMissingIsNotReplacedByAnother)
-{
-    auto app = launch({});
-    for (const QString &flag : {u"--snapshot-preferences"_s, u"--snapshot-welcome"_s}) {
-        ScreenLog log;
-        const QStringList arguments = snapshotArguments({flag});
-        EXPECT_EQ(SnapshotWindow::rootView(app->model(), SnapshotWindow::screenOptions(arguments),
-                                           loggingScreens(log, false), arguments),
-                  nullptr);
-        EXPECT_EQ(log.built, QString());
-    }
 }
 
 // A widget with a fixed width and a height that may change.

@@ -35,31 +35,6 @@ protected:
 
 } // namespace
 
-TEST_F(WelcomeViewTest, TheSwitchIsTheLoginItemAndStaysUsableWhileAChangeRuns)
-{
-    WindowsModel fixture;
-    WelcomeView view(*fixture.model, orbel::OrbelEnvironment{});
-    orbel::PreferencesToggleRow *row = view.page()->loginRow();
-    EXPECT_FALSE(row->isOn());
-
-    fixture.setLoginState(LoginItemState::requiresApproval);
-    EXPECT_TRUE(row->isOn()) << "pending approval reads as on";
-
-    fixture.holdAChange(false);
-    EXPECT_TRUE(row->toggle()->isEnabled());
-    // The preferences ignore a flip while the change runs.
-    row->toggle()->click();
-    EXPECT_EQ(fixture.login->requests, QList<bool>{false});
-    fixture.releaseChange();
-    EXPECT_FALSE(row->isOn());
-
-    // A failed change: the switch snaps back.
-    fixture.login->fail = true;
-    row->toggle()->click();
-    EXPECT_FALSE(row->isOn());
-    EXPECT_TRUE(fixture.preferences().loginFailed());
-}
-
 TEST_F(WelcomeViewTest, LetsGoReturnAndCtrlWCloseTheWindowAndChangeNothingElse)
 {
     WindowsModel fixture;

@@ -89,25 +89,6 @@ int builtWindows()
     return count;
 }
 
-// Every text a person sees on the page, in the order of the widget tree:
-// labels and button titles.
-inline QStringList visibleTexts(const QWidget *root)
-{
-    QStringList texts;
-    const QList<QWidget *> widgets = root->findChildren<QWidget *>();
-    for (const QWidget *widget : widgets) {
-        if (!widget->isVisibleTo(root))
-            continue;
-        if (const auto *label = qobject_cast<const QLabel *>(widget); label && !label->text().isEmpty())
-            texts.append(label->text());
-        // A switch carries its row's title as its name but shows no text.
-        else if (const auto *button = qobject_cast<const QAbstractButton *>(widget);
-                 button && !button->text().isEmpty() && !qobject_cast<const orbel::OrbelSwitch *>(button))
-            texts.append(button->text());
-    }
-    return texts;
-}
-
 inline QRect geometryIn(const QWidget *widget, const QWidget *ancestor)
 {
     return QRect(widget->mapTo(ancestor, QPoint(0, 0)), widget->size());
