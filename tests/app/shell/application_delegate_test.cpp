@@ -51,18 +51,6 @@ TEST_F(ApplicationDelegateTest, QuitWithNothingRunningExitsAtOnce)
     EXPECT_TRUE(service->calls.empty());
 }
 
-TEST_F(ApplicationDelegateTest, SleepNoticeWithoutSessionLeavesInactive)
-{
-    launch();
-    int notifications = 0;
-    QObject::connect(&model->countdown(), &Countdown::stateChanged, [&notifications] { ++notifications; });
-    delegate.willSleep();
-    settle();
-    EXPECT_EQ(state(), StateKind::inactive);
-    EXPECT_EQ(notifications, 0);
-    EXPECT_TRUE(service->calls.empty());
-}
-
 TEST_F(ApplicationDelegateTest, SleepNoticeEndsTheSessionForGood)
 {
     launch();
@@ -125,24 +113,6 @@ TEST_F(ApplicationDelegateTest, DelayLockGoesOnlyOnceTheReleaseHasFinished)
     ASSERT_TRUE(shelltest::spinUntil([&] { return !monitor.holdsDelayLock(); }));
     EXPECT_TRUE(logind.waitForLockCount(0));
     delegate.setSleepMonitor(nullptr);
-}
-
-TEST_F(ApplicationDelegateTest, WelcomeOpensOnFirstLaunchOrWhenAskedFor)
-{
-    launch();
-    EXPECT_EQ(welcomes, 1);
-
-    make(false);
-    model->preferences().markWelcomeSeen();
-    wire();
-    launch();
-    EXPECT_EQ(welcomes, 1);
-
-    make(false);
-    ASSERT_TRUE(model->preferences().hasSeenWelcome());
-    wire({QStringLiteral("pelorin"), QStringLiteral("--welcome")});
-    launch();
-    EXPECT_EQ(welcomes, 2);
 }
 
 } // namespace

@@ -223,24 +223,6 @@ TEST_F(ShellTest, DisarmingStopsARunningSession)
     EXPECT_FALSE(again.model().preferences().armed());
 }
 
-TEST_F(ShellTest, CorruptedSettingsFileIsNeitherACrashNorOverwritten)
-{
-    const QByteArray garbage("\x00\x01\xfe{\"armed\": no\n[General\narmed", 30);
-    ASSERT_TRUE(writeFile(shell.settingsPath(), garbage));
-    PelorinApp &app = shell.launch();
-    EXPECT_TRUE(app.model().preferences().armed());
-    // Not seen as far as the file could tell: the welcome opened and marked
-    // itself seen, for this run only.
-    EXPECT_TRUE(app.model().preferences().hasSeenWelcome());
-
-    startSession();
-    app.model().countdown().stop();
-    ASSERT_TRUE(spinUntil([&] { return shell.state() == StateKind::inactive; }));
-    app.model().preferences().setArmed(true);
-    app.model().preferences().markWelcomeSeen();
-    EXPECT_EQ(readFile(shell.settingsPath()), garbage);
-}
-
 TEST_F(ShellTest, WithoutLogindNothingElseBreaks)
 {
     bus.stopServices(Kind::system);
