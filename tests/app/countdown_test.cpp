@@ -63,16 +63,6 @@ protected:
 
 // ---- duration tiles ----------------------------------------------------------------
 
-TEST_F(CountdownTest, TileWhileDisarmedChangesNothing)
-{
-    armed = false;
-    countdown->start(SessionDuration::hours2());
-    EXPECT_EQ(countdown->selection(), defaultSelection);
-    EXPECT_EQ(selectionNotices, 0);
-    EXPECT_EQ(kind(), SessionState::Kind::inactive);
-    EXPECT_EQ(controller().pendingOperations(), 0u);
-}
-
 TEST_F(CountdownTest, TileBeforeTheModelRunsStoresTheSelectionButStartsNothing)
 {
     countdown->setRunning(false);
@@ -206,7 +196,5 @@ TEST_F(CountdownTest, ExtendAsksForHalfAnHourOnlyWhileActiveAndRunning)
     EXPECT_EQ(controller().pendingOperations(), 0u);
     EXPECT_EQ(service->count(Kind::extend), 1u);
 }
-
-// ---- the staged state ------------------------------------------------------------------
 
 } // namespace
