@@ -319,4 +319,3 @@ TEST_F(PelorinPreferencesTest, FailedChangeIsFlaggedUntilOneSucceeds)
 
 } // namespace
 } // namespace pelorin
-

@@ -64,5 +64,4 @@ inline constexpr StagedState stagedStates[] = {
     {"stopping", AppModel::Stopping},
 };
 
-
 } // namespace pelorin::readouttest

@@ -4,9 +4,9 @@
 // standalone window there.
 
 #include "app/fake_app_model.h"
-#include "shell_test_support.h"
 #include "menu_bar_extra.h"
 #include "panel_host.h"
+#include "shell_test_support.h"
 
 #include <QImage>
 #include <QLabel>

@@ -4,11 +4,11 @@
 #pragma once
 
 #include "app/fake_app_model.h"
-#include "widget_pictures.h"
 #include "app_model.h"
 #include "login_item_service.h"
 #include "orbel_switch.h"
 #include "pelorin_preferences.h"
+#include "widget_pictures.h"
 #include "windows/preferences_view.h"
 #include "windows/welcome_view.h"
 
@@ -109,7 +109,6 @@ inline bool activate(QWidget *window)
     window->activateWindow();
     return QTest::qWaitForWindowActive(window);
 }
-
 
 // The offscreen platform warns on every show that it cannot raise windows or
 // pass size hints on; that is all it has to say.
