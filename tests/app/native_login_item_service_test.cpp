@@ -330,6 +330,12 @@ TEST_F(AutostartEntryTest, PreferencesFlagAFailedChangeAndReadTheStateBack)
     EXPECT_EQ(prefs.loginState(), LoginItemState::enabled);
     EXPECT_TRUE(prefs.opensAtLogin());
 
+    // Switched off by the desktop: it waits for approval, it is not on.
+    const QString entryPath = folder + "/" PELORIN_APP_ID ".desktop"_L1;
+    ASSERT_TRUE(writeFile(entryPath, readFile(entryPath) + "Hidden=true\n"));
+    prefs.refreshLoginState();
+    EXPECT_EQ(prefs.loginState(), LoginItemState::requiresApproval);
+
     prefs.setOpenAtLogin(false);
     EXPECT_EQ(prefs.loginState(), LoginItemState::disabled);
     EXPECT_FALSE(QFileInfo::exists(folder + "/" PELORIN_APP_ID ".desktop"_L1));
