@@ -342,9 +342,12 @@ TEST_F(NativeEnergyAssertionDriverTest, ALockWhoseServiceLeftIsSoughtAgain)
     // Another client of the new instance may get the old cookie: only our
     // own lock goes with our release.
     NativeEnergyAssertionDriver other(bus.connection(Kind::session), bus.connection(Kind::system));
-    awaited(other.create(false, std::nullopt));
+    const EnergyAssertionID foreign = awaited(other.create(false, std::nullopt));
     awaited(driver->release(display));
     EXPECT_TRUE(bus.services(Kind::session).waitForLockCount(1));
+    // The other client lets go as well, so that it has nothing to seek when
+    // the service goes below.
+    awaited(other.release(foreign));
 
     // Gone for good: reported once the search gives up, and a later release
     // of the ID succeeds.
