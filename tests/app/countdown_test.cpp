@@ -63,16 +63,6 @@ protected:
 
 // ---- duration tiles ----------------------------------------------------------------
 
-TEST_F(CountdownTest, TileWhileDisarmedChangesNothing)
-{
-    armed = false;
-    countdown->start(SessionDuration::hours2());
-    EXPECT_EQ(countdown->selection(), defaultSelection);
-    EXPECT_EQ(selectionNotices, 0);
-    EXPECT_EQ(kind(), SessionState::Kind::inactive);
-    EXPECT_EQ(controller().pendingOperations(), 0u);
-}
-
 TEST_F(CountdownTest, TileBeforeTheModelRunsStoresTheSelectionButStartsNothing)
 {
     countdown->setRunning(false);
@@ -94,13 +84,6 @@ TEST_F(CountdownTest, TileStartsWithItsDurationAndTheDisplayChoiceAsItWas)
     EXPECT_EQ(selectionNotices, 1);
     EXPECT_EQ(countdown->state(), SessionState::starting(Session(testId(1), chosen, clock.wall)));
     EXPECT_EQ(stateNotices, 1);
-}
-
-TEST_F(CountdownTest, TileOfTheSelectedDurationStillNotifies)
-{
-    countdown->start(SessionDuration::hour1());
-    EXPECT_EQ(selectionNotices, 1);
-    EXPECT_EQ(kind(), SessionState::Kind::starting);
 }
 
 TEST_F(CountdownTest, TileIsRefusedWhileASessionExistsOrIsChanging)
@@ -136,17 +119,6 @@ TEST_F(CountdownTest, TileIsRefusedWhileASessionExistsOrIsChanging)
     EXPECT_EQ(service->count(Kind::acquire), 1u);
 }
 
-TEST_F(CountdownTest, TileAfterAFailureThatKeptNothingStartsAgain)
-{
-    countdown->setSelection({SessionDuration::custom(secs(30)), true});
-    countdown->start();
-    ASSERT_EQ(countdown->state(), SessionState::failed(EnergyFailure(Op::invalidDuration, 0, false), std::nullopt));
-
-    countdown->start(SessionDuration::hours2());
-    EXPECT_EQ(countdown->selection(), (SessionSelection{SessionDuration::hours2(), true}));
-    EXPECT_EQ(kind(), SessionState::Kind::starting);
-}
-
 TEST_F(CountdownTest, StartNeedsTheModelRunningAndTheUtilityArmed)
 {
     countdown->setRunning(false);
@@ -172,22 +144,6 @@ TEST_F(CountdownTest, SelectionWritesAreRefusedWhileASessionExistsOrIsChanging)
     countdown->setSelection({SessionDuration::hours8(), false});
     EXPECT_EQ(countdown->selection(), defaultSelection);
     EXPECT_EQ(selectionNotices, 0);
-}
-
-TEST_F(CountdownTest, SelectionWriteNotifiesOnlyWhenTheValueChanges)
-{
-    countdown->setSelection(defaultSelection);
-    EXPECT_EQ(selectionNotices, 0);
-    countdown->setSelection({SessionDuration::hour1(), false});
-    EXPECT_EQ(selectionNotices, 1);
-    EXPECT_FALSE(countdown->selection().keepsDisplayAwake);
-
-    // A failure that kept nothing accepts a new selection too.
-    countdown->setSelection({SessionDuration::custom(secs(30)), false});
-    countdown->start();
-    ASSERT_EQ(kind(), SessionState::Kind::failed);
-    countdown->setSelection({SessionDuration::hours2(), false});
-    EXPECT_EQ(countdown->selection().duration, SessionDuration::hours2());
 }
 
 // ---- stop, toggle and extend -------------------------------------------------------------
@@ -230,6 +186,7 @@ TEST_F(CountdownTest, ExtendAsksForHalfAnHourOnlyWhileActiveAndRunning)
     ASSERT_EQ(service->last().kind, Kind::extend);
     EXPECT_EQ(service->last().session->effectiveDuration, secs(5400));
     answer();
+    ASSERT_TRUE(countdown->state().session().has_value());
     EXPECT_EQ(countdown->state().session()->selection.duration, SessionDuration::custom(secs(5400)));
 
     countdown->stop();
@@ -239,64 +196,6 @@ TEST_F(CountdownTest, ExtendAsksForHalfAnHourOnlyWhileActiveAndRunning)
     countdown->extend();
     EXPECT_EQ(controller().pendingOperations(), 0u);
     EXPECT_EQ(service->count(Kind::extend), 1u);
-}
-
-// ---- the staged state ------------------------------------------------------------------
-
-TEST_F(CountdownTest, FixtureStandsInForTheLiveState)
-{
-    const Session staged(testId(9), {SessionDuration::custom(secs(5400)), true}, clock.wall);
-    countdown->setFixture(SessionState::active(staged));
-    EXPECT_EQ(stateNotices, 1);
-    // Staging notifies every time, even for the same state.
-    countdown->setFixture(SessionState::active(staged));
-    EXPECT_EQ(stateNotices, 2);
-    EXPECT_EQ(countdown->state(), SessionState::active(staged));
-    EXPECT_EQ(controller().state(), SessionState::inactive());
-    EXPECT_EQ(countdown->remaining(), secs(4500));
-
-    // The staged session blocks new selections, and live changes stay hidden.
-    countdown->setSelection({SessionDuration::hours2(), false});
-    EXPECT_EQ(countdown->selection(), defaultSelection);
-    controller().start(defaultSelection);
-    EXPECT_EQ(stateNotices, 2);
-    EXPECT_EQ(countdown->state(), SessionState::active(staged));
-}
-
-TEST_F(CountdownTest, StopDoesNothingWithAFixture)
-{
-    countdown->start();
-    answer();
-    ASSERT_EQ(controller().state().kind(), SessionState::Kind::active);
-    countdown->setFixture(SessionState::inactive());
-    countdown->stop();
-    EXPECT_EQ(controller().state().kind(), SessionState::Kind::active);
-    EXPECT_EQ(controller().pendingOperations(), 0u);
-}
-
-TEST_F(CountdownTest, FixtureTimeLeftIsFifteenMinutesShortOfItsLength)
-{
-    const auto remainingOf = [this](SessionState state) {
-        countdown->setFixture(state);
-        return countdown->remaining();
-    };
-    const auto staged = [this](SessionDuration d) { return Session(testId(9), {d, true}, clock.wall); };
-    const EnergyFailure kept(Op::release, -16, true);
-
-    EXPECT_EQ(remainingOf(SessionState::active(staged(SessionDuration::hour1()))), secs(2700));
-    EXPECT_EQ(remainingOf(SessionState::active(staged(SessionDuration::custom(secs(60))))), Duration::zero());
-    EXPECT_EQ(remainingOf(SessionState::failed(kept, staged(SessionDuration::hours2()))), secs(6300));
-    EXPECT_EQ(remainingOf(SessionState::active(staged(SessionDuration::untilStopped()))), std::nullopt);
-    EXPECT_EQ(remainingOf(SessionState::inactive()), std::nullopt);
-    EXPECT_EQ(remainingOf(SessionState::failed(kept, std::nullopt)), std::nullopt);
-}
-
-TEST_F(CountdownTest, LiveTimeLeftComesFromTheController)
-{
-    clock.monotonic = secs(100);
-    countdown->start();
-    clock.monotonic = secs(700);
-    EXPECT_EQ(countdown->remaining(), secs(3000));
 }
 
 } // namespace

@@ -73,12 +73,6 @@ TEST_F(EnergyServiceTest, AcquireTakesSystemThenDisplayWithTheTimeLeftAsTimeOut)
     EXPECT_THAT(entry(0xb2), ElementsAre(3u));
 }
 
-TEST_F(EnergyServiceTest, AcquireWithoutEndHasNoTimeOut)
-{
-    EXPECT_EQ(run(service->acquire(session(SessionDuration::untilStopped(), true), std::nullopt)), std::nullopt);
-    EXPECT_THAT(driver->log, ElementsAre("create system none -> 1", "create display none -> 2"));
-}
-
 TEST_F(EnergyServiceTest, AcquireTwiceForOneSessionTakesLocksOnce)
 {
     const auto s = session(SessionDuration::hour1(), true);
@@ -150,12 +144,6 @@ TEST_F(EnergyServiceTest, FailedRollbackReportsTheReleaseAndKeepsTheLock)
 
 // ---- release ----------------------------------------------------------------
 
-TEST_F(EnergyServiceTest, ReleaseOfAnUnknownSessionDoesNothing)
-{
-    EXPECT_EQ(run(service->release(testId(0x77))), std::nullopt);
-    EXPECT_THAT(driver->log, IsEmpty());
-}
-
 TEST_F(EnergyServiceTest, ReleaseLetsGoOfEveryLockInOrder)
 {
     acquired(session(SessionDuration::hour1(), true));
@@ -190,20 +178,6 @@ TEST_F(EnergyServiceTest, ReleaseReportsTheLastFailureAndKeepsLeftoversInOrder)
 
 // ---- extend -----------------------------------------------------------------
 
-TEST_F(EnergyServiceTest, ExtendWithoutLocksOrTimeLeftDoesNothing)
-{
-    const auto s = session(SessionDuration::hour1(), true);
-    EXPECT_EQ(run(service->extend(s, secs(4800))), std::nullopt);
-    EXPECT_FALSE(hasEntry());
-
-    acquired(s);
-    EXPECT_EQ(run(service->extend(s, std::nullopt)), std::nullopt);
-    EXPECT_EQ(run(service->extend(s, Duration::zero())), std::nullopt);
-    EXPECT_EQ(run(service->extend(s, -secs(5))), std::nullopt);
-    EXPECT_THAT(driver->log, IsEmpty());
-    EXPECT_THAT(entry(), ElementsAre(1u, 2u));
-}
-
 TEST_F(EnergyServiceTest, RenewalTakesTheNewLocksBeforeReleasingTheOld)
 {
     const auto s = session(SessionDuration::hour1(), true);
@@ -212,15 +186,6 @@ TEST_F(EnergyServiceTest, RenewalTakesTheNewLocksBeforeReleasingTheOld)
     EXPECT_THAT(driver->log,
                 ElementsAre("create system 4800 -> 3", "create display 4800 -> 4", "release 1", "release 2"));
     EXPECT_THAT(entry(), ElementsAre(3u, 4u));
-}
-
-TEST_F(EnergyServiceTest, RenewalFollowsTheDisplayChoiceOfTheSession)
-{
-    const auto s = session(SessionDuration::hour1(), false);
-    acquired(s);
-    EXPECT_EQ(run(service->extend(*s.extended(secs(1800)), secs(4800))), std::nullopt);
-    EXPECT_THAT(driver->log, ElementsAre("create system 4800 -> 2", "release 1"));
-    EXPECT_THAT(entry(), ElementsAre(2u));
 }
 
 TEST_F(EnergyServiceTest, FailedRenewalLeavesTheOldLocksAlone)

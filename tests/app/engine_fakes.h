@@ -9,10 +9,13 @@
 #include "core/core_test_support.h"
 #include "energy_assertion_driver.h"
 #include "energy_service.h"
+#include "login_item_service.h"
 #include "session_controller.h"
+#include "settle.h"
 
 #include <QCoreApplication>
 #include <QCoroTask>
+#include <QList>
 
 #include <coroutine>
 #include <cstdint>
@@ -20,20 +23,13 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace pelorin::fakes {
 
-// Lets queued turns of the event loop pass: the operations' first step, the
-// resumption after a cancellation, zero-span timers.
-inline void settle()
-{
-    for (int i = 0; i < 8; ++i) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-    }
-}
+using pelorin::test::settle;
 
 // Runs an operation to its end and hands back what it threw, if anything.
 inline QCoro::Task<std::optional<EnergyFailure>> failureOf(QCoro::Task<> operation)
@@ -88,7 +84,6 @@ public:
         for (auto waiting = std::exchange(m_parked, {}); const auto handle : waiting)
             handle.resume();
     }
-    std::size_t parkedCount() const { return m_parked.size(); }
     // Tells the service that a held lock went away for good.
     void lose(std::uint32_t id, const EnergyFailure &failure)
     {
@@ -208,7 +203,14 @@ public:
             n += call->kind == kind;
         return n;
     }
-    ServiceCall &last() { return *calls.back(); }
+    // The latest call; a test that expected one and finds none fails here
+    // instead of crashing.
+    ServiceCall &last()
+    {
+        if (calls.empty())
+            throw std::logic_error("no lock operation was asked for");
+        return *calls.back();
+    }
     // Lets every call still pending succeed, so no operation is left behind.
     void finishAll()
     {
@@ -341,6 +343,51 @@ struct FakeClock {
     {
         return [this] { return testId(nextId++); };
     }
+};
+
+// A login item whose changes can be held open or made to fail, and that
+// counts what it is asked.
+class FakeLoginItem final : public LoginItemService {
+public:
+    LoginItemState status() const override
+    {
+        ++reads;
+        return state;
+    }
+    QCoro::Task<> setEnabled(bool enabled) override
+    {
+        requests.append(enabled);
+        if (hold)
+            co_await Held(this);
+        if (fail)
+            throw std::runtime_error("refused");
+        state = stateAfterChange.value_or(enabled ? LoginItemState::enabled : LoginItemState::disabled);
+    }
+    void openSettings() override { ++settingsOpened; }
+    // Lets every held change go on.
+    void release()
+    {
+        for (auto waiting = std::exchange(m_held, {}); const auto handle : waiting)
+            handle.resume();
+    }
+
+    LoginItemState state = LoginItemState::disabled;
+    std::optional<LoginItemState> stateAfterChange;
+    bool hold = false;
+    bool fail = false;
+    mutable int reads = 0;
+    int settingsOpened = 0;
+    QList<bool> requests;
+
+private:
+    struct Held {
+        explicit Held(FakeLoginItem *i) : item(i) {}
+        FakeLoginItem *item;
+        bool await_ready() const noexcept { return false; }
+        void await_suspend(std::coroutine_handle<> h) const { item->m_held.push_back(h); }
+        void await_resume() const noexcept {}
+    };
+    std::vector<std::coroutine_handle<>> m_held;
 };
 
 inline Duration secs(long long s)

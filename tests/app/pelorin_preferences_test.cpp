@@ -1,8 +1,9 @@
 #include "pelorin_preferences.h"
 
+#include "engine_fakes.h"
+
 #include "test_files.h"
 
-#include <QCoroSignal>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,41 +26,7 @@ namespace {
 using pelorin::test::readFile;
 using pelorin::test::writeFile;
 
-// A login item whose changes can be held open or made to fail.
-class FakeLoginItemService : public QObject, public LoginItemService {
-    Q_OBJECT
-public:
-    LoginItemState status() const override
-    {
-        ++statusReads;
-        return state;
-    }
-
-    QCoro::Task<> setEnabled(bool enabled) override
-    {
-        requests.append(enabled);
-        if (hold)
-            co_await qCoro(this, &FakeLoginItemService::released);
-        if (fail)
-            throw std::runtime_error("refused");
-        state = stateAfterChange.value_or(enabled ? LoginItemState::enabled : LoginItemState::disabled);
-    }
-
-    void openSettings() override { ++settingsOpened; }
-
-    void release() { Q_EMIT released(); }
-
-    LoginItemState state = LoginItemState::disabled;
-    std::optional<LoginItemState> stateAfterChange;
-    bool hold = false;
-    bool fail = false;
-    mutable int statusReads = 0;
-    int settingsOpened = 0;
-    QList<bool> requests;
-
-Q_SIGNALS:
-    void released();
-};
+using fakes::FakeLoginItem;
 
 QVariant storedValue(const QString &path, const QString &key)
 {
@@ -74,34 +41,15 @@ protected:
 
     std::unique_ptr<PelorinPreferences> make(bool isSnapshot = false, const QString &path = {})
     {
-        auto login = std::make_unique<FakeLoginItemService>();
+        auto login = std::make_unique<FakeLoginItem>();
         fake = login.get();
         return std::make_unique<PelorinPreferences>(path.isEmpty() ? settingsPath() : path, isSnapshot,
                                                     std::move(login));
     }
 
     QTemporaryDir m_dir;
-    FakeLoginItemService *fake = nullptr; // owned by the preferences
+    FakeLoginItem *fake = nullptr; // owned by the preferences
 };
-
-TEST_F(PelorinPreferencesTest, FirstLaunchIsArmedAndHasNotSeenTheWelcome)
-{
-    auto prefs = make();
-    EXPECT_TRUE(prefs->armed());
-    EXPECT_FALSE(prefs->hasSeenWelcome());
-    EXPECT_EQ(prefs->loginState(), LoginItemState::disabled);
-    EXPECT_FALSE(prefs->loginFailed());
-    EXPECT_FALSE(prefs->loginBusy());
-    EXPECT_FALSE(prefs->opensAtLogin());
-    EXPECT_TRUE(prefs->settingsWritable());
-    // Reading creates nothing; only a write does.
-    prefs->refreshLoginState();
-    prefs.reset();
-    EXPECT_FALSE(QFileInfo::exists(settingsPath()));
-
-    EXPECT_EQ(PelorinPreferences::defaultSettingsPath(),
-              qEnvironmentVariable("XDG_CONFIG_HOME") + "/Pelorin/Pelorin.conf"_L1);
-}
 
 TEST_F(PelorinPreferencesTest, ReadsOnlyBooleansFromTheFile)
 {
@@ -170,23 +118,6 @@ TEST_F(PelorinPreferencesTest, EveryDisarmCallsBackAndIsWritten)
     EXPECT_FALSE(make()->armed());
 }
 
-TEST_F(PelorinPreferencesTest, WelcomeSeenIsWrittenOnEveryCallAndNotifiedOnce)
-{
-    auto prefs = make();
-    QSignalSpy changes(prefs.get(), &PelorinPreferences::hasSeenWelcomeChanged);
-    prefs->markWelcomeSeen();
-    {
-        QSettings other(settingsPath(), QSettings::IniFormat);
-        other.remove(u"seenWelcome"_s);
-    }
-    prefs->markWelcomeSeen();
-    EXPECT_TRUE(prefs->hasSeenWelcome());
-    EXPECT_EQ(changes.count(), 1);
-    EXPECT_EQ(storedValue(settingsPath(), u"seenWelcome"_s).toString(), u"true"_s);
-    prefs.reset();
-    EXPECT_TRUE(make()->hasSeenWelcome());
-}
-
 TEST_F(PelorinPreferencesTest, SnapshotRunReadsAndWritesNothing)
 {
     auto prefs = make(true);
@@ -204,7 +135,7 @@ TEST_F(PelorinPreferencesTest, SnapshotRunReadsAndWritesNothing)
     EXPECT_TRUE(prefs->hasSeenWelcome());
     EXPECT_EQ(prefs->loginState(), LoginItemState::disabled);
     EXPECT_FALSE(prefs->loginBusy());
-    EXPECT_EQ(fake->statusReads, 0);
+    EXPECT_EQ(fake->reads, 0);
     EXPECT_TRUE(fake->requests.isEmpty());
     EXPECT_EQ(fake->settingsOpened, 0);
     prefs.reset();
@@ -220,21 +151,6 @@ TEST_F(PelorinPreferencesTest, SnapshotRunReadsAndWritesNothing)
     prefs->markWelcomeSeen();
     prefs.reset();
     EXPECT_EQ(readFile(settingsPath()), stored);
-}
-
-TEST_F(PelorinPreferencesTest, StagedArmedNotifiesOnly)
-{
-    auto prefs = make(true);
-    int disarms = 0;
-    prefs->setOnDisarm([&disarms] { ++disarms; });
-    QSignalSpy changes(prefs.get(), &PelorinPreferences::armedChanged);
-    prefs->stageArmed(false);
-    prefs->stageArmed(false);
-    EXPECT_FALSE(prefs->armed());
-    EXPECT_EQ(changes.count(), 1);
-    EXPECT_EQ(disarms, 0);
-    prefs.reset();
-    EXPECT_FALSE(QFileInfo::exists(settingsPath()));
 }
 
 TEST_F(PelorinPreferencesTest, UnreadableSettingsFileKeepsTheDefaultsAndIsNeverWritten)
@@ -337,58 +253,6 @@ TEST_F(PelorinPreferencesTest, AChangeThatCannotBeWrittenHoldsForTheSession)
     EXPECT_TRUE(QFileInfo(settingsPath()).isSymLink());
 }
 
-// The configuration folder follows the base-directory rules; without one the
-// settings live in memory only.
-TEST_F(PelorinPreferencesTest, SettingsFollowTheBaseDirectoryRules)
-{
-    const QByteArray home = qgetenv("HOME");
-    const QByteArray config = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", "relative/config");
-    EXPECT_EQ(PelorinPreferences::defaultSettingsPath(), QFile::decodeName(home) + "/.config/Pelorin/Pelorin.conf"_L1);
-    qunsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(PelorinPreferences::defaultSettingsPath(), QFile::decodeName(home) + "/.config/Pelorin/Pelorin.conf"_L1);
-    qunsetenv("HOME");
-    const QString nowhere = PelorinPreferences::defaultSettingsPath();
-    qputenv("HOME", home);
-    qputenv("XDG_CONFIG_HOME", config);
-    EXPECT_TRUE(nowhere.isEmpty()) << nowhere.toStdString();
-
-    const bool atRootBefore = QFileInfo::exists(u"/.config/Pelorin"_s);
-    PelorinPreferences prefs(nowhere, false, std::make_unique<FakeLoginItemService>());
-    EXPECT_FALSE(prefs.settingsWritable());
-    prefs.setArmed(false);
-    prefs.markWelcomeSeen();
-    EXPECT_FALSE(prefs.armed());
-    EXPECT_EQ(QFileInfo::exists(u"/.config/Pelorin"_s), atRootBefore);
-}
-
-TEST_F(PelorinPreferencesTest, LoginStateShowsOnTheSwitchAndNotifiesOnlyOnChange)
-{
-    auto prefs = make();
-    QSignalSpy states(prefs.get(), &PelorinPreferences::loginStateChanged);
-    QSignalSpy switches(prefs.get(), &PelorinPreferences::opensAtLoginChanged);
-
-    struct Step {
-        LoginItemState state;
-        bool opens;
-        int stateSignals;
-        int switchSignals;
-    };
-    const Step steps[] = {
-        {LoginItemState::disabled, false, 0, 0},        {LoginItemState::unavailable, false, 1, 0},
-        {LoginItemState::requiresApproval, true, 2, 1}, {LoginItemState::enabled, true, 3, 1},
-        {LoginItemState::enabled, true, 3, 1},          {LoginItemState::disabled, false, 4, 2},
-    };
-    for (const Step &step : steps) {
-        fake->state = step.state;
-        prefs->refreshLoginState();
-        EXPECT_EQ(prefs->loginState(), step.state);
-        EXPECT_EQ(prefs->opensAtLogin(), step.opens);
-        EXPECT_EQ(states.count(), step.stateSignals);
-        EXPECT_EQ(switches.count(), step.switchSignals);
-    }
-}
-
 TEST_F(PelorinPreferencesTest, ChangeUnderWayIgnoresAnotherAndEndsWithTheReadBack)
 {
     auto prefs = make();
@@ -432,12 +296,12 @@ TEST_F(PelorinPreferencesTest, FailedChangeIsFlaggedUntilOneSucceeds)
     auto prefs = make();
     QSignalSpy failed(prefs.get(), &PelorinPreferences::loginFailedChanged);
     fake->fail = true;
-    const int readsBefore = fake->statusReads;
+    const int readsBefore = fake->reads;
     prefs->setOpenAtLogin(true);
     EXPECT_TRUE(prefs->loginFailed());
     EXPECT_FALSE(prefs->loginBusy());
     EXPECT_EQ(prefs->loginState(), LoginItemState::disabled);
-    EXPECT_EQ(fake->statusReads, readsBefore + 1);
+    EXPECT_EQ(fake->reads, readsBefore + 1);
 
     // The desktop changed the state behind our back: the read-back shows it.
     fake->state = LoginItemState::requiresApproval;
@@ -453,14 +317,5 @@ TEST_F(PelorinPreferencesTest, FailedChangeIsFlaggedUntilOneSucceeds)
     EXPECT_EQ(failed.count(), 2);
 }
 
-TEST_F(PelorinPreferencesTest, OpenLoginSettingsReachesTheService)
-{
-    auto prefs = make();
-    prefs->openLoginSettings();
-    EXPECT_EQ(fake->settingsOpened, 1);
-}
-
 } // namespace
 } // namespace pelorin
-
-#include "pelorin_preferences_test.moc"

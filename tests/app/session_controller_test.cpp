@@ -117,20 +117,6 @@ TEST_F(SessionControllerTest, StartRecordsTheStampBeforeTheAcquireRuns)
     EXPECT_EQ(waits.waits[0]->span, secs(3540));
 }
 
-TEST_F(SessionControllerTest, SessionWithoutEndHasNoTimeLeftAndNoDeadline)
-{
-    const SessionSelection open{SessionDuration::untilStopped(), false};
-    controller->start(open);
-    settle();
-    EXPECT_EQ(service->last().remaining, std::nullopt);
-    service->last().succeed();
-    settle();
-    EXPECT_EQ(controller->state(), SessionState::active(expected(open)));
-    EXPECT_EQ(controller->remaining(), std::nullopt);
-    EXPECT_FALSE(controller->hasDeadline());
-    EXPECT_THAT(waits.waits, IsEmpty());
-}
-
 TEST_F(SessionControllerTest, InvalidSpanFailsAtOnceWithoutOperationOrStamp)
 {
     controller->start({SessionDuration::custom(secs(10)), true});
@@ -144,45 +130,6 @@ TEST_F(SessionControllerTest, InvalidSpanFailsAtOnceWithoutOperationOrStamp)
     // The same refusal again is no change to report.
     controller->start({SessionDuration::custom(secs(10)), true});
     EXPECT_EQ(notifications, 1);
-}
-
-TEST_F(SessionControllerTest, RefusedStartRecordsNothing)
-{
-    controller->start(hourWithDisplay);
-    notifications = 0;
-    controller->start({SessionDuration::hours2(), false});
-    EXPECT_EQ(controller->state(), SessionState::starting(expected(hourWithDisplay)));
-    EXPECT_EQ(controller->pendingOperations(), 1u);
-    EXPECT_EQ(controller->startStamp(testId(2)), std::nullopt);
-    EXPECT_EQ(notifications, 0);
-
-    settle();
-    service->last().succeed();
-    settle();
-    notifications = 0;
-    controller->start({SessionDuration::hours2(), false});
-    EXPECT_EQ(controller->state().kind(), SessionState::Kind::active);
-    EXPECT_EQ(controller->pendingOperations(), 0u);
-    EXPECT_EQ(controller->startStamp(testId(3)), std::nullopt);
-    EXPECT_EQ(notifications, 0);
-    EXPECT_EQ(service->count(Kind::acquire), 1u);
-}
-
-TEST_F(SessionControllerTest, AcquireRunningAfterTheTimeIsUsedUpFailsWithoutSession)
-{
-    // The real service with a recording driver: it refuses a time-out of zero.
-    auto recording = std::make_unique<RecordingDriver>();
-    RecordingDriver *driver = recording.get();
-    make(std::make_shared<IOKitEnergyService>(std::move(recording)));
-
-    controller->start(hourWithDisplay);
-    clock.monotonic = secs(3600);
-    settle();
-    EXPECT_EQ(controller->state(), SessionState::failed(EnergyFailure(Op::invalidDuration, 0, false), std::nullopt));
-    EXPECT_EQ(controller->startStamp(testId(1)), std::nullopt);
-    EXPECT_EQ(controller->pendingOperations(), 0u);
-    EXPECT_FALSE(controller->hasDeadline());
-    EXPECT_THAT(driver->log, IsEmpty());
 }
 
 TEST_F(SessionControllerTest, AcquireThatSucceedsAfterTheTimeIsUpEndsTheSessionAtOnce)
@@ -225,18 +172,6 @@ TEST_F(SessionControllerTest, StopWhileStartingReleasesOnlyOnceTheAcquireAnswers
     EXPECT_EQ(controller->pendingOperations(), 0u);
     settle();
     EXPECT_THAT(waits.waits, IsEmpty());
-}
-
-TEST_F(SessionControllerTest, StopWhileStartingEndsAtOnceWhenTheAcquireTookNothing)
-{
-    controller->start(hourWithDisplay);
-    settle();
-    stop();
-    service->last().fail(EnergyFailure(Op::createSystem, -13, false));
-    EXPECT_EQ(controller->state(), SessionState::inactive());
-    EXPECT_EQ(controller->startStamp(testId(1)), std::nullopt);
-    settle();
-    EXPECT_EQ(service->count(Kind::release), 0u);
 }
 
 TEST_F(SessionControllerTest, FailedAcquireThatMayHoldLocksKeepsSessionAndStamp)
@@ -304,18 +239,6 @@ TEST_F(SessionControllerTest, LateRenewalOfAGoneSessionChangesNothing)
 
 // ---- draining ----------------------------------------------------------------
 
-TEST_F(SessionControllerTest, DrainWithNothingPendingReturnsAtOnce)
-{
-    auto drained = controller->drain();
-    EXPECT_TRUE(drained.isReady());
-
-    // A pending deadline is not an operation.
-    activate();
-    EXPECT_TRUE(controller->hasDeadline());
-    auto drainedAgain = controller->drain();
-    EXPECT_TRUE(drainedAgain.isReady());
-}
-
 TEST_F(SessionControllerTest, DrainAwaitsTheAcquireAndTheReleaseThatFollowsIt)
 {
     controller->start(hourWithDisplay);
@@ -337,24 +260,6 @@ TEST_F(SessionControllerTest, DrainAwaitsTheAcquireAndTheReleaseThatFollowsIt)
     EXPECT_EQ(controller->pendingOperations(), 0u);
 }
 
-TEST_F(SessionControllerTest, DrainAwaitsEveryPendingOperation)
-{
-    activate();
-    controller->extend(secs(1800));
-    stop();
-    EXPECT_EQ(controller->pendingOperations(), 2u);
-    auto drained = controller->drain();
-    settle();
-    ASSERT_EQ(service->calls.size(), 3u);
-    service->calls[2]->succeed(); // the release first
-    settle();
-    EXPECT_FALSE(drained.isReady());
-    service->calls[1]->succeed(); // then the renewal
-    settle();
-    EXPECT_TRUE(drained.isReady());
-    EXPECT_EQ(controller->state(), SessionState::inactive());
-}
-
 // ---- deadline ------------------------------------------------------------------
 
 TEST_F(SessionControllerTest, DeadlineEndsTheSessionWhenItsWaitCompletes)
@@ -369,21 +274,6 @@ TEST_F(SessionControllerTest, DeadlineEndsTheSessionWhenItsWaitCompletes)
     settle();
     EXPECT_EQ(service->last().kind, Kind::release);
     EXPECT_EQ(service->last().id, s.id);
-}
-
-TEST_F(SessionControllerTest, StopCancelsTheDeadlineAndItNeverFires)
-{
-    const Session s = activate();
-    stop();
-    EXPECT_EQ(controller->state(), SessionState::stopping(s));
-    EXPECT_FALSE(controller->hasDeadline());
-    settle();
-    // The wait was cut short: it ended on the next turn, reporting so.
-    ASSERT_EQ(waits.waits.size(), 1u);
-    EXPECT_EQ(waits.waits[0]->result, false);
-    service->last().succeed();
-    EXPECT_EQ(controller->state(), SessionState::inactive());
-    EXPECT_EQ(notifications, 2);
 }
 
 TEST_F(SessionControllerTest, ReplacedDeadlineDoesNotFireEvenIfItsWaitCompletes)
@@ -407,16 +297,6 @@ TEST_F(SessionControllerTest, ReplacedDeadlineDoesNotFireEvenIfItsWaitCompletes)
 
     waits.waits[1]->fire();
     EXPECT_EQ(controller->state(), SessionState::stopping(longer));
-}
-
-TEST_F(SessionControllerTest, DeadlineOfADestroyedControllerDoesNothing)
-{
-    waits.stubborn = true;
-    activate();
-    controller.reset();
-    waits.waits[0]->fire();
-    settle();
-    EXPECT_EQ(service->count(Kind::release), 0u);
 }
 
 // ---- extending -----------------------------------------------------------------
@@ -444,66 +324,7 @@ TEST_F(SessionControllerTest, ExtendRenewsForTheNewTimeLeftAndLeavesOneDeadline)
     EXPECT_EQ(waits.waits[1]->span, secs(4800));
 }
 
-TEST_F(SessionControllerTest, FailedExtendChangesNothing)
-{
-    const Session s = activate();
-    controller->extend(secs(1800));
-    settle();
-    service->last().fail(EnergyFailure(Op::createSystem, -12, false));
-    EXPECT_EQ(controller->state(), SessionState::active(s));
-    EXPECT_EQ(notifications, 0);
-    EXPECT_EQ(controller->pendingOperations(), 0u);
-    settle();
-    EXPECT_EQ(waits.waits.size(), 1u);
-    EXPECT_TRUE(waits.waits[0]->isPending());
-}
-
-TEST_F(SessionControllerTest, ExtendOutsideAnActiveTimedSessionCreatesNoOperation)
-{
-    controller->extend(secs(1800));
-    EXPECT_EQ(controller->pendingOperations(), 0u);
-
-    controller->start(hourWithDisplay);
-    controller->extend(secs(1800));
-    EXPECT_EQ(controller->pendingOperations(), 1u);
-
-    settle();
-    service->last().succeed();
-    controller->extend(Duration::zero());
-    controller->extend(-secs(60));
-    EXPECT_EQ(controller->pendingOperations(), 0u);
-
-    stop();
-    controller->extend(secs(1800));
-    EXPECT_EQ(controller->pendingOperations(), 1u);
-    settle();
-    service->last().succeed();
-    EXPECT_EQ(controller->state(), SessionState::inactive());
-
-    activate({SessionDuration::untilStopped(), true});
-    controller->extend(secs(1800));
-    EXPECT_EQ(controller->pendingOperations(), 0u);
-    settle();
-    EXPECT_EQ(service->count(Kind::extend), 0u);
-}
-
 // ---- time left -----------------------------------------------------------------
-
-TEST_F(SessionControllerTest, TimeLeftRunsOnTheMonotonicClockFromTheStamp)
-{
-    clock.monotonic = secs(50);
-    activate();
-    clock.monotonic = secs(650);
-    EXPECT_EQ(controller->remaining(), secs(3000));
-    // The wall clock does not count.
-    clock.wall = clock.wall.addingTimeInterval(-86'400);
-    EXPECT_EQ(controller->remaining(), secs(3000));
-    clock.monotonic = secs(4050);
-    EXPECT_EQ(controller->remaining(), Duration::zero());
-    // A clock reading before the stamp counts as no time passed.
-    clock.monotonic = secs(10);
-    EXPECT_EQ(controller->remaining(), secs(3600));
-}
 
 TEST_F(SessionControllerTest, ExpireIfDueEndsOnlyAnActiveSessionWhoseTimeIsUp)
 {
@@ -540,22 +361,6 @@ TEST_F(SessionControllerTest, NotifiesOnlyWhenTheStateChanges)
     EXPECT_EQ(notifications, 1);
 }
 
-TEST_F(SessionControllerTest, ObserverThatStopsOnActivationLeavesNoDeadlineBehind)
-{
-    QObject::connect(controller.get(), &SessionController::stateChanged, [this] {
-        if (controller->state().kind() == SessionState::Kind::active)
-            stop();
-    });
-    controller->start(hourWithDisplay);
-    settle();
-    service->last().succeed();
-    EXPECT_EQ(controller->state(), SessionState::stopping(expected(hourWithDisplay)));
-    EXPECT_FALSE(controller->hasDeadline());
-    settle();
-    EXPECT_EQ(waits.pendingCount(), 0u);
-    EXPECT_EQ(service->last().kind, Kind::release);
-}
-
 // ---- the controller going away -------------------------------------------------
 
 TEST_F(SessionControllerTest, ReleaseStillRunsWhenTheControllerIsGone)
@@ -586,52 +391,6 @@ TEST_F(SessionControllerTest, AnswersForADestroyedControllerAreDropped)
 }
 
 // ---- the boot clock ----------------------------------------------------------
-
-TEST(BootClock, NeverRunsBackward)
-{
-    const Duration first = bootClockNow();
-    QTest::qWait(20);
-    const Duration second = bootClockNow();
-    EXPECT_GE(second - first, Duration::milliseconds(20));
-}
-
-TEST(BootClock, SleepCompletesAfterItsSpan)
-{
-    const Duration before = bootClockNow();
-    EXPECT_TRUE(QCoro::waitFor(sleepOnBootClock(Duration::milliseconds(40), std::make_shared<Cancellation>())));
-    EXPECT_GE(bootClockNow() - before, Duration::milliseconds(40));
-}
-
-TEST(BootClock, CancelledSleepEndsPromptlyReportingIt)
-{
-    auto cancellation = std::make_shared<Cancellation>();
-    QTimer::singleShot(20, cancellation.get(), [cancellation = cancellation.get()] { cancellation->cancel(); });
-    QElapsedTimer elapsed;
-    elapsed.start();
-    EXPECT_FALSE(QCoro::waitFor(sleepOnBootClock(secs(3600), cancellation)));
-    EXPECT_LT(elapsed.elapsed(), 30'000);
-
-    EXPECT_FALSE(QCoro::waitFor(sleepOnBootClock(secs(3600), cancellation)));
-}
-
-TEST(BootClock, TimerReArmedAfterAnImmediateFireWaitsForTheNewSpan)
-{
-    BootTimer timer;
-    int fired = 0;
-    QObject::connect(&timer, &BootTimer::timeout, [&fired] { ++fired; });
-    timer.start(Duration::zero());
-    timer.start(secs(3600));
-    settle();
-    EXPECT_EQ(fired, 0);
-    EXPECT_TRUE(timer.isActive());
-
-    timer.start(Duration::milliseconds(30));
-    EXPECT_TRUE(QTest::qWaitFor([&fired] { return fired == 1; }, 10'000));
-    EXPECT_FALSE(timer.isActive());
-    timer.stop();
-    QTest::qWait(50);
-    EXPECT_EQ(fired, 1);
-}
 
 TEST(BootClock, RealDeadlineEndsTheSessionAndReleasesItsLocks)
 {

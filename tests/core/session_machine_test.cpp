@@ -266,76 +266,7 @@ TEST_P(CoreSessionMachineTransition, NewStateAndEffectsInOrder)
 INSTANTIATE_TEST_SUITE_P(Table, CoreSessionMachineTransition, testing::ValuesIn(transitionRows()),
                          [](const testing::TestParamInfo<Row> &info) { return info.param.name; });
 
-// Runs a list of events and returns the effects of each.
-std::vector<M::Effects> feed(SessionMachine &machine, const std::vector<M::Event> &events)
-{
-    std::vector<M::Effects> all;
-    for (const auto &event : events)
-        all.push_back(machine.handle(event));
-    return all;
-}
-
 } // namespace
-
-TEST(CoreSessionMachine, NormalRoad)
-{
-    SessionMachine machine;
-    EXPECT_EQ(machine.state(), SessionState::inactive());
-    const auto s = startedSession(SessionDuration::hour1(), idA);
-    const auto effects =
-        feed(machine, {start(SessionDuration::hour1(), idA), M::Acquired{idA}, M::Elapsed{idA}, M::Released{idA}});
-    EXPECT_EQ(
-        effects,
-        (std::vector<M::Effects>{
-            {M::Acquire{s}}, {M::ScheduleDeadline{s}}, {M::CancelDeadline{}, M::Release{idA}}, {M::CancelDeadline{}}}));
-    EXPECT_EQ(machine.state(), SessionState::inactive());
-}
-
-TEST(CoreSessionMachine, StopWhileStartingReleasesOnceTheAcquisitionAnswers)
-{
-    SessionMachine machine;
-    const auto s = startedSession(SessionDuration::hour1(), idA);
-    machine.handle(start(SessionDuration::hour1(), idA));
-    EXPECT_EQ(machine.handle(M::Stop{}), (M::Effects{M::CancelDeadline{}}));
-    EXPECT_EQ(machine.state(), SessionState::stopping(s));
-    // A second stop while the answer is pending changes nothing.
-    EXPECT_EQ(machine.handle(M::Stop{}), M::Effects{});
-    EXPECT_EQ(machine.handle(M::Acquired{idA}), (M::Effects{M::Release{idA}}));
-    EXPECT_EQ(machine.state(), SessionState::stopping(s));
-    EXPECT_EQ(machine.handle(M::Released{idA}), (M::Effects{M::CancelDeadline{}}));
-    EXPECT_EQ(machine.state(), SessionState::inactive());
-}
-
-TEST(CoreSessionMachine, LateAcquiredForAReplacedSessionIsReleased)
-{
-    SessionMachine machine;
-    const auto second = startedSession(SessionDuration::hours2(), idB);
-    feed(machine,
-         {start(SessionDuration::hour1(), idA), M::Stop{}, M::Released{idA}, start(SessionDuration::hours2())});
-    ASSERT_EQ(machine.state(), SessionState::starting(second));
-    EXPECT_EQ(machine.handle(M::Acquired{idA}), (M::Effects{M::Release{idA}}));
-    EXPECT_EQ(machine.state(), SessionState::starting(second));
-    // Other late answers for the old session are dropped.
-    EXPECT_EQ(machine.handle(M::AcquireFailed{idA, kept}), M::Effects{});
-    EXPECT_EQ(machine.handle(M::Released{idA}), M::Effects{});
-    EXPECT_EQ(machine.handle(M::ReleaseFailed{idA, releaseFailure}), M::Effects{});
-    EXPECT_EQ(machine.state(), SessionState::starting(second));
-}
-
-TEST(CoreSessionMachine, FailedReleaseKeepsTheSessionSoStopRetries)
-{
-    SessionMachine machine(SessionState::stopping(timed));
-    EXPECT_EQ(machine.handle(M::ReleaseFailed{idA, EnergyFailure(Op::release, 5, false)}),
-              (M::Effects{M::CancelDeadline{}}));
-    EXPECT_TRUE(machine.state().holdsAssertion());
-    EXPECT_EQ(machine.state().session(), timed);
-    // A new start is refused while the old locks may be held.
-    EXPECT_EQ(machine.handle(start(SessionDuration::hour1())), M::Effects{});
-    EXPECT_EQ(machine.handle(M::Stop{}), (M::Effects{M::CancelDeadline{}, M::Release{idA}}));
-    EXPECT_EQ(machine.state(), SessionState::stopping(timed));
-    EXPECT_EQ(machine.handle(M::Released{idA}), (M::Effects{M::CancelDeadline{}}));
-    EXPECT_EQ(machine.state(), SessionState::inactive());
-}
 
 TEST(CoreSessionMachine, ExtendingTwiceSchedulesEachNewDeadline)
 {

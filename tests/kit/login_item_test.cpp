@@ -104,22 +104,6 @@ TEST_F(LoginItemTest, AFailedChangeIsLoggedAndTheSwitchShowsTheRealState)
               QStringLiteral("login item change failed: Could not create the folder %1/autostart.").arg(blocked));
 }
 
-TEST_F(LoginItemTest, AFailedRemovalIsLoggedWithItsReason)
-{
-    // A folder where the entry should be is not ours to remove.
-    ASSERT_TRUE(QDir().mkpath(entryPath() + QStringLiteral("/inside")));
-
-    LogCapture capture;
-    LoginItem item{AutostartEntry(identityIn(home.path()))};
-    item.setEnabled(false);
-    EXPECT_FALSE(item.isEnabled());
-    ASSERT_EQ(LogCapture::lines.size(), 1);
-    EXPECT_EQ(LogCapture::lines.first().category, QStringLiteral("login"));
-    EXPECT_TRUE(LogCapture::lines.first().message.startsWith(
-        QStringLiteral("login item change failed: %1 is not a regular file").arg(entryPath())))
-        << LogCapture::lines.first().message.toStdString();
-}
-
 TEST_F(LoginItemTest, RefreshNotifiesOnlyWhenTheStateChanged)
 {
     LoginItem item{AutostartEntry(identityIn(home.path()))};

@@ -65,12 +65,6 @@ private:
     QPalette m_saved;
 };
 
-QDBusMessage settingsCall(const QString &method)
-{
-    return QDBusMessage::createMethodCall(portal, u"/org/freedesktop/portal/desktop"_s,
-                                          u"org.freedesktop.portal.Settings"_s, method);
-}
-
 class DesktopAppearancePanel : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(bus.isValid()); }
@@ -136,41 +130,6 @@ protected:
 
 } // namespace
 
-// The stand-in answers as the real portal does, which is what the panel is
-// written against: Read wraps the value in one variant more than it declares.
-TEST_F(DesktopAppearancePanel, StandInPortalAnswersAsTheRealOne)
-{
-    startPortal();
-    services().setPortalSetting(appearance, colorScheme, prefersDark, false);
-    services().setPortalSetting(gnomeInterface, animations, false, false);
-    const QDBusConnection connection = bus.connection(Kind::session);
-
-    QDBusMessage read = settingsCall(u"Read"_s);
-    read << appearance << colorScheme;
-    const QDBusMessage reply = connection.call(read);
-    ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
-    ASSERT_EQ(reply.signature(), u"v"_s);
-    const QVariant outer = reply.arguments().constFirst().value<QDBusVariant>().variant();
-    ASSERT_EQ(outer.userType(), qMetaTypeId<QDBusVariant>());
-    const QVariant inner = outer.value<QDBusVariant>().variant();
-    EXPECT_EQ(inner.userType(), QMetaType::UInt);
-    EXPECT_EQ(inner.toUInt(), prefersDark);
-
-    QDBusMessage missing = settingsCall(u"Read"_s);
-    missing << appearance << u"accent-color"_s;
-    EXPECT_EQ(connection.call(missing).errorName(), u"org.freedesktop.portal.Error.NotFound"_s);
-
-    // ReadAll takes exact names and prefixes ending in "*".
-    QDBusMessage readAll = settingsCall(u"ReadAll"_s);
-    readAll << QStringList{u"org.freedesktop.*"_s};
-    const QDBusMessage all = connection.call(readAll);
-    ASSERT_EQ(all.type(), QDBusMessage::ReplyMessage) << all.errorMessage().toStdString();
-    EXPECT_EQ(all.signature(), u"a{sa{sv}}"_s);
-    const auto groups = qdbus_cast<QMap<QString, QVariantMap>>(all.arguments().constFirst());
-    EXPECT_EQ(groups.keys(), QStringList{appearance});
-    EXPECT_EQ(groups.value(appearance).value(colorScheme).toUInt(), prefersDark);
-}
-
 // The portal's preference beats the palette, changes arrive live, and "no
 // preference" hands the choice back to the palette.
 TEST_F(DesktopAppearancePanel, FollowsThePortalsColourSchemeLive)
@@ -200,91 +159,6 @@ TEST_F(DesktopAppearancePanel, FollowsThePortalsColourSchemeLive)
     services().setPortalSetting(u"org.gnome.desktop.wm.preferences"_s, colorScheme, prefersLight, true);
     roundTrip();
     EXPECT_EQ(scheme(), orbel::ColorScheme::Dark);
-}
-
-// The desktop's reduced motion, read at the start and changed later, stops
-// the readout's flaps from flipping; without it they flip.
-TEST_F(DesktopAppearancePanel, ReducedMotionKeepsTheFlapsStill)
-{
-    startPortal();
-    services().setPortalSetting(appearance, reducedMotion, 1u, false);
-    makePanel();
-    ASSERT_TRUE(reducesMotionSoon(true));
-    EXPECT_TRUE(view->readout()->environment().reduceMotion);
-
-    engine.model->setPanelVisible(true);
-    engine.startSession(SessionDuration::hour1());
-    for (int i = 0; i < 3; ++i)
-        tick();
-    EXPECT_EQ(view->readout()->currentBoard().word(), u"00:56:57"_s);
-    EXPECT_EQ(flips(), 0);
-
-    services().setPortalSetting(appearance, reducedMotion, 0u, true);
-    ASSERT_TRUE(reducesMotionSoon(false));
-    tick();
-    EXPECT_EQ(view->readout()->currentBoard().word(), u"00:55:56"_s);
-    EXPECT_GT(flips(), 0);
-
-    services().setPortalSetting(appearance, reducedMotion, 1u, true);
-    ASSERT_TRUE(reducesMotionSoon(true));
-    const int before = flips();
-    tick();
-    EXPECT_EQ(flips(), before);
-}
-
-// GNOME's own animation switch counts too; motion comes back only once
-// neither setting asks for less of it.
-TEST_F(DesktopAppearancePanel, AnimationsTurnedOffReduceMotion)
-{
-    startPortal();
-    services().setPortalSetting(gnomeInterface, animations, false, false);
-    makePanel();
-    ASSERT_TRUE(reducesMotionSoon(true));
-
-    services().setPortalSetting(appearance, reducedMotion, 1u, true);
-    services().setPortalSetting(gnomeInterface, animations, true, true);
-    roundTrip();
-    EXPECT_TRUE(reducesMotion());
-
-    services().setPortalSetting(appearance, reducedMotion, 0u, true);
-    EXPECT_TRUE(reducesMotionSoon(false));
-}
-
-// No portal, or one without the settings: the palette decides, and the
-// panel keeps following it. A portal that turns up later is heard.
-TEST_F(DesktopAppearancePanel, WithoutAPortalThePaletteDecides)
-{
-    palette.set(true);
-    makePanel();
-    EXPECT_EQ(scheme(), orbel::ColorScheme::Dark);
-    roundTrip();
-    EXPECT_EQ(scheme(), orbel::ColorScheme::Dark);
-    EXPECT_FALSE(reducesMotion());
-
-    palette.set(false);
-    EXPECT_EQ(scheme(), orbel::ColorScheme::Light);
-    EXPECT_EQ(view->readout()->environment().scheme, orbel::ColorScheme::Light);
-
-    // The panel still works as before.
-    engine.model->setPanelVisible(true);
-    engine.startSession(SessionDuration::hour1());
-    EXPECT_EQ(view->readout()->currentBoard().word(), u"01:00:00"_s);
-
-    startPortal();
-    services().setPortalSetting(appearance, colorScheme, prefersDark, true);
-    EXPECT_TRUE(becomes(orbel::ColorScheme::Dark));
-}
-
-TEST_F(DesktopAppearancePanel, APortalWithoutTheSettingsLeavesThePaletteInCharge)
-{
-    palette.set(true);
-    startPortal();
-    makePanel();
-    roundTrip();
-    EXPECT_EQ(scheme(), orbel::ColorScheme::Dark);
-    EXPECT_FALSE(reducesMotion());
-    palette.set(false);
-    EXPECT_EQ(scheme(), orbel::ColorScheme::Light);
 }
 
 // A portal that never answers holds nothing up: the panel is made and drawn

@@ -82,38 +82,6 @@ TEST(LocaleFormats, EndDateAddsTheYearOnlyInAnotherYear)
     EXPECT_TRUE(isSameCalendarYear(u"en_US", tomorrow, now));
 }
 
-TEST(LocaleFormats, CalendarTestsUseTheDefaultTimeZone)
-{
-    // 23:30 and 00:30 in New York (UTC-5): the same day in UTC, but not there.
-    const Date lateEvening = utc(2024, 1, 3, 4, 30);
-    const Date afterMidnight = utc(2024, 1, 3, 5, 30);
-    // 22:00 and 23:59 in New York: different days in UTC, the same day there.
-    const Date evening = utc(2024, 1, 3, 3, 0);
-    const Date beforeMidnight = utc(2024, 1, 3, 4, 59);
-    const Date utcEvening = utc(2024, 1, 2, 23, 0);
-
-    EXPECT_TRUE(isSameCalendarDay(u"en_US", lateEvening, afterMidnight));
-    EXPECT_FALSE(isSameCalendarDay(u"en_US", utcEvening, evening));
-    EXPECT_EQ(formatShortTime(u"en_US", lateEvening).toStdString(), "4:30\u202FAM");
-    {
-        const ScopedDefaultTimeZone newYork(u"America/New_York");
-        EXPECT_FALSE(isSameCalendarDay(u"en_US", lateEvening, afterMidnight));
-        EXPECT_TRUE(isSameCalendarDay(u"en_US", evening, beforeMidnight));
-        EXPECT_TRUE(isSameCalendarDay(u"en_US", utcEvening, evening));
-        // Formatters built before the zone changed are not reused.
-        EXPECT_EQ(formatShortTime(u"en_US", lateEvening).toStdString(), "11:30\u202FPM");
-        EXPECT_EQ(formatShortTime(u"de_DE", afterMidnight).toStdString(), "00:30");
-
-        // New Year in New York comes five hours after New Year in UTC.
-        const Date utcNewYear = utc(2025, 1, 1, 2, 0);
-        const Date newYorkNewYear = utc(2025, 1, 1, 5, 30);
-        EXPECT_TRUE(isSameCalendarYear(u"en_US", utc(2024, 12, 31, 12, 0), utcNewYear));
-        EXPECT_EQ(formatEndDate(u"en_US", newYorkNewYear, utcNewYear).toStdString(), "Wed, Jan 1, 2025, 12:30\u202FAM");
-    }
-    EXPECT_TRUE(isSameCalendarDay(u"en_US", lateEvening, afterMidnight));
-    EXPECT_EQ(formatShortTime(u"en_US", lateEvening).toStdString(), "4:30\u202FAM");
-}
-
 TEST(LocaleFormats, SpokenDurationSpellsOutTheNonZeroUnits)
 {
     EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::seconds(3661)).toStdString(), "1 hour, 1 minute, 1 second");
@@ -128,52 +96,4 @@ TEST(LocaleFormats, SpokenDurationSpellsOutTheNonZeroUnits)
               "1 Stunde, 1 Minute und 1 Sekunde");
     EXPECT_EQ(formatSpokenDuration(u"de", Duration::seconds(7200)).toStdString(), "2 Stunden");
     EXPECT_EQ(formatSpokenDuration(u"de_DE", Duration::seconds(1805)).toStdString(), "30 Minuten, 5 Sekunden");
-}
-
-TEST(LocaleFormats, SpokenDurationOfNothingOrFractions)
-{
-    EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::zero()).toStdString(), "0 seconds");
-    EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::seconds(-90)).toStdString(), "0 seconds");
-    EXPECT_EQ(formatSpokenDuration(u"de_DE", Duration::zero()).toStdString(), "0 Sekunden");
-
-    EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::milliseconds(59'499)).toStdString(), "59 seconds");
-    EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::milliseconds(59'500)).toStdString(), "1 minute");
-    EXPECT_EQ(formatSpokenDuration(u"en_US", Duration::milliseconds(400)).toStdString(), "0 seconds");
-
-    // The longest span there is still reads as hours, not garbage.
-    const QString longest =
-        formatSpokenDuration(u"en_US", Duration::attoseconds(std::numeric_limits<Duration::Rep>::max()));
-    EXPECT_TRUE(longest.startsWith(u"2,562,047,788,015,215 hours")) << qPrintable(longest);
-}
-
-TEST(LocaleFormats, UnknownLocalesFallBackToEnglish)
-{
-    const Date afternoon = utc(2024, 3, 5, 15, 45);
-    for (const char16_t *id : {u"xx_YY", u"xx", u"!!!", u"zz-ZZ-not a tag", u"C"}) {
-        SCOPED_TRACE(QString::fromUtf16(id).toStdString());
-        EXPECT_EQ(formatShortTime(id, afternoon).toStdString(), "3:45\u202FPM");
-        EXPECT_EQ(formatEndDate(id, afternoon, afternoon).toStdString(), "Tue, Mar 5, 3:45\u202FPM");
-        EXPECT_EQ(formatSpokenDuration(id, Duration::seconds(3661)).toStdString(), "1 hour, 1 minute, 1 second");
-    }
-    // An identifier far longer than ICU keeps, and one with a NUL inside.
-    const QString overlong = QString(500, u'a');
-    EXPECT_FALSE(formatShortTime(overlong, afternoon).isEmpty());
-    const QString withNul = QStringLiteral("de") + QChar(u'\0') + QStringLiteral("xx");
-    EXPECT_FALSE(formatSpokenDuration(withNul, Duration::seconds(5)).isEmpty());
-    // A region ICU does not know keeps the language.
-    EXPECT_EQ(formatShortTime(u"de_XX", afternoon).toStdString(), "15:45");
-}
-
-TEST(LocaleFormats, InstantsOutsideTheCalendarGiveNoText)
-{
-    const Date notANumber = Date::fromReferenceSeconds(std::nan(""));
-    const Date infinite = Date::fromReferenceSeconds(std::numeric_limits<double>::infinity());
-    const Date now = utc(2024, 3, 5, 15, 45);
-    EXPECT_TRUE(formatShortTime(u"en_US", notANumber).isEmpty());
-    EXPECT_TRUE(formatEndDate(u"en_US", infinite, now).isEmpty());
-    EXPECT_FALSE(isSameCalendarDay(u"en_US", notANumber, notANumber));
-    EXPECT_FALSE(isSameCalendarYear(u"en_US", now, infinite));
-
-    // The latest instant the program names is still written out, with its year.
-    EXPECT_EQ(formatEndDate(u"en_US", Date::distantFuture(), now).toStdString(), "Mon, Jan 1, 4001, 12:00\u202FAM");
 }

@@ -21,35 +21,6 @@ namespace {
 
 using Edge = PanelHost::AnchoredEdge;
 
-TEST(PanelHostPlacement, AResizedPanelKeepsItsAnchoredEdge)
-{
-    const QRect available(0, 0, 1920, 1040);
-    // Above a tray at the bottom: the bottom edge stays, the top moves.
-    const QRect above(700, 640, 368, 400);
-    EXPECT_EQ(PanelHost::resizedPlacement(above, QSize(368, 500), Edge::bottom, available), QPoint(700, 540));
-    EXPECT_EQ(PanelHost::resizedPlacement(above, QSize(368, 300), Edge::bottom, available), QPoint(700, 740));
-    // Under a tray at the top: the top edge stays.
-    const QRect below(700, 32, 368, 400);
-    EXPECT_EQ(PanelHost::resizedPlacement(below, QSize(368, 500), Edge::top, available), QPoint(700, 32));
-}
-
-TEST(PanelHostPlacement, AResizedPanelStaysInsideTheAvailableArea)
-{
-    const QRect available(0, 32, 1920, 1008);
-    // Growing upwards past the top of the area: held at the top.
-    EXPECT_EQ(PanelHost::resizedPlacement(QRect(700, 600, 368, 400), QSize(368, 1000), Edge::bottom, available),
-              QPoint(700, 32));
-    // Growing downwards past the bottom: pushed up until it fits.
-    EXPECT_EQ(PanelHost::resizedPlacement(QRect(700, 800, 368, 200), QSize(368, 400), Edge::top, available),
-              QPoint(700, 1040 - 400));
-    // Taller than the whole area: the top edge wins.
-    EXPECT_EQ(PanelHost::resizedPlacement(QRect(700, 800, 368, 200), QSize(368, 2000), Edge::top, available),
-              QPoint(700, 32));
-    // Wider than the room to the right: pushed left.
-    EXPECT_EQ(PanelHost::resizedPlacement(QRect(1800, 32, 100, 200), QSize(368, 200), Edge::top, available),
-              QPoint(1920 - 368, 32));
-}
-
 // A real panel window with content whose height a test changes, as a notice
 // or a started session changes the panel's.
 class OpenPanel : public testing::Test {
@@ -99,24 +70,6 @@ TEST_F(OpenPanel, OpenedUpwardsItGrowsAndShrinksAboveTheIcon)
     // Taller than the screen allows: it stays inside, top edge first.
     setContentHeight(area.height() + 100);
     EXPECT_EQ(panel.y(), area.top());
-}
-
-TEST_F(OpenPanel, OpenedDownwardsItKeepsItsTopAndStaysOnTheScreen)
-{
-    const QRect area = available();
-    const QRect icon(area.center().x(), area.top(), 24, 24);
-    panel.open(icon);
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(panel.isOpen());
-    EXPECT_EQ(panel.anchoredEdge(), Edge::top);
-    EXPECT_EQ(panel.y(), icon.bottom() + 1);
-
-    setContentHeight(300);
-    EXPECT_EQ(panel.y(), icon.bottom() + 1);
-
-    // Past the bottom of the area: pushed up just enough.
-    setContentHeight(area.height() - 10);
-    EXPECT_EQ(panel.geometry().bottom(), area.bottom());
 }
 
 // Opened, the panel focuses none of its controls, so a stray Space or Return

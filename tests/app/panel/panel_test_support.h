@@ -30,11 +30,6 @@ inline bool shown(const QWidget *widget)
     return widget && !widget->isHidden();
 }
 
-inline bool shownIn(const QWidget *widget, const QWidget *ancestor)
-{
-    return widget && widget->isVisibleTo(ancestor);
-}
-
 inline QString statusOf(const MenuView &view)
 {
     return view.panel()->header()->status();

@@ -1,7 +1,8 @@
 // The delegate over the model and the engine's fakes: launch, becoming
 // active, the sleep notice, the one way out, and the validation run.
 
-#include "fake_engine_model.h"
+#include "app/fake_app_model.h"
+#include "shell_test_support.h"
 #include "sleep_monitor.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class ApplicationDelegateTest : public testing::Test, protected shelltest::FakeEngineModel {
+class ApplicationDelegateTest : public testing::Test, protected fakes::FakeAppModel {
 protected:
     ApplicationDelegateTest() { wire(); }
 
@@ -42,56 +43,11 @@ protected:
     int welcomes = 0;
 };
 
-TEST_F(ApplicationDelegateTest, QuitWhileStartingWaitsForTheAcquireAndItsRelease)
-{
-    launch();
-    model->countdown().start(SessionDuration::hour1());
-    settle();
-    ASSERT_EQ(state(), StateKind::starting);
-    ASSERT_EQ(service->calls.size(), 1U);
-
-    delegate.requestTermination();
-    delegate.requestTermination();
-    EXPECT_TRUE(delegate.terminationPending());
-    settle();
-    EXPECT_TRUE(exits.empty());
-    EXPECT_FALSE(model->isRunning());
-
-    service->calls[0]->succeed();
-    settle();
-    // One shutdown, so one release.
-    ASSERT_EQ(service->calls.size(), 2U);
-    EXPECT_EQ(service->calls[1]->kind, CallKind::release);
-    EXPECT_TRUE(exits.empty());
-
-    service->calls[1]->succeed();
-    settle();
-    EXPECT_EQ(exits, std::vector<int>{0});
-    EXPECT_EQ(state(), StateKind::inactive);
-
-    delegate.requestTermination();
-    settle();
-    EXPECT_EQ(exits, std::vector<int>{0});
-    EXPECT_EQ(service->calls.size(), 2U);
-}
-
 TEST_F(ApplicationDelegateTest, QuitWithNothingRunningExitsAtOnce)
 {
     launch();
     delegate.requestTermination();
     EXPECT_EQ(exits, std::vector<int>{0});
-    EXPECT_TRUE(service->calls.empty());
-}
-
-TEST_F(ApplicationDelegateTest, SleepNoticeWithoutSessionLeavesInactive)
-{
-    launch();
-    int notifications = 0;
-    QObject::connect(&model->countdown(), &Countdown::stateChanged, [&notifications] { ++notifications; });
-    delegate.willSleep();
-    settle();
-    EXPECT_EQ(state(), StateKind::inactive);
-    EXPECT_EQ(notifications, 0);
     EXPECT_TRUE(service->calls.empty());
 }
 
@@ -157,78 +113,6 @@ TEST_F(ApplicationDelegateTest, DelayLockGoesOnlyOnceTheReleaseHasFinished)
     ASSERT_TRUE(shelltest::spinUntil([&] { return !monitor.holdsDelayLock(); }));
     EXPECT_TRUE(logind.waitForLockCount(0));
     delegate.setSleepMonitor(nullptr);
-}
-
-TEST_F(ApplicationDelegateTest, BecomingActiveRefreshesOnlyARunningModel)
-{
-    delegate.applicationDidBecomeActive();
-    EXPECT_EQ(*loginReads, 0);
-    launch();
-    const int reads = *loginReads;
-    delegate.applicationDidBecomeActive();
-    EXPECT_EQ(*loginReads, reads + 1);
-}
-
-TEST_F(ApplicationDelegateTest, WelcomeOpensOnFirstLaunchOrWhenAskedFor)
-{
-    launch();
-    EXPECT_EQ(welcomes, 1);
-
-    make(false);
-    model->preferences().markWelcomeSeen();
-    wire();
-    launch();
-    EXPECT_EQ(welcomes, 1);
-
-    make(false);
-    ASSERT_TRUE(model->preferences().hasSeenWelcome());
-    wire({QStringLiteral("pelorin"), QStringLiteral("--welcome")});
-    launch();
-    EXPECT_EQ(welcomes, 2);
-}
-
-TEST_F(ApplicationDelegateTest, ValidationRunAnswersAndStartsNothing)
-{
-    for (const QStringList &arguments : {QStringList{QStringLiteral("pelorin"), QStringLiteral("--validate-energy")},
-                                         QStringList{QStringLiteral("pelorin"), QStringLiteral("--snapshot-state"),
-                                                     QStringLiteral("active"), QStringLiteral("--validate-energy")}}) {
-        SCOPED_TRACE(arguments.join(u' ').toStdString());
-        exits.clear();
-        make(true);
-        wire(arguments);
-        bool snapshotRan = false;
-        delegate.setSnapshotRunner([&snapshotRan](AppModel &) -> QCoro::Task<> {
-            snapshotRan = true;
-            co_return;
-        });
-        testing::internal::CaptureStderr();
-        delegate.applicationDidFinishLaunching();
-        settle();
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), "Pelorin energy validation is unavailable in this build.\n");
-        EXPECT_EQ(exits, std::vector<int>{1});
-        EXPECT_FALSE(snapshotRan);
-        EXPECT_FALSE(model->isRunning());
-        EXPECT_EQ(welcomes, 0);
-    }
-}
-
-TEST_F(ApplicationDelegateTest, SnapshotRunHandsOverToTheRunner)
-{
-    make(true);
-    wire({QStringLiteral("pelorin"), QStringLiteral("--snapshot-state"), QStringLiteral("off")});
-    int runs = 0;
-    delegate.setSnapshotRunner([&runs](AppModel &) -> QCoro::Task<> {
-        ++runs;
-        co_return;
-    });
-    delegate.applicationDidFinishLaunching();
-    settle();
-    EXPECT_EQ(runs, 1);
-    EXPECT_FALSE(model->countdown().isRunning());
-    EXPECT_EQ(welcomes, 0);
-    // Quitting a snapshot run does not wait for anything.
-    delegate.requestTermination();
-    EXPECT_EQ(exits, std::vector<int>{0});
 }
 
 } // namespace

@@ -49,7 +49,7 @@ bool cycle(SessionController &controller, bool keepsDisplayAwake)
     }
     const Duration before = *controller.state().session()->effectiveDuration;
     controller.extend(SessionDuration::extensionStep());
-    if (!spinUntil([&] { return controller.pendingOperations() == 0; }) ||
+    if (!spinUntil([&] { return controller.pendingOperations() == 0; }) || !controller.state().session() ||
         controller.state().session()->effectiveDuration != before + SessionDuration::extensionStep()) {
         ADD_FAILURE() << "the session was not extended";
         return false;

@@ -3,9 +3,10 @@
 // placement. The offscreen platform has no tray, so the panel opens as the
 // standalone window there.
 
-#include "fake_engine_model.h"
+#include "app/fake_app_model.h"
 #include "menu_bar_extra.h"
 #include "panel_host.h"
+#include "shell_test_support.h"
 
 #include <QImage>
 #include <QLabel>
@@ -23,7 +24,7 @@ using StateKind = SessionState::Kind;
 
 namespace {
 
-class MenuBarExtraTest : public testing::Test, protected shelltest::FakeEngineModel {
+class MenuBarExtraTest : public testing::Test, protected fakes::FakeAppModel {
 protected:
     MenuBarExtraTest()
     {
@@ -76,34 +77,6 @@ TEST_F(MenuBarExtraTest, FailureWithoutSessionShowsTheWarningUntilCleared)
     EXPECT_EQ(statuses, (std::vector<AppStatus>{AppStatus::working, AppStatus::failed, AppStatus::off}));
 }
 
-TEST_F(MenuBarExtraTest, SymbolsOfTheStates)
-{
-    EXPECT_EQ(symbolName(appStatus(StateKind::inactive)), "sun.max");
-    EXPECT_EQ(symbolName(appStatus(StateKind::starting)), "sun.max.fill");
-    EXPECT_EQ(symbolName(appStatus(StateKind::active)), "sun.max.fill");
-    EXPECT_EQ(symbolName(appStatus(StateKind::stopping)), "sun.max.fill");
-    EXPECT_EQ(symbolName(appStatus(StateKind::failed)), "exclamationmark.triangle.fill");
-}
-
-TEST_F(MenuBarExtraTest, IconsTellTheThreeStatesApartAtTraySizes)
-{
-    for (const int side : {16, 22, 24}) {
-        SCOPED_TRACE(side);
-        const auto image = [side](AppStatus status) {
-            return MenuBarExtra::statusIcon(status).pixmap(side, side).toImage();
-        };
-        const QImage off = image(AppStatus::off);
-        const QImage on = image(AppStatus::on);
-        const QImage failed = image(AppStatus::failed);
-        EXPECT_EQ(off.size(), QSize(side, side));
-        EXPECT_NE(off, on);
-        EXPECT_NE(off, failed);
-        EXPECT_NE(on, failed);
-        // Working shows as on.
-        EXPECT_EQ(image(AppStatus::working), on);
-    }
-}
-
 TEST_F(MenuBarExtraTest, WithoutATrayThePanelOpensAsAWindowAtLaunch)
 {
     if (QSystemTrayIcon::isSystemTrayAvailable())
@@ -143,38 +116,12 @@ protected:
     int disappeared = 0;
 };
 
-TEST_F(PanelHostTest, ReportsEachOpeningAndClosingOnce)
-{
-    panel.open(QRect(100, 0, 24, 24));
-    panel.open(QRect(100, 0, 24, 24));
-    EXPECT_TRUE(panel.isOpen());
-    EXPECT_EQ(appeared, 1);
-    panel.hide();
-    panel.hide();
-    EXPECT_EQ(disappeared, 1);
-    panel.toggle(QRect(100, 0, 24, 24));
-    panel.toggle(QRect(100, 0, 24, 24));
-    EXPECT_EQ(appeared, 2);
-    EXPECT_EQ(disappeared, 2);
-    EXPECT_FALSE(panel.isOpen());
-}
-
 TEST_F(PanelHostTest, EscapeCloses)
 {
     panel.open(QRect());
     QTest::keyClick(&panel, Qt::Key_Escape);
     EXPECT_FALSE(panel.isOpen());
     EXPECT_EQ(disappeared, 1);
-}
-
-TEST_F(PanelHostTest, StandaloneWindowStaysOnEscapeAndFocusLoss)
-{
-    PanelHost window(PanelHost::Style::standalone);
-    window.open(QRect());
-    QTest::keyClick(&window, Qt::Key_Escape);
-    QEvent deactivate(QEvent::WindowDeactivate);
-    QCoreApplication::sendEvent(&window, &deactivate);
-    EXPECT_TRUE(window.isOpen());
 }
 
 TEST_F(PanelHostTest, ClickOnTheIconThatTookTheFocusClosesForGood)
@@ -196,64 +143,6 @@ TEST_F(PanelHostTest, ClickOnTheIconThatTookTheFocusClosesForGood)
     QTest::qWait(PanelHost::focusLossGuardMs + 50);
     panel.toggle(QRect(100, 0, 24, 24));
     EXPECT_TRUE(panel.isOpen());
-}
-
-TEST(PanelPlacementTest, UnderTheAnchorInsideTheAvailableArea)
-{
-    const QSize size(368, 400);
-    const QRect screen(0, 0, 1920, 1080);
-    // A top bar 32 pixels high.
-    const QRect available(0, 32, 1920, 1048);
-    // Centred under the icon, at the top of the area (the bar itself is not part of it).
-    const QPoint under = PanelHost::placement(size, QRect(900, 4, 24, 24), {}, available);
-    EXPECT_NEAR(under.x() + size.width() / 2, 912, 1);
-    EXPECT_EQ(under.y(), 32);
-    // Near the right edge the panel shifts left to stay on screen.
-    EXPECT_EQ(PanelHost::placement(size, QRect(1880, 4, 24, 24), {}, available), QPoint(1920 - 368, 32));
-    // Near the left edge it shifts right.
-    EXPECT_EQ(PanelHost::placement(size, QRect(0, 4, 24, 24), {}, available).x(), 0);
-    // An anchor inside the area: right under it.
-    EXPECT_EQ(PanelHost::placement(size, QRect(900, 100, 24, 24), {}, screen).y(), 124);
-}
-
-TEST(PanelPlacementTest, AboveTheAnchorNearTheBottomEdge)
-{
-    const QSize size(368, 400);
-    const QRect available(0, 0, 1920, 1040); // a bottom panel 40 pixels high
-    // The icon sits in the bar below the area: the panel ends where the bar begins.
-    const QPoint inBar = PanelHost::placement(size, QRect(1700, 1048, 24, 24), {}, available);
-    EXPECT_NEAR(inBar.x() + size.width() / 2, 1712, 1);
-    EXPECT_EQ(inBar.y(), 1040 - 400);
-    // An icon inside the area near its bottom: the panel ends right above it.
-    EXPECT_EQ(PanelHost::placement(size, QRect(1700, 900, 24, 24), {}, available).y(), 900 - 400);
-}
-
-TEST(PanelPlacementTest, AtThePointerWithoutAnAnchor)
-{
-    const QSize size(368, 400);
-    const QRect available(0, 0, 1920, 1080);
-    EXPECT_EQ(PanelHost::placement(size, QRect(), QPoint(600, 300), available), QPoint(416, 300));
-    // Near the bottom it opens above the pointer.
-    EXPECT_EQ(PanelHost::placement(size, QRect(), QPoint(600, 1000), available), QPoint(416, 600));
-    // In a corner it stays inside.
-    EXPECT_EQ(PanelHost::placement(size, QRect(), QPoint(5, 5), available), QPoint(0, 5));
-}
-
-TEST(PanelPlacementTest, AlwaysInsideTheAvailableArea)
-{
-    const QRect available(100, 50, 1500, 900);
-    const QSize size(368, 400);
-    for (int x = -200; x <= 1900; x += 97) {
-        for (int y = -100; y <= 1100; y += 89) {
-            for (const QRect &anchor : {QRect(x, y, 24, 24), QRect()}) {
-                const QPoint origin = PanelHost::placement(size, anchor, QPoint(x, y), available);
-                ASSERT_TRUE(available.contains(QRect(origin, size)))
-                    << x << "," << y << " anchor " << anchor.isValid() << " -> " << origin.x() << "," << origin.y();
-            }
-        }
-    }
-    // A panel taller than the area starts at its top.
-    EXPECT_EQ(PanelHost::placement(QSize(368, 1000), QRect(500, 60, 24, 24), {}, available).y(), 50);
 }
 
 } // namespace

@@ -206,58 +206,6 @@ TEST_F(ShellTest, QuitSignalsTakeTheSamePath)
     EXPECT_EQ(kinds, (QStringList{u"taken"_s, u"taken"_s, u"released"_s, u"released"_s}));
 }
 
-TEST_F(ShellTest, TheTrayMenuAndPanelQuitTakeTheSamePath)
-{
-    PelorinApp &app = shell.launch();
-    QList<TestLock> locksAtExit{TestLock{}};
-    shell.onExit = [&](int) { locksAtExit = sessionLocks(); };
-    startSession();
-    Q_EMIT app.menuBarExtra()->quitRequested();
-    Q_EMIT app.menuBarExtra()->quitRequested();
-    ASSERT_TRUE(spinUntil([&] { return !shell.exits.empty(); }));
-    spinFor(20ms);
-    EXPECT_EQ(shell.exits, std::vector<int>{0});
-    EXPECT_TRUE(locksAtExit.isEmpty());
-}
-
-TEST_F(ShellTest, ValidationRunShowsNothingAndTouchesNoSettings)
-{
-    PelorinApp &app = shell.build(shell.environment({u"pelorin"_s, u"--validate-energy"_s}));
-    EXPECT_EQ(app.menuBarExtra(), nullptr);
-    testing::internal::CaptureStderr();
-    app.launchSoon();
-    const bool exited = spinUntil([&] { return !shell.exits.empty(); });
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Pelorin energy validation is unavailable in this build.\n");
-    ASSERT_TRUE(exited);
-    EXPECT_EQ(shell.exits, std::vector<int>{1});
-    EXPECT_FALSE(app.model().isRunning());
-    EXPECT_FALSE(QFileInfo::exists(shell.configHome()));
-    spinFor(50ms);
-    EXPECT_TRUE(systemLocks().isEmpty());
-}
-
-TEST_F(ShellTest, FirstLaunchIsArmedAndHasNotSeenTheWelcome)
-{
-    // As read at start; the launch then opens the welcome, which marks it seen.
-    PelorinApp &app = shell.build(shell.environment());
-    EXPECT_TRUE(app.model().preferences().armed());
-    EXPECT_FALSE(app.model().preferences().hasSeenWelcome());
-    EXPECT_TRUE(app.model().preferences().settingsWritable());
-}
-
-TEST_F(ShellTest, StoredArmedReadsArmedUnlessItIsFalse)
-{
-    const std::vector<std::pair<QByteArray, bool>> stored{{"maybe", true},      {"1", true},    {"0", false},
-                                                          {"@Invalid()", true}, {"true", true}, {"false", false}};
-    for (const auto &[value, armed] : stored) {
-        SCOPED_TRACE(value.toStdString());
-        ASSERT_TRUE(writeFile(shell.settingsPath(), "[General]\narmed=" + value + "\nseenWelcome=true\n"));
-        PelorinApp &app = shell.build(shell.environment());
-        EXPECT_EQ(app.model().preferences().armed(), armed);
-        EXPECT_TRUE(app.model().preferences().hasSeenWelcome());
-    }
-}
-
 TEST_F(ShellTest, DisarmingStopsARunningSession)
 {
     PelorinApp &app = shell.launch();
@@ -273,24 +221,6 @@ TEST_F(ShellTest, DisarmingStopsARunningSession)
     EXPECT_TRUE(readFile(shell.settingsPath()).contains("armed=false"));
     PelorinApp &again = shell.build(shell.environment());
     EXPECT_FALSE(again.model().preferences().armed());
-}
-
-TEST_F(ShellTest, CorruptedSettingsFileIsNeitherACrashNorOverwritten)
-{
-    const QByteArray garbage("\x00\x01\xfe{\"armed\": no\n[General\narmed", 30);
-    ASSERT_TRUE(writeFile(shell.settingsPath(), garbage));
-    PelorinApp &app = shell.launch();
-    EXPECT_TRUE(app.model().preferences().armed());
-    // Not seen as far as the file could tell: the welcome opened and marked
-    // itself seen, for this run only.
-    EXPECT_TRUE(app.model().preferences().hasSeenWelcome());
-
-    startSession();
-    app.model().countdown().stop();
-    ASSERT_TRUE(spinUntil([&] { return shell.state() == StateKind::inactive; }));
-    app.model().preferences().setArmed(true);
-    app.model().preferences().markWelcomeSeen();
-    EXPECT_EQ(readFile(shell.settingsPath()), garbage);
 }
 
 TEST_F(ShellTest, WithoutLogindNothingElseBreaks)

@@ -1,8 +1,7 @@
 #pragma once
 
 // Helpers of the shell tests: spinning the event loop without naps, the
-// whole program built in this process over private test buses, and a login
-// item that only counts its reads.
+// whole program built in this process over private test buses.
 
 #include "app_model.h"
 #include "login_item_service.h"
@@ -87,22 +86,6 @@ inline int openDescriptors()
     return static_cast<int>(
         QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
 }
-
-// A login item that is never registered and counts how often it is read.
-class CountingLoginItem final : public LoginItemService {
-public:
-    explicit CountingLoginItem(std::shared_ptr<int> reads) : m_reads(std::move(reads)) {}
-    LoginItemState status() const override
-    {
-        ++*m_reads;
-        return LoginItemState::disabled;
-    }
-    QCoro::Task<> setEnabled(bool) override { co_return; }
-    void openSettings() override {}
-
-private:
-    std::shared_ptr<int> m_reads;
-};
 
 // The whole program in this process: its buses are the test's private ones,
 // its settings and autostart folder live in a temporary folder, and the exit

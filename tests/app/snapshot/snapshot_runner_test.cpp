@@ -77,98 +77,6 @@ TEST(SnapshotNumbers, TheDecimalPointIsAPointWhateverTheLocale)
     std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
-TEST(SnapshotOptionValues, StatesDurationsAndAppearance)
-{
-    using SnapshotWindow::fixtureScenario;
-    EXPECT_EQ(fixtureScenario(snapshotArguments()), AppModel::Ready);
-    EXPECT_EQ(fixtureScenario(snapshotArguments({u"--snapshot-state"_s, u"off"_s})), AppModel::Off);
-    EXPECT_EQ(fixtureScenario(snapshotArguments({u"--snapshot-state"_s, u"retained-failure"_s})),
-              AppModel::RetainedFailure);
-    EXPECT_EQ(fixtureScenario(snapshotArguments({u"--snapshot-state"_s, u"stopping"_s})), AppModel::Stopping);
-    EXPECT_EQ(fixtureScenario(snapshotArguments({u"--snapshot-state"_s, u"Off"_s})), AppModel::Ready);
-    EXPECT_EQ(fixtureScenario(snapshotArguments({u"--snapshot-state"_s})), AppModel::Ready);
-    EXPECT_EQ(
-        fixtureScenario(snapshotArguments({u"--snapshot-state"_s, u"starting"_s, u"--snapshot-state"_s, u"failure"_s})),
-        AppModel::Starting);
-
-    using SnapshotWindow::stagedDuration;
-    const auto durationOf = [](const QString &value) {
-        return stagedDuration(snapshotArguments({u"--snapshot-duration"_s, value}));
-    };
-    EXPECT_EQ(durationOf(u"custom"_s), SessionDuration::custom(Duration::seconds(5400)));
-    EXPECT_EQ(durationOf(u"unlimited"_s), SessionDuration::untilStopped());
-    EXPECT_EQ(durationOf(u"long-hours"_s), SessionDuration::custom(Duration::seconds(360900)));
-    EXPECT_EQ(durationOf(u"maximum-hours"_s),
-              SessionDuration::custom(Duration::seconds(std::int64_t(9223372036854772207))));
-    EXPECT_EQ(durationOf(u"subsecond"_s), SessionDuration::custom(Duration::milliseconds(900900)));
-    EXPECT_EQ(durationOf(u"hour1"_s), std::nullopt);
-
-    EXPECT_EQ(SnapshotWindow::colorScheme(snapshotArguments({u"--snapshot-appearance"_s, u"dark"_s})),
-              orbel::ColorScheme::Dark);
-    EXPECT_EQ(SnapshotWindow::colorScheme(snapshotArguments({u"--snapshot-appearance"_s, u"DARK"_s})),
-              orbel::ColorScheme::Light);
-}
-
-TEST(SnapshotOptionValues, TheScreenOptionsCarryEveryLayer)
-{
-    const SnapshotScreenOptions plain = SnapshotWindow::screenOptions(snapshotArguments());
-    EXPECT_EQ(plain.environment.scheme, orbel::ColorScheme::Light);
-    EXPECT_EQ(plain.environment.textSize, orbel::TextSize::Large);
-    EXPECT_TRUE(plain.environment.reduceMotion);
-    EXPECT_EQ(plain.localeIdentifier, QLocale::system().name());
-    EXPECT_EQ(plain.panelHeight, std::nullopt);
-
-    const SnapshotScreenOptions all = SnapshotWindow::screenOptions(
-        snapshotArguments({u"--snapshot-appearance"_s, u"dark"_s, u"--snapshot-size"_s, u"maximum"_s,
-                           u"--snapshot-language"_s, u"de-DE-u-hc-h12"_s, u"--snapshot-panel-height"_s, u"250.5"_s}));
-    EXPECT_EQ(all.environment.scheme, orbel::ColorScheme::Dark);
-    EXPECT_EQ(all.environment.textSize, orbel::TextSize::Accessibility5);
-    EXPECT_TRUE(all.environment.reduceMotion);
-    EXPECT_EQ(all.localeIdentifier, u"de-DE-u-hc-h12"_s);
-    EXPECT_EQ(all.locale().language(), QLocale::German);
-    EXPECT_EQ(all.panelHeight, 250.5);
-}
-
-TEST(SnapshotOptionValues, TheDefaultFileIsInAPrivateFolder)
-{
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    const bool hadRuntime = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
-    QTemporaryDir privateFolder;
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(privateFolder.path()));
-    EXPECT_EQ(SnapshotWindow::outputPath(snapshotArguments()), privateFolder.path() + u"/pelorin-snapshot.png"_s);
-    // A folder others may enter is no runtime folder.
-    QFile::setPermissions(privateFolder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                                    QFile::ReadOther | QFile::WriteOther | QFile::ExeOther);
-    EXPECT_EQ(SnapshotWindow::outputPath(snapshotArguments()), QDir::tempPath() + u"/pelorin-snapshot.png"_s);
-    qunsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(SnapshotWindow::outputPath(snapshotArguments()), QDir::tempPath() + u"/pelorin-snapshot.png"_s);
-    if (hadRuntime)
-        qputenv("XDG_RUNTIME_DIR", runtime);
-
-    EXPECT_EQ(SnapshotWindow::outputPath(snapshotArguments({u"--snapshot-file"_s, u"-"_s})), u"-"_s);
-    EXPECT_TRUE(SnapshotWindow::isValidOutputPath(u"/a.png"_s));
-    EXPECT_FALSE(SnapshotWindow::isValidOutputPath(u"/a.Png"_s));
-    EXPECT_FALSE(SnapshotWindow::isValidOutputPath(u"a.png"_s));
-    EXPECT_FALSE(SnapshotWindow::isValidOutputPath(u"--"_s));
-}
-
-// Arguments become text and file names bytes again without losing a byte,
-// whether or not they are UTF-8.
-TEST(SnapshotOptionValues, FileNamesKeepTheirBytes)
-{
-    const QByteArray names[] = {
-        "/tmp/plain.png",         "/tmp/caf\xc3\xa9.png",        "/tmp/caf\xe9.png",       "/tmp/\xff\xfe\x80.png",
-        "/tmp/\xc0\xaf overlong", "/tmp/\xed\xa0\x80 surrogate", "/tmp/\xef\xbf\xbd kept", "/tmp/cut \xe2\x82",
-    };
-    for (const QByteArray &name : names) {
-        SCOPED_TRACE(name.toHex().toStdString());
-        const QString decoded = orbel::RegularFile::decodeName(name);
-        EXPECT_EQ(orbel::RegularFile::encodeName(decoded), name);
-        EXPECT_TRUE(decoded.startsWith(u"/tmp/"_s));
-    }
-    EXPECT_EQ(orbel::RegularFile::decodeName("caf\xc3\xa9"), u"caf\u00e9"_s);
-}
-
 // The program's own model, built the way a snapshot launch builds it.
 class SnapshotStaging : public testing::Test {
 protected:
@@ -184,32 +92,6 @@ protected:
     QTemporaryDir m_home;
 };
 
-TEST_F(SnapshotStaging, TheSampleSessionCarriesTheStagedSelection)
-{
-    const QStringList options{u"--snapshot-duration"_s, u"subsecond"_s, u"--snapshot-state"_s, u"active"_s,
-                              u"--snapshot-display"_s,  u"no"_s};
-    auto app = launch(options);
-    AppModel &model = app->model();
-    SnapshotWindow::stageModel(model, snapshotArguments(options));
-    const Countdown &countdown = model.countdown();
-    ASSERT_EQ(countdown.state().kind(), SessionState::Kind::active);
-    const SessionSelection staged{SessionDuration::custom(Duration::milliseconds(900900)), false};
-    EXPECT_EQ(countdown.state().session()->selection, staged);
-    EXPECT_EQ(countdown.remaining(), Duration::milliseconds(900));
-    EXPECT_TRUE(model.preferences().armed());
-    EXPECT_FALSE(QFile::exists(m_home.filePath(u"Pelorin.conf"_s)));
-}
-
-TEST_F(SnapshotStaging, TheDisplayChoiceAloneKeepsTheHour)
-{
-    const QStringList options{u"--snapshot-display"_s, u"no"_s};
-    auto app = launch(options);
-    SnapshotWindow::stageModel(app->model(), snapshotArguments(options));
-    const SessionSelection expected{SessionDuration::hour1(), false};
-    EXPECT_EQ(app->model().countdown().selection(), expected);
-    EXPECT_EQ(app->model().countdown().state().kind(), SessionState::Kind::inactive);
-}
-
 TEST_F(SnapshotStaging, OffDisarmsWithoutWritingAnything)
 {
     const QStringList options{u"--snapshot-state"_s, u"off"_s};
@@ -218,83 +100,6 @@ TEST_F(SnapshotStaging, OffDisarmsWithoutWritingAnything)
     EXPECT_FALSE(app->model().preferences().armed());
     EXPECT_EQ(app->model().countdown().state().kind(), SessionState::Kind::inactive);
     EXPECT_FALSE(QFile::exists(m_home.filePath(u"Pelorin.conf"_s)));
-}
-
-// Stand-in screens that say which one they are and what they were given.
-struct ScreenLog {
-    QString built;
-    SnapshotScreenOptions options;
-};
-
-SnapshotScreens loggingScreens(ScreenLog &log, bool withWindows)
-{
-    const auto factory = [&log](const QString &name) {
-        return [&log, name](AppModel &, const SnapshotScreenOptions &options) -> QWidget * {
-            log.built = name;
-            log.options = options;
-            return new QLabel(name);
-        };
-    };
-    SnapshotScreens screens;
-    screens.panel = factory(u"panel"_s);
-    if (withWindows) {
-        screens.preferences = factory(u"preferences"_s);
-        screens.welcome = factory(u"welcome"_s);
-    }
-    return screens;
-}
-
-TEST_F(SnapshotStaging, ThePreferencesWinOverTheWelcomeWhichWinsOverThePanel)
-{
-    auto app = launch({});
-    const struct {
-        QStringList flags;
-        QString expected;
-    } cases[] = {
-        {{}, u"panel"_s},
-        {{u"--snapshot-welcome"_s}, u"welcome"_s},
-        {{u"--snapshot-preferences"_s}, u"preferences"_s},
-        {{u"--snapshot-welcome"_s, u"--snapshot-preferences"_s}, u"preferences"_s},
-        {{u"--snapshot-preferences"_s, u"--snapshot-welcome"_s}, u"preferences"_s},
-        // A flag must be the whole argument.
-        {{u"--snapshot-preferences=yes"_s}, u"panel"_s},
-    };
-    for (const auto &c : cases) {
-        ScreenLog log;
-        const QStringList arguments = snapshotArguments(c.flags);
-        std::unique_ptr<QWidget> root(SnapshotWindow::rootView(app->model(), SnapshotWindow::screenOptions(arguments),
-                                                               loggingScreens(log, true), arguments));
-        ASSERT_NE(root, nullptr);
-        EXPECT_EQ(log.built, c.expected) << c.flags.join(u' ').toStdString();
-    }
-}
-
-TEST_F(SnapshotStaging, AScreenThatIsMissingIsNotReplacedByAnother)
-{
-    auto app = launch({});
-    for (const QString &flag : {u"--snapshot-preferences"_s, u"--snapshot-welcome"_s}) {
-        ScreenLog log;
-        const QStringList arguments = snapshotArguments({flag});
-        EXPECT_EQ(SnapshotWindow::rootView(app->model(), SnapshotWindow::screenOptions(arguments),
-                                           loggingScreens(log, false), arguments),
-                  nullptr);
-        EXPECT_EQ(log.built, QString());
-    }
-}
-
-TEST_F(SnapshotStaging, TheScreenIsBuiltWithTheOptionsAndTheLocale)
-{
-    auto app = launch({});
-    ScreenLog log;
-    const QStringList arguments = snapshotArguments({u"--snapshot-language"_s, u"de"_s, u"--snapshot-appearance"_s,
-                                                     u"dark"_s, u"--snapshot-panel-height"_s, u"3e2"_s});
-    std::unique_ptr<QWidget> root(SnapshotWindow::rootView(app->model(), SnapshotWindow::screenOptions(arguments),
-                                                           loggingScreens(log, true), arguments));
-    ASSERT_NE(root, nullptr);
-    EXPECT_EQ(log.options.localeIdentifier, u"de"_s);
-    EXPECT_EQ(log.options.environment.scheme, orbel::ColorScheme::Dark);
-    EXPECT_EQ(log.options.panelHeight, 300.0);
-    EXPECT_EQ(root->locale().language(), QLocale::German);
 }
 
 // A widget with a fixed width and a height that may change.
@@ -335,39 +140,6 @@ TEST_F(SnapshotRendering, ContentThatGrowsWhileSettlingIsDrawnAtItsNewSize)
     const QImage picture = renderToFile(std::move(root));
     EXPECT_EQ(picture.size(), QSize(120, 130));
     EXPECT_EQ(picture.devicePixelRatio(), 1.0);
-}
-
-TEST_F(SnapshotRendering, AProposedHeightChangesOnlyTheHeightAndStaysWithinTheContentsLimits)
-{
-    EXPECT_EQ(renderToFile(block(150, 60, QSizePolicy::Preferred), 240.0).size(), QSize(150, 240));
-    EXPECT_EQ(renderToFile(block(150, 60, QSizePolicy::Preferred), 5.2).size(), QSize(150, 20));
-    EXPECT_EQ(renderToFile(block(150, 60, QSizePolicy::Preferred), 99.1).size(), QSize(150, 100));
-    // Content that keeps its height does so whatever is proposed, and
-    // content that may only shrink or only grow does only that.
-    EXPECT_EQ(renderToFile(block(150, 60, QSizePolicy::Fixed), 240.0).size(), QSize(150, 60));
-    EXPECT_EQ(renderToFile(block(150, 60, QSizePolicy::Maximum), 240.0).size(), QSize(150, 60));
-    EXPECT_EQ(renderToFile(block(150, 60, QSizePolicy::Maximum), 30.0).size(), QSize(150, 30));
-    EXPECT_EQ(renderToFile(block(150, 60, QSizePolicy::Minimum), 30.0).size(), QSize(150, 60));
-}
-
-TEST_F(SnapshotRendering, WrappingContentGetsItsHeightForItsWidth)
-{
-    auto label = std::make_unique<QLabel>(QString(u"word "_s).repeated(80));
-    label->setWordWrap(true);
-    label->setFixedWidth(200);
-    const int needed = label->heightForWidth(200);
-    const QImage picture = renderToFile(std::move(label));
-    EXPECT_EQ(picture.width(), 200);
-    EXPECT_EQ(picture.height(), needed);
-    EXPECT_GT(needed, 60);
-}
-
-TEST_F(SnapshotRendering, TheDarkAppearanceReachesPlainWidgets)
-{
-    const QImage light = renderToFile(block(40, 40));
-    const QImage dark = renderToFile(block(40, 40), std::nullopt, orbel::ColorScheme::Dark);
-    EXPECT_GT(QColor(light.pixel(20, 20)).lightness(), 180);
-    EXPECT_LT(QColor(dark.pixel(20, 20)).lightness(), 60);
 }
 
 TEST_F(SnapshotRendering, APictureTooLargeToDrawFailsInsteadOfExhaustingMemory)

@@ -48,36 +48,6 @@ protected:
 
 } // namespace
 
-TEST_F(PreferencesViewTest, ThePageHoldsTheGeneralCardWithTheSwitchAndTheNote)
-{
-    WindowsModel fixture;
-    PreferencesView view(*fixture.model, orbel::OrbelEnvironment{});
-    layOut(&view);
-
-    EXPECT_EQ(PreferencesView::title(), u"Preferences"_s);
-    EXPECT_EQ(view.page()->header()->title(), u"Preferences"_s);
-    EXPECT_TRUE(view.page()->header()->showsIcon());
-    EXPECT_EQ(view.group()->title(), u"General"_s);
-    EXPECT_EQ(view.loginRow()->title(), u"Open at Login"_s);
-    EXPECT_EQ(view.loginRow()->note(), std::nullopt);
-    EXPECT_EQ(view.note()->text(), u"Opening Pelorin never starts a session. Click a duration when you need it."_s);
-    // Switch, note, status, in that order, in the one card.
-    QLayout *rows = view.group()->rowsLayout();
-    ASSERT_EQ(rows->count(), 3);
-    EXPECT_EQ(rows->itemAt(0)->widget(), view.loginRow());
-    EXPECT_EQ(rows->itemAt(1)->widget(), view.note());
-    EXPECT_EQ(rows->itemAt(2)->widget(), view.statusRow());
-    EXPECT_FALSE(view.showsStatus());
-    EXPECT_EQ(visibleTexts(&view),
-              (QStringList{u"Preferences"_s, u"General"_s, u"Open at Login"_s,
-                           u"Opening Pelorin never starts a session. Click a duration when you need it."_s}));
-
-    EXPECT_EQ(view.width(), 560);
-    EXPECT_EQ(view.height() % 4, 0) << "the page fills the window, whose height goes in steps of 4";
-    EXPECT_GE(view.height(), view.page()->heightForWidth(560));
-    EXPECT_LT(view.height(), view.page()->heightForWidth(560) + 4);
-}
-
 TEST_F(PreferencesViewTest, TheStatusRowFollowsEveryStateOfTheLoginItem)
 {
     const LoginItemState states[] = {LoginItemState::disabled, LoginItemState::enabled,
@@ -126,7 +96,7 @@ TEST_F(PreferencesViewTest, TheStatusRowFollowsEveryStateOfTheLoginItem)
                     // The change goes through: the switch comes back, shows
                     // the new state, and the failure is forgotten.
                     const bool requested = fixture.login->requests.constLast();
-                    fixture.release();
+                    fixture.releaseChange();
                     EXPECT_FALSE(fixture.preferences().loginBusy());
                     EXPECT_TRUE(view.loginRow()->toggle()->isEnabled());
                     EXPECT_EQ(view.loginRow()->isOn(), requested);
@@ -151,7 +121,7 @@ TEST_F(PreferencesViewTest, AFlipThatFailsSnapsBackAndSaysSo)
     view.loginRow()->toggle()->click();
     EXPECT_EQ(fixture.login->requests, QList<bool>{true});
 
-    fixture.release();
+    fixture.releaseChange();
     EXPECT_EQ(fixture.preferences().loginState(), LoginItemState::disabled);
     EXPECT_FALSE(view.loginRow()->isOn()) << "the switch shows the item as it stayed";
     EXPECT_TRUE(view.loginRow()->toggle()->isEnabled());
@@ -164,88 +134,4 @@ TEST_F(PreferencesViewTest, AFlipThatFailsSnapsBackAndSaysSo)
     EXPECT_TRUE(view.loginRow()->isOn());
     EXPECT_EQ(fixture.preferences().loginState(), LoginItemState::enabled);
     EXPECT_FALSE(view.showsStatus());
-}
-
-TEST_F(PreferencesViewTest, OpenSystemSettingsOpensTheDesktopsStartupSettingsButNotInASnapshot)
-{
-    WindowsModel fixture;
-    PreferencesView view(*fixture.model, orbel::OrbelEnvironment{});
-    fixture.setLoginState(LoginItemState::requiresApproval);
-    ASSERT_TRUE(view.showsStatus());
-    view.statusRow()->actionButton()->click();
-    EXPECT_EQ(fixture.login->settingsOpened, 1);
-    EXPECT_TRUE(fixture.login->requests.isEmpty()) << "it changes no setting";
-
-    WindowsModel snapshot(true);
-    PreferencesView staged(*snapshot.model, orbel::OrbelEnvironment{});
-    staged.openLoginItemsSettings();
-    // The staged login item is out of reach: the switch stays off and
-    // flipping it starts nothing.
-    staged.loginRow()->toggle()->click();
-    EXPECT_FALSE(staged.loginRow()->isOn());
-    EXPECT_FALSE(snapshot.preferences().loginBusy());
-    EXPECT_FALSE(staged.showsStatus());
-}
-
-TEST_F(PreferencesViewTest, ThePreferencesActionShowsOneWindowAndBringsItForward)
-{
-    WindowsModel fixture;
-    showPreferences(*fixture.model);
-    settle();
-    PreferencesView *view = shownView<PreferencesView>();
-    ASSERT_NE(view, nullptr);
-    QWidget *window = view->window();
-    EXPECT_EQ(window->windowTitle(), u"Preferences"_s);
-    EXPECT_EQ(window->width(), 560);
-    EXPECT_EQ(view->width(), 560);
-    // The window is as tall as the page, and the page fills it.
-    EXPECT_EQ(window->height(), view->heightForWidth(560));
-    EXPECT_EQ(geometryIn(view, window), window->rect());
-
-    // Again: the same window, only brought forward.
-    const QRect frame = window->frameGeometry();
-    showPreferences(*fixture.model);
-    settle();
-    EXPECT_EQ(shownView<PreferencesView>(), view);
-    EXPECT_EQ(builtWindows<PreferencesView>(), 1);
-    EXPECT_EQ(window->frameGeometry(), frame);
-
-    // Closed (Ctrl+W) and opened again: still the same window and page.
-    ASSERT_TRUE(activate(window));
-    QTest::keyClick(window, Qt::Key_W, Qt::ControlModifier);
-    EXPECT_FALSE(window->isVisible());
-    showPreferences(*fixture.model);
-    settle();
-    EXPECT_EQ(shownView<PreferencesView>(), view);
-    EXPECT_EQ(builtWindows<PreferencesView>(), 1);
-
-    // A status row that appears grows the window; it shrinks when it goes.
-    const int plain = window->height();
-    fixture.setLoginState(LoginItemState::requiresApproval);
-    settle();
-    EXPECT_GT(window->height(), plain);
-    EXPECT_EQ(window->height(), view->heightForWidth(560));
-    fixture.setLoginState(LoginItemState::enabled);
-    settle();
-    EXPECT_EQ(window->height(), plain);
-}
-
-TEST_F(PreferencesViewTest, TheWindowGoesWithItsModel)
-{
-    {
-        WindowsModel fixture;
-        showPreferences(*fixture.model);
-        settle();
-        ASSERT_NE(shownView<PreferencesView>(), nullptr);
-    }
-    EXPECT_EQ(builtWindows<PreferencesView>(), 0);
-
-    // The next model gets a window of its own.
-    WindowsModel next;
-    next.setLoginState(LoginItemState::enabled);
-    showPreferences(*next.model);
-    settle();
-    PreferencesView *view = shownView<PreferencesView>();
-    ASSERT_NE(view, nullptr);
-    EXPECT_TRUE(view->loginRow()->isOn());
 }

@@ -148,6 +148,8 @@ TEST_F(WindowFocusTest, EveryTabStopOfBothWindowsShowsItsRing)
     showPreferences(*fixture.model);
     showWelcome(*fixture.model);
     settle();
+    ASSERT_NE(shownView<PreferencesView>(), nullptr);
+    ASSERT_NE(shownView<WelcomeView>(), nullptr);
     for (QWidget *window : {shownView<PreferencesView>()->window(), shownView<WelcomeView>()->window()}) {
         SCOPED_TRACE(window->windowTitle().toStdString());
         ASSERT_TRUE(activate(window));

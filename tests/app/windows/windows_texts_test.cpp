@@ -88,50 +88,12 @@ int translatedCount()
     return count;
 }
 
-QStringList shownTexts(const SnapshotScreenFactory &factory, const QString &locale,
-                       orbel::TextSize size = orbel::TextSize::Large)
-{
-    WindowsModel fixture(true);
-    SnapshotScreenOptions options;
-    options.environment.textSize = size;
-    options.environment.reduceMotion = true;
-    options.localeIdentifier = locale;
-    std::unique_ptr<QWidget> page(factory(*fixture.model, options));
-    layOut(page.get());
-    EXPECT_EQ(page->width(), 560);
-    return visibleTexts(page.get());
-}
-
 class WindowsTexts : public ::testing::Test {
 protected:
     void TearDown() override { installTranslations(u"en_US"_s); }
 };
 
 } // namespace
-
-TEST_F(WindowsTexts, TheSnapshotPagesSayWhatTheWindowsSay)
-{
-    const SnapshotScreens screens = defaultSnapshotScreens();
-    ASSERT_TRUE(screens.preferences);
-    ASSERT_TRUE(screens.welcome);
-    for (const orbel::TextSize size : {orbel::TextSize::Large, orbel::TextSize::Accessibility5}) {
-        EXPECT_EQ(shownTexts(screens.preferences, u"en_US"_s, size), english(preferencesTexts));
-        EXPECT_EQ(shownTexts(screens.welcome, u"en_US"_s, size), english(welcomeTexts));
-    }
-    EXPECT_EQ(PreferencesView::title(), u"Preferences"_s);
-    EXPECT_EQ(WelcomeView::title(), u"Getting Started"_s);
-}
-
-TEST_F(WindowsTexts, InGermanEveryTextComesFromTheTranslation)
-{
-    installTranslations(u"de"_s);
-    const SnapshotScreens screens = defaultSnapshotScreens();
-    // Whatever the translation has, the pages show it.
-    EXPECT_EQ(shownTexts(screens.preferences, u"de"_s), translated(preferencesTexts));
-    EXPECT_EQ(shownTexts(screens.welcome, u"de"_s), translated(welcomeTexts));
-    EXPECT_EQ(PreferencesView::title(), QCoreApplication::translate(preferencesContext, "Preferences"));
-    EXPECT_EQ(WelcomeView::title(), QCoreApplication::translate(welcomeContext, "Getting Started"));
-}
 
 TEST_F(WindowsTexts, TheGermanTranslationHasEveryTextOfTheWindows)
 {
