@@ -2,7 +2,7 @@
 
 // Helpers of the readout tests: an application model over the engine's fakes
 // (locks that wait for the test, a hand-moved clock), wall-clock dates, and
-// and rendering widgets into pictures.
+// rendering widgets into pictures.
 
 #include "app/fake_app_model.h"
 
