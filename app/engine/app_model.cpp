@@ -59,7 +59,7 @@ QCoro::Task<> AppModel::shutdown()
     co_await m_countdown->sessions().drain();
 }
 
-void AppModel::applySnapshotFixture(int scenario)
+void AppModel::applySnapshotFixture(Scenario scenario)
 {
     if (!m_isSnapshot)
         return;
@@ -83,7 +83,8 @@ void AppModel::applySnapshotFixture(int scenario)
     case Stopping:
         m_countdown->setFixture(SessionState::stopping(sample));
         break;
-    default:
+    case Ready:
+    case Off:
         m_countdown->setFixture(SessionState::inactive());
         break;
     }

@@ -40,9 +40,9 @@ public:
     // locks included, has finished.
     QCoro::Task<> shutdown();
 
-    // The staged states of snapshot runs, by scenario number (0 to 6).
+    // The staged states of snapshot runs.
     enum Scenario { Ready, Off, Active, Failure, RetainedFailure, Starting, Stopping };
-    void applySnapshotFixture(int scenario);
+    void applySnapshotFixture(Scenario scenario);
 
 Q_SIGNALS:
     void panelVisibleChanged(bool visible);

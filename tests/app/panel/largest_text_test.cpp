@@ -130,7 +130,7 @@ TEST(LargestText, WordsAndTimesStayWholeInEveryLanguageAndHour)
     for (const QString &locale : locales) {
         installTranslations(locale);
         for (const Date &now : clocks) {
-            for (const int scenario : {int(AppModel::Ready), int(AppModel::Active)}) {
+            for (const AppModel::Scenario scenario : {AppModel::Ready, AppModel::Active}) {
                 ReadoutModel fixture(true);
                 fixture.model->applySnapshotFixture(scenario);
                 const auto view = openPanel(*fixture.model, orbel::TextSize::Accessibility5, now, locale);

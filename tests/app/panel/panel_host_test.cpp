@@ -79,7 +79,7 @@ TEST(PanelKeyboard, OpeningFocusesNoControlAndEveryTabStopShowsItsRing)
 {
     struct Case {
         const char *name;
-        int scenario;
+        AppModel::Scenario scenario;
         QStringList stops;
     };
     const QStringList footer{u"Preferences"_s, u"Getting Started"_s, u"Quit"_s};

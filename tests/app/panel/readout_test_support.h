@@ -51,7 +51,7 @@ using pelorin::test::render;
 // The seven staged states of a snapshot, by name.
 struct StagedState {
     const char *name;
-    int fixture;
+    AppModel::Scenario fixture;
 };
 
 inline constexpr StagedState stagedStates[] = {
