@@ -6,8 +6,8 @@
 #include "preferences_group.h"
 #include "preferences_layout.h"
 #include "preferences_note.h"
-#include "preferences_row.h"
 #include "preferences_status_row.h"
+#include "preferences_toggle_row.h"
 #include "window_content.h"
 #include "window_singletons.h"
 

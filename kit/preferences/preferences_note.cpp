@@ -37,10 +37,4 @@ void PreferencesNote::environmentChanged()
     m_label->setColor(BrandPalette::primary70(environment().scheme));
 }
 
-PreferencesGap::PreferencesGap(QWidget *parent) : QWidget(parent)
-{
-    setFixedHeight(OrbelMetrics::gapL);
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-}
-
 } // namespace orbel

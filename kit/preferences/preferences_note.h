@@ -27,12 +27,4 @@ private:
     TextLabel *m_label;
 };
 
-// Empty room of 16 between preferences sections.
-class PreferencesGap : public QWidget {
-    Q_OBJECT
-
-public:
-    explicit PreferencesGap(QWidget *parent = nullptr);
-};
-
 } // namespace orbel

@@ -107,45 +107,4 @@ void PreferencesRow::environmentChanged()
     arrange();
 }
 
-PreferencesToggleRow::PreferencesToggleRow(const QString &title, const std::optional<QString> &note, Binding<bool> isOn,
-                                           const OrbelEnvironment &environment, QWidget *parent)
-    : PreferencesRow(title, note, true, new OrbelSwitch(title, environment), environment, parent)
-{
-    m_switch = static_cast<OrbelSwitch *>(control());
-    m_switch->setBinding(std::move(isOn));
-    preferencesFocusRing(m_switch, RingShape::capsule(), environment);
-}
-
-BrandFocusRing *PreferencesToggleRow::focusRing() const
-{
-    return preferencesFocusRingOf(m_switch);
-}
-
-bool PreferencesToggleRow::isOn() const
-{
-    return m_switch->isChecked();
-}
-
-void PreferencesToggleRow::syncFromBinding()
-{
-    m_switch->syncFromBinding();
-}
-
-PreferencesLoginRow::PreferencesLoginRow(const OrbelEnvironment &environment, QWidget *parent)
-    : PreferencesLoginRow(LoginItem::shared(), environment, parent)
-{
-}
-
-PreferencesLoginRow::PreferencesLoginRow(LoginItem &item, const OrbelEnvironment &environment, QWidget *parent)
-    : PreferencesToggleRow(tr("Open at Login"), std::nullopt,
-                           Binding<bool>{[item = QPointer<LoginItem>(&item)] { return item && item->isEnabled(); },
-                                         [item = QPointer<LoginItem>(&item)](bool on) {
-                                             if (item)
-                                                 item->setEnabled(on);
-                                         }},
-                           environment, parent)
-{
-    connect(&item, &LoginItem::enabledChanged, this, &PreferencesLoginRow::syncFromBinding);
-}
-
 } // namespace orbel

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "binding.h"
 #include "orbel_environment.h"
 
 #include <QWidget>
@@ -12,9 +11,6 @@ class QVBoxLayout;
 
 namespace orbel {
 
-class BrandFocusRing;
-class LoginItem;
-class OrbelSwitch;
 class TextLabel;
 
 // One preferences row: a label column (a title and, under it, an optional
@@ -58,38 +54,6 @@ private:
     TextLabel *m_note = nullptr;
     QBoxLayout *m_box;
     QVBoxLayout *m_column;
-};
-
-// A row whose control is a switch bound to the caller's value. The switch is
-// named by the row's title (shown only in the label column), wears the kit's
-// capsule focus ring and takes the chrome's accent as its tint. Disabling the
-// row disables the switch.
-class PreferencesToggleRow : public PreferencesRow {
-    Q_OBJECT
-
-public:
-    PreferencesToggleRow(const QString &title, const std::optional<QString> &note, Binding<bool> isOn,
-                         const OrbelEnvironment &environment, QWidget *parent = nullptr);
-
-    OrbelSwitch *toggle() const { return m_switch; }
-    BrandFocusRing *focusRing() const;
-    bool isOn() const;
-    // Shows the bound value again after its owner changed it.
-    void syncFromBinding();
-
-private:
-    OrbelSwitch *m_switch;
-};
-
-// An "Open at Login" switch row over the kit's login item: flipping it
-// registers or unregisters the application, and the switch follows the item.
-class PreferencesLoginRow : public PreferencesToggleRow {
-    Q_OBJECT
-
-public:
-    // Uses the kit's shared login item.
-    explicit PreferencesLoginRow(const OrbelEnvironment &environment, QWidget *parent = nullptr);
-    PreferencesLoginRow(LoginItem &item, const OrbelEnvironment &environment, QWidget *parent = nullptr);
 };
 
 } // namespace orbel

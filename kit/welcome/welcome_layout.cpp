@@ -12,7 +12,7 @@
 #include "preferences_focus_ring.h"
 #include "privacy_line.h"
 #include "text_label.h"
-#include "welcome_steps_button.h"
+#include "welcome_button.h"
 
 #include <QHBoxLayout>
 #include <QPainter>

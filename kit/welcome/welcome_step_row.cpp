@@ -16,8 +16,6 @@ namespace {
 
 constexpr int rowPadding = 12;
 constexpr int actionGap = 4;
-constexpr int detailIndent = 32;
-constexpr int detailBottom = 12;
 
 // Sets every text label of `root` in the welcome pages' secondary text.
 void colourTexts(QWidget *root, const OrbelEnvironment &environment)
@@ -108,35 +106,6 @@ void WelcomeStepRow::environmentChanged()
     }
     // The caller's description reads in the secondary colour.
     colourTexts(m_detail, env);
-}
-
-WelcomeStepDetail::WelcomeStepDetail(int spacing, const OrbelEnvironment &environment, QWidget *parent)
-    : QWidget(parent), EnvironmentAware(environment)
-{
-    m_layout = new QVBoxLayout(this);
-    m_layout->setContentsMargins(detailIndent, 0, 0, detailBottom);
-    m_layout->setSpacing(spacing);
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-    environmentChanged();
-}
-
-void WelcomeStepDetail::addWidget(QWidget *widget)
-{
-    widget->setParent(this);
-    m_layout->addWidget(widget);
-}
-
-TextLabel *WelcomeStepDetail::addText(const QString &text)
-{
-    auto *label = new ParagraphLabel(text, this);
-    addWidget(label);
-    return label;
-}
-
-void WelcomeStepDetail::environmentChanged()
-{
-    // Texts that set no font of their own take this one.
-    setFont(orbelFont(OrbelFont::Support, environment().textSize));
 }
 
 } // namespace orbel

@@ -2,7 +2,7 @@
 
 #include "orbel_brand.h"
 #include "orbel_environment.h"
-#include "welcome_steps_button.h"
+#include "welcome_button.h"
 
 #include <QWidget>
 
@@ -56,27 +56,6 @@ private:
     TextLabel *m_celebration = nullptr;
     QWidget *m_detail;
     WelcomeButton *m_action = nullptr;
-};
-
-// The description of an onboarding step: its parts stacked with the given
-// spacing in the welcome pages' text size, indented 32 and with 12 below.
-class WelcomeStepDetail : public QWidget, public EnvironmentAware {
-    Q_OBJECT
-
-public:
-    WelcomeStepDetail(int spacing, const OrbelEnvironment &environment, QWidget *parent = nullptr);
-
-    // Takes ownership.
-    void addWidget(QWidget *widget);
-    // Adds a paragraph that wraps.
-    TextLabel *addText(const QString &text);
-    QVBoxLayout *contentLayout() const { return m_layout; }
-
-protected:
-    void environmentChanged() override;
-
-private:
-    QVBoxLayout *m_layout;
 };
 
 } // namespace orbel

@@ -10,7 +10,7 @@
 #include "preferences_chrome.h"
 #include "preferences_focus_ring.h"
 #include "preferences_header.h"
-#include "preferences_row.h"
+#include "preferences_toggle_row.h"
 #include "privacy_line.h"
 #include "symbol_table.h"
 #include "symbol_view.h"

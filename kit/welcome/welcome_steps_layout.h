@@ -4,7 +4,7 @@
 #include "orbel_brand.h"
 #include "orbel_environment.h"
 #include "orbel_metrics.h"
-#include "welcome_steps_button.h"
+#include "welcome_button.h"
 
 #include <QWidget>
 

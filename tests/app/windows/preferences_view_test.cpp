@@ -9,8 +9,8 @@
 #include "preferences_header.h"
 #include "preferences_layout.h"
 #include "preferences_note.h"
-#include "preferences_row.h"
 #include "preferences_status_row.h"
+#include "preferences_toggle_row.h"
 #include "text_label.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 #include "windows_test_support.h"
 
 #include "orbel_switch.h"
-#include "preferences_row.h"
-#include "welcome_steps_button.h"
+#include "preferences_toggle_row.h"
+#include "welcome_button.h"
 #include "welcome_steps_layout.h"
 
 #include <QGuiApplication>

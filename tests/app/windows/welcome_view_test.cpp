@@ -10,9 +10,9 @@
 #include "orbel_font.h"
 #include "orbel_switch.h"
 #include "preferences_header.h"
-#include "preferences_row.h"
+#include "preferences_toggle_row.h"
 #include "text_label.h"
-#include "welcome_steps_button.h"
+#include "welcome_button.h"
 #include "welcome_steps_layout.h"
 
 #include <QAccessible>

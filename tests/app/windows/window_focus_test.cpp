@@ -11,9 +11,9 @@
 #include "preferences_chrome.h"
 #include "preferences_focus_ring.h"
 #include "preferences_layout.h"
-#include "preferences_row.h"
 #include "preferences_status_row.h"
-#include "welcome_steps_button.h"
+#include "preferences_toggle_row.h"
+#include "welcome_button.h"
 #include "welcome_steps_layout.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "welcome_steps_button.h"
+#include "welcome_button.h"
 
 #include "brand_palette.h"
 #include "hover_tracker.h"
