@@ -31,8 +31,6 @@ public:
     // NaN gives zero.
     static Duration seconds(double s) { return fromSeconds(s); }
 
-    constexpr Rep attosecondCount() const { return m_attoseconds; }
-
     // Whole seconds and the remaining attoseconds, both truncated toward zero,
     // so a negative span has negative components. A span whose seconds do not
     // fit in 64 bits saturates at the nearest span that does, rather than

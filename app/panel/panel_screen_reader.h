@@ -24,7 +24,6 @@ public:
 
     // Stops watching for good: no further reports.
     void detach();
-    bool isAttached() const { return m_window != nullptr; }
     QWindow *window() const { return m_window; }
 
     // Reports the height now, when the window has a screen.

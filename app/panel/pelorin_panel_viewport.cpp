@@ -170,7 +170,6 @@ PelorinPanelViewport::PelorinPanelViewport(QWidget *content, const orbel::OrbelE
 void PelorinPanelViewport::setWindowHeight(double height)
 {
     m_windowHeight = height;
-    ++m_reports;
     fit();
 }
 

@@ -39,14 +39,9 @@ public:
 
     QWidget *content() const { return m_content; }
     QScrollArea *scrollArea() const { return m_scrollArea; }
-    PanelScreenReader *screenReader() const { return m_reader; }
-    // The overlay indicator; shown only while the content scrolls.
-    QWidget *scrollIndicator() const { return m_indicator; }
 
     std::optional<double> snapshotHeight() const { return m_snapshotHeight; }
     std::optional<double> windowHeight() const { return m_windowHeight; }
-    // How many heights the screen reader has handed in.
-    int windowHeightReports() const { return m_reports; }
     // Stores a reported height (every report, equal or not) and fits again.
     void setWindowHeight(double height);
 
@@ -62,8 +57,6 @@ public:
 
     // The content's height at the panel's width.
     int naturalHeight() const;
-    // The content is taller than the limit and scrolls.
-    bool isScrolling() const { return m_scrolling; }
 
     // Fits the viewport to the content and the limit again.
     void fit();
@@ -88,7 +81,6 @@ private:
     PanelScreenReader *m_reader;
     std::optional<double> m_snapshotHeight;
     std::optional<double> m_windowHeight;
-    int m_reports = 0;
     QSize m_fittedSize;
     bool m_scrolling = false;
     bool m_fitting = false;

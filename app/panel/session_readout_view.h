@@ -50,7 +50,6 @@ public:
     ReadoutBoard board(std::optional<Duration> remaining, Date now) const;
     // What it shows now.
     const ReadoutBoard &currentBoard() const { return m_board; }
-    const QString &localeName() const { return m_locale; }
 
     // The name and value screen readers get.
     QString accessibleCaption() const { return m_board.caption(); }

@@ -52,7 +52,6 @@ public:
     IOKitEnergyService &energyService() const { return *m_energyService; }
     // Absent in snapshot and validation runs.
     MenuBarExtra *menuBarExtra() const { return m_menuBarExtra.get(); }
-    bool isSnapshotRun() const { return m_isSnapshot; }
 
     // Runs the launch on the next turn of the event loop. When another copy
     // already runs on this desktop, it is asked to show its panel (or its

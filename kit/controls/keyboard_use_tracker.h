@@ -23,7 +23,6 @@ public:
 
     bool keyboardUsed() const { return m_session.keyboardUsed; }
     const BrandFocusSession &session() const { return m_session; }
-    bool isMonitoring() const { return m_monitor.isRunning(); }
 
 Q_SIGNALS:
     void keyboardUsedChanged(bool keyboardUsed);

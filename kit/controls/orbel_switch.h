@@ -35,8 +35,6 @@ public:
     void setControlSize(ControlSize size);
     ControlSize controlSize() const { return m_controlSize; }
 
-    // Where the knob is: 0 at the off end, 1 at the on end.
-    qreal knobPosition() const { return m_position; }
     // The painted track, centred in the widget.
     QRectF trackRect() const;
 

@@ -27,7 +27,6 @@ public:
     int maxLines() const { return m_maxLines; }
     // How small the text may be drawn to fit (see above); 1 never shrinks it.
     void setMinimumScaleFactor(qreal factor);
-    qreal minimumScaleFactor() const { return m_minimumScale; }
     static constexpr qreal defaultMinimumScaleFactor = 0.5;
     // The font the text is drawn in at `width`: the label's own, or a
     // smaller one where the text needs it.

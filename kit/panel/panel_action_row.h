@@ -64,21 +64,15 @@ public:
     const Setup &setup() const { return m_setup; }
     void setHovered(std::optional<bool> hovered);
     void setSuggested(bool suggested);
-    // The pointer is over the action (only a row with an action tracks it).
-    bool isPointerOver() const { return m_pointerOver; }
     bool isHighlighted() const;
     QColor fillColor() const;
 
     // Reports every part's frame now, and again each time one changes.
     void setOnLayout(LayoutCallback onLayout);
 
-    // The surface: a button when the row has an action.
-    QWidget *actionPart() const { return m_action; }
     QAbstractButton *actionButton() const;
     SymbolView *icon() const { return m_icon; }
-    QWidget *textBlock() const { return m_text; }
     TextLabel *titleLabel() const { return m_title; }
-    QLabel *badgeLabel() const { return m_badge; }
     QWidget *trailing() const { return m_trailing; }
     QWidget *part(PanelActionRowPart part) const;
 

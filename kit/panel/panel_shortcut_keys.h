@@ -52,7 +52,6 @@ public:
     const QStringList &keys() const { return m_keys; }
     bool isEditing() const { return m_isEditing; }
     bool hasConflict() const { return m_hasConflict; }
-    bool hasEditor() const { return m_editor.has_value(); }
 
     QColor tint() const;
     // The status symbol's name, empty when none shows.
@@ -63,9 +62,6 @@ public:
     QString spokenKeys() const;
 
     SymbolView *statusIcon() const { return m_status; }
-    // Absent when a placeholder shows.
-    KeyCaps *keyCaps() const { return m_caps; }
-    TextLabel *placeholderLabel() const { return m_placeholder; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

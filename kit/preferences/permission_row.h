@@ -36,9 +36,6 @@ public:
     QColor badgeColor() const;
     QWidget *badge() const { return m_badge; }
     TextLabel *titleLabel() const { return m_title; }
-    // Absent unless the permission is optional.
-    QLabel *optionalLabel() const { return m_optional; }
-    TextLabel *messageLabel() const { return m_message; }
     // Hidden while the permission is granted.
     BorderedButton *actionButton() const { return m_action; }
 

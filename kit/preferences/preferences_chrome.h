@@ -43,7 +43,6 @@ public:
                       QWidget *parent = nullptr);
 
     const OrbelBrand &brand() const { return m_brand; }
-    int chromeWidth() const { return m_width; }
     QWidget *content() const { return m_content; }
     // Where the content's layout lays out, in the chrome's coordinates.
     QRect column() const;
@@ -51,7 +50,6 @@ public:
     // A key has been pressed in this window since it last became active.
     bool keyboardUsed() const;
     const BrandFocusSession &session() const;
-    KeyboardUseTracker *keyboardUse() const { return m_tracker; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

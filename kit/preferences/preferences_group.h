@@ -32,7 +32,6 @@ public:
     TextLabel *titleLabel() const { return m_title; }
     // The card behind the rows.
     QWidget *card() const { return m_card; }
-    QVBoxLayout *rowsLayout() const { return m_rows; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -92,7 +92,6 @@ public:
     PreferencesChrome *chrome() const { return m_chrome; }
     AppIcon *icon() const { return m_icon; }
     PreferencesHeader *header() const { return m_header; }
-    const QList<QAbstractButton *> &paneButtons() const { return m_buttons; }
     // The content built for the current selection; may be null.
     QWidget *content() const { return m_content; }
     QColor accent() const;

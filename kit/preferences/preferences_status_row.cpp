@@ -109,11 +109,6 @@ PreferencesStatusRow::PreferencesStatusRow(PreferencesStatus status, const QStri
     environmentChanged();
 }
 
-BrandFocusRing *PreferencesStatusRow::actionFocusRing() const
-{
-    return preferencesFocusRingOf(m_button);
-}
-
 QString PreferencesStatusRow::symbolFor(PreferencesStatus status)
 {
     switch (status) {

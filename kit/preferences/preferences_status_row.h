@@ -54,11 +54,9 @@ public:
     bool hasAction() const { return m_button != nullptr; }
     // Absent without an action.
     BorderedButton *actionButton() const { return m_button; }
-    BrandFocusRing *actionFocusRing() const;
 
     SymbolView *icon() const { return m_icon; }
     TextLabel *titleLabel() const { return m_title; }
-    TextLabel *detailLabel() const { return m_detail; }
     // The texts as screen readers hear them: one element.
     QWidget *texts() const { return m_texts; }
 

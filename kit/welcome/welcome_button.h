@@ -25,7 +25,6 @@ public:
                   const OrbelEnvironment &environment, QWidget *parent = nullptr);
 
     const WelcomeStepsButton &button() const { return m_button; }
-    bool isProminent() const { return m_prominent; }
     // The label's colour on the prominent fill.
     QColor labelColor() const;
     // The capsule's fill; transparent for a bordered button at rest.

@@ -52,11 +52,9 @@ public:
 
     AppIcon *icon() const { return m_icon; }
     TextLabel *titleLabel() const { return m_title; }
-    TextLabel *subtitleLabel() const { return m_subtitle; }
     QWidget *extra() const { return m_extra; }
     GlassCard *card() const { return m_card; }
     OrbelSwitch *loginSwitch() const { return m_switch; }
-    WelcomeButton *startButton() const { return m_start; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

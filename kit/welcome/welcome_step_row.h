@@ -38,8 +38,6 @@ public:
 
     WelcomeStepState state() const { return m_state; }
     SymbolView *icon() const { return m_icon; }
-    // Absent unless the step is done and has a celebration.
-    TextLabel *celebrationLabel() const { return m_celebration; }
     QWidget *detail() const { return m_detail; }
     // Absent when the step is done or offers no action.
     WelcomeButton *actionButton() const { return m_action; }

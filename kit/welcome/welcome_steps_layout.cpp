@@ -295,8 +295,8 @@ QWidget *WelcomeStepsLayout::buildUpperHalf(const Setup &setup, QWidget *card, c
         m_stepLabel->setWordWrap(false);
         m_stepLabel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         labelGroup->addWidget(m_stepLabel, 0, Qt::AlignVCenter);
-        m_dots = new ProgressDots(setup.step, setup.stepCount, setup.brand, environment, upper);
-        labelGroup->addWidget(m_dots, 0, Qt::AlignVCenter);
+        auto *dots = new ProgressDots(setup.step, setup.stepCount, setup.brand, environment, upper);
+        labelGroup->addWidget(dots, 0, Qt::AlignVCenter);
         headingRow->addLayout(labelGroup);
     }
     step->addLayout(headingRow);
@@ -332,13 +332,13 @@ QWidget *WelcomeStepsLayout::buildLowerHalf(Setup &setup, const OrbelEnvironment
     footer->setContentsMargins(focusRingRoom, 0, focusRingRoom, 0);
     footer->setSpacing(footerSpacing);
     if (setup.skip) {
-        m_skip = new WelcomeButton(std::move(*setup.skip), setup.brand, false, environment, lower);
-        footer->addWidget(m_skip, 0, Qt::AlignVCenter);
+        auto *skip = new WelcomeButton(std::move(*setup.skip), setup.brand, false, environment, lower);
+        footer->addWidget(skip, 0, Qt::AlignVCenter);
     }
     footer->addStretch(1);
     if (setup.back) {
-        m_back = new WelcomeButton(std::move(*setup.back), setup.brand, false, environment, lower);
-        footer->addWidget(m_back, 0, Qt::AlignVCenter);
+        auto *back = new WelcomeButton(std::move(*setup.back), setup.brand, false, environment, lower);
+        footer->addWidget(back, 0, Qt::AlignVCenter);
     }
     m_primary = new WelcomeButton(std::move(setup.primary), setup.brand, true, environment, lower);
     m_primary->setDefault(true);

@@ -80,20 +80,13 @@ public:
 
     PreferencesChrome *chrome() const { return m_chrome; }
     PreferencesHeader *header() const { return m_header; }
-    TextLabel *leadLabel() const { return m_lead; }
-    TextLabel *stepTitleLabel() const { return m_stepTitle; }
     // The badge with the step number or the check.
     QWidget *badge() const { return m_badge; }
     // Absent without a step label.
     TextLabel *stepLabel() const { return m_stepLabel; }
-    QWidget *progressDots() const { return m_dots; }
     QWidget *card() const { return m_card; }
-    QWidget *upperHalf() const { return m_upper; }
-    QWidget *lowerHalf() const { return m_lower; }
     QScrollArea *scrollArea() const { return m_scroll; }
     PreferencesToggleRow *loginRow() const { return m_loginRow; }
-    WelcomeButton *skipButton() const { return m_skip; }
-    WelcomeButton *backButton() const { return m_back; }
     WelcomeButton *primaryButton() const { return m_primary; }
     TextLabel *noteLabel() const { return m_note; }
 
@@ -133,13 +126,10 @@ private:
     QWidget *m_badge = nullptr;
     TextLabel *m_stepTitle = nullptr;
     TextLabel *m_stepLabel = nullptr;
-    QWidget *m_dots = nullptr;
     QWidget *m_card = nullptr;
     QWidget *m_cardFrame = nullptr;
     QWidget *m_privacy = nullptr;
     PreferencesToggleRow *m_loginRow = nullptr;
-    WelcomeButton *m_skip = nullptr;
-    WelcomeButton *m_back = nullptr;
     WelcomeButton *m_primary = nullptr;
     TextLabel *m_note = nullptr;
 
