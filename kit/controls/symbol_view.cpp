@@ -40,16 +40,9 @@ void SymbolView::setFrameWidth(int width)
     updateGeometry();
 }
 
-void SymbolView::setSymbolSide(int side)
-{
-    m_side = side;
-    updateGeometry();
-    update();
-}
-
 int SymbolView::symbolSide() const
 {
-    return m_side > 0 ? m_side : sideForFont(font());
+    return sideForFont(font());
 }
 
 int SymbolView::sideForFont(const QFont &font)

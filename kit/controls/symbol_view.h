@@ -20,8 +20,7 @@ public:
     void setTint(const QColor &tint);
     // The width of the frame; 0 fits the symbol.
     void setFrameWidth(int width);
-    // A fixed symbol size; 0 follows the font.
-    void setSymbolSide(int side);
+    // The symbol's size, from the font.
     int symbolSide() const;
 
     QSize sizeHint() const override;
@@ -38,7 +37,6 @@ private:
     QString m_symbol;
     QColor m_tint;
     int m_frameWidth = 0;
-    int m_side = 0;
 };
 
 } // namespace orbel

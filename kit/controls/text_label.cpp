@@ -45,18 +45,11 @@ void TextLabel::setMaxLines(int lines)
     update();
 }
 
-void TextLabel::setMinimumScaleFactor(qreal factor)
-{
-    m_minimumScale = std::clamp(factor, 0.0, 1.0);
-    updateGeometry();
-    update();
-}
-
 QFont TextLabel::fittedFont(int width) const
 {
-    if (!wordWrap() || m_minimumScale >= 1.0)
+    if (!wordWrap())
         return font();
-    return TextWrap::fitted(text(), font(), textWidth(width), m_minimumScale, m_maxLines);
+    return TextWrap::fitted(text(), font(), textWidth(width), minimumScaleFactor, m_maxLines);
 }
 
 void TextLabel::setBesideSymbol(bool beside)

@@ -25,9 +25,8 @@ public:
     // 0 means no limit.
     void setMaxLines(int lines);
     int maxLines() const { return m_maxLines; }
-    // How small the text may be drawn to fit (see above); 1 never shrinks it.
-    void setMinimumScaleFactor(qreal factor);
-    static constexpr qreal defaultMinimumScaleFactor = 0.5;
+    // How small the text may be drawn to fit (see above).
+    static constexpr qreal minimumScaleFactor = 0.5;
     // The font the text is drawn in at `width`: the label's own, or a
     // smaller one where the text needs it.
     QFont fittedFont(int width) const;
@@ -59,7 +58,6 @@ private:
     void updateSymbolBand();
 
     int m_maxLines = 0;
-    qreal m_minimumScale = defaultMinimumScaleFactor;
     bool m_besideSymbol = false;
     bool m_prefersWholeLine = false;
 };
