@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QCoroTask>
 #include <QList>
+#include <QString>
 
 #include <coroutine>
 #include <cstdint>
@@ -25,6 +26,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pelorin::fakes {
@@ -47,16 +49,28 @@ inline std::optional<EnergyFailure> run(QCoro::Task<> operation)
     return QCoro::waitFor(failureOf(std::move(operation)));
 }
 
-inline std::string seconds(std::optional<double> timeout)
-{
-    if (!timeout)
-        return "none";
-    std::string text = std::to_string(*timeout);
-    text.erase(text.find_last_not_of('0') + 1);
-    if (text.back() == '.')
-        text.pop_back();
-    return text;
-}
+// Calls that wait at a gate go on when the test opens it, in the order they
+// came. (Awaiters get a constructor: GCC 12 destroys the members of an
+// aggregate built inside a co_await expression twice.)
+class Gate {
+public:
+    struct Awaiter {
+        explicit Awaiter(Gate *g) : gate(g) {}
+        Gate *gate;
+        bool await_ready() const noexcept { return false; }
+        void await_suspend(std::coroutine_handle<> h) const { gate->m_waiting.push_back(h); }
+        void await_resume() const noexcept {}
+    };
+    Awaiter wait() { return Awaiter(this); }
+    void open()
+    {
+        for (auto waiting = std::exchange(m_waiting, {}); const auto handle : waiting)
+            handle.resume();
+    }
+
+private:
+    std::vector<std::coroutine_handle<>> m_waiting;
+};
 
 // Logs create and release calls in order ("create system 3600 -> 1",
 // "release 1 -> fail 5") and fails the calls it is told to. IDs count up
@@ -69,21 +83,17 @@ public:
     QCoro::Task<EnergyAssertionID> create(bool display, std::optional<double> timeout) override
     {
         if (parks)
-            co_await Parked(this);
+            co_await m_gate.wait();
         co_return createNow(display, timeout);
     }
     QCoro::Task<> release(EnergyAssertionID id) override
     {
         if (parks)
-            co_await Parked(this);
+            co_await m_gate.wait();
         releaseNow(id);
     }
     // Lets every parked call go on, in the order they came.
-    void proceed()
-    {
-        for (auto waiting = std::exchange(m_parked, {}); const auto handle : waiting)
-            handle.resume();
-    }
+    void proceed() { m_gate.open(); }
     // Tells the service that a held lock went away for good.
     void lose(std::uint32_t id, const EnergyFailure &failure)
     {
@@ -93,7 +103,8 @@ public:
 
     EnergyAssertionID createNow(bool display, std::optional<double> timeout)
     {
-        std::string entry = std::string("create ") + (display ? "display " : "system ") + seconds(timeout);
+        std::string entry = std::string("create ") + (display ? "display " : "system ") +
+                            (timeout ? QString::number(*timeout).toStdString() : "none");
         auto &plan = display ? m_displayFailures : m_systemFailures;
         if (!plan.empty()) {
             const std::int32_t code = plan.front();
@@ -134,14 +145,7 @@ public:
     std::set<std::uint32_t> held;
 
 private:
-    struct Parked {
-        explicit Parked(RecordingDriver *d) : driver(d) {}
-        RecordingDriver *driver;
-        bool await_ready() const noexcept { return false; }
-        void await_suspend(std::coroutine_handle<> h) const { driver->m_parked.push_back(h); }
-        void await_resume() const noexcept {}
-    };
-    std::vector<std::coroutine_handle<>> m_parked;
+    Gate m_gate;
     struct PlannedFailure {
         std::int32_t code = 0;
         int times = 0;
@@ -231,8 +235,6 @@ private:
         return call;
     }
 
-    // Awaiters get a constructor: GCC 12 destroys the members of an
-    // aggregate built inside a co_await expression twice.
     struct Pending {
         explicit Pending(std::shared_ptr<ServiceCall> c) : call(std::move(c)) {}
         std::shared_ptr<ServiceCall> call;
@@ -358,18 +360,14 @@ public:
     {
         requests.append(enabled);
         if (hold)
-            co_await Held(this);
+            co_await m_gate.wait();
         if (fail)
             throw std::runtime_error("refused");
         state = stateAfterChange.value_or(enabled ? LoginItemState::enabled : LoginItemState::disabled);
     }
     void openSettings() override { ++settingsOpened; }
     // Lets every held change go on.
-    void release()
-    {
-        for (auto waiting = std::exchange(m_held, {}); const auto handle : waiting)
-            handle.resume();
-    }
+    void release() { m_gate.open(); }
 
     LoginItemState state = LoginItemState::disabled;
     std::optional<LoginItemState> stateAfterChange;
@@ -380,14 +378,7 @@ public:
     QList<bool> requests;
 
 private:
-    struct Held {
-        explicit Held(FakeLoginItem *i) : item(i) {}
-        FakeLoginItem *item;
-        bool await_ready() const noexcept { return false; }
-        void await_suspend(std::coroutine_handle<> h) const { item->m_held.push_back(h); }
-        void await_resume() const noexcept {}
-    };
-    std::vector<std::coroutine_handle<>> m_held;
+    Gate m_gate;
 };
 
 inline Duration secs(long long s)
