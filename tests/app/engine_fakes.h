@@ -18,6 +18,7 @@
 #include <QList>
 #include <QString>
 
+#include <algorithm>
 #include <coroutine>
 #include <cstdint>
 #include <map>
@@ -79,18 +80,39 @@ class RecordingDriver final : public EnergyAssertionDriver {
 public:
     // While set, every call waits until the test lets it go on with proceed().
     bool parks = false;
+    std::vector<std::string> log;
+    std::set<std::uint32_t> held;
 
     QCoro::Task<EnergyAssertionID> create(bool display, std::optional<double> timeout) override
     {
         if (parks)
             co_await m_gate.wait();
-        co_return createNow(display, timeout);
+        const std::string entry = std::string(display ? "create display " : "create system ") +
+                                  (timeout ? QString::number(*timeout).toStdString() : "none");
+        if (auto &plan = m_createFailures[display]; !plan.empty()) {
+            const std::int32_t code = plan.front();
+            plan.erase(plan.begin());
+            log.push_back(entry + " -> fail " + std::to_string(code));
+            throw EnergyFailure(display ? EnergyFailure::Operation::createDisplay
+                                        : EnergyFailure::Operation::createSystem,
+                                code, false);
+        }
+        const std::uint32_t id = m_next++;
+        held.insert(id);
+        log.push_back(entry + " -> " + std::to_string(id));
+        co_return EnergyAssertionID{id};
     }
     QCoro::Task<> release(EnergyAssertionID id) override
     {
         if (parks)
             co_await m_gate.wait();
-        releaseNow(id);
+        const std::string entry = "release " + std::to_string(id.rawValue);
+        if (const auto planned = m_releaseFailures.extract(id.rawValue)) {
+            log.push_back(entry + " -> fail " + std::to_string(planned.mapped()));
+            throw EnergyFailure(EnergyFailure::Operation::release, planned.mapped(), true);
+        }
+        held.erase(id.rawValue);
+        log.push_back(entry);
     }
     // Lets every parked call go on, in the order they came.
     void proceed() { m_gate.open(); }
@@ -100,60 +122,16 @@ public:
         held.erase(id);
         reportLost(EnergyAssertionID{id}, failure);
     }
-
-    EnergyAssertionID createNow(bool display, std::optional<double> timeout)
-    {
-        std::string entry = std::string("create ") + (display ? "display " : "system ") +
-                            (timeout ? QString::number(*timeout).toStdString() : "none");
-        auto &plan = display ? m_displayFailures : m_systemFailures;
-        if (!plan.empty()) {
-            const std::int32_t code = plan.front();
-            plan.erase(plan.begin());
-            log.push_back(entry + " -> fail " + std::to_string(code));
-            throw EnergyFailure(display ? EnergyFailure::Operation::createDisplay
-                                        : EnergyFailure::Operation::createSystem,
-                                code, false);
-        }
-        const EnergyAssertionID id{m_next++};
-        held.insert(id.rawValue);
-        log.push_back(entry + " -> " + std::to_string(id.rawValue));
-        return id;
-    }
-
-    void releaseNow(EnergyAssertionID id)
-    {
-        const std::string entry = "release " + std::to_string(id.rawValue);
-        const auto planned = m_releaseFailures.find(id.rawValue);
-        if (planned != m_releaseFailures.end() && planned->second.times > 0) {
-            --planned->second.times;
-            log.push_back(entry + " -> fail " + std::to_string(planned->second.code));
-            throw EnergyFailure(EnergyFailure::Operation::release, planned->second.code, true);
-        }
-        held.erase(id.rawValue);
-        log.push_back(entry);
-    }
-
     // The next create of that kind fails with `code`; calls queue up.
-    void failNextCreate(bool display, std::int32_t code)
-    {
-        (display ? m_displayFailures : m_systemFailures).push_back(code);
-    }
-    // Releasing `id` fails `times` times with `code`.
-    void failRelease(std::uint32_t id, std::int32_t code, int times = 1) { m_releaseFailures[id] = {code, times}; }
-
-    std::vector<std::string> log;
-    std::set<std::uint32_t> held;
+    void failNextCreate(bool display, std::int32_t code) { m_createFailures[display].push_back(code); }
+    // The next release of `id` fails with `code`.
+    void failRelease(std::uint32_t id, std::int32_t code) { m_releaseFailures[id] = code; }
 
 private:
     Gate m_gate;
-    struct PlannedFailure {
-        std::int32_t code = 0;
-        int times = 0;
-    };
     std::uint32_t m_next = 1;
-    std::vector<std::int32_t> m_systemFailures;
-    std::vector<std::int32_t> m_displayFailures;
-    std::map<std::uint32_t, PlannedFailure> m_releaseFailures;
+    std::map<bool, std::vector<std::int32_t>> m_createFailures;
+    std::map<std::uint32_t, std::int32_t> m_releaseFailures;
 };
 
 // One pending operation of the fake service.
@@ -187,25 +165,19 @@ class FakeEnergyService final : public EnergyService {
 public:
     QCoro::Task<> acquire(Session session, std::optional<Duration> remaining) override
     {
-        return pending(record(ServiceCall::Kind::acquire, session.id, session, remaining));
+        return record(ServiceCall::Kind::acquire, session.id, session, remaining);
     }
-    QCoro::Task<> release(SessionID id) override
-    {
-        return pending(record(ServiceCall::Kind::release, id, std::nullopt, std::nullopt));
-    }
+    QCoro::Task<> release(SessionID id) override { return record(ServiceCall::Kind::release, id); }
     QCoro::Task<> extend(Session session, std::optional<Duration> remaining) override
     {
-        return pending(record(ServiceCall::Kind::extend, session.id, session, remaining));
+        return record(ServiceCall::Kind::extend, session.id, session, remaining);
     }
 
     std::vector<std::shared_ptr<ServiceCall>> calls;
 
     std::size_t count(ServiceCall::Kind kind) const
     {
-        std::size_t n = 0;
-        for (const auto &call : calls)
-            n += call->kind == kind;
-        return n;
+        return std::ranges::count_if(calls, [kind](const auto &call) { return call->kind == kind; });
     }
     // The latest call; a test that expected one and finds none fails here
     // instead of crashing.
@@ -223,8 +195,8 @@ public:
     }
 
 private:
-    std::shared_ptr<ServiceCall> record(ServiceCall::Kind kind, SessionID id, std::optional<Session> session,
-                                        std::optional<Duration> remaining)
+    QCoro::Task<> record(ServiceCall::Kind kind, SessionID id, std::optional<Session> session = {},
+                         std::optional<Duration> remaining = {})
     {
         auto call = std::make_shared<ServiceCall>();
         call->kind = kind;
@@ -232,7 +204,7 @@ private:
         call->session = std::move(session);
         call->remaining = remaining;
         calls.push_back(call);
-        return call;
+        return pending(std::move(call));
     }
 
     struct Pending {
@@ -254,13 +226,9 @@ private:
 struct WaitCall {
     Duration span;
     std::shared_ptr<Cancellation> cancellation;
-    // A stubborn wait does not end when cancelled; the test decides.
-    bool ignoresCancellation = false;
-
     std::optional<bool> result;
     std::coroutine_handle<> waiter;
 
-    bool isPending() const { return !result.has_value(); }
     // The span passed (or, with `false`, the wait was cut short).
     void fire(bool passed = true)
     {
@@ -276,6 +244,7 @@ struct WaitCall {
 // its wait on the next turn of the event loop, as the real one does.
 class FakeWaits {
 public:
+    // Stubborn waits do not end when cancelled; the test decides.
     bool stubborn = false;
     std::vector<std::shared_ptr<WaitCall>> waits;
 
@@ -285,7 +254,6 @@ public:
             auto call = std::make_shared<WaitCall>();
             call->span = span;
             call->cancellation = cancellation;
-            call->ignoresCancellation = stubborn;
             waits.push_back(call);
             if (!stubborn) {
                 std::weak_ptr<WaitCall> weak = call;
@@ -305,10 +273,7 @@ public:
 
     std::size_t pendingCount() const
     {
-        std::size_t n = 0;
-        for (const auto &w : waits)
-            n += w->isPending();
-        return n;
+        return std::ranges::count_if(waits, [](const auto &wait) { return !wait->result; });
     }
     void endAll()
     {
