@@ -150,14 +150,22 @@ TEST_F(EnergyServiceTest, ALockWhoseReleaseFailedIsKeptForTheNextRelease)
 
 // ---- extend -----------------------------------------------------------------
 
+// Old locks that cannot be let go follow the new ones, and go with the
+// session's next release; the renewal itself worked.
 TEST_F(EnergyServiceTest, RenewalTakesTheNewLocksBeforeReleasingTheOld)
 {
     const auto s = session(SessionDuration::hour1(), true);
     acquired(s);
+    driver->failRelease(1, -16);
     EXPECT_EQ(run(service->extend(*s.extended(secs(1800)), secs(4800))), std::nullopt);
-    EXPECT_THAT(driver->log,
-                ElementsAre("create system 4800 -> 3", "create display 4800 -> 4", "release 1", "release 2"));
-    EXPECT_THAT(entry(), ElementsAre(3u, 4u));
+    EXPECT_THAT(driver->log, ElementsAre("create system 4800 -> 3", "create display 4800 -> 4", "release 1 -> fail -16",
+                                         "release 2"));
+    EXPECT_THAT(entry(), ElementsAre(3u, 4u, 1u));
+
+    driver->log.clear();
+    EXPECT_EQ(run(service->release(testId(0xa1))), std::nullopt);
+    EXPECT_THAT(driver->log, ElementsAre("release 3", "release 4", "release 1"));
+    EXPECT_THAT(driver->held, IsEmpty());
 }
 
 TEST_F(EnergyServiceTest, FailedRenewalLeavesTheOldLocksAlone)
@@ -179,22 +187,6 @@ TEST_F(EnergyServiceTest, FailedRenewalLeavesTheOldLocksAlone)
     EXPECT_THAT(driver->log,
                 ElementsAre("create system 4800 -> 3", "create display 4800 -> fail -5", "release 3 -> fail -110"));
     EXPECT_THAT(entry(), ElementsAre(1u, 2u));
-}
-
-TEST_F(EnergyServiceTest, OldLocksThatCannotBeReleasedFollowTheNewOnes)
-{
-    const auto s = session(SessionDuration::hour1(), true);
-    acquired(s);
-    driver->failRelease(1, -16);
-    // Not reported: the renewal itself worked.
-    EXPECT_EQ(run(service->extend(*s.extended(secs(1800)), secs(4800))), std::nullopt);
-    EXPECT_THAT(entry(), ElementsAre(3u, 4u, 1u));
-
-    // They go with the session's next release.
-    driver->log.clear();
-    EXPECT_EQ(run(service->release(testId(0xa1))), std::nullopt);
-    EXPECT_THAT(driver->log, ElementsAre("release 3", "release 4", "release 1"));
-    EXPECT_THAT(driver->held, IsEmpty());
 }
 
 // ---- overlapping operations and lost locks ----------------------------------
