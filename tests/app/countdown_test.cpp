@@ -104,24 +104,6 @@ TEST_F(CountdownTest, NoNewSessionOrSelectionWhileASessionExistsOrIsChanging)
     refused("failed with a session kept");
 }
 
-TEST_F(CountdownTest, ToggleStartsWithoutSessionAndStopsWithOne)
-{
-    countdown->toggle();
-    EXPECT_EQ(kind(), State::starting);
-    answer();
-    countdown->toggle();
-    EXPECT_EQ(kind(), State::stopping);
-
-    // "Try again" on a failure that kept the session releases it.
-    answer(EnergyFailure(Op::release, -16, true));
-    ASSERT_EQ(kind(), State::failed);
-    countdown->toggle();
-    EXPECT_EQ(kind(), State::stopping);
-    answer();
-    EXPECT_EQ(kind(), State::inactive);
-    EXPECT_EQ(service->count(Kind::release), 2u);
-}
-
 TEST_F(CountdownTest, ExtendAsksForHalfAnHourOnlyWhileActiveAndRunning)
 {
     const auto extendAsks = [this] {

@@ -270,25 +270,6 @@ TEST_F(SessionControllerTest, ExtendRenewsForTheNewTimeLeftAndOnlyTheNewDeadline
     EXPECT_EQ(service->last().kind, Kind::release);
 }
 
-TEST_F(SessionControllerTest, ExpireIfDueEndsOnlyAnActiveSessionWhoseTimeIsUp)
-{
-    controller->start(hourWithDisplay);
-    clock.monotonic = secs(4000);
-    controller->expireIfDue();
-    EXPECT_EQ(controller->state().kind(), SessionState::Kind::starting);
-    settle();
-    service->last().fail(EnergyFailure(Op::createSystem, -13, false));
-
-    clock.monotonic = Duration::zero();
-    const Session s = activate({SessionDuration::hours2(), true});
-    clock.monotonic = secs(7199);
-    controller->expireIfDue();
-    EXPECT_EQ(controller->state(), SessionState::active(s));
-    clock.monotonic = secs(7200);
-    controller->expireIfDue();
-    EXPECT_EQ(controller->state(), SessionState::stopping(s));
-}
-
 TEST_F(SessionControllerTest, NotifiesOnlyWhenTheStateChanges)
 {
     stop();
