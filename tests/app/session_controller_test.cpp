@@ -27,6 +27,8 @@ using Op = EnergyFailure::Operation;
 namespace {
 
 const SessionSelection hourWithDisplay{SessionDuration::hour1(), true};
+// The first session a test starts, as the fake clock and IDs make it.
+const Session firstHour(testId(1), hourWithDisplay, FakeClock().wall);
 
 class SessionControllerTest : public testing::Test {
 protected:
@@ -61,11 +63,6 @@ protected:
              [](Duration span, std::shared_ptr<Cancellation> c) { return sleepOnBootClock(span, std::move(c)); });
     }
 
-    Session expected(SessionSelection selection, std::uint8_t id = 1) const
-    {
-        return Session(testId(id), selection, clock.wall);
-    }
-
     // Starts a session and lets its acquire succeed; its deadline (if any)
     // is waiting when this returns.
     Session activate(SessionSelection selection = hourWithDisplay)
@@ -77,7 +74,7 @@ protected:
         settle();
         EXPECT_EQ(controller->state().kind(), SessionState::Kind::active);
         notifications = 0;
-        return *controller->state().session();
+        return controller->state().session().value();
     }
 
     void stop() { controller->send(SessionMachine::Stop{}); }
@@ -101,8 +98,7 @@ TEST_F(SessionControllerTest, TimeLeftRunsFromTheStartRequestNotFromWhenTheAcqui
                      [this, &seenByObserver] { seenByObserver = controller->remaining(); });
 
     controller->start(hourWithDisplay);
-    const Session n = expected(hourWithDisplay);
-    EXPECT_EQ(controller->state(), SessionState::starting(n));
+    EXPECT_EQ(controller->state(), SessionState::starting(firstHour));
     // The acquire waits its turn; observers already find the time left.
     EXPECT_THAT(service->calls, IsEmpty());
     EXPECT_EQ(seenByObserver, secs(3600));
@@ -111,11 +107,11 @@ TEST_F(SessionControllerTest, TimeLeftRunsFromTheStartRequestNotFromWhenTheAcqui
     settle();
     ASSERT_EQ(service->calls.size(), 1u);
     EXPECT_EQ(service->last().kind, Kind::acquire);
-    EXPECT_EQ(service->last().session, n);
+    EXPECT_EQ(service->last().session, firstHour);
     EXPECT_EQ(service->last().remaining, secs(3540));
 
     service->last().succeed();
-    EXPECT_EQ(controller->state(), SessionState::active(n));
+    EXPECT_EQ(controller->state(), SessionState::active(firstHour));
     clock.monotonic = secs(170);
     settle();
     // Armed with the time left when it was scheduled.
@@ -129,7 +125,7 @@ TEST_F(SessionControllerTest, AcquireThatSucceedsAfterTheTimeIsUpEndsTheSessionA
     settle();
     clock.monotonic = secs(3600);
     service->last().succeed();
-    EXPECT_EQ(controller->state(), SessionState::stopping(expected(hourWithDisplay)));
+    EXPECT_EQ(controller->state(), SessionState::stopping(firstHour));
     settle();
     EXPECT_EQ(waits.pendingCount(), 0u);
     EXPECT_EQ(service->last().kind, Kind::release);
@@ -141,17 +137,16 @@ TEST_F(SessionControllerTest, StopWhileStartingReleasesOnlyOnceTheAcquireAnswers
     controller->start(hourWithDisplay);
     settle();
     stop();
-    const Session n = expected(hourWithDisplay);
-    EXPECT_EQ(controller->state(), SessionState::stopping(n));
+    EXPECT_EQ(controller->state(), SessionState::stopping(firstHour));
     settle();
     EXPECT_EQ(service->calls.size(), 1u);
 
     service->last().succeed();
-    EXPECT_EQ(controller->state(), SessionState::stopping(n));
+    EXPECT_EQ(controller->state(), SessionState::stopping(firstHour));
     settle();
     ASSERT_EQ(service->calls.size(), 2u);
     EXPECT_EQ(service->last().kind, Kind::release);
-    EXPECT_EQ(service->last().id, n.id);
+    EXPECT_EQ(service->last().id, firstHour.id);
 
     service->last().succeed();
     EXPECT_EQ(controller->state(), SessionState::inactive());
@@ -166,10 +161,9 @@ TEST_F(SessionControllerTest, FailuresThatMayHoldLocksKeepTheSessionAndStopRetri
 {
     controller->start(hourWithDisplay);
     settle();
-    const Session s = expected(hourWithDisplay);
     const EnergyFailure kept(Op::createDisplay, -110, true);
     service->last().fail(kept);
-    EXPECT_EQ(controller->state(), SessionState::failed(kept, s));
+    EXPECT_EQ(controller->state(), SessionState::failed(kept, firstHour));
     clock.monotonic = secs(600);
     EXPECT_EQ(controller->remaining(), secs(3000));
 
@@ -177,11 +171,11 @@ TEST_F(SessionControllerTest, FailuresThatMayHoldLocksKeepTheSessionAndStopRetri
     settle();
     const EnergyFailure stuck(Op::release, -16, true);
     service->last().fail(stuck);
-    EXPECT_EQ(controller->state(), SessionState::failed(stuck, s));
+    EXPECT_EQ(controller->state(), SessionState::failed(stuck, firstHour));
     EXPECT_EQ(controller->remaining(), secs(3000));
 
     stop();
-    EXPECT_EQ(controller->state(), SessionState::stopping(s));
+    EXPECT_EQ(controller->state(), SessionState::stopping(firstHour));
     settle();
     EXPECT_EQ(service->count(Kind::release), 2u);
     service->last().succeed();
@@ -211,26 +205,6 @@ TEST_F(SessionControllerTest, LateRenewalOfAGoneSessionChangesNothing)
     settle();
     EXPECT_EQ(waits.waits.size(), waitsBefore);
     EXPECT_EQ(waits.pendingCount(), 1u);
-}
-
-TEST_F(SessionControllerTest, DrainAwaitsTheAcquireAndTheReleaseThatFollowsIt)
-{
-    controller->start(hourWithDisplay);
-    stop();
-    auto drained = controller->drain();
-    settle();
-    EXPECT_FALSE(drained.isReady());
-
-    service->last().succeed();
-    settle();
-    // The release was created while draining, and is awaited too.
-    EXPECT_FALSE(drained.isReady());
-    ASSERT_EQ(service->last().kind, Kind::release);
-
-    service->last().succeed();
-    settle();
-    EXPECT_TRUE(drained.isReady());
-    EXPECT_EQ(controller->state(), SessionState::inactive());
 }
 
 // ---- the deadline and extending ------------------------------------------------
