@@ -21,7 +21,6 @@ public:
     static constexpr Date distantFuture() { return Date(63113904000.0); }
     static Date now();
 
-    constexpr double timeIntervalSinceReferenceDate() const { return m_seconds; }
     constexpr double timeIntervalSince1970() const { return m_seconds + referenceDateInUnixTime; }
     constexpr double timeIntervalSince(Date other) const { return m_seconds - other.m_seconds; }
     constexpr Date addingTimeInterval(double seconds) const { return Date(m_seconds + seconds); }

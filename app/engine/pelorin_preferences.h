@@ -51,10 +51,6 @@ public:
     bool loginBusy() const { return m_loginBusy; }
     bool armed() const { return m_armed; }
     bool isSnapshot() const { return m_isSnapshot; }
-    // False when there is no settings file to use, or the one on disk could
-    // not be read as text: the defaults are used, changes last for this
-    // session, and the file is left as it is.
-    bool settingsWritable() const { return m_settingsWritable; }
 
     // Called on every write of false to armed, after the value is stored.
     void setOnDisarm(std::function<void()> onDisarm);
@@ -107,6 +103,9 @@ private:
     std::function<void()> m_onDisarm = [] {};
     bool m_armed = true;
     QString m_settingsPath;
+    // False when there is no settings file to use, or the one on disk could
+    // not be read as text: the defaults are used, changes last for this
+    // session, and the file is left as it is.
     bool m_settingsWritable = false;
     std::unique_ptr<LoginItemService> m_login;
     bool m_isSnapshot = false;

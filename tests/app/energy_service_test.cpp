@@ -58,35 +58,33 @@ protected:
     std::unique_ptr<IOKitEnergyService> service;
 };
 
-// ---- acquire ----------------------------------------------------------------
+// ---- acquire and release ------------------------------------------------------
 
-TEST_F(EnergyServiceTest, AcquireTakesSystemThenDisplayWithTheTimeLeftAsTimeOut)
+TEST_F(EnergyServiceTest, AcquireTakesSystemThenDisplayOnceWithTheTimeLeftAsTimeOut)
 {
-    EXPECT_EQ(run(service->acquire(session(SessionDuration::hour1(), true), secs(3600))), std::nullopt);
+    const auto s = session(SessionDuration::hour1(), true);
+    EXPECT_EQ(run(service->acquire(s, secs(3600))), std::nullopt);
+    // Again for the same session takes nothing, whatever the time left.
+    EXPECT_EQ(run(service->acquire(s, Duration::zero())), std::nullopt);
     EXPECT_THAT(driver->log, ElementsAre("create system 3600 -> 1", "create display 3600 -> 2"));
     EXPECT_THAT(entry(), ElementsAre(1u, 2u));
 
-    // The time-out is the time left, not the session's length, to the attosecond.
+    // The time-out is the time left, not the session's length.
     const auto other = session(SessionDuration::hour1(), false, 0xb2);
     EXPECT_EQ(run(service->acquire(other, secs(1799) + Duration::milliseconds(500))), std::nullopt);
     EXPECT_EQ(driver->log.back(), "create system 1799.5 -> 3");
     EXPECT_THAT(entry(0xb2), ElementsAre(3u));
-}
 
-TEST_F(EnergyServiceTest, AcquireTwiceForOneSessionTakesLocksOnce)
-{
-    const auto s = session(SessionDuration::hour1(), true);
-    acquired(s);
-    EXPECT_EQ(run(service->acquire(s, secs(3600))), std::nullopt);
-    // Even an unusable time left is not looked at once the session holds locks.
-    EXPECT_EQ(run(service->acquire(s, Duration::zero())), std::nullopt);
-    EXPECT_THAT(driver->log, IsEmpty());
-    EXPECT_THAT(entry(), ElementsAre(1u, 2u));
+    // A release lets go of the session's locks in order, and no other's.
+    driver->log.clear();
+    EXPECT_EQ(run(service->release(testId(0xa1))), std::nullopt);
+    EXPECT_THAT(driver->log, ElementsAre("release 1", "release 2"));
+    EXPECT_FALSE(hasEntry());
+    EXPECT_THAT(entry(0xb2), ElementsAre(3u));
 }
 
 TEST_F(EnergyServiceTest, UnusableSpansFailBeforeAnyLockIsTaken)
 {
-    const EnergyFailure invalid(Op::invalidDuration, 0, false);
     struct Case {
         const char *what;
         Session session;
@@ -100,7 +98,7 @@ TEST_F(EnergyServiceTest, UnusableSpansFailBeforeAnyLockIsTaken)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(run(service->acquire(c.session, c.remaining)), invalid);
+        EXPECT_EQ(run(service->acquire(c.session, c.remaining)), EnergyFailure::invalidDuration());
     }
     EXPECT_THAT(driver->log, IsEmpty());
     EXPECT_TRUE(service->assertions().empty());
@@ -109,17 +107,16 @@ TEST_F(EnergyServiceTest, UnusableSpansFailBeforeAnyLockIsTaken)
     EXPECT_EQ(run(service->acquire(session(SessionDuration::custom(secs(60)), false), secs(60))), std::nullopt);
 }
 
-TEST_F(EnergyServiceTest, SystemLockFailureLeavesNothing)
+TEST_F(EnergyServiceTest, AFailedCreateLeavesNothingHeld)
 {
     driver->failNextCreate(false, -13);
     EXPECT_EQ(run(service->acquire(session(SessionDuration::hour1(), true), secs(3600))),
               EnergyFailure(Op::createSystem, -13, false));
     EXPECT_THAT(driver->log, ElementsAre("create system 3600 -> fail -13"));
     EXPECT_FALSE(hasEntry());
-}
 
-TEST_F(EnergyServiceTest, DisplayLockFailureRollsTheSystemLockBack)
-{
+    // A failed display lock gives the system lock back.
+    driver->log.clear();
     driver->failNextCreate(true, -5);
     EXPECT_EQ(run(service->acquire(session(SessionDuration::hour1(), true), secs(3600))),
               EnergyFailure(Op::createDisplay, -5, false));
@@ -128,64 +125,47 @@ TEST_F(EnergyServiceTest, DisplayLockFailureRollsTheSystemLockBack)
     EXPECT_THAT(driver->held, IsEmpty());
 }
 
-TEST_F(EnergyServiceTest, FailedRollbackReportsTheReleaseAndKeepsTheLock)
+// A lock that could not be let go stays in the table, so that the session's
+// next release tries it again.
+TEST_F(EnergyServiceTest, ALockWhoseReleaseFailedIsKeptForTheNextRelease)
 {
     driver->failNextCreate(true, -5);
     driver->failRelease(1, -110);
-    const auto failure = run(service->acquire(session(SessionDuration::hour1(), true), secs(3600)));
-    EXPECT_EQ(failure, EnergyFailure(Op::release, -110, true));
+    EXPECT_EQ(run(service->acquire(session(SessionDuration::hour1(), true), secs(3600))),
+              EnergyFailure(Op::release, -110, true));
     EXPECT_THAT(entry(), ElementsAre(1u));
-
-    // The next release of the session tries again.
     EXPECT_EQ(run(service->release(testId(0xa1))), std::nullopt);
     EXPECT_FALSE(hasEntry());
-    EXPECT_THAT(driver->held, IsEmpty());
-}
 
-// ---- release ----------------------------------------------------------------
-
-TEST_F(EnergyServiceTest, ReleaseLetsGoOfEveryLockInOrder)
-{
+    // Every lock is tried; the last failure is reported.
     acquired(session(SessionDuration::hour1(), true));
-    EXPECT_EQ(run(service->release(testId(0xa1))), std::nullopt);
-    EXPECT_THAT(driver->log, ElementsAre("release 1", "release 2"));
-    EXPECT_FALSE(hasEntry());
-}
-
-TEST_F(EnergyServiceTest, PartlyFailedReleaseTriesEveryLockAndKeepsOnlyTheStuckOne)
-{
-    acquired(session(SessionDuration::hour1(), true));
-    driver->failRelease(1, -16);
-    EXPECT_EQ(run(service->release(testId(0xa1))), EnergyFailure(Op::release, -16, true));
-    EXPECT_THAT(driver->log, ElementsAre("release 1 -> fail -16", "release 2"));
-    EXPECT_THAT(entry(), ElementsAre(1u));
-}
-
-TEST_F(EnergyServiceTest, ReleaseReportsTheLastFailureAndKeepsLeftoversInOrder)
-{
-    acquired(session(SessionDuration::hour1(), true));
-    driver->failRelease(1, -16);
-    driver->failRelease(2, -110);
+    driver->failRelease(2, -16);
+    driver->failRelease(3, -110);
     EXPECT_EQ(run(service->release(testId(0xa1))), EnergyFailure(Op::release, -110, true));
-    EXPECT_THAT(entry(), ElementsAre(1u, 2u));
-
-    // Another session's locks are none of this.
-    acquired(session(SessionDuration::hour1(), false, 0xb2));
+    EXPECT_THAT(driver->log, ElementsAre("release 2 -> fail -16", "release 3 -> fail -110"));
+    EXPECT_THAT(entry(), ElementsAre(2u, 3u));
     EXPECT_EQ(run(service->release(testId(0xa1))), std::nullopt);
-    EXPECT_FALSE(hasEntry());
-    EXPECT_THAT(entry(0xb2), ElementsAre(3u));
+    EXPECT_THAT(driver->held, IsEmpty());
 }
 
 // ---- extend -----------------------------------------------------------------
 
+// Old locks that cannot be let go follow the new ones, and go with the
+// session's next release; the renewal itself worked.
 TEST_F(EnergyServiceTest, RenewalTakesTheNewLocksBeforeReleasingTheOld)
 {
     const auto s = session(SessionDuration::hour1(), true);
     acquired(s);
+    driver->failRelease(1, -16);
     EXPECT_EQ(run(service->extend(*s.extended(secs(1800)), secs(4800))), std::nullopt);
-    EXPECT_THAT(driver->log,
-                ElementsAre("create system 4800 -> 3", "create display 4800 -> 4", "release 1", "release 2"));
-    EXPECT_THAT(entry(), ElementsAre(3u, 4u));
+    EXPECT_THAT(driver->log, ElementsAre("create system 4800 -> 3", "create display 4800 -> 4", "release 1 -> fail -16",
+                                         "release 2"));
+    EXPECT_THAT(entry(), ElementsAre(3u, 4u, 1u));
+
+    driver->log.clear();
+    EXPECT_EQ(run(service->release(testId(0xa1))), std::nullopt);
+    EXPECT_THAT(driver->log, ElementsAre("release 3", "release 4", "release 1"));
+    EXPECT_THAT(driver->held, IsEmpty());
 }
 
 TEST_F(EnergyServiceTest, FailedRenewalLeavesTheOldLocksAlone)
@@ -207,24 +187,6 @@ TEST_F(EnergyServiceTest, FailedRenewalLeavesTheOldLocksAlone)
     EXPECT_THAT(driver->log,
                 ElementsAre("create system 4800 -> 3", "create display 4800 -> fail -5", "release 3 -> fail -110"));
     EXPECT_THAT(entry(), ElementsAre(1u, 2u));
-}
-
-TEST_F(EnergyServiceTest, OldLocksThatCannotBeReleasedFollowTheNewOnes)
-{
-    const auto s = session(SessionDuration::hour1(), true);
-    acquired(s);
-    driver->failRelease(1, -16);
-    // Not reported: the renewal itself worked.
-    EXPECT_EQ(run(service->extend(*s.extended(secs(1800)), secs(4800))), std::nullopt);
-    EXPECT_THAT(driver->log, ElementsAre("create system 4800 -> 3", "create display 4800 -> 4", "release 1 -> fail -16",
-                                         "release 2"));
-    EXPECT_THAT(entry(), ElementsAre(3u, 4u, 1u));
-
-    // They go with the session's next release.
-    driver->log.clear();
-    EXPECT_EQ(run(service->release(testId(0xa1))), std::nullopt);
-    EXPECT_THAT(driver->log, ElementsAre("release 3", "release 4", "release 1"));
-    EXPECT_THAT(driver->held, IsEmpty());
 }
 
 // ---- overlapping operations and lost locks ----------------------------------

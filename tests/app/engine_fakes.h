@@ -16,7 +16,9 @@
 #include <QCoreApplication>
 #include <QCoroTask>
 #include <QList>
+#include <QString>
 
+#include <algorithm>
 #include <coroutine>
 #include <cstdint>
 #include <map>
@@ -25,6 +27,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pelorin::fakes {
@@ -47,16 +50,28 @@ inline std::optional<EnergyFailure> run(QCoro::Task<> operation)
     return QCoro::waitFor(failureOf(std::move(operation)));
 }
 
-inline std::string seconds(std::optional<double> timeout)
-{
-    if (!timeout)
-        return "none";
-    std::string text = std::to_string(*timeout);
-    text.erase(text.find_last_not_of('0') + 1);
-    if (text.back() == '.')
-        text.pop_back();
-    return text;
-}
+// Calls that wait at a gate go on when the test opens it, in the order they
+// came. (Awaiters get a constructor: GCC 12 destroys the members of an
+// aggregate built inside a co_await expression twice.)
+class Gate {
+public:
+    struct Awaiter {
+        explicit Awaiter(Gate *g) : gate(g) {}
+        Gate *gate;
+        bool await_ready() const noexcept { return false; }
+        void await_suspend(std::coroutine_handle<> h) const { gate->m_waiting.push_back(h); }
+        void await_resume() const noexcept {}
+    };
+    Awaiter wait() { return Awaiter(this); }
+    void open()
+    {
+        for (auto waiting = std::exchange(m_waiting, {}); const auto handle : waiting)
+            handle.resume();
+    }
+
+private:
+    std::vector<std::coroutine_handle<>> m_waiting;
+};
 
 // Logs create and release calls in order ("create system 3600 -> 1",
 // "release 1 -> fail 5") and fails the calls it is told to. IDs count up
@@ -65,37 +80,16 @@ class RecordingDriver final : public EnergyAssertionDriver {
 public:
     // While set, every call waits until the test lets it go on with proceed().
     bool parks = false;
+    std::vector<std::string> log;
+    std::set<std::uint32_t> held;
 
     QCoro::Task<EnergyAssertionID> create(bool display, std::optional<double> timeout) override
     {
         if (parks)
-            co_await Parked(this);
-        co_return createNow(display, timeout);
-    }
-    QCoro::Task<> release(EnergyAssertionID id) override
-    {
-        if (parks)
-            co_await Parked(this);
-        releaseNow(id);
-    }
-    // Lets every parked call go on, in the order they came.
-    void proceed()
-    {
-        for (auto waiting = std::exchange(m_parked, {}); const auto handle : waiting)
-            handle.resume();
-    }
-    // Tells the service that a held lock went away for good.
-    void lose(std::uint32_t id, const EnergyFailure &failure)
-    {
-        held.erase(id);
-        reportLost(EnergyAssertionID{id}, failure);
-    }
-
-    EnergyAssertionID createNow(bool display, std::optional<double> timeout)
-    {
-        std::string entry = std::string("create ") + (display ? "display " : "system ") + seconds(timeout);
-        auto &plan = display ? m_displayFailures : m_systemFailures;
-        if (!plan.empty()) {
+            co_await m_gate.wait();
+        const std::string entry = std::string(display ? "create display " : "create system ") +
+                                  (timeout ? QString::number(*timeout).toStdString() : "none");
+        if (auto &plan = m_createFailures[display]; !plan.empty()) {
             const std::int32_t code = plan.front();
             plan.erase(plan.begin());
             log.push_back(entry + " -> fail " + std::to_string(code));
@@ -103,53 +97,41 @@ public:
                                         : EnergyFailure::Operation::createSystem,
                                 code, false);
         }
-        const EnergyAssertionID id{m_next++};
-        held.insert(id.rawValue);
-        log.push_back(entry + " -> " + std::to_string(id.rawValue));
-        return id;
+        const std::uint32_t id = m_next++;
+        held.insert(id);
+        log.push_back(entry + " -> " + std::to_string(id));
+        co_return EnergyAssertionID{id};
     }
-
-    void releaseNow(EnergyAssertionID id)
+    QCoro::Task<> release(EnergyAssertionID id) override
     {
+        if (parks)
+            co_await m_gate.wait();
         const std::string entry = "release " + std::to_string(id.rawValue);
-        const auto planned = m_releaseFailures.find(id.rawValue);
-        if (planned != m_releaseFailures.end() && planned->second.times > 0) {
-            --planned->second.times;
-            log.push_back(entry + " -> fail " + std::to_string(planned->second.code));
-            throw EnergyFailure(EnergyFailure::Operation::release, planned->second.code, true);
+        if (const auto planned = m_releaseFailures.extract(id.rawValue)) {
+            log.push_back(entry + " -> fail " + std::to_string(planned.mapped()));
+            throw EnergyFailure(EnergyFailure::Operation::release, planned.mapped(), true);
         }
         held.erase(id.rawValue);
         log.push_back(entry);
     }
-
-    // The next create of that kind fails with `code`; calls queue up.
-    void failNextCreate(bool display, std::int32_t code)
+    // Lets every parked call go on, in the order they came.
+    void proceed() { m_gate.open(); }
+    // Tells the service that a held lock went away for good.
+    void lose(std::uint32_t id, const EnergyFailure &failure)
     {
-        (display ? m_displayFailures : m_systemFailures).push_back(code);
+        held.erase(id);
+        reportLost(EnergyAssertionID{id}, failure);
     }
-    // Releasing `id` fails `times` times with `code`.
-    void failRelease(std::uint32_t id, std::int32_t code, int times = 1) { m_releaseFailures[id] = {code, times}; }
-
-    std::vector<std::string> log;
-    std::set<std::uint32_t> held;
+    // The next create of that kind fails with `code`; calls queue up.
+    void failNextCreate(bool display, std::int32_t code) { m_createFailures[display].push_back(code); }
+    // The next release of `id` fails with `code`.
+    void failRelease(std::uint32_t id, std::int32_t code) { m_releaseFailures[id] = code; }
 
 private:
-    struct Parked {
-        explicit Parked(RecordingDriver *d) : driver(d) {}
-        RecordingDriver *driver;
-        bool await_ready() const noexcept { return false; }
-        void await_suspend(std::coroutine_handle<> h) const { driver->m_parked.push_back(h); }
-        void await_resume() const noexcept {}
-    };
-    std::vector<std::coroutine_handle<>> m_parked;
-    struct PlannedFailure {
-        std::int32_t code = 0;
-        int times = 0;
-    };
+    Gate m_gate;
     std::uint32_t m_next = 1;
-    std::vector<std::int32_t> m_systemFailures;
-    std::vector<std::int32_t> m_displayFailures;
-    std::map<std::uint32_t, PlannedFailure> m_releaseFailures;
+    std::map<bool, std::vector<std::int32_t>> m_createFailures;
+    std::map<std::uint32_t, std::int32_t> m_releaseFailures;
 };
 
 // One pending operation of the fake service.
@@ -183,25 +165,19 @@ class FakeEnergyService final : public EnergyService {
 public:
     QCoro::Task<> acquire(Session session, std::optional<Duration> remaining) override
     {
-        return pending(record(ServiceCall::Kind::acquire, session.id, session, remaining));
+        return record(ServiceCall::Kind::acquire, session.id, session, remaining);
     }
-    QCoro::Task<> release(SessionID id) override
-    {
-        return pending(record(ServiceCall::Kind::release, id, std::nullopt, std::nullopt));
-    }
+    QCoro::Task<> release(SessionID id) override { return record(ServiceCall::Kind::release, id); }
     QCoro::Task<> extend(Session session, std::optional<Duration> remaining) override
     {
-        return pending(record(ServiceCall::Kind::extend, session.id, session, remaining));
+        return record(ServiceCall::Kind::extend, session.id, session, remaining);
     }
 
     std::vector<std::shared_ptr<ServiceCall>> calls;
 
     std::size_t count(ServiceCall::Kind kind) const
     {
-        std::size_t n = 0;
-        for (const auto &call : calls)
-            n += call->kind == kind;
-        return n;
+        return std::ranges::count_if(calls, [kind](const auto &call) { return call->kind == kind; });
     }
     // The latest call; a test that expected one and finds none fails here
     // instead of crashing.
@@ -219,8 +195,8 @@ public:
     }
 
 private:
-    std::shared_ptr<ServiceCall> record(ServiceCall::Kind kind, SessionID id, std::optional<Session> session,
-                                        std::optional<Duration> remaining)
+    QCoro::Task<> record(ServiceCall::Kind kind, SessionID id, std::optional<Session> session = {},
+                         std::optional<Duration> remaining = {})
     {
         auto call = std::make_shared<ServiceCall>();
         call->kind = kind;
@@ -228,11 +204,9 @@ private:
         call->session = std::move(session);
         call->remaining = remaining;
         calls.push_back(call);
-        return call;
+        return pending(std::move(call));
     }
 
-    // Awaiters get a constructor: GCC 12 destroys the members of an
-    // aggregate built inside a co_await expression twice.
     struct Pending {
         explicit Pending(std::shared_ptr<ServiceCall> c) : call(std::move(c)) {}
         std::shared_ptr<ServiceCall> call;
@@ -252,13 +226,9 @@ private:
 struct WaitCall {
     Duration span;
     std::shared_ptr<Cancellation> cancellation;
-    // A stubborn wait does not end when cancelled; the test decides.
-    bool ignoresCancellation = false;
-
     std::optional<bool> result;
     std::coroutine_handle<> waiter;
 
-    bool isPending() const { return !result.has_value(); }
     // The span passed (or, with `false`, the wait was cut short).
     void fire(bool passed = true)
     {
@@ -274,6 +244,7 @@ struct WaitCall {
 // its wait on the next turn of the event loop, as the real one does.
 class FakeWaits {
 public:
+    // Stubborn waits do not end when cancelled; the test decides.
     bool stubborn = false;
     std::vector<std::shared_ptr<WaitCall>> waits;
 
@@ -283,7 +254,6 @@ public:
             auto call = std::make_shared<WaitCall>();
             call->span = span;
             call->cancellation = cancellation;
-            call->ignoresCancellation = stubborn;
             waits.push_back(call);
             if (!stubborn) {
                 std::weak_ptr<WaitCall> weak = call;
@@ -303,10 +273,7 @@ public:
 
     std::size_t pendingCount() const
     {
-        std::size_t n = 0;
-        for (const auto &w : waits)
-            n += w->isPending();
-        return n;
+        return std::ranges::count_if(waits, [](const auto &wait) { return !wait->result; });
     }
     void endAll()
     {
@@ -358,18 +325,14 @@ public:
     {
         requests.append(enabled);
         if (hold)
-            co_await Held(this);
+            co_await m_gate.wait();
         if (fail)
             throw std::runtime_error("refused");
         state = stateAfterChange.value_or(enabled ? LoginItemState::enabled : LoginItemState::disabled);
     }
     void openSettings() override { ++settingsOpened; }
     // Lets every held change go on.
-    void release()
-    {
-        for (auto waiting = std::exchange(m_held, {}); const auto handle : waiting)
-            handle.resume();
-    }
+    void release() { m_gate.open(); }
 
     LoginItemState state = LoginItemState::disabled;
     std::optional<LoginItemState> stateAfterChange;
@@ -380,14 +343,7 @@ public:
     QList<bool> requests;
 
 private:
-    struct Held {
-        explicit Held(FakeLoginItem *i) : item(i) {}
-        FakeLoginItem *item;
-        bool await_ready() const noexcept { return false; }
-        void await_suspend(std::coroutine_handle<> h) const { item->m_held.push_back(h); }
-        void await_resume() const noexcept {}
-    };
-    std::vector<std::coroutine_handle<>> m_held;
+    Gate m_gate;
 };
 
 inline Duration secs(long long s)

@@ -1,21 +1,17 @@
 #include "native_energy_assertion_driver.h"
 
+#include "child_process.h"
+#include "engine_fakes.h"
 #include "test_bus.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QtCore/qtestsupport_core.h>
 
-#include <QCoroTask>
-
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <csignal>
-#include <functional>
-#include <sys/prctl.h>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -35,42 +31,33 @@ const QString powerManagement = u"org.freedesktop.PowerManagement"_s;
 const QString screenSaver = u"org.freedesktop.ScreenSaver"_s;
 const QString logind = u"org.freedesktop.login1"_s;
 
-// Runs a driver call to its end and rethrows what it threw (QCoro::waitFor
-// would wait for ever on a task that throws).
-QCoro::Task<std::optional<EnergyFailure>> caught(QCoro::Task<> task)
-{
-    try {
-        co_await task;
-    } catch (const EnergyFailure &failure) {
-        co_return failure;
-    }
-    co_return std::nullopt;
-}
-
-void awaited(QCoro::Task<> task)
-{
-    if (const auto failure = QCoro::waitFor(caught(std::move(task))))
-        throw *failure;
-}
-
-EnergyAssertionID awaited(QCoro::Task<EnergyAssertionID> task)
-{
+// A create run to its end: the lock it made, or what it threw.
+struct Created {
     EnergyAssertionID id;
-    awaited([](QCoro::Task<EnergyAssertionID> t, EnergyAssertionID &out) -> QCoro::Task<> {
-        out = co_await t;
-    }(std::move(task), id));
-    return id;
+    std::optional<EnergyFailure> failure;
+};
+
+Created create(NativeEnergyAssertionDriver &driver, bool display, std::optional<double> timeout = std::nullopt)
+{
+    Created result;
+    result.failure =
+        pelorin::fakes::run([](QCoro::Task<EnergyAssertionID> task, EnergyAssertionID &id) -> QCoro::Task<> {
+            id = co_await task;
+        }(driver.create(display, timeout), result.id));
+    return result;
 }
 
-EnergyFailure failureOf(const std::function<void()> &call)
+// A lock that must be granted.
+EnergyAssertionID held(NativeEnergyAssertionDriver &driver, bool display, std::optional<double> timeout = std::nullopt)
 {
-    try {
-        call();
-    } catch (const EnergyFailure &failure) {
-        return failure;
-    }
-    ADD_FAILURE() << "no EnergyFailure thrown";
-    return {};
+    const Created result = create(driver, display, timeout);
+    EXPECT_EQ(result.failure, std::nullopt);
+    return result.id;
+}
+
+std::optional<EnergyFailure> release(NativeEnergyAssertionDriver &driver, EnergyAssertionID id)
+{
+    return pelorin::fakes::run(driver.release(id));
 }
 
 int openDescriptors()
@@ -131,7 +118,7 @@ TEST_F(NativeEnergyAssertionDriverTest, EachLockComesFromTheFirstServicePresent)
         SCOPED_TRACE(QString(c.present.join(u' ') + (c.display ? u" display"_s : u" system"_s)).toStdString());
         serve(c.present);
         const auto driver = makeDriver();
-        const EnergyAssertionID id = awaited(driver->create(c.display, std::nullopt));
+        const EnergyAssertionID id = held(*driver, c.display);
         EXPECT_EQ(driver->backend(id), c.backend);
 
         const QList<TestLock> locks = allLocks();
@@ -151,8 +138,8 @@ TEST_F(NativeEnergyAssertionDriverTest, EachLockComesFromTheFirstServicePresent)
             EXPECT_EQ(lock.mode, u"block"_s);
         }
 
-        awaited(driver->release(id));
-        EXPECT_EQ(driver->heldCount(), 0);
+        EXPECT_EQ(release(*driver, id), std::nullopt);
+        EXPECT_EQ(driver->backend(id), std::nullopt);
         EXPECT_TRUE(waitUntilNoLocks());
     }
 }
@@ -163,66 +150,56 @@ TEST_F(NativeEnergyAssertionDriverTest, ALockIsReleasedWhenItsTimeOutPasses)
     const auto driver = makeDriver();
     QElapsedTimer clock;
     clock.start();
-    const EnergyAssertionID timedSystem = awaited(driver->create(false, 0.3));
-    const EnergyAssertionID timedDisplay = awaited(driver->create(true, 0.3));
-    const EnergyAssertionID endless = awaited(driver->create(false, std::nullopt));
+    const EnergyAssertionID timedSystem = held(*driver, false, 0.3);
+    const EnergyAssertionID timedDisplay = held(*driver, true, 0.3);
+    const EnergyAssertionID endless = held(*driver, false);
     ASSERT_EQ(allLocks().size(), 3);
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return driver->heldCount() == 1; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !driver->backend(timedSystem) && !driver->backend(timedDisplay); }, 5000));
     EXPECT_GE(clock.elapsed(), 300);
-    EXPECT_TRUE(bus.services(Kind::session).waitForLockCount(1));
     EXPECT_TRUE(bus.services(Kind::system).waitForLockCount(0));
+    EXPECT_TRUE(bus.services(Kind::session).waitForLockCount(1));
     EXPECT_EQ(driver->backend(endless), Backend::powerManagement);
 
     // The owner may still release an expired lock, once.
-    awaited(driver->release(timedSystem));
-    awaited(driver->release(timedDisplay));
-    EXPECT_EQ(failureOf([&] { awaited(driver->release(timedSystem)); }).code, -EINVAL);
-}
-
-TEST_F(NativeEnergyAssertionDriverTest, WithoutAnyServiceNothingIsHeld)
-{
-    const auto driver = makeDriver();
-    const EnergyFailure system = failureOf([&] { awaited(driver->create(false, 60.0)); });
-    EXPECT_EQ(system, EnergyFailure(Operation::createSystem, -ENOENT, false));
-    const EnergyFailure display = failureOf([&] { awaited(driver->create(true, std::nullopt)); });
-    EXPECT_EQ(display, EnergyFailure(Operation::createDisplay, -ENOENT, false));
-    EXPECT_EQ(driver->heldCount(), 0);
-
-    // No bus at all: the test main points the default buses at dead sockets.
-    NativeEnergyAssertionDriver unconnected;
-    EXPECT_EQ(failureOf([&] { awaited(unconnected.create(false, std::nullopt)); }),
-              EnergyFailure(Operation::createSystem, -ENOENT, false));
+    EXPECT_EQ(release(*driver, timedSystem), std::nullopt);
+    EXPECT_EQ(release(*driver, timedDisplay), std::nullopt);
+    EXPECT_EQ(release(*driver, timedSystem), EnergyFailure(Operation::release, -EINVAL, true));
 }
 
 TEST_F(NativeEnergyAssertionDriverTest, ErrorsMapToTheirCodesWithinTheCallTimeOut)
 {
     struct Case {
-        QString service;
+        QString service; // none: no service at all
         QString behaviour;
         int code;
     };
     const Case cases[] = {
-        {gnome, u"deny"_s, -EACCES},       {gnome, u"hang"_s, -ETIMEDOUT},  {gnome, u"fail"_s, -EIO},
-        {gnome, u"malformed"_s, -EIO},     {logind, u"hang"_s, -ETIMEDOUT}, {logind, u"malformed"_s, -EIO},
-        {screenSaver, u"deny"_s, -EACCES},
+        {gnome, u"deny"_s, -EACCES},       {gnome, u"hang"_s, -ETIMEDOUT},
+        {gnome, u"fail"_s, -EIO},          {gnome, u"malformed"_s, -EIO},
+        {logind, u"hang"_s, -ETIMEDOUT},   {logind, u"malformed"_s, -EIO},
+        {screenSaver, u"deny"_s, -EACCES}, {{}, {}, -ENOENT},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(QString(c.service + u' ' + c.behaviour).toStdString());
-        serve({c.service});
-        bus.services(c.service == logind ? Kind::system : Kind::session)
-            .setBehaviour(c.service, u"Inhibit"_s, c.behaviour);
+        serve(c.service.isEmpty() ? QStringList{} : QStringList{c.service});
+        if (!c.service.isEmpty())
+            bus.services(c.service == logind ? Kind::system : Kind::session)
+                .setBehaviour(c.service, u"Inhibit"_s, c.behaviour);
         const auto driver = makeDriver();
         driver->setCallTimeout(250ms);
         QElapsedTimer clock;
         clock.start();
         const bool display = c.service == screenSaver;
-        const EnergyFailure failure = failureOf([&] { awaited(driver->create(display, std::nullopt)); });
+        EXPECT_EQ(create(*driver, display).failure,
+                  EnergyFailure(display ? Operation::createDisplay : Operation::createSystem, c.code, false));
         EXPECT_LT(clock.elapsed(), 3000);
-        EXPECT_EQ(failure, EnergyFailure(display ? Operation::createDisplay : Operation::createSystem, c.code, false));
-        EXPECT_EQ(driver->heldCount(), 0);
         EXPECT_TRUE(waitUntilNoLocks());
     }
+
+    // No bus at all: the test main points the default buses at dead sockets.
+    NativeEnergyAssertionDriver unconnected;
+    EXPECT_EQ(create(unconnected, true).failure, EnergyFailure(Operation::createDisplay, -ENOENT, false));
 }
 
 TEST_F(NativeEnergyAssertionDriverTest, AFailingServiceGivesWayAndTheMostTellingErrorIsReported)
@@ -230,8 +207,7 @@ TEST_F(NativeEnergyAssertionDriverTest, AFailingServiceGivesWayAndTheMostTelling
     serve({gnome, powerManagement});
     bus.services(Kind::session).setBehaviour(gnome, u"Inhibit"_s, u"deny"_s);
     auto driver = makeDriver();
-    const EnergyAssertionID id = awaited(driver->create(false, std::nullopt));
-    EXPECT_EQ(driver->backend(id), Backend::powerManagement);
+    EXPECT_EQ(driver->backend(held(*driver, false)), Backend::powerManagement);
     driver.reset();
 
     // A refusal tells more than a time-out, which tells more than absence.
@@ -240,11 +216,10 @@ TEST_F(NativeEnergyAssertionDriverTest, AFailingServiceGivesWayAndTheMostTelling
     bus.services(Kind::system).setBehaviour(logind, u"Inhibit"_s, u"deny"_s);
     driver = makeDriver();
     driver->setCallTimeout(250ms);
-    EXPECT_EQ(failureOf([&] { awaited(driver->create(false, std::nullopt)); }).code, -EACCES);
+    EXPECT_EQ(create(*driver, false).failure, EnergyFailure(Operation::createSystem, -EACCES, false));
     bus.services(Kind::session).setBehaviour(gnome, u"Inhibit"_s, u"deny"_s);
     bus.stopServices(Kind::system);
-    EXPECT_EQ(failureOf([&] { awaited(driver->create(true, std::nullopt)); }).code, -EACCES);
-    EXPECT_EQ(driver->heldCount(), 0);
+    EXPECT_EQ(create(*driver, true).failure, EnergyFailure(Operation::createDisplay, -EACCES, false));
 }
 
 TEST_F(NativeEnergyAssertionDriverTest, AFailedReleaseKeepsTheLockForAnotherTry)
@@ -252,19 +227,18 @@ TEST_F(NativeEnergyAssertionDriverTest, AFailedReleaseKeepsTheLockForAnotherTry)
     serve({gnome});
     const auto driver = makeDriver();
     driver->setCallTimeout(250ms);
-    const EnergyAssertionID id = awaited(driver->create(false, std::nullopt));
+    const EnergyAssertionID id = held(*driver, false);
     const auto services = bus.services(Kind::session);
 
     services.setBehaviour(gnome, u"Uninhibit"_s, u"deny"_s);
-    EXPECT_EQ(failureOf([&] { awaited(driver->release(id)); }), EnergyFailure(Operation::release, -EACCES, true));
+    EXPECT_EQ(release(*driver, id), EnergyFailure(Operation::release, -EACCES, true));
     services.setBehaviour(gnome, u"Uninhibit"_s, u"hang"_s);
-    EXPECT_EQ(failureOf([&] { awaited(driver->release(id)); }), EnergyFailure(Operation::release, -ETIMEDOUT, true));
-    EXPECT_EQ(driver->heldCount(), 1);
+    EXPECT_EQ(release(*driver, id), EnergyFailure(Operation::release, -ETIMEDOUT, true));
+    EXPECT_EQ(driver->backend(id), Backend::gnomeSession);
     EXPECT_EQ(services.locks().size(), 1);
 
     services.setBehaviour(gnome, u"Uninhibit"_s, u"reply"_s);
-    awaited(driver->release(id));
-    EXPECT_EQ(driver->heldCount(), 0);
+    EXPECT_EQ(release(*driver, id), std::nullopt);
     EXPECT_TRUE(services.locks().isEmpty());
 }
 
@@ -279,18 +253,18 @@ TEST_F(NativeEnergyAssertionDriverTest, LateAnswersAreNeverLeftBehind)
 
     // Granted too late: the next service's lock is taken, the late one goes.
     services.setBehaviour(gnome, u"Inhibit"_s, u"late:500"_s);
-    const EnergyAssertionID id = awaited(driver->create(false, std::nullopt));
+    const EnergyAssertionID id = held(*driver, false);
     EXPECT_EQ(driver->backend(id), Backend::powerManagement);
     ASSERT_TRUE(services.waitForLockCount(1));
     EXPECT_EQ(services.locks().constFirst().service, powerManagement);
-    awaited(driver->release(id));
+    EXPECT_EQ(release(*driver, id), std::nullopt);
 
     // Alone and too late: a failure, and nothing held once the answer comes.
     bus.stopServices(Kind::session);
     serve({gnome});
-    bus.services(Kind::session).setBehaviour(gnome, u"Inhibit"_s, u"late:500"_s);
-    EXPECT_EQ(failureOf([&] { awaited(driver->create(true, std::nullopt)); }).code, -ETIMEDOUT);
     const auto alone = bus.services(Kind::session);
+    alone.setBehaviour(gnome, u"Inhibit"_s, u"late:500"_s);
+    EXPECT_EQ(create(*driver, true).failure, EnergyFailure(Operation::createDisplay, -ETIMEDOUT, false));
     ASSERT_TRUE(QTest::qWaitFor([&] { return alone.events().size() == 2; }, 5000));
     EXPECT_EQ(alone.events()[1].kind, u"released"_s);
 
@@ -298,26 +272,24 @@ TEST_F(NativeEnergyAssertionDriverTest, LateAnswersAreNeverLeftBehind)
     // or after the late confirmation arrives.
     for (const int settleMs : {0, 800}) {
         alone.setBehaviour(gnome, u"Inhibit"_s, u"reply"_s);
-        const EnergyAssertionID held = awaited(driver->create(false, std::nullopt));
+        const EnergyAssertionID lock = held(*driver, false);
         alone.setBehaviour(gnome, u"Uninhibit"_s, u"late:500"_s);
-        EXPECT_EQ(failureOf([&] { awaited(driver->release(held)); }).code, -ETIMEDOUT);
+        EXPECT_EQ(release(*driver, lock), EnergyFailure(Operation::release, -ETIMEDOUT, true));
         QTest::qWait(settleMs);
         alone.setBehaviour(gnome, u"Uninhibit"_s, u"reply"_s);
-        awaited(driver->release(held));
-        EXPECT_EQ(driver->heldCount(), 0);
+        EXPECT_EQ(release(*driver, lock), std::nullopt);
         EXPECT_TRUE(alone.waitForLockCount(0));
     }
 
     // A lock whose release went unanswered is not taken again when its
     // service restarts: the user had ended its session.
-    const EnergyAssertionID ending = awaited(driver->create(false, std::nullopt));
+    const EnergyAssertionID ending = held(*driver, false);
     alone.setBehaviour(gnome, u"Uninhibit"_s, u"hang"_s);
-    EXPECT_EQ(failureOf([&] { awaited(driver->release(ending)); }).code, -ETIMEDOUT);
+    EXPECT_EQ(release(*driver, ending), EnergyFailure(Operation::release, -ETIMEDOUT, true));
     serve({gnome});
     QTest::qWait(300);
     EXPECT_TRUE(bus.services(Kind::session).locks().isEmpty());
-    awaited(driver->release(ending));
-    EXPECT_EQ(driver->heldCount(), 0);
+    EXPECT_EQ(release(*driver, ending), std::nullopt);
 }
 
 // The service behind a lock restarts, or leaves for good: the lock is taken
@@ -328,7 +300,7 @@ TEST_F(NativeEnergyAssertionDriverTest, ALockWhoseServiceLeftIsSoughtAgain)
     const auto driver = makeDriver();
     std::vector<std::pair<EnergyAssertionID, EnergyFailure>> lost;
     driver->setLostHandler([&](EnergyAssertionID id, const EnergyFailure &f) { lost.emplace_back(id, f); });
-    const EnergyAssertionID display = awaited(driver->create(true, 3600.0));
+    const EnergyAssertionID display = held(*driver, true, 3600.0);
     // Long enough for a restart on a busy machine.
     driver->setRetakeWindow(10s);
 
@@ -342,24 +314,23 @@ TEST_F(NativeEnergyAssertionDriverTest, ALockWhoseServiceLeftIsSoughtAgain)
     // Another client of the new instance may get the old cookie: only our
     // own lock goes with our release.
     NativeEnergyAssertionDriver other(bus.connection(Kind::session), bus.connection(Kind::system));
-    const EnergyAssertionID foreign = awaited(other.create(false, std::nullopt));
-    awaited(driver->release(display));
+    const EnergyAssertionID foreign = held(other, false);
+    EXPECT_EQ(release(*driver, display), std::nullopt);
     EXPECT_TRUE(bus.services(Kind::session).waitForLockCount(1));
     // The other client lets go as well, so that it has nothing to seek when
     // the service goes below.
-    awaited(other.release(foreign));
+    EXPECT_EQ(release(other, foreign), std::nullopt);
 
     // Gone for good: reported once the search gives up, and a later release
     // of the ID succeeds.
     driver->setRetakeWindow(300ms);
-    const EnergyAssertionID system = awaited(driver->create(false, std::nullopt));
+    const EnergyAssertionID system = held(*driver, false);
     bus.stopServices(Kind::session);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !lost.empty(); }, 5000));
     ASSERT_EQ(lost.size(), 1u);
     EXPECT_EQ(lost[0].first, system);
     EXPECT_EQ(lost[0].second, EnergyFailure(Operation::createSystem, -ENOENT, false));
-    awaited(driver->release(system));
-    EXPECT_EQ(driver->heldCount(), 0);
+    EXPECT_EQ(release(*driver, system), std::nullopt);
 }
 
 TEST_F(NativeEnergyAssertionDriverTest, NoDescriptorOutlivesItsLock)
@@ -368,11 +339,11 @@ TEST_F(NativeEnergyAssertionDriverTest, NoDescriptorOutlivesItsLock)
     const int before = openDescriptors();
 
     auto driver = makeDriver();
-    awaited(driver->release(awaited(driver->create(true, std::nullopt))));
-    awaited(driver->create(true, 0.1));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return driver->heldCount() == 0; }, 5000));
-    awaited(driver->create(true, 60.0));
-    awaited(driver->create(false, std::nullopt));
+    EXPECT_EQ(release(*driver, held(*driver, true)), std::nullopt);
+    held(*driver, true, 0.1);
+    EXPECT_TRUE(bus.services(Kind::system).waitForLockCount(0));
+    held(*driver, true, 60.0);
+    held(*driver, false);
     EXPECT_GT(openDescriptors(), before);
     // Destroying the driver sends nothing; its descriptors close as they
     // would with the process.
@@ -388,7 +359,7 @@ TEST_F(NativeEnergyAssertionDriverTest, LocksDieWithAKilledProcess)
 {
     struct Case {
         QStringList present;
-        QStringList expected; // system lock's service, then the display lock's
+        QStringList expected; // in sorted order
     };
     const Case cases[] = {
         {{powerManagement, logind}, {powerManagement, logind}},
@@ -398,27 +369,21 @@ TEST_F(NativeEnergyAssertionDriverTest, LocksDieWithAKilledProcess)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.present.join(u' ').toStdString());
         serve(c.present);
-        QProcess holder;
-        holder.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-        holder.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        holder.start(QStringLiteral(PELORIN_TEST_LOCK_HOLDER),
-                     {bus.address(Kind::session), bus.address(Kind::system), u"system"_s, u"display"_s});
-        QDeadlineTimer deadline(20s);
-        while (!holder.canReadLine() && holder.state() != QProcess::NotRunning && !deadline.hasExpired())
-            holder.waitForReadyRead(100);
-        ASSERT_EQ(holder.readLine().trimmed(), "ready");
+        const auto holder = pelorin::test::childProcess();
+        holder->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        holder->start(QStringLiteral(PELORIN_TEST_LOCK_HOLDER),
+                      {bus.address(Kind::session), bus.address(Kind::system), u"system"_s, u"display"_s});
+        ASSERT_EQ(pelorin::test::firstLine(*holder, 20'000), "ready");
 
         QStringList services;
         for (const TestLock &lock : allLocks())
             services.append(lock.service);
         services.sort();
-        QStringList expected = c.expected;
-        expected.sort();
-        EXPECT_EQ(services, expected);
+        EXPECT_EQ(services, c.expected);
 
-        holder.kill();
-        ASSERT_TRUE(holder.waitForFinished(5000));
-        EXPECT_EQ(holder.exitStatus(), QProcess::CrashExit);
+        holder->kill();
+        ASSERT_TRUE(holder->waitForFinished(5000));
+        EXPECT_EQ(holder->exitStatus(), QProcess::CrashExit);
         EXPECT_TRUE(waitUntilNoLocks());
     }
 }

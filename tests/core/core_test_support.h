@@ -1,6 +1,7 @@
 #pragma once
 
-// Shared fixtures and readable printers for the session model tests.
+// Session IDs for tests, and printers that make a failed comparison of the
+// session model's values readable.
 
 #include "session_machine.h"
 #include "session_readout.h"
@@ -20,39 +21,22 @@ inline SessionID testId(std::uint8_t fill)
 
 inline void PrintTo(const Duration &d, std::ostream *os)
 {
-    const auto c = d.components();
-    *os << c.seconds << "s+" << c.attoseconds << "as";
+    *os << d.components().seconds << "s+" << d.components().attoseconds << "as";
 }
 
 inline void PrintTo(const Date &d, std::ostream *os)
 {
     os->precision(17);
-    *os << "Date(" << d.timeIntervalSinceReferenceDate() << ")";
-}
-
-inline void PrintTo(const SessionDuration &d, std::ostream *os)
-{
-    *os << "SessionDuration(kind " << static_cast<int>(d.kind());
-    if (d.kind() == SessionDuration::Kind::custom) {
-        *os << ", ";
-        PrintTo(*d.duration(), os);
-    }
-    *os << ")";
+    *os << "Date(unix " << d.timeIntervalSince1970() << ")";
 }
 
 inline void PrintTo(const Session &s, std::ostream *os)
 {
-    *os << "Session(" << s.id.toString().substr(0, 8) << ", ";
-    PrintTo(s.selection.duration, os);
-    *os << (s.selection.keepsDisplayAwake ? ", display" : ", system only") << ", ";
+    *os << "Session(" << s.id.toString().substr(0, 8) << (s.selection.keepsDisplayAwake ? ", display, " : ", ");
     PrintTo(s.startedAt, os);
     if (s.effectiveDuration) {
-        *os << ", runs ";
+        *os << " for ";
         PrintTo(*s.effectiveDuration, os);
-    }
-    if (s.deadline) {
-        *os << ", until ";
-        PrintTo(*s.deadline, os);
     }
     *os << ")";
 }
@@ -60,62 +44,45 @@ inline void PrintTo(const Session &s, std::ostream *os)
 inline void PrintTo(const EnergyFailure &f, std::ostream *os)
 {
     *os << "EnergyFailure(op " << static_cast<int>(f.operation) << ", code " << f.code
-        << (f.retainsResources ? ", retains)" : ", nothing held)");
+        << (f.retainsResources ? ", retains)" : ")");
 }
 
 inline void PrintTo(const SessionState &state, std::ostream *os)
 {
     static constexpr const char *names[] = {"starting", "active", "stopping", "failed", "inactive"};
     *os << names[static_cast<int>(state.kind())] << "(";
-    if (state.failure()) {
+    if (state.failure())
         PrintTo(*state.failure(), os);
-        *os << ", ";
-    }
     if (state.session())
         PrintTo(*state.session(), os);
-    else
-        *os << "no session";
     *os << ")";
 }
 
-inline void PrintTo(const SessionMachine::Acquire &e, std::ostream *os)
+inline void PrintTo(const SessionMachine::Effect &effect, std::ostream *os)
 {
-    *os << "acquire(";
-    PrintTo(e.session, os);
-    *os << ")";
-}
-
-inline void PrintTo(const SessionMachine::Release &e, std::ostream *os)
-{
-    *os << "release(" << e.id.toString().substr(0, 8) << ")";
-}
-
-inline void PrintTo(const SessionMachine::ScheduleDeadline &e, std::ostream *os)
-{
-    *os << "scheduleDeadline(";
-    PrintTo(e.session, os);
-    *os << ")";
-}
-
-inline void PrintTo(const SessionMachine::CancelDeadline &, std::ostream *os)
-{
-    *os << "cancelDeadline";
+    std::visit(
+        [os](const auto &e) {
+            using E = std::decay_t<decltype(e)>;
+            if constexpr (std::is_same_v<E, SessionMachine::Release>)
+                *os << "release " << e.id.toString().substr(0, 8);
+            else if constexpr (std::is_same_v<E, SessionMachine::CancelDeadline>)
+                *os << "cancelDeadline";
+            else
+                PrintTo(e.session, &(*os << (std::is_same_v<E, SessionMachine::Acquire> ? "acquire " : "schedule ")));
+        },
+        effect);
 }
 
 inline void PrintTo(const CountdownTime &t, std::ostream *os)
 {
-    *os << "CountdownTime(" << t.hours << ", " << t.minutes << ", " << t.seconds << ")";
+    *os << t.text();
 }
 
 inline void PrintTo(const SessionReadout &r, std::ostream *os)
 {
-    static constexpr const char *names[] = {"countdown", "off",       "ready",  "starting",
-                                            "stopping",  "attention", "failed", "unlimited"};
-    *os << names[static_cast<int>(r.kind())];
-    if (r.kind() == SessionReadout::Kind::countdown) {
-        *os << " ";
-        PrintTo(r.time(), os);
-    }
+    static constexpr const char *names[] = {"countdown ", "off",       "ready",  "starting",
+                                            "stopping",   "attention", "failed", "unlimited"};
+    *os << names[static_cast<int>(r.kind())] << (r.kind() == SessionReadout::Kind::countdown ? r.time().text() : "");
 }
 
 } // namespace pelorin
