@@ -1,18 +1,15 @@
 #include "test_bus.h"
 
-#include "child_process.h"
-
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
+#include <sys/prctl.h>
 
 using namespace Qt::StringLiterals;
 
@@ -25,25 +22,48 @@ constexpr int startTimeoutMs = 20'000;
 // A session-type bus (so descriptors pass on both) that listens only in our
 // folder and knows no service files: nothing of the machine's is activated
 // on it.
-QByteArray daemonConfig(const QString &socketPath)
-{
-    return "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-           " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-           "<busconfig>\n"
-           "  <type>session</type>\n"
-           "  <listen>unix:path=" +
-           socketPath.toUtf8() +
-           "</listen>\n"
-           "  <auth>EXTERNAL</auth>\n"
-           "  <policy context=\"default\">\n"
-           "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-           "    <allow eavesdrop=\"true\"/>\n"
-           "    <allow own=\"*\"/>\n"
-           "  </policy>\n"
-           "</busconfig>\n";
-}
+constexpr char daemonConfig[] = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:path=%1</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+)";
 
 } // namespace
+
+std::unique_ptr<QProcess> childProcess(int deathSignal)
+{
+    auto process = std::make_unique<QProcess>();
+    process->setChildProcessModifier([deathSignal] { ::prctl(PR_SET_PDEATHSIG, deathSignal); });
+    return process;
+}
+
+QByteArray firstLine(QProcess &process, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!process.canReadLine()) {
+        if (process.state() == QProcess::NotRunning || deadline.hasExpired())
+            return {};
+        process.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
+    }
+    return process.readLine().trimmed();
+}
+
+void stopChild(std::unique_ptr<QProcess> &process)
+{
+    if (!process)
+        return;
+    process->kill();
+    process->waitForFinished(startTimeoutMs);
+    process.reset();
+}
 
 TestBus::TestBus()
 {
@@ -59,8 +79,8 @@ TestBus::~TestBus()
     for (Bus &b : m_buses) {
         if (!b.connectionName.isEmpty())
             QDBusConnection::disconnectFromBus(b.connectionName);
-        stopChild(b.services, startTimeoutMs);
-        stopChild(b.daemon, startTimeoutMs);
+        stopChild(b.services);
+        stopChild(b.daemon);
     }
 }
 
@@ -68,40 +88,32 @@ bool TestBus::startDaemon(Kind kind)
 {
     static int serial = 0;
     const QString name = kind == Kind::session ? u"session"_s : u"system"_s;
-    const QString program = QStandardPaths::findExecutable(u"dbus-daemon"_s);
-    if (program.isEmpty()) {
-        ADD_FAILURE() << "dbus-daemon is not installed";
-        return false;
-    }
     QFile config(m_dir.filePath(name + u".conf"_s));
-    if (!config.open(QIODevice::WriteOnly) || config.write(daemonConfig(m_dir.filePath(name))) < 0) {
+    if (!config.open(QIODevice::WriteOnly) ||
+        config.write(QString::fromLatin1(daemonConfig).arg(m_dir.filePath(name)).toUtf8()) < 0) {
         ADD_FAILURE() << "cannot write " << config.fileName().toStdString();
         return false;
     }
     config.close();
 
-    Bus &b = bus(kind);
+    Bus &b = m_buses[index(kind)];
     b.daemon = childProcess();
     // As root it warns that it cannot raise its descriptor limit: kept out
     // of the test output unless the daemon fails.
     const QString log = m_dir.filePath(name + u".log"_s);
     b.daemon->setStandardErrorFile(log);
-    b.daemon->start(program, {u"--config-file="_s + config.fileName(), u"--nofork"_s, u"--print-address"_s});
+    b.daemon->start(QStandardPaths::findExecutable(u"dbus-daemon"_s),
+                    {u"--config-file="_s + config.fileName(), u"--nofork"_s, u"--print-address"_s});
     b.address = QString::fromUtf8(firstLine(*b.daemon, startTimeoutMs));
     if (b.address.isEmpty()) {
         QFile errors(log);
         errors.open(QIODevice::ReadOnly);
-        ADD_FAILURE() << "dbus-daemon did not start for the " << name.toStdString()
+        ADD_FAILURE() << "dbus-daemon (package dbus) did not start for the " << name.toStdString()
                       << " bus: " << errors.readAll().toStdString();
         return false;
     }
     b.connectionName = u"pelorin-test-%1-%2"_s.arg(name).arg(++serial);
-    const QDBusConnection connection = QDBusConnection::connectToBus(b.address, b.connectionName);
-    if (!connection.isConnected()) {
-        ADD_FAILURE() << "cannot connect to the " << name.toStdString() << " test bus";
-        return false;
-    }
-    return true;
+    return QDBusConnection::connectToBus(b.address, b.connectionName).isConnected();
 }
 
 bool TestBus::isValid() const
@@ -111,25 +123,16 @@ bool TestBus::isValid() const
     });
 }
 
-QDBusConnection TestBus::connection(Kind kind) const
-{
-    return QDBusConnection(bus(kind).connectionName);
-}
-
 bool TestBus::startServices(Kind kind, const QStringList &names)
 {
     stopServices(kind);
-    Bus &b = bus(kind);
+    Bus &b = m_buses[index(kind)];
     b.services = childProcess();
     b.services->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, address(Kind::session));
-    environment.insert(u"DBUS_SYSTEM_BUS_ADDRESS"_s, address(Kind::system));
-    b.services->setProcessEnvironment(environment);
     b.services->start(QStringLiteral(PELORIN_TEST_SERVICES), QStringList{b.address} + names);
     if (firstLine(*b.services, startTimeoutMs) != "ready") {
         ADD_FAILURE() << "the test services did not start: " << names.join(u' ').toStdString();
-        stopChild(b.services, startTimeoutMs);
+        stopChild(b.services);
         return false;
     }
     return true;
@@ -137,14 +140,14 @@ bool TestBus::startServices(Kind kind, const QStringList &names)
 
 void TestBus::stopServices(Kind kind)
 {
-    Bus &b = bus(kind);
+    Bus &b = m_buses[index(kind)];
     if (!b.services)
         return;
-    stopChild(b.services, startTimeoutMs);
+    stopChild(b.services);
     // The process is gone; wait until the bus has noticed too, so that the
     // next call finds the names free.
     const QDBusConnection bus = connection(kind);
-    QDeadlineTimer deadline(startTimeoutMs);
+    const QDeadlineTimer deadline(startTimeoutMs);
     while (bus.interface()->isServiceRegistered(u"org.pelorin.Test"_s).value() && !deadline.hasExpired())
         QThread::msleep(5);
 }

@@ -4,7 +4,6 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusVariant>
-#include <QVariantMap>
 #include <QtCore/qtestsupport_core.h>
 
 #include <gtest/gtest.h>
@@ -17,53 +16,49 @@ namespace {
 
 constexpr int callTimeoutMs = 5000;
 
-QDBusMessage controlCall(const QString &method)
+TestLock lockFrom(const QVariantMap &map)
 {
-    return QDBusMessage::createMethodCall(u"org.pelorin.Test"_s, u"/control"_s, u"org.pelorin.Test.Control"_s, method);
-}
-
-bool succeeded(const QDBusMessage &reply, const QString &method)
-{
-    if (reply.type() == QDBusMessage::ReplyMessage)
-        return true;
-    ADD_FAILURE() << "test services: " << method.toStdString() << " failed: " << reply.errorName().toStdString() << " "
-                  << reply.errorMessage().toStdString();
-    return false;
+    return {map.value(u"service"_s).toString(), map.value(u"holder"_s).toString(), map.value(u"who"_s).toString(),
+            map.value(u"reason"_s).toString(),  map.value(u"flags"_s).toUInt(),    map.value(u"what"_s).toString(),
+            map.value(u"mode"_s).toString()};
 }
 
 } // namespace
 
-QList<TestLock> TestServicesClient::locks() const
+QDBusMessage TestServicesClient::call(const QString &method, const QVariantList &arguments) const
+{
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(u"org.pelorin.Test"_s, u"/control"_s, u"org.pelorin.Test.Control"_s, method);
+    message.setArguments(arguments);
+    const QDBusMessage reply = m_bus.call(message, QDBus::Block, callTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        ADD_FAILURE() << "test services: " << method.toStdString() << " failed: " << reply.errorMessage().toStdString();
+    return reply;
+}
+
+QList<QVariantMap> TestServicesClient::list(const QString &method) const
 {
     static const QMetaType registered = qDBusRegisterMetaType<QList<QVariantMap>>();
     Q_UNUSED(registered);
-    const QDBusMessage reply = m_bus.call(controlCall(u"Locks"_s), QDBus::Block, callTimeoutMs);
-    if (!succeeded(reply, u"Locks"_s) || reply.arguments().isEmpty())
+    const QDBusMessage reply = call(method);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return {};
+    return qdbus_cast<QList<QVariantMap>>(reply.arguments().constFirst());
+}
+
+QList<TestLock> TestServicesClient::locks() const
+{
     QList<TestLock> result;
-    for (const QVariantMap &map : qdbus_cast<QList<QVariantMap>>(reply.arguments().constFirst())) {
-        result.append({map.value(u"service"_s).toString(), map.value(u"holder"_s).toString(),
-                       map.value(u"who"_s).toString(), map.value(u"reason"_s).toString(),
-                       map.value(u"flags"_s).toUInt(), map.value(u"what"_s).toString(),
-                       map.value(u"mode"_s).toString()});
-    }
+    for (const QVariantMap &map : list(u"Locks"_s))
+        result.append(lockFrom(map));
     return result;
 }
 
 QList<TestLockEvent> TestServicesClient::events() const
 {
-    static const QMetaType registered = qDBusRegisterMetaType<QList<QVariantMap>>();
-    Q_UNUSED(registered);
-    const QDBusMessage reply = m_bus.call(controlCall(u"Events"_s), QDBus::Block, callTimeoutMs);
-    if (!succeeded(reply, u"Events"_s) || reply.arguments().isEmpty())
-        return {};
     QList<TestLockEvent> result;
-    for (const QVariantMap &map : qdbus_cast<QList<QVariantMap>>(reply.arguments().constFirst())) {
-        result.append(
-            {map.value(u"sequence"_s).toULongLong(), map.value(u"at"_s).toLongLong(), map.value(u"kind"_s).toString(),
-             map.value(u"service"_s).toString(), map.value(u"holder"_s).toString(), map.value(u"cookie"_s).toUInt(),
-             map.value(u"flags"_s).toUInt(), map.value(u"what"_s).toString(), map.value(u"mode"_s).toString()});
-    }
+    for (const QVariantMap &map : list(u"Events"_s))
+        result.append({lockFrom(map), map.value(u"kind"_s).toString(), map.value(u"at"_s).toLongLong()});
     return result;
 }
 
@@ -74,24 +69,18 @@ bool TestServicesClient::waitForLockCount(int count, std::chrono::milliseconds t
 
 void TestServicesClient::setBehaviour(const QString &service, const QString &method, const QString &behaviour) const
 {
-    QDBusMessage call = controlCall(u"SetBehaviour"_s);
-    call << service << method << behaviour;
-    succeeded(m_bus.call(call, QDBus::Block, callTimeoutMs), u"SetBehaviour"_s);
+    call(u"SetBehaviour"_s, {service, method, behaviour});
 }
 
 void TestServicesClient::emitPrepareForSleep(bool start) const
 {
-    QDBusMessage call = controlCall(u"EmitPrepareForSleep"_s);
-    call << start;
-    succeeded(m_bus.call(call, QDBus::Block, callTimeoutMs), u"EmitPrepareForSleep"_s);
+    call(u"EmitPrepareForSleep"_s, {start});
 }
 
 void TestServicesClient::setPortalSetting(const QString &group, const QString &key, const QVariant &value,
                                           bool announce) const
 {
-    QDBusMessage call = controlCall(u"SetPortalSetting"_s);
-    call << group << key << QVariant::fromValue(QDBusVariant(value)) << announce;
-    succeeded(m_bus.call(call, QDBus::Block, callTimeoutMs), u"SetPortalSetting"_s);
+    call(u"SetPortalSetting"_s, {group, key, QVariant::fromValue(QDBusVariant(value)), announce});
 }
 
 } // namespace pelorin::test

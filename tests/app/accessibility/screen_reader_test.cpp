@@ -11,7 +11,6 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -34,20 +33,6 @@ namespace {
 constexpr auto appearTimeout = 60s;
 constexpr int programTimeoutMs = 60'000;
 
-// What the readout card itself says it offers screen readers.
-struct CardText {
-    QString caption;
-    QString value;
-};
-
-// What the panel holds: the master switch's setting, the display choice for
-// the next session, and the status line.
-struct Settings {
-    bool armed = false;
-    bool keepsDisplayAwake = false;
-    QString status;
-};
-
 class ScreenReaderTest : public testing::Test {
 protected:
     void SetUp() override
@@ -62,17 +47,13 @@ protected:
 
     void TearDown() override
     {
-        if (!started)
+        if (panel.program().isEmpty())
             return;
-        if (panel.state() != QProcess::NotRunning) {
-            // Closing its input ends the panel the orderly way, so the
-            // sanitizers' checks at exit run too.
-            panel.closeWriteChannel();
-            if (!panel.waitForFinished(programTimeoutMs)) {
-                ADD_FAILURE() << "the panel did not quit";
-                return;
-            }
-        }
+        // Closing its input ends the panel the orderly way, so the
+        // sanitizers' checks at exit run too.
+        panel.closeWriteChannel();
+        ASSERT_TRUE(panel.state() == QProcess::NotRunning || panel.waitForFinished(programTimeoutMs))
+            << "the panel did not quit";
         EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit) << errors();
         EXPECT_EQ(panel.exitCode(), 0) << errors();
     }
@@ -83,50 +64,35 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
     }
 
-    // Starts the panel program showing `state` and waits until the panel is
-    // on screen.
-    std::optional<CardText> launch(const QString &state)
+    // Starts the panel program showing `state`, and returns the panel window
+    // as the screen reader finds it in the registry's tree.
+    std::optional<AtspiObject> launch(const QString &state)
     {
         panel.setStandardErrorFile(logs.filePath(u"panel.log"_s));
         desktop.startProgram(panel, QStringLiteral(PELORIN_ACCESSIBLE_PANEL), {state});
-        started = panel.waitForStarted(programTimeoutMs);
-        if (!started) {
-            ADD_FAILURE() << "the panel did not start";
-            return std::nullopt;
+        // The program and its window can join the registry a moment after
+        // the panel is on screen.
+        const QDeadlineTimer deadline(appearTimeout);
+        while (!deadline.hasExpired() && panel.state() != QProcess::NotRunning) {
+            for (const AtspiObject &application : client->applications()) {
+                if (client->name(application) != u"Pelorin"_s)
+                    continue;
+                for (const AtspiObject &window : client->children(application)) {
+                    if (client->name(window) == u"Pelorin"_s && client->hasState(window, u"showing"_s))
+                        return window;
+                }
+            }
+            QThread::msleep(50);
         }
-        return shown();
+        ADD_FAILURE() << "no Pelorin panel window on screen in the registry's tree\n" << errors();
+        return std::nullopt;
     }
 
-    // Has the running panel show `state`.
-    std::optional<CardText> stage(const QString &state)
-    {
-        panel.write(u"stage %1\n"_s.arg(state).toUtf8());
-        return shown();
-    }
-
-    std::optional<CardText> shown()
-    {
-        const QStringList fields = nextLine(u"shown"_s, 3);
-        if (fields.isEmpty())
-            return std::nullopt;
-        return CardText{fields[1], fields[2]};
-    }
-
-    // What the running panel holds now.
-    std::optional<Settings> settings()
-    {
-        panel.write("settings\n");
-        const QStringList fields = nextLine(u"settings"_s, 4);
-        if (fields.isEmpty())
-            return std::nullopt;
-        return Settings{fields[1] == u"1"_s, fields[2] == u"1"_s, fields[3]};
-    }
-
-    // The panel's next line, split at its tabs: `count` fields, the first
-    // one `kind`. Empty, with a failure, when another line or none comes.
+    // The panel's next line, split at its tabs: `count` fields after `kind`.
+    // Empty, with a failure, when another line or none comes.
     QStringList nextLine(const QString &kind, qsizetype count)
     {
-        QDeadlineTimer deadline(programTimeoutMs);
+        const QDeadlineTimer deadline(programTimeoutMs);
         while (!panel.canReadLine()) {
             if (panel.state() == QProcess::NotRunning || deadline.hasExpired()) {
                 ADD_FAILURE() << "the panel did not answer: " << errors();
@@ -134,12 +100,27 @@ protected:
             }
             panel.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
         }
-        const QStringList fields = QString::fromUtf8(panel.readLine()).chopped(1).split(u'\t');
-        if (fields.size() != count || fields[0] != kind) {
+        QStringList fields = QString::fromUtf8(panel.readLine()).chopped(1).split(u'\t');
+        if (fields.size() != count + 1 || fields.takeFirst() != kind) {
             ADD_FAILURE() << "unexpected line from the panel: " << fields.join(u' ').toStdString();
             return {};
         }
         return fields;
+    }
+
+    // What the card says it offers screen readers: caption, then value.
+    QStringList stage(const QString &state)
+    {
+        panel.write(u"stage %1\n"_s.arg(state).toUtf8());
+        return nextLine(u"shown"_s, 2);
+    }
+
+    // What the panel holds: armed, display kept on, the duration of the next
+    // session, the status line.
+    QStringList settings()
+    {
+        panel.write("settings\n");
+        return nextLine(u"settings"_s, 4);
     }
 
     // The one object under `root` named `name` in `role`.
@@ -148,62 +129,21 @@ protected:
         QList<AtspiObject> found = client->findByName(root, name);
         found.removeIf([&](const AtspiObject &object) { return client->roleName(object) != role; });
         if (found.size() != 1) {
-            ADD_FAILURE() << found.size() << " " << role.toStdString() << " named " << name.toStdString() << "\n"
+            ADD_FAILURE() << found.size() << " " << role.toStdString() << " named " << name.toStdString() << " in\n"
                           << describe(root);
             return std::nullopt;
         }
         return found.constFirst();
     }
 
-    // The program as the registry lists it, and in it the panel window.
-    std::optional<AtspiObject> panelWindow()
+    // The tree under `root` as a screen reader sees it, for failure messages.
+    std::string describe(const AtspiObject &root, int indent = 0) const
     {
-        const std::optional<AtspiObject> application = client->waitForApplication(u"Pelorin"_s, appearTimeout);
-        if (!application) {
-            QStringList names;
-            for (const AtspiObject &other : client->applications())
-                names.append(client->name(other));
-            ADD_FAILURE() << "no program named Pelorin among the registry's: " << names.join(u", "_s).toStdString()
-                          << "\n"
-                          << errors();
-            return std::nullopt;
-        }
-        // The window's accessibility object can come a moment after the
-        // program joined the registry.
-        QDeadlineTimer deadline(appearTimeout);
-        for (;;) {
-            for (const AtspiObject &window : client->children(*application)) {
-                if (client->name(window) == u"Pelorin"_s && client->states(window).contains(u"showing"_s))
-                    return window;
-            }
-            if (deadline.hasExpired()) {
-                ADD_FAILURE() << "the program offers no panel window on screen:\n" << describe(*application, 1);
-                return std::nullopt;
-            }
-            QThread::msleep(50);
-        }
-    }
-
-    // The tree under `root` as a screen reader sees it, one object a line,
-    // for failure messages.
-    std::string describe(const AtspiObject &root, int depth = 64, int indent = 0) const
-    {
-        QString line =
-            QString(indent * 2, u' ') + u'[' + client->roleName(root) + u"] \""_s + client->name(root) + u'"';
-        if (const QString description = client->description(root); !description.isEmpty())
-            line += u" description \""_s + description + u'"';
-        if (const std::optional<QString> text = client->text(root))
-            line += u" text \""_s + *text + u'"';
-        if (const std::optional<double> value = client->currentValue(root))
-            line += u" value "_s + QString::number(*value);
-        if (!client->states(root).contains(u"showing"_s))
-            line += u" (not showing)"_s;
-        line += u" {"_s + client->interfaces(root).join(u' ').remove(u"org.a11y.atspi."_s) + u'}';
-        std::string result = line.toStdString() + "\n";
-        if (depth > 0) {
-            for (const AtspiObject &child : client->children(root))
-                result += describe(child, depth - 1, indent + 1);
-        }
+        std::string result = QString(indent * 2, u' ').toStdString() + '[' + client->roleName(root).toStdString() +
+                             "] \"" + client->name(root).toStdString() + "\" " +
+                             client->text(root).value_or(QString()).toStdString() + '\n';
+        for (const AtspiObject &child : client->children(root))
+            result += describe(child, indent + 1);
         return result;
     }
 
@@ -212,7 +152,6 @@ protected:
     std::unique_ptr<AtspiClient> client;
     // Declared last: it goes before the desktop it runs on.
     QProcess panel;
-    bool started = false;
 };
 
 // The card as the session moves on: each state's caption and text reach the
@@ -225,37 +164,35 @@ TEST_F(ScreenReaderTest, FollowsTheCardThroughEveryStateAndAnnouncesTheChange)
     ASSERT_TRUE(client->listenFor(u"object:text-changed"_s));
     ASSERT_TRUE(client->listenFor(u"object:property-change:accessible-name"_s));
 
-    std::optional<CardText> card = launch(u"ready"_s);
-    ASSERT_TRUE(card);
-    const std::optional<AtspiObject> window = panelWindow();
+    const std::optional<AtspiObject> window = launch(u"ready"_s);
     ASSERT_TRUE(window);
-    const QList<AtspiObject> found = client->findByName(*window, card->caption);
+    QStringList card = nextLine(u"shown"_s, 2);
+    ASSERT_FALSE(card.isEmpty());
+    const QList<AtspiObject> found = client->findByName(*window, card[0]);
     ASSERT_EQ(found.size(), 1) << describe(*window);
     const AtspiObject readout = found.constFirst();
 
-    const QStringList states{u"active"_s,           u"stopping"_s, u"off"_s,  u"failure"_s,
-                             u"retained-failure"_s, u"starting"_s, u"ready"_s};
-    for (const QString &state : states) {
+    for (const QString &state :
+         {u"active"_s, u"stopping"_s, u"off"_s, u"failure"_s, u"retained-failure"_s, u"starting"_s, u"ready"_s}) {
         SCOPED_TRACE(state.toStdString());
-        const CardText before = *card;
+        const QStringList before = card;
         client->clearEvents();
         card = stage(state);
-        ASSERT_TRUE(card);
-        ASSERT_NE(card->value, before.value);
-        EXPECT_EQ(client->name(readout), card->caption);
-        EXPECT_EQ(client->text(readout), card->value);
+        ASSERT_FALSE(card.isEmpty());
+        ASSERT_NE(card[1], before[1]);
+        EXPECT_EQ(client->name(readout), card[0]);
+        EXPECT_EQ(client->text(readout), card[1]);
 
-        const QString value = card->value;
         EXPECT_TRUE(client->waitForEvent(
             [&](const AtspiEvent &event) {
                 return event.source == readout && event.member == u"TextChanged"_s && event.detail == u"insert"_s &&
-                       event.text == value;
+                       event.text == card[1];
             },
             appearTimeout))
             << "no text-changed event with the new value";
         // Qt sends the object along with a name change rather than the new
         // name; the screen reader reads the name afresh, as above.
-        if (card->caption != before.caption) {
+        if (card[0] != before[0]) {
             EXPECT_TRUE(client->waitForEvent(
                 [&](const AtspiEvent &event) {
                     return event.source == readout && event.member == u"PropertyChange"_s &&
@@ -267,35 +204,46 @@ TEST_F(ScreenReaderTest, FollowsTheCardThroughEveryStateAndAnnouncesTheChange)
     }
 }
 
-// A screen reader flips the panel's switches with the action each offers:
-// the setting behind the switch changes just as a click changes it, and the
-// panel says so.
-TEST_F(ScreenReaderTest, FlipsThePanelsSwitchesThroughTheirSettings)
+// A screen reader presses a duration tile and flips the panel's switches
+// with the action each offers: the setting behind each changes just as a
+// click changes it, and the panel says so.
+TEST_F(ScreenReaderTest, ActionsChangeTheSettingsAsAClickDoes)
 {
-    ASSERT_TRUE(launch(u"ready"_s));
-    const std::optional<AtspiObject> window = panelWindow();
+    const std::optional<AtspiObject> window = launch(u"ready"_s);
     ASSERT_TRUE(window);
-    const std::optional<Settings> before = settings();
-    ASSERT_TRUE(before);
-    ASSERT_TRUE(before->armed);
+    ASSERT_FALSE(nextLine(u"shown"_s, 2).isEmpty());
+    const QStringList before = settings();
+    ASSERT_FALSE(before.isEmpty());
+    ASSERT_EQ(before[0], u"1"_s);
+
+    // The session itself does not start in a staged panel; the duration it
+    // would last is what the tile sets.
+    const QString halfHour = pelorin::DurationGrid::title(pelorin::SessionDuration::minutes30());
+    ASSERT_NE(before[2], halfHour);
+    const std::optional<AtspiObject> tile = findControl(*window, halfHour, u"push button"_s);
+    ASSERT_TRUE(tile);
+    ASSERT_TRUE(client->doAction(*tile, u"press"_s)) << client->actionNames(*tile).join(u", "_s).toStdString();
+    QStringList after = settings();
+    ASSERT_FALSE(after.isEmpty());
+    EXPECT_EQ(after[2], halfHour);
 
     const std::optional<AtspiObject> display = findControl(*window, u"Keep the display always awake"_s, u"check box"_s);
     ASSERT_TRUE(display);
     ASSERT_TRUE(client->doAction(*display, u"toggle"_s)) << client->actionNames(*display).join(u", "_s).toStdString();
-    std::optional<Settings> after = settings();
-    ASSERT_TRUE(after);
-    EXPECT_EQ(after->keepsDisplayAwake, !before->keepsDisplayAwake) << "the next session's display choice";
-    EXPECT_TRUE(after->armed);
-    EXPECT_EQ(client->states(*display).contains(u"checked"_s), after->keepsDisplayAwake);
+    after = settings();
+    ASSERT_FALSE(after.isEmpty());
+    EXPECT_NE(after[1], before[1]) << "the next session's display choice";
+    EXPECT_EQ(after[0], u"1"_s);
+    EXPECT_EQ(client->hasState(*display, u"checked"_s), after[1] == u"1"_s);
 
     const std::optional<AtspiObject> master = findControl(*window, u"Pelorin"_s, u"check box"_s);
     ASSERT_TRUE(master);
     ASSERT_TRUE(client->doAction(*master, u"toggle"_s));
     after = settings();
-    ASSERT_TRUE(after);
-    EXPECT_FALSE(after->armed);
-    EXPECT_EQ(after->status, u"Off: the Mac can sleep"_s);
-    EXPECT_FALSE(client->states(*master).contains(u"checked"_s));
+    ASSERT_FALSE(after.isEmpty());
+    EXPECT_EQ(after[0], u"0"_s);
+    EXPECT_EQ(after[3], u"Off: the Mac can sleep"_s);
+    EXPECT_FALSE(client->hasState(*master, u"checked"_s));
 }
 
 } // namespace

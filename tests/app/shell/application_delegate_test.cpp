@@ -1,5 +1,5 @@
-// The delegate over the model and the engine's fakes: launch, becoming
-// active, the sleep notice, the one way out, and the validation run.
+// The delegate over the model and the engine's fakes: quitting with nothing
+// to end, and the sleep delay lock against a release that outlasts the sleep.
 
 #include "app/fake_app_model.h"
 #include "shell_test_support.h"
@@ -11,24 +11,26 @@
 
 using namespace pelorin;
 using namespace pelorin::fakes;
+using namespace pelorin::shelltest;
 using CallKind = ServiceCall::Kind;
 using StateKind = SessionState::Kind;
-using namespace std::chrono_literals;
 
 namespace {
 
 class ApplicationDelegateTest : public testing::Test, protected fakes::FakeAppModel {
 protected:
-    ApplicationDelegateTest() { wire(); }
-
-    ~ApplicationDelegateTest() override { delegate.setModel(nullptr); }
-
-    void wire(const QStringList &arguments = {QStringLiteral("pelorin")})
+    ApplicationDelegateTest()
     {
         delegate.setModel(model.get());
-        delegate.setArguments(arguments);
+        delegate.setArguments({QStringLiteral("pelorin")});
         delegate.setExit([this](int status) { exits.push_back(status); });
-        delegate.setWelcomeRoute([this](AppModel &) { ++welcomes; });
+        delegate.setWelcomeRoute([](AppModel &) {});
+    }
+
+    ~ApplicationDelegateTest() override
+    {
+        delegate.setSleepMonitor(nullptr);
+        delegate.setModel(nullptr);
     }
 
     void launch()
@@ -40,7 +42,6 @@ protected:
 
     PelorinApplicationDelegate delegate;
     std::vector<int> exits;
-    int welcomes = 0;
 };
 
 TEST_F(ApplicationDelegateTest, QuitWithNothingRunningExitsAtOnce)
@@ -51,68 +52,38 @@ TEST_F(ApplicationDelegateTest, QuitWithNothingRunningExitsAtOnce)
     EXPECT_TRUE(service->calls.empty());
 }
 
-TEST_F(ApplicationDelegateTest, SleepNoticeEndsTheSessionForGood)
-{
-    launch();
-    model->countdown().start(SessionDuration::untilStopped());
-    settle();
-    service->last().succeed();
-    settle();
-    ASSERT_EQ(state(), StateKind::active);
-
-    delegate.willSleep();
-    EXPECT_EQ(state(), StateKind::stopping);
-    settle();
-    service->last().succeed();
-    settle();
-    EXPECT_EQ(state(), StateKind::inactive);
-    // Nothing brings it back after waking.
-    delegate.applicationDidBecomeActive();
-    settle();
-    EXPECT_EQ(state(), StateKind::inactive);
-    EXPECT_EQ(service->count(CallKind::acquire), 1U);
-}
-
 TEST_F(ApplicationDelegateTest, DelayLockGoesOnlyOnceTheReleaseHasFinished)
 {
     test::TestBus bus;
     ASSERT_TRUE(bus.isValid());
-    ASSERT_TRUE(bus.startServices(shelltest::Kind::system, {shelltest::logind}));
-    const auto logind = bus.services(shelltest::Kind::system);
-    SleepMonitor monitor(bus.connection(shelltest::Kind::system));
+    ASSERT_TRUE(bus.startServices(Kind::system, {logind}));
+    const auto login1 = bus.services(Kind::system);
+    SleepMonitor monitor(bus.connection(Kind::system));
     delegate.setSleepMonitor(&monitor);
     launch();
-    ASSERT_TRUE(shelltest::spinUntil([&] { return monitor.holdsDelayLock(); }));
-
-    model->countdown().start(SessionDuration::hour1());
-    settle();
-    service->last().succeed();
-    settle();
+    ASSERT_TRUE(login1.waitForLockCount(1));
+    startSession(SessionDuration::hour1());
     ASSERT_EQ(state(), StateKind::active);
 
-    logind.emitPrepareForSleep(true);
-    ASSERT_TRUE(shelltest::spinUntil([&] { return state() == StateKind::stopping; }));
+    login1.emitPrepareForSleep(true);
+    ASSERT_TRUE(spinUntil([&] { return state() == StateKind::stopping; }));
     settle();
     ASSERT_EQ(service->last().kind, CallKind::release);
     // The release is still under way: the machine must keep waiting.
-    shelltest::spinFor(50ms);
-    EXPECT_TRUE(monitor.holdsDelayLock());
+    EXPECT_FALSE(login1.waitForLockCount(0, 100ms));
 
     // logind stopped waiting; the machine slept and woke before the release
     // ended. The lock held now is for the next sleep and stays.
-    logind.emitPrepareForSleep(false);
-    shelltest::spinFor(50ms);
+    login1.emitPrepareForSleep(false);
+    spinFor(50ms);
     service->last().succeed();
     settle();
     EXPECT_EQ(state(), StateKind::inactive);
-    EXPECT_TRUE(monitor.holdsDelayLock());
-    EXPECT_TRUE(logind.waitForLockCount(1));
+    EXPECT_FALSE(login1.waitForLockCount(0, 100ms));
 
     // The next sleep with nothing running lets it go at once.
-    logind.emitPrepareForSleep(true);
-    ASSERT_TRUE(shelltest::spinUntil([&] { return !monitor.holdsDelayLock(); }));
-    EXPECT_TRUE(logind.waitForLockCount(0));
-    delegate.setSleepMonitor(nullptr);
+    login1.emitPrepareForSleep(true);
+    EXPECT_TRUE(login1.waitForLockCount(0));
 }
 
 } // namespace

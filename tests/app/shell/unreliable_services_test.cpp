@@ -7,19 +7,40 @@
 #include "native_energy_assertion_driver.h"
 #include "shell_test_support.h"
 
+#include <QElapsedTimer>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
 using namespace pelorin;
 using namespace pelorin::shelltest;
 using namespace Qt::StringLiterals;
-using pelorin::test::TestBus;
 using pelorin::test::TestServicesClient;
 using StateKind = SessionState::Kind;
 using Op = EnergyFailure::Operation;
 
 namespace {
+
+// The longest stretch the event loop went without turning, from the meter's
+// construction on: a timer asks to run every few milliseconds and notes the
+// gaps between its turns.
+class LoopGapMeter {
+public:
+    LoopGapMeter()
+    {
+        m_clock.start();
+        QObject::connect(&m_tick, &QTimer::timeout, [this] { m_longest = std::max(m_longest, m_clock.restart()); });
+        m_tick.start(5);
+    }
+    std::chrono::milliseconds longest() const { return std::chrono::milliseconds(m_longest); }
+
+private:
+    QTimer m_tick;
+    QElapsedTimer m_clock;
+    qint64 m_longest = 0;
+};
 
 class UnreliableServicesTest : public testing::Test {
 protected:
@@ -67,7 +88,7 @@ protected:
         EXPECT_EQ(system().locks().constFirst().mode, u"delay"_s);
     }
 
-    TestBus bus;
+    test::TestBus bus;
     ShellHarness shell{bus};
     std::optional<LoopGapMeter> meter;
 };
