@@ -88,10 +88,14 @@ protected:
         return std::nullopt;
     }
 
-    // The panel's next line, split at its tabs: `count` fields after `kind`.
-    // Empty, with a failure, when another line or none comes.
-    QStringList nextLine(const QString &kind, qsizetype count)
+    // Sends `command` (none: just reads), then returns the panel's next line
+    // split at its tabs, less the leading `kind`: "shown" caption and value,
+    // or "settings" armed, display, duration tile and status line. Empty,
+    // with a failure, when another line or none comes.
+    QStringList ask(const QString &command, const QString &kind, qsizetype count)
     {
+        if (!command.isEmpty())
+            panel.write((command + u'\n').toUtf8());
         const QDeadlineTimer deadline(programTimeoutMs);
         while (!panel.canReadLine()) {
             if (panel.state() == QProcess::NotRunning || deadline.hasExpired()) {
@@ -107,21 +111,8 @@ protected:
         }
         return fields;
     }
-
-    // What the card says it offers screen readers: caption, then value.
-    QStringList stage(const QString &state)
-    {
-        panel.write(u"stage %1\n"_s.arg(state).toUtf8());
-        return nextLine(u"shown"_s, 2);
-    }
-
-    // What the panel holds: armed, display kept on, the duration of the next
-    // session, the status line.
-    QStringList settings()
-    {
-        panel.write("settings\n");
-        return nextLine(u"settings"_s, 4);
-    }
+    QStringList stage(const QString &state) { return ask(u"stage "_s + state, u"shown"_s, 2); }
+    QStringList settings() { return ask(u"settings"_s, u"settings"_s, 4); }
 
     // The one object under `root` named `name` in `role`.
     std::optional<AtspiObject> findControl(const AtspiObject &root, const QString &name, const QString &role)
@@ -139,11 +130,10 @@ protected:
     // The tree under `root` as a screen reader sees it, for failure messages.
     std::string describe(const AtspiObject &root, int indent = 0) const
     {
-        std::string result = QString(indent * 2, u' ').toStdString() + '[' + client->roleName(root).toStdString() +
-                             "] \"" + client->name(root).toStdString() + "\" " +
-                             client->text(root).value_or(QString()).toStdString() + '\n';
+        std::string result = std::string(indent, ' ') + '[' + client->roleName(root).toStdString() + "] " +
+                             client->name(root).toStdString() + '\n';
         for (const AtspiObject &child : client->children(root))
-            result += describe(child, indent + 1);
+            result += describe(child, indent + 2);
         return result;
     }
 
@@ -166,7 +156,7 @@ TEST_F(ScreenReaderTest, FollowsTheCardThroughEveryStateAndAnnouncesTheChange)
 
     const std::optional<AtspiObject> window = launch(u"ready"_s);
     ASSERT_TRUE(window);
-    QStringList card = nextLine(u"shown"_s, 2);
+    QStringList card = ask({}, u"shown"_s, 2);
     ASSERT_FALSE(card.isEmpty());
     const QList<AtspiObject> found = client->findByName(*window, card[0]);
     ASSERT_EQ(found.size(), 1) << describe(*window);
@@ -211,7 +201,7 @@ TEST_F(ScreenReaderTest, ActionsChangeTheSettingsAsAClickDoes)
 {
     const std::optional<AtspiObject> window = launch(u"ready"_s);
     ASSERT_TRUE(window);
-    ASSERT_FALSE(nextLine(u"shown"_s, 2).isEmpty());
+    ASSERT_FALSE(ask({}, u"shown"_s, 2).isEmpty());
     const QStringList before = settings();
     ASSERT_FALSE(before.isEmpty());
     ASSERT_EQ(before[0], u"1"_s);

@@ -25,35 +25,21 @@ int openDescriptors()
 }
 
 // One cycle: start an hour (with or without the display lock), extend it by
-// half an hour, stop it; each step waits for its outcome. False (with the
-// reason reported) when a step did not end as it should.
-bool cycle(SessionController &controller, bool keepsDisplayAwake)
+// half an hour, stop it; each step waits for its outcome.
+void cycle(SessionController &controller, bool keepsDisplayAwake)
 {
     controller.start({SessionDuration::hour1(), keepsDisplayAwake});
-    if (!spinUntil([&] { return controller.state().kind() != StateKind::starting; }) ||
-        controller.state().kind() != StateKind::active) {
-        ADD_FAILURE() << "the session did not become active";
-        return false;
-    }
-    const Duration before = *controller.state().session()->effectiveDuration;
+    ASSERT_TRUE(spinUntil([&] { return controller.state().kind() == StateKind::active; }));
+    const Session before = *controller.state().session();
     controller.extend(SessionDuration::extensionStep());
-    if (!spinUntil([&] { return controller.pendingOperations() == 0; }) || !controller.state().session() ||
-        controller.state().session()->effectiveDuration != before + SessionDuration::extensionStep()) {
-        ADD_FAILURE() << "the session was not extended";
-        return false;
-    }
-    const SessionID id = controller.state().session()->id;
+    ASSERT_TRUE(spinUntil([&] { return controller.pendingOperations() == 0; }));
+    ASSERT_EQ(controller.state().kind(), StateKind::active);
+    EXPECT_EQ(controller.state().session()->effectiveDuration,
+              *before.effectiveDuration + SessionDuration::extensionStep());
     controller.send(SessionMachine::Stop{});
-    if (!spinUntil(
-            [&] { return controller.state().kind() == StateKind::inactive && controller.pendingOperations() == 0; })) {
-        ADD_FAILURE() << "the session did not stop";
-        return false;
-    }
-    if (controller.startStamp(id)) {
-        ADD_FAILURE() << "the stopped session's start stamp is still kept";
-        return false;
-    }
-    return true;
+    ASSERT_TRUE(spinUntil(
+        [&] { return controller.state().kind() == StateKind::inactive && controller.pendingOperations() == 0; }));
+    EXPECT_FALSE(controller.startStamp(before.id)) << "the stopped session's start stamp is still kept";
 }
 
 struct SoakCase {
@@ -64,6 +50,11 @@ struct SoakCase {
 };
 
 class EngineSoakTest : public testing::TestWithParam<SoakCase> {};
+
+void PrintTo(const SoakCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
 
 TEST_P(EngineSoakTest, LeavesNothingBehind)
 {
@@ -80,12 +71,12 @@ TEST_P(EngineSoakTest, LeavesNothingBehind)
 
     // A first cycle opens whatever is opened once (the connections' own
     // descriptors) before the count is taken.
-    ASSERT_TRUE(cycle(*controller, true));
+    ASSERT_NO_FATAL_FAILURE(cycle(*controller, true));
     ASSERT_TRUE(bus.services(c.lockBus).waitForLockCount(0));
     const int descriptors = openDescriptors();
     // Every other session keeps the display on too: one lock or two.
     for (int i = 0; i < c.cycles; ++i)
-        ASSERT_TRUE(cycle(*controller, i % 2 == 0)) << "cycle " << i;
+        ASSERT_NO_FATAL_FAILURE(cycle(*controller, i % 2 == 0)) << "cycle " << i;
 
     EXPECT_EQ(controller->state(), SessionState::inactive());
     EXPECT_EQ(controller->pendingOperations(), 0U);

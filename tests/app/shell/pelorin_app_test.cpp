@@ -96,6 +96,25 @@ TEST_F(ShellTest, SleepEndsTheSessionBeforeTheDelayLockGoes)
     EXPECT_EQ(app.menuBarExtra()->status(), AppStatus::off);
 }
 
+// The machine slept and woke before the session's locks were released
+// (logind stopped waiting): the delay lock held by then is for the next
+// sleep and stays; that sleep, with nothing running, lets it go at once.
+TEST_F(ShellTest, TheDelayLockTakenOnWakingOutlivesALateRelease)
+{
+    shell.launch();
+    startSession();
+    bus.services(Kind::session).setBehaviour(gnomeSession, u"Uninhibit"_s, u"late:300"_s);
+    bus.services(Kind::system).emitPrepareForSleep(true);
+    ASSERT_TRUE(spinUntil([&] { return shell.state() == StateKind::stopping; }));
+    EXPECT_FALSE(bus.services(Kind::system).waitForLockCount(0, 100ms)) << "gone before the release ended";
+
+    bus.services(Kind::system).emitPrepareForSleep(false);
+    ASSERT_TRUE(spinUntil([&] { return shell.state() == StateKind::inactive; }));
+    EXPECT_FALSE(bus.services(Kind::system).waitForLockCount(0, 200ms)) << "the next sleep's delay lock went";
+    bus.services(Kind::system).emitPrepareForSleep(true);
+    EXPECT_TRUE(bus.services(Kind::system).waitForLockCount(0));
+}
+
 TEST_F(ShellTest, DelayLockLetGoWhileBeingTakenIsDropped)
 {
     SleepMonitor monitor(bus.connection(Kind::system));
@@ -157,6 +176,12 @@ TEST_P(QuitTest, WaitsForTheAcquireAndItsRelease)
 }
 
 INSTANTIATE_TEST_SUITE_P(ByMenuAndBySignal, QuitTest, testing::Bool());
+
+TEST_F(ShellTest, QuitWithNothingRunningExitsAtOnce)
+{
+    shell.launch().delegate().requestTermination();
+    EXPECT_EQ(shell.exits, std::vector<int>{0});
+}
 
 TEST_F(ShellTest, DisarmingStopsARunningSession)
 {

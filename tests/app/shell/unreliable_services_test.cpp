@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 
 using namespace pelorin;
@@ -203,12 +204,13 @@ TEST_F(UnreliableServicesTest, AHangingReleaseHoldsNeitherSleepNorQuitForLong)
 // while they are being renewed: it ends, and nothing stays held.
 TEST_F(UnreliableServicesTest, StopSleepAndQuitWhileStartingOrExtending)
 {
-    enum class End { stop, sleep, quit };
+    const std::vector<std::pair<std::string, std::function<void()>>> ends{
+        {"stop", [&] { countdown().stop(); }},
+        {"sleep", [&] { system().emitPrepareForSleep(true); }},
+        {"quit", [&] { shell.app->delegate().requestTermination(); }}};
     for (const bool extending : {false, true}) {
-        for (const End end : {End::stop, End::sleep, End::quit}) {
-            SCOPED_TRACE(std::string(extending ? "extending, " : "starting, ") + (end == End::stop    ? "stop"
-                                                                                  : end == End::sleep ? "sleep"
-                                                                                                      : "quit"));
+        for (const auto &[name, end] : ends) {
+            SCOPED_TRACE((extending ? "extending, " : "starting, ") + name);
             launch(2s);
             session().setBehaviour(gnomeSession, u"Inhibit"_s, u"reply"_s);
             countdown().start(SessionDuration::hour1());
@@ -219,29 +221,16 @@ TEST_F(UnreliableServicesTest, StopSleepAndQuitWhileStartingOrExtending)
             if (extending)
                 countdown().extend();
             spinFor(50ms); // the request is on its way
-
-            switch (end) {
-            case End::stop:
-                countdown().stop();
-                break;
-            case End::sleep:
-                system().emitPrepareForSleep(true);
-                break;
-            case End::quit:
-                shell.app->delegate().requestTermination();
-                break;
-            }
-            if (end == End::quit) {
-                ASSERT_TRUE(spinUntil([&] { return !shell.exits.empty(); }));
-            } else {
-                ASSERT_TRUE(settlesIn(StateKind::inactive));
-            }
+            end();
+            ASSERT_TRUE(settlesIn(StateKind::inactive));
             EXPECT_TRUE(session().waitForLockCount(0));
             EXPECT_TRUE(shell.app->energyService().assertions().empty());
-            if (end == End::sleep) {
+            if (name == "sleep") {
                 EXPECT_TRUE(system().waitForLockCount(0));
                 system().emitPrepareForSleep(false);
                 EXPECT_TRUE(system().waitForLockCount(1));
+            } else if (name == "quit") {
+                EXPECT_TRUE(spinUntil([&] { return !shell.exits.empty(); }));
             }
             shell.exits.clear();
         }

@@ -37,6 +37,17 @@ const QString logind = u"org.freedesktop.login1"_s;
 const QString portal = u"org.freedesktop.portal.Desktop"_s;
 const QString portalPath = u"/org/freedesktop/portal/desktop"_s;
 
+// Which stand-in an interface belongs to.
+QString serviceOf(const QString &interface)
+{
+    static const QHash<QString, QString> services{{u"org.gnome.SessionManager"_s, gnomeSession},
+                                                  {u"org.freedesktop.PowerManagement.Inhibit"_s, powerManagement},
+                                                  {u"org.freedesktop.ScreenSaver"_s, screenSaver},
+                                                  {u"org.freedesktop.login1.Manager"_s, logind},
+                                                  {u"org.freedesktop.portal.Settings"_s, portal}};
+    return services.value(interface);
+}
+
 struct HeldLock {
     // "service", "holder", "who", "reason", "flags", "what", "mode", as the
     // control object lists it.
@@ -45,17 +56,61 @@ struct HeldLock {
     std::unique_ptr<QSocketNotifier> pipe; // logind's: the read end of the lock
 };
 
-// Every stand-in's locks, and how each method answers.
-class LockBook : public QObject {
+// Every stand-in at each of its paths, with the locks it holds, and the
+// control object that the tests see and steer (TestServicesClient is the
+// other end).
+class StandIns : public QDBusVirtualObject {
 public:
-    explicit LockBook(QDBusConnection bus) : m_bus(std::move(bus))
+    explicit StandIns(QDBusConnection bus) : m_bus(std::move(bus))
     {
         m_watcher.setConnection(m_bus);
         m_watcher.setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
-        connect(&m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, &LockBook::holderLeft);
+        connect(&m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, &StandIns::holderLeft);
     }
 
     QDBusConnection bus() const { return m_bus; }
+
+    QString introspect(const QString &) const override { return {}; }
+
+    bool handleMessage(const QDBusMessage &call, const QDBusConnection &) override
+    {
+        const QVariantList a = call.arguments();
+        const QString member = call.member();
+        if (call.interface() == u"org.pelorin.Test.Control"_s)
+            return control(call, member, a);
+        const QString service = serviceOf(call.interface());
+        if (service.isEmpty() || !answers(call, service))
+            return !service.isEmpty();
+        if (member == u"Inhibit"_s && service == logind) {
+            takeDescriptorLock(call, {{u"service"_s, service},
+                                      {u"what"_s, a.value(0)},
+                                      {u"who"_s, a.value(1)},
+                                      {u"reason"_s, a.value(2)},
+                                      {u"mode"_s, a.value(3)}});
+        } else if (member == u"Inhibit"_s && service == gnomeSession) {
+            // (app id, toplevel window, reason, flags)
+            takeCookieLock(
+                call,
+                {{u"service"_s, service}, {u"who"_s, a.value(0)}, {u"reason"_s, a.value(2)}, {u"flags"_s, a.value(3)}});
+        } else if (member == u"Inhibit"_s) {
+            // The power manager's and the screen saver's: (application, reason).
+            takeCookieLock(call, {{u"service"_s, service}, {u"who"_s, a.value(0)}, {u"reason"_s, a.value(1)}});
+        } else if (member == u"Uninhibit"_s || member == u"UnInhibit"_s) {
+            releaseCookieLock(call, service, a.value(0).toUInt());
+        } else if (member == u"Read"_s && service == portal) {
+            // The value wrapped in one variant more than declared, as the
+            // real portal answers.
+            const QVariantMap group = m_settings.value(a.value(0).toString());
+            if (!group.contains(a.value(1).toString()))
+                fail(call, u"org.freedesktop.portal.Error.NotFound"_s);
+            else
+                answer(call, QVariant::fromValue(
+                                 QDBusVariant(QVariant::fromValue(QDBusVariant(group.value(a.value(1).toString()))))));
+        } else {
+            return false;
+        }
+        return true;
+    }
 
     // Applies the behaviour set for this service and method (see
     // TestServicesClient::setBehaviour). True when the caller should handle
@@ -156,11 +211,6 @@ public:
         ::close(ends[1]);
     }
 
-    void setBehaviour(const QString &service, const QString &method, const QString &behaviour)
-    {
-        m_behaviours.insert(service + u'/' + method, behaviour);
-    }
-
     QList<QVariantMap> locks() const
     {
         QList<QVariantMap> result;
@@ -169,9 +219,40 @@ public:
         return result;
     }
 
-    QList<QVariantMap> events() const { return m_events; }
-
 private:
+    bool control(const QDBusMessage &call, const QString &member, const QVariantList &a)
+    {
+        if (member == u"Locks"_s) {
+            answer(call, QVariant::fromValue(locks()));
+        } else if (member == u"Events"_s) {
+            answer(call, QVariant::fromValue(m_events));
+        } else if (member == u"SetBehaviour"_s) {
+            m_behaviours.insert(a.value(0).toString() + u'/' + a.value(1).toString(), a.value(2).toString());
+            answer(call, {});
+        } else if (member == u"EmitPrepareForSleep"_s) {
+            QDBusMessage signal =
+                QDBusMessage::createSignal(u"/org/freedesktop/login1"_s, logind + u".Manager"_s, u"PrepareForSleep"_s);
+            signal << a.value(0).toBool();
+            m_bus.send(signal);
+            answer(call, {});
+        } else if (member == u"SetPortalSetting"_s) {
+            // (group, key, value, announce): the portal answers Read with
+            // the value from now on, and with `announce` says it changed.
+            const QVariant value = a.value(2).value<QDBusVariant>().variant();
+            m_settings[a.value(0).toString()].insert(a.value(1).toString(), value);
+            if (a.value(3).toBool()) {
+                QDBusMessage signal =
+                    QDBusMessage::createSignal(portalPath, u"org.freedesktop.portal.Settings"_s, u"SettingChanged"_s);
+                signal << a.value(0) << a.value(1) << QVariant::fromValue(QDBusVariant(value));
+                m_bus.send(signal);
+            }
+            answer(call, {});
+        } else {
+            return false;
+        }
+        return true;
+    }
+
     HeldLock &add(const QDBusMessage &call, QVariantMap info)
     {
         info.insert(u"holder"_s, call.service());
@@ -207,105 +288,9 @@ private:
     std::list<HeldLock> m_locks;
     QList<QVariantMap> m_events;
     QHash<QString, QString> m_behaviours;
+    QHash<QString, QVariantMap> m_settings; // the portal's
     uint m_nextCookie = 100;
     int m_lateBy = -1; // the delay of the call being handled, when it is late
-};
-
-// Which stand-in an interface belongs to.
-QString serviceOf(const QString &interface)
-{
-    static const QHash<QString, QString> services{{u"org.gnome.SessionManager"_s, gnomeSession},
-                                                  {u"org.freedesktop.PowerManagement.Inhibit"_s, powerManagement},
-                                                  {u"org.freedesktop.ScreenSaver"_s, screenSaver},
-                                                  {u"org.freedesktop.login1.Manager"_s, logind},
-                                                  {u"org.freedesktop.portal.Settings"_s, portal}};
-    return services.value(interface);
-}
-
-// Every stand-in, and the control object that the tests see and steer
-// (TestServicesClient is the other end), at each of their paths.
-class StandIns : public QDBusVirtualObject {
-public:
-    explicit StandIns(LockBook &book) : m_book(book) {}
-
-    QString introspect(const QString &) const override { return {}; }
-
-    bool handleMessage(const QDBusMessage &call, const QDBusConnection &) override
-    {
-        const QVariantList a = call.arguments();
-        const QString member = call.member();
-        if (call.interface() == u"org.pelorin.Test.Control"_s)
-            return control(call, member, a);
-        const QString service = serviceOf(call.interface());
-        if (service.isEmpty() || !m_book.answers(call, service))
-            return !service.isEmpty();
-        if (member == u"Inhibit"_s && service == logind) {
-            m_book.takeDescriptorLock(call, {{u"service"_s, service},
-                                             {u"what"_s, a.value(0)},
-                                             {u"who"_s, a.value(1)},
-                                             {u"reason"_s, a.value(2)},
-                                             {u"mode"_s, a.value(3)}});
-        } else if (member == u"Inhibit"_s && service == gnomeSession) {
-            // (app id, toplevel window, reason, flags)
-            m_book.takeCookieLock(
-                call,
-                {{u"service"_s, service}, {u"who"_s, a.value(0)}, {u"reason"_s, a.value(2)}, {u"flags"_s, a.value(3)}});
-        } else if (member == u"Inhibit"_s) {
-            // The power manager's and the screen saver's: (application, reason).
-            m_book.takeCookieLock(call, {{u"service"_s, service}, {u"who"_s, a.value(0)}, {u"reason"_s, a.value(1)}});
-        } else if (member == u"Uninhibit"_s || member == u"UnInhibit"_s) {
-            m_book.releaseCookieLock(call, service, a.value(0).toUInt());
-        } else if (member == u"Read"_s && service == portal) {
-            // The value wrapped in one variant more than declared, as the
-            // real portal answers.
-            const QVariantMap group = m_settings.value(a.value(0).toString());
-            if (!group.contains(a.value(1).toString()))
-                m_book.fail(call, u"org.freedesktop.portal.Error.NotFound"_s);
-            else
-                m_book.answer(call, QVariant::fromValue(QDBusVariant(
-                                        QVariant::fromValue(QDBusVariant(group.value(a.value(1).toString()))))));
-        } else {
-            return false;
-        }
-        return true;
-    }
-
-private:
-    bool control(const QDBusMessage &call, const QString &member, const QVariantList &a)
-    {
-        if (member == u"Locks"_s) {
-            m_book.answer(call, QVariant::fromValue(m_book.locks()));
-        } else if (member == u"Events"_s) {
-            m_book.answer(call, QVariant::fromValue(m_book.events()));
-        } else if (member == u"SetBehaviour"_s) {
-            m_book.setBehaviour(a.value(0).toString(), a.value(1).toString(), a.value(2).toString());
-            m_book.answer(call, {});
-        } else if (member == u"EmitPrepareForSleep"_s) {
-            QDBusMessage signal =
-                QDBusMessage::createSignal(u"/org/freedesktop/login1"_s, logind + u".Manager"_s, u"PrepareForSleep"_s);
-            signal << a.value(0).toBool();
-            m_book.bus().send(signal);
-            m_book.answer(call, {});
-        } else if (member == u"SetPortalSetting"_s) {
-            // (group, key, value, announce): the portal answers Read with
-            // the value from now on, and with `announce` says it changed.
-            const QVariant value = a.value(2).value<QDBusVariant>().variant();
-            m_settings[a.value(0).toString()].insert(a.value(1).toString(), value);
-            if (a.value(3).toBool()) {
-                QDBusMessage signal =
-                    QDBusMessage::createSignal(portalPath, u"org.freedesktop.portal.Settings"_s, u"SettingChanged"_s);
-                signal << a.value(0) << a.value(1) << QVariant::fromValue(QDBusVariant(value));
-                m_book.bus().send(signal);
-            }
-            m_book.answer(call, {});
-        } else {
-            return false;
-        }
-        return true;
-    }
-
-    LockBook &m_book;
-    QHash<QString, QVariantMap> m_settings;
 };
 
 } // namespace
@@ -320,8 +305,7 @@ int main(int argc, char **argv)
     }
     qDBusRegisterMetaType<QList<QVariantMap>>();
 
-    LockBook book(QDBusConnection::connectToBus(arguments.at(1), u"services"_s));
-    StandIns standIns(book);
+    StandIns standIns(QDBusConnection::connectToBus(arguments.at(1), u"services"_s));
     const QStringList paths{u"/control"_s,
                             u"/org/gnome/SessionManager"_s,
                             u"/org/freedesktop/PowerManagement/Inhibit"_s,
@@ -330,7 +314,7 @@ int main(int argc, char **argv)
                             u"/org/freedesktop/login1"_s,
                             portalPath};
     for (const QString &path : paths) {
-        if (!book.bus().registerVirtualObject(path, &standIns)) {
+        if (!standIns.bus().registerVirtualObject(path, &standIns)) {
             std::fprintf(stderr, "pelorin_test_services: cannot serve %s\n", qPrintable(path));
             return 1;
         }
@@ -339,7 +323,7 @@ int main(int argc, char **argv)
     // a service is not there for anyone.
     const QStringList known{gnomeSession, powerManagement, screenSaver, logind, portal};
     for (const QString &name : QStringList{u"org.pelorin.Test"_s} + arguments.mid(2)) {
-        if ((name != u"org.pelorin.Test"_s && !known.contains(name)) || !book.bus().registerService(name)) {
+        if ((name != u"org.pelorin.Test"_s && !known.contains(name)) || !standIns.bus().registerService(name)) {
             std::fprintf(stderr, "pelorin_test_services: cannot own %s\n", qPrintable(name));
             return 1;
         }

@@ -1,21 +1,11 @@
+// pelorin_accessible_panel ready|off|active|failure|retained-failure|starting|stopping
+//
 // The tray panel on a real display, for the screen-reader tests: the panel
-// content in the tray's own panel window (the frameless drop-down), over a
-// staged session and a fixed wall clock, so that what the panel says is known
-// to the minute.
-//
-//   pelorin_accessible_panel ready|off|active|failure|retained-failure|starting|stopping
-//
-// (a one-hour session, a quarter of an hour in, for the states that have
-// one). Once the panel is on screen, and again after each "stage <state>"
-// line read from standard input, it prints what the readout card offers
-// screen readers:
-//
-//   shown<TAB><caption><TAB><spoken value>
-//
-// and after each "settings" line what the panel holds:
-//
-//   settings<TAB><armed 0|1><TAB><display 0|1><TAB><duration tile><TAB><status line>
-//
+// content in the tray's own drop-down window over a staged session (an hour
+// long, a quarter of an hour in) and a fixed wall clock. It prints
+// "shown<TAB>caption<TAB>value", what the readout card offers screen
+// readers, once on screen and after each "stage <state>" line on its
+// standard input; "settings" lines are answered as printSettings() says.
 // It quits cleanly when its standard input closes.
 
 #include "app_model.h"
@@ -101,6 +91,8 @@ int main(int argc, char **argv)
             print({u"shown"_s, content->readout()->accessibleCaption(), content->readout()->accessibleReadout()});
         });
     };
+    // Armed (0 or 1), the display kept on (0 or 1), the next session's
+    // duration tile, the status line.
     const auto printSettings = [&] {
         const SessionSelection selection = model.countdown().selection();
         print({u"settings"_s, QString::number(model.preferences().armed()),
