@@ -2,15 +2,18 @@
 // virtual display of its own, offering its widgets over AT-SPI, and a client
 // of that protocol walking the registry's tree the way Orca does.
 
-#include "accessibility_desktop.h"
 #include "atspi_client.h"
+#include "test_bus.h"
 
 #include "duration_grid.h"
 #include "session_duration.h"
 
+#include <QDBusMessage>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -18,10 +21,12 @@
 
 #include <chrono>
 #include <optional>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
-using pelorin::test::AccessibilityDesktop;
+using namespace pelorin;
 using pelorin::test::AtspiClient;
 using pelorin::test::AtspiEvent;
 using pelorin::test::AtspiObject;
@@ -30,19 +35,78 @@ namespace {
 
 // Generous: the panel runs under the sanitizers, and ctest runs many suites
 // at once.
-constexpr auto appearTimeout = 60s;
-constexpr int programTimeoutMs = 60'000;
+constexpr auto timeout = 60s;
+constexpr int timeoutMs = 60'000;
 
+// Each test has a desktop of its own on which a screen reader reaches the
+// panel: an Xvfb display, private buses (TestBus) and the accessibility bus
+// that at-spi-bus-launcher starts on that session bus. Parallel runs never
+// meet, none of it reaches the machine's own, and all of it goes with the
+// test, or with the test process.
 class ScreenReaderTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (const QString missing = AccessibilityDesktop::missingTools(); !missing.isEmpty())
-            GTEST_SKIP() << missing.toStdString();
-        ASSERT_TRUE(logs.isValid());
-        ASSERT_TRUE(desktop.start());
-        client = std::make_unique<AtspiClient>(desktop.accessibilityBusAddress());
+        const QString xvfbProgram = QStandardPaths::findExecutable(u"Xvfb"_s);
+        // Debian keeps the launcher out of PATH.
+        const QString launcherProgram = QStandardPaths::findExecutable(
+            u"at-spi-bus-launcher"_s, {u"/usr/libexec"_s, u"/usr/lib/at-spi2-core"_s, u"/usr/libexec/at-spi2-core"_s});
+        if (xvfbProgram.isEmpty() || launcherProgram.isEmpty())
+            GTEST_SKIP() << "the screen reader tests need Xvfb (package xvfb) and at-spi-bus-launcher (at-spi2-core)";
+        ASSERT_TRUE(dir.isValid());
+        // -displayfd: the server picks a free display itself and prints it
+        // once it accepts clients. -noreset keeps the root window's
+        // properties (the accessibility bus among them) when clients go.
+        xvfb = test::childProcess();
+        xvfb->setStandardErrorFile(dir.filePath(u"xvfb.log"_s));
+        xvfb->start(xvfbProgram, u"-displayfd 1 -nolisten tcp -noreset -screen 0 1280x800x24"_s.split(u' '));
+        bool ok = false;
+        display = u':' + QString::number(QString::fromLatin1(test::firstLine(*xvfb, timeoutMs)).toInt(&ok));
+        ASSERT_TRUE(ok) << "Xvfb did not start: " << log(u"xvfb.log"_s);
+        buses = std::make_unique<test::TestBus>();
+        ASSERT_TRUE(buses->isValid());
+
+        // In a process group of its own, which its bus and the registry join;
+        // should the test process die first, SIGTERM lets the launcher take
+        // its bus down itself.
+        launcher = std::make_unique<QProcess>();
+        QProcessEnvironment launcherEnvironment = environment();
+        // No desktop settings of the machine's, and no settings service.
+        launcherEnvironment.insert(u"GSETTINGS_BACKEND"_s, u"memory"_s);
+        launcher->setProcessEnvironment(launcherEnvironment);
+        launcher->setStandardOutputFile(QProcess::nullDevice());
+        launcher->setStandardErrorFile(dir.filePath(u"launcher.log"_s));
+        launcher->setChildProcessModifier([] {
+            ::setpgid(0, 0);
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        });
+        // --a11y=1: accessibility is on, as it is while a screen reader runs.
+        launcher->start(launcherProgram, {u"--launch-immediately"_s, u"--a11y=1"_s});
+        QString address;
+        const QDeadlineTimer deadline(timeoutMs);
+        while (address.isEmpty() && launcher->state() != QProcess::NotRunning && !deadline.hasExpired()) {
+            const QDBusMessage reply = buses->connection(test::TestBus::Kind::session)
+                                           .call(QDBusMessage::createMethodCall(u"org.a11y.Bus"_s, u"/org/a11y/bus"_s,
+                                                                                u"org.a11y.Bus"_s, u"GetAddress"_s));
+            if (reply.type() == QDBusMessage::ReplyMessage)
+                address = reply.arguments().value(0).toString();
+            QThread::msleep(20);
+        }
+        ASSERT_FALSE(address.isEmpty()) << "the accessibility bus did not come up: " << log(u"launcher.log"_s);
+        client = std::make_unique<AtspiClient>(address);
         ASSERT_TRUE(client->isConnected());
+        // The registry starts on demand: asked now, it runs before the panel
+        // looks for it.
+        client->applications();
+    }
+
+    ~ScreenReaderTest() override
+    {
+        // The launcher, its bus and the registry share a process group.
+        if (launcher && launcher->processId() > 0)
+            ::kill(-static_cast<pid_t>(launcher->processId()), SIGKILL);
+        test::stopChild(launcher);
+        test::stopChild(xvfb);
     }
 
     void TearDown() override
@@ -52,27 +116,51 @@ protected:
         // Closing its input ends the panel the orderly way, so the
         // sanitizers' checks at exit run too.
         panel.closeWriteChannel();
-        ASSERT_TRUE(panel.state() == QProcess::NotRunning || panel.waitForFinished(programTimeoutMs))
+        ASSERT_TRUE(panel.state() == QProcess::NotRunning || panel.waitForFinished(timeoutMs))
             << "the panel did not quit";
-        EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit) << errors();
-        EXPECT_EQ(panel.exitCode(), 0) << errors();
+        EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit) << log(u"panel.log"_s);
+        EXPECT_EQ(panel.exitCode(), 0) << log(u"panel.log"_s);
     }
 
-    std::string errors() const
+    std::string log(const QString &name) const
     {
-        QFile file(logs.filePath(u"panel.log"_s));
+        QFile file(dir.filePath(name));
         return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
     }
 
-    // Starts the panel program showing `state`, and returns the panel window
-    // as the screen reader finds it in the registry's tree.
+    // Leads nowhere near the machine's own display or buses.
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString &name : {u"AT_SPI_BUS_ADDRESS"_s, u"WAYLAND_DISPLAY"_s, u"XAUTHORITY"_s})
+            environment.remove(name);
+        environment.insert(u"DISPLAY"_s, display);
+        environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, buses->address(test::TestBus::Kind::session));
+        environment.insert(u"DBUS_SYSTEM_BUS_ADDRESS"_s, buses->address(test::TestBus::Kind::system));
+        // Private to its owner, as the real one: the accessibility bus's
+        // socket goes there.
+        environment.insert(u"XDG_RUNTIME_DIR"_s, dir.path());
+        return environment;
+    }
+
+    // Starts the panel program showing `state`, offering its widgets to
+    // screen readers, and returns the panel window as the screen reader
+    // finds it in the registry's tree.
     std::optional<AtspiObject> launch(const QString &state)
     {
-        panel.setStandardErrorFile(logs.filePath(u"panel.log"_s));
-        desktop.startProgram(panel, QStringLiteral(PELORIN_ACCESSIBLE_PANEL), {state});
+        QProcessEnvironment environment = this->environment();
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+        // Qt offers its widgets to AT-SPI only while accessibility is on.
+        environment.insert(u"QT_LINUX_ACCESSIBILITY_ALWAYS_ON"_s, u"1"_s);
+        // No slow OpenGL probing: nothing drawn needs it.
+        environment.insert(u"QT_XCB_GL_INTEGRATION"_s, u"none"_s);
+        panel.setProcessEnvironment(environment);
+        panel.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+        panel.setStandardErrorFile(dir.filePath(u"panel.log"_s));
+        panel.start(QStringLiteral(PELORIN_ACCESSIBLE_PANEL), {state});
         // The program and its window can join the registry a moment after
         // the panel is on screen.
-        const QDeadlineTimer deadline(appearTimeout);
+        const QDeadlineTimer deadline(timeout);
         while (!deadline.hasExpired() && panel.state() != QProcess::NotRunning) {
             for (const AtspiObject &application : client->applications()) {
                 if (client->name(application) != u"Pelorin"_s)
@@ -84,7 +172,7 @@ protected:
             }
             QThread::msleep(50);
         }
-        ADD_FAILURE() << "no Pelorin panel window on screen in the registry's tree\n" << errors();
+        ADD_FAILURE() << "no Pelorin panel window on screen in the registry's tree\n" << log(u"panel.log"_s);
         return std::nullopt;
     }
 
@@ -96,10 +184,10 @@ protected:
     {
         if (!command.isEmpty())
             panel.write((command + u'\n').toUtf8());
-        const QDeadlineTimer deadline(programTimeoutMs);
+        const QDeadlineTimer deadline(timeoutMs);
         while (!panel.canReadLine()) {
             if (panel.state() == QProcess::NotRunning || deadline.hasExpired()) {
-                ADD_FAILURE() << "the panel did not answer: " << errors();
+                ADD_FAILURE() << "the panel did not answer: " << log(u"panel.log"_s);
                 return {};
             }
             panel.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
@@ -137,8 +225,11 @@ protected:
         return result;
     }
 
-    QTemporaryDir logs;
-    AccessibilityDesktop desktop;
+    QTemporaryDir dir;
+    std::unique_ptr<QProcess> xvfb;
+    QString display;
+    std::unique_ptr<test::TestBus> buses;
+    std::unique_ptr<QProcess> launcher;
     std::unique_ptr<AtspiClient> client;
     // Declared last: it goes before the desktop it runs on.
     QProcess panel;
@@ -178,7 +269,7 @@ TEST_F(ScreenReaderTest, FollowsTheCardThroughEveryStateAndAnnouncesTheChange)
                 return event.source == readout && event.member == u"TextChanged"_s && event.detail == u"insert"_s &&
                        event.text == card[1];
             },
-            appearTimeout))
+            timeout))
             << "no text-changed event with the new value";
         // Qt sends the object along with a name change rather than the new
         // name; the screen reader reads the name afresh, as above.
@@ -188,7 +279,7 @@ TEST_F(ScreenReaderTest, FollowsTheCardThroughEveryStateAndAnnouncesTheChange)
                     return event.source == readout && event.member == u"PropertyChange"_s &&
                            event.detail == u"accessible-name"_s;
                 },
-                appearTimeout))
+                timeout))
                 << "no name-changed event";
         }
     }

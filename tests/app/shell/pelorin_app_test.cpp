@@ -46,7 +46,7 @@ protected:
     ShellHarness shell{bus};
 };
 
-TEST_F(ShellTest, LaunchHoldsTheSleepDelayLockAndShowsThePanel)
+TEST_F(ShellTest, LaunchHoldsTheSleepDelayLockAndShowsThePanelUntilClosed)
 {
     PelorinApp &app = shell.launch();
     const QList<TestLock> locks = systemLocks();
@@ -61,6 +61,12 @@ TEST_F(ShellTest, LaunchHoldsTheSleepDelayLockAndShowsThePanel)
     EXPECT_TRUE(app.menuBarExtra()->panel()->isVisible());
     EXPECT_TRUE(app.model().panelVisible());
     EXPECT_EQ(app.menuBarExtra()->status(), AppStatus::off);
+
+    // Only the desktop's close button (a spontaneous close, which the
+    // offscreen platform cannot send) asks to quit.
+    app.menuBarExtra()->panel()->close();
+    EXPECT_FALSE(app.model().panelVisible());
+    EXPECT_TRUE(shell.exits.empty());
 }
 
 TEST_F(ShellTest, SleepEndsTheSessionBeforeTheDelayLockGoes)

@@ -27,13 +27,6 @@ constexpr int childTimeoutMs = 60'000;
 
 class ProgramTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(home.isValid());
-        ASSERT_TRUE(QDir().mkpath(home.filePath(u"runtime"_s)));
-        QFile::setPermissions(home.filePath(u"runtime"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-
     // The child's world: a private home, the offscreen platform and, when
     // given, the test's buses; otherwise the dead addresses of the test main.
     void start(QProcess &child, const QStringList &arguments, const test::TestBus *bus = nullptr) const
@@ -41,9 +34,10 @@ protected:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         environment.insert(u"HOME"_s, home.path());
-        for (const QString &name : {u"config"_s, u"data"_s, u"cache"_s, u"state"_s, u"runtime"_s})
-            environment.insert(u"XDG_%1_%2"_s.arg(name.toUpper(), name == u"runtime"_s ? u"DIR"_s : u"HOME"_s),
-                               home.filePath(name));
+        for (const QString &name : {u"config"_s, u"data"_s, u"cache"_s, u"state"_s})
+            environment.insert(u"XDG_%1_HOME"_s.arg(name.toUpper()), home.filePath(name));
+        // Private to its owner, as a runtime folder must be.
+        environment.insert(u"XDG_RUNTIME_DIR"_s, home.path());
         if (bus) {
             environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, bus->address(Kind::session));
             environment.insert(u"DBUS_SYSTEM_BUS_ADDRESS"_s, bus->address(Kind::system));

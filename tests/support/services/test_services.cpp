@@ -113,9 +113,7 @@ public:
     }
 
     // Applies the behaviour set for this service and method (see
-    // TestServicesClient::setBehaviour). True when the caller should handle
-    // the call as the real service would; false when it has been answered
-    // already, or deliberately left unanswered.
+    // TestServicesClient::setBehaviour): false when the call is dealt with.
     bool answers(const QDBusMessage &call, const QString &service)
     {
         const QString behaviour = m_behaviours.value(service + u'/' + call.member(), u"reply"_s);
@@ -127,8 +125,7 @@ public:
             return true;
         }
         if (behaviour.startsWith("late:"_L1)) {
-            // Handled now, answered later (by answer()): the service goes on
-            // serving others.
+            // Handled now, answered later by answer().
             call.setDelayedReply(true);
             m_lateBy = static_cast<int>(behaviour.sliced(5).toUInt());
             return true;
@@ -144,8 +141,7 @@ public:
         return false;
     }
 
-    // Sends the reply of a call that answers() let through: now, or as late
-    // as its behaviour says.
+    // Now, or as late as the behaviour says.
     void answer(const QDBusMessage &call, const QVariant &value)
     {
         call.setDelayedReply(true);
