@@ -24,7 +24,6 @@ public:
     QCoro::Task<> takeDelayLock();
     // Lets the delay lock go; one still on its way is let go as it arrives.
     void releaseDelayLock();
-    bool holdsDelayLock() const { return m_delayLock >= 0; }
 
 Q_SIGNALS:
     // `starting` is true before sleep and false after waking.

@@ -31,7 +31,6 @@ public:
     // Shows the icon, or the standalone window when there is no tray.
     void install();
 
-    QSystemTrayIcon *trayIcon() const { return m_tray; }
     PanelHost *panel() const { return m_panel; }
     AppStatus status() const { return m_status; }
     void openPanel();

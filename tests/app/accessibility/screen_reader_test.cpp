@@ -2,16 +2,18 @@
 // virtual display of its own, offering its widgets over AT-SPI, and a client
 // of that protocol walking the registry's tree the way Orca does.
 
-#include "accessibility_desktop.h"
 #include "atspi_client.h"
+#include "test_bus.h"
 
 #include "duration_grid.h"
 #include "session_duration.h"
 
+#include <QDBusMessage>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -19,10 +21,12 @@
 
 #include <chrono>
 #include <optional>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
-using pelorin::test::AccessibilityDesktop;
+using namespace pelorin;
 using pelorin::test::AtspiClient;
 using pelorin::test::AtspiEvent;
 using pelorin::test::AtspiObject;
@@ -31,116 +35,172 @@ namespace {
 
 // Generous: the panel runs under the sanitizers, and ctest runs many suites
 // at once.
-constexpr auto appearTimeout = 60s;
-constexpr int programTimeoutMs = 60'000;
+constexpr auto timeout = 60s;
+constexpr int timeoutMs = 60'000;
 
-// What the readout card itself says it offers screen readers.
-struct CardText {
-    QString caption;
-    QString value;
-};
-
-// What the panel holds: the master switch's setting, the display choice for
-// the next session, and the status line.
-struct Settings {
-    bool armed = false;
-    bool keepsDisplayAwake = false;
-    QString status;
-};
-
+// Each test has a desktop of its own on which a screen reader reaches the
+// panel: an Xvfb display, private buses (TestBus) and the accessibility bus
+// that at-spi-bus-launcher starts on that session bus. Parallel runs never
+// meet, none of it reaches the machine's own, and all of it goes with the
+// test, or with the test process.
 class ScreenReaderTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (const QString missing = AccessibilityDesktop::missingTools(); !missing.isEmpty())
-            GTEST_SKIP() << missing.toStdString();
-        ASSERT_TRUE(logs.isValid());
-        ASSERT_TRUE(desktop.start());
-        client = std::make_unique<AtspiClient>(desktop.accessibilityBusAddress());
+        const QString xvfbProgram = QStandardPaths::findExecutable(u"Xvfb"_s);
+        // Debian keeps the launcher out of PATH.
+        const QString launcherProgram = QStandardPaths::findExecutable(
+            u"at-spi-bus-launcher"_s, {u"/usr/libexec"_s, u"/usr/lib/at-spi2-core"_s, u"/usr/libexec/at-spi2-core"_s});
+        if (xvfbProgram.isEmpty() || launcherProgram.isEmpty())
+            GTEST_SKIP() << "the screen reader tests need Xvfb (package xvfb) and at-spi-bus-launcher (at-spi2-core)";
+        ASSERT_TRUE(dir.isValid());
+        // -displayfd: the server picks a free display itself and prints it
+        // once it accepts clients. -noreset keeps the root window's
+        // properties (the accessibility bus among them) when clients go.
+        xvfb = test::childProcess();
+        xvfb->setStandardErrorFile(dir.filePath(u"xvfb.log"_s));
+        xvfb->start(xvfbProgram, u"-displayfd 1 -nolisten tcp -noreset -screen 0 1280x800x24"_s.split(u' '));
+        bool ok = false;
+        display = u':' + QString::number(QString::fromLatin1(test::firstLine(*xvfb, timeoutMs)).toInt(&ok));
+        ASSERT_TRUE(ok) << "Xvfb did not start: " << log(u"xvfb.log"_s);
+        buses = std::make_unique<test::TestBus>();
+        ASSERT_TRUE(buses->isValid());
+
+        // In a process group of its own, which its bus and the registry join;
+        // should the test process die first, SIGTERM lets the launcher take
+        // its bus down itself.
+        launcher = std::make_unique<QProcess>();
+        QProcessEnvironment launcherEnvironment = environment();
+        // No desktop settings of the machine's, and no settings service.
+        launcherEnvironment.insert(u"GSETTINGS_BACKEND"_s, u"memory"_s);
+        launcher->setProcessEnvironment(launcherEnvironment);
+        launcher->setStandardOutputFile(QProcess::nullDevice());
+        launcher->setStandardErrorFile(dir.filePath(u"launcher.log"_s));
+        launcher->setChildProcessModifier([] {
+            ::setpgid(0, 0);
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        });
+        // --a11y=1: accessibility is on, as it is while a screen reader runs.
+        launcher->start(launcherProgram, {u"--launch-immediately"_s, u"--a11y=1"_s});
+        QString address;
+        const QDeadlineTimer deadline(timeoutMs);
+        while (address.isEmpty() && launcher->state() != QProcess::NotRunning && !deadline.hasExpired()) {
+            const QDBusMessage reply = buses->connection(test::TestBus::Kind::session)
+                                           .call(QDBusMessage::createMethodCall(u"org.a11y.Bus"_s, u"/org/a11y/bus"_s,
+                                                                                u"org.a11y.Bus"_s, u"GetAddress"_s));
+            if (reply.type() == QDBusMessage::ReplyMessage)
+                address = reply.arguments().value(0).toString();
+            QThread::msleep(20);
+        }
+        ASSERT_FALSE(address.isEmpty()) << "the accessibility bus did not come up: " << log(u"launcher.log"_s);
+        client = std::make_unique<AtspiClient>(address);
         ASSERT_TRUE(client->isConnected());
+        // The registry starts on demand: asked now, it runs before the panel
+        // looks for it.
+        client->applications();
+    }
+
+    ~ScreenReaderTest() override
+    {
+        // The launcher, its bus and the registry share a process group.
+        if (launcher && launcher->processId() > 0)
+            ::kill(-static_cast<pid_t>(launcher->processId()), SIGKILL);
+        test::stopChild(launcher);
+        test::stopChild(xvfb);
     }
 
     void TearDown() override
     {
-        if (!started)
+        if (panel.program().isEmpty())
             return;
-        if (panel.state() != QProcess::NotRunning) {
-            // Closing its input ends the panel the orderly way, so the
-            // sanitizers' checks at exit run too.
-            panel.closeWriteChannel();
-            if (!panel.waitForFinished(programTimeoutMs)) {
-                ADD_FAILURE() << "the panel did not quit";
-                return;
-            }
-        }
-        EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit) << errors();
-        EXPECT_EQ(panel.exitCode(), 0) << errors();
+        // Closing its input ends the panel the orderly way, so the
+        // sanitizers' checks at exit run too.
+        panel.closeWriteChannel();
+        ASSERT_TRUE(panel.state() == QProcess::NotRunning || panel.waitForFinished(timeoutMs))
+            << "the panel did not quit";
+        EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit) << log(u"panel.log"_s);
+        EXPECT_EQ(panel.exitCode(), 0) << log(u"panel.log"_s);
     }
 
-    std::string errors() const
+    std::string log(const QString &name) const
     {
-        QFile file(logs.filePath(u"panel.log"_s));
+        QFile file(dir.filePath(name));
         return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
     }
 
-    // Starts the panel program showing `state` and waits until the panel is
-    // on screen.
-    std::optional<CardText> launch(const QString &state)
+    // Leads nowhere near the machine's own display or buses.
+    QProcessEnvironment environment() const
     {
-        panel.setStandardErrorFile(logs.filePath(u"panel.log"_s));
-        desktop.startProgram(panel, QStringLiteral(PELORIN_ACCESSIBLE_PANEL), {state});
-        started = panel.waitForStarted(programTimeoutMs);
-        if (!started) {
-            ADD_FAILURE() << "the panel did not start";
-            return std::nullopt;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString &name : {u"AT_SPI_BUS_ADDRESS"_s, u"WAYLAND_DISPLAY"_s, u"XAUTHORITY"_s})
+            environment.remove(name);
+        environment.insert(u"DISPLAY"_s, display);
+        environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, buses->address(test::TestBus::Kind::session));
+        environment.insert(u"DBUS_SYSTEM_BUS_ADDRESS"_s, buses->address(test::TestBus::Kind::system));
+        // Private to its owner, as the real one: the accessibility bus's
+        // socket goes there.
+        environment.insert(u"XDG_RUNTIME_DIR"_s, dir.path());
+        return environment;
+    }
+
+    // Starts the panel program showing `state`, offering its widgets to
+    // screen readers, and returns the panel window as the screen reader
+    // finds it in the registry's tree.
+    std::optional<AtspiObject> launch(const QString &state)
+    {
+        QProcessEnvironment environment = this->environment();
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+        // Qt offers its widgets to AT-SPI only while accessibility is on.
+        environment.insert(u"QT_LINUX_ACCESSIBILITY_ALWAYS_ON"_s, u"1"_s);
+        // No slow OpenGL probing: nothing drawn needs it.
+        environment.insert(u"QT_XCB_GL_INTEGRATION"_s, u"none"_s);
+        panel.setProcessEnvironment(environment);
+        panel.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+        panel.setStandardErrorFile(dir.filePath(u"panel.log"_s));
+        panel.start(QStringLiteral(PELORIN_ACCESSIBLE_PANEL), {state});
+        // The program and its window can join the registry a moment after
+        // the panel is on screen.
+        const QDeadlineTimer deadline(timeout);
+        while (!deadline.hasExpired() && panel.state() != QProcess::NotRunning) {
+            for (const AtspiObject &application : client->applications()) {
+                if (client->name(application) != u"Pelorin"_s)
+                    continue;
+                for (const AtspiObject &window : client->children(application)) {
+                    if (client->name(window) == u"Pelorin"_s && client->hasState(window, u"showing"_s))
+                        return window;
+                }
+            }
+            QThread::msleep(50);
         }
-        return shown();
+        ADD_FAILURE() << "no Pelorin panel window on screen in the registry's tree\n" << log(u"panel.log"_s);
+        return std::nullopt;
     }
 
-    // Has the running panel show `state`.
-    std::optional<CardText> stage(const QString &state)
+    // Sends `command` (none: just reads), then returns the panel's next line
+    // split at its tabs, less the leading `kind`: "shown" caption and value,
+    // or "settings" armed, display, duration tile and status line. Empty,
+    // with a failure, when another line or none comes.
+    QStringList ask(const QString &command, const QString &kind, qsizetype count)
     {
-        panel.write(u"stage %1\n"_s.arg(state).toUtf8());
-        return shown();
-    }
-
-    std::optional<CardText> shown()
-    {
-        const QStringList fields = nextLine(u"shown"_s, 3);
-        if (fields.isEmpty())
-            return std::nullopt;
-        return CardText{fields[1], fields[2]};
-    }
-
-    // What the running panel holds now.
-    std::optional<Settings> settings()
-    {
-        panel.write("settings\n");
-        const QStringList fields = nextLine(u"settings"_s, 4);
-        if (fields.isEmpty())
-            return std::nullopt;
-        return Settings{fields[1] == u"1"_s, fields[2] == u"1"_s, fields[3]};
-    }
-
-    // The panel's next line, split at its tabs: `count` fields, the first
-    // one `kind`. Empty, with a failure, when another line or none comes.
-    QStringList nextLine(const QString &kind, qsizetype count)
-    {
-        QDeadlineTimer deadline(programTimeoutMs);
+        if (!command.isEmpty())
+            panel.write((command + u'\n').toUtf8());
+        const QDeadlineTimer deadline(timeoutMs);
         while (!panel.canReadLine()) {
             if (panel.state() == QProcess::NotRunning || deadline.hasExpired()) {
-                ADD_FAILURE() << "the panel did not answer: " << errors();
+                ADD_FAILURE() << "the panel did not answer: " << log(u"panel.log"_s);
                 return {};
             }
             panel.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
         }
-        const QStringList fields = QString::fromUtf8(panel.readLine()).chopped(1).split(u'\t');
-        if (fields.size() != count || fields[0] != kind) {
+        QStringList fields = QString::fromUtf8(panel.readLine()).chopped(1).split(u'\t');
+        if (fields.size() != count + 1 || fields.takeFirst() != kind) {
             ADD_FAILURE() << "unexpected line from the panel: " << fields.join(u' ').toStdString();
             return {};
         }
         return fields;
     }
+    QStringList stage(const QString &state) { return ask(u"stage "_s + state, u"shown"_s, 2); }
+    QStringList settings() { return ask(u"settings"_s, u"settings"_s, 4); }
 
     // The one object under `root` named `name` in `role`.
     std::optional<AtspiObject> findControl(const AtspiObject &root, const QString &name, const QString &role)
@@ -148,71 +208,31 @@ protected:
         QList<AtspiObject> found = client->findByName(root, name);
         found.removeIf([&](const AtspiObject &object) { return client->roleName(object) != role; });
         if (found.size() != 1) {
-            ADD_FAILURE() << found.size() << " " << role.toStdString() << " named " << name.toStdString() << "\n"
+            ADD_FAILURE() << found.size() << " " << role.toStdString() << " named " << name.toStdString() << " in\n"
                           << describe(root);
             return std::nullopt;
         }
         return found.constFirst();
     }
 
-    // The program as the registry lists it, and in it the panel window.
-    std::optional<AtspiObject> panelWindow()
+    // The tree under `root` as a screen reader sees it, for failure messages.
+    std::string describe(const AtspiObject &root, int indent = 0) const
     {
-        const std::optional<AtspiObject> application = client->waitForApplication(u"Pelorin"_s, appearTimeout);
-        if (!application) {
-            QStringList names;
-            for (const AtspiObject &other : client->applications())
-                names.append(client->name(other));
-            ADD_FAILURE() << "no program named Pelorin among the registry's: " << names.join(u", "_s).toStdString()
-                          << "\n"
-                          << errors();
-            return std::nullopt;
-        }
-        // The window's accessibility object can come a moment after the
-        // program joined the registry.
-        QDeadlineTimer deadline(appearTimeout);
-        for (;;) {
-            for (const AtspiObject &window : client->children(*application)) {
-                if (client->name(window) == u"Pelorin"_s && client->states(window).contains(u"showing"_s))
-                    return window;
-            }
-            if (deadline.hasExpired()) {
-                ADD_FAILURE() << "the program offers no panel window on screen:\n" << describe(*application, 1);
-                return std::nullopt;
-            }
-            QThread::msleep(50);
-        }
-    }
-
-    // The tree under `root` as a screen reader sees it, one object a line,
-    // for failure messages.
-    std::string describe(const AtspiObject &root, int depth = 64, int indent = 0) const
-    {
-        QString line =
-            QString(indent * 2, u' ') + u'[' + client->roleName(root) + u"] \""_s + client->name(root) + u'"';
-        if (const QString description = client->description(root); !description.isEmpty())
-            line += u" description \""_s + description + u'"';
-        if (const std::optional<QString> text = client->text(root))
-            line += u" text \""_s + *text + u'"';
-        if (const std::optional<double> value = client->currentValue(root))
-            line += u" value "_s + QString::number(*value);
-        if (!client->states(root).contains(u"showing"_s))
-            line += u" (not showing)"_s;
-        line += u" {"_s + client->interfaces(root).join(u' ').remove(u"org.a11y.atspi."_s) + u'}';
-        std::string result = line.toStdString() + "\n";
-        if (depth > 0) {
-            for (const AtspiObject &child : client->children(root))
-                result += describe(child, depth - 1, indent + 1);
-        }
+        std::string result = std::string(indent, ' ') + '[' + client->roleName(root).toStdString() + "] " +
+                             client->name(root).toStdString() + '\n';
+        for (const AtspiObject &child : client->children(root))
+            result += describe(child, indent + 2);
         return result;
     }
 
-    QTemporaryDir logs;
-    AccessibilityDesktop desktop;
+    QTemporaryDir dir;
+    std::unique_ptr<QProcess> xvfb;
+    QString display;
+    std::unique_ptr<test::TestBus> buses;
+    std::unique_ptr<QProcess> launcher;
     std::unique_ptr<AtspiClient> client;
     // Declared last: it goes before the desktop it runs on.
     QProcess panel;
-    bool started = false;
 };
 
 // The card as the session moves on: each state's caption and text reach the
@@ -225,77 +245,86 @@ TEST_F(ScreenReaderTest, FollowsTheCardThroughEveryStateAndAnnouncesTheChange)
     ASSERT_TRUE(client->listenFor(u"object:text-changed"_s));
     ASSERT_TRUE(client->listenFor(u"object:property-change:accessible-name"_s));
 
-    std::optional<CardText> card = launch(u"ready"_s);
-    ASSERT_TRUE(card);
-    const std::optional<AtspiObject> window = panelWindow();
+    const std::optional<AtspiObject> window = launch(u"ready"_s);
     ASSERT_TRUE(window);
-    const QList<AtspiObject> found = client->findByName(*window, card->caption);
+    QStringList card = ask({}, u"shown"_s, 2);
+    ASSERT_FALSE(card.isEmpty());
+    const QList<AtspiObject> found = client->findByName(*window, card[0]);
     ASSERT_EQ(found.size(), 1) << describe(*window);
     const AtspiObject readout = found.constFirst();
 
-    const QStringList states{u"active"_s,           u"stopping"_s, u"off"_s,  u"failure"_s,
-                             u"retained-failure"_s, u"starting"_s, u"ready"_s};
-    for (const QString &state : states) {
+    for (const QString &state :
+         {u"active"_s, u"stopping"_s, u"off"_s, u"failure"_s, u"retained-failure"_s, u"starting"_s, u"ready"_s}) {
         SCOPED_TRACE(state.toStdString());
-        const CardText before = *card;
+        const QStringList before = card;
         client->clearEvents();
         card = stage(state);
-        ASSERT_TRUE(card);
-        ASSERT_NE(card->value, before.value);
-        EXPECT_EQ(client->name(readout), card->caption);
-        EXPECT_EQ(client->text(readout), card->value);
+        ASSERT_FALSE(card.isEmpty());
+        ASSERT_NE(card[1], before[1]);
+        EXPECT_EQ(client->name(readout), card[0]);
+        EXPECT_EQ(client->text(readout), card[1]);
 
-        const QString value = card->value;
         EXPECT_TRUE(client->waitForEvent(
             [&](const AtspiEvent &event) {
                 return event.source == readout && event.member == u"TextChanged"_s && event.detail == u"insert"_s &&
-                       event.text == value;
+                       event.text == card[1];
             },
-            appearTimeout))
+            timeout))
             << "no text-changed event with the new value";
         // Qt sends the object along with a name change rather than the new
         // name; the screen reader reads the name afresh, as above.
-        if (card->caption != before.caption) {
+        if (card[0] != before[0]) {
             EXPECT_TRUE(client->waitForEvent(
                 [&](const AtspiEvent &event) {
                     return event.source == readout && event.member == u"PropertyChange"_s &&
                            event.detail == u"accessible-name"_s;
                 },
-                appearTimeout))
+                timeout))
                 << "no name-changed event";
         }
     }
 }
 
-// A screen reader flips the panel's switches with the action each offers:
-// the setting behind the switch changes just as a click changes it, and the
-// panel says so.
-TEST_F(ScreenReaderTest, FlipsThePanelsSwitchesThroughTheirSettings)
+// A screen reader presses a duration tile and flips the panel's switches
+// with the action each offers: the setting behind each changes just as a
+// click changes it, and the panel says so.
+TEST_F(ScreenReaderTest, ActionsChangeTheSettingsAsAClickDoes)
 {
-    ASSERT_TRUE(launch(u"ready"_s));
-    const std::optional<AtspiObject> window = panelWindow();
+    const std::optional<AtspiObject> window = launch(u"ready"_s);
     ASSERT_TRUE(window);
-    const std::optional<Settings> before = settings();
-    ASSERT_TRUE(before);
-    ASSERT_TRUE(before->armed);
+    ASSERT_FALSE(ask({}, u"shown"_s, 2).isEmpty());
+    const QStringList before = settings();
+    ASSERT_FALSE(before.isEmpty());
+    ASSERT_EQ(before[0], u"1"_s);
+
+    // The session itself does not start in a staged panel; the duration it
+    // would last is what the tile sets.
+    const QString halfHour = pelorin::DurationGrid::title(pelorin::SessionDuration::minutes30());
+    ASSERT_NE(before[2], halfHour);
+    const std::optional<AtspiObject> tile = findControl(*window, halfHour, u"push button"_s);
+    ASSERT_TRUE(tile);
+    ASSERT_TRUE(client->doAction(*tile, u"press"_s)) << client->actionNames(*tile).join(u", "_s).toStdString();
+    QStringList after = settings();
+    ASSERT_FALSE(after.isEmpty());
+    EXPECT_EQ(after[2], halfHour);
 
     const std::optional<AtspiObject> display = findControl(*window, u"Keep the display always awake"_s, u"check box"_s);
     ASSERT_TRUE(display);
     ASSERT_TRUE(client->doAction(*display, u"toggle"_s)) << client->actionNames(*display).join(u", "_s).toStdString();
-    std::optional<Settings> after = settings();
-    ASSERT_TRUE(after);
-    EXPECT_EQ(after->keepsDisplayAwake, !before->keepsDisplayAwake) << "the next session's display choice";
-    EXPECT_TRUE(after->armed);
-    EXPECT_EQ(client->states(*display).contains(u"checked"_s), after->keepsDisplayAwake);
+    after = settings();
+    ASSERT_FALSE(after.isEmpty());
+    EXPECT_NE(after[1], before[1]) << "the next session's display choice";
+    EXPECT_EQ(after[0], u"1"_s);
+    EXPECT_EQ(client->hasState(*display, u"checked"_s), after[1] == u"1"_s);
 
     const std::optional<AtspiObject> master = findControl(*window, u"Pelorin"_s, u"check box"_s);
     ASSERT_TRUE(master);
     ASSERT_TRUE(client->doAction(*master, u"toggle"_s));
     after = settings();
-    ASSERT_TRUE(after);
-    EXPECT_FALSE(after->armed);
-    EXPECT_EQ(after->status, u"Off: the Mac can sleep"_s);
-    EXPECT_FALSE(client->states(*master).contains(u"checked"_s));
+    ASSERT_FALSE(after.isEmpty());
+    EXPECT_EQ(after[0], u"0"_s);
+    EXPECT_EQ(after[3], u"Off: the Mac can sleep"_s);
+    EXPECT_FALSE(client->hasState(*master, u"checked"_s));
 }
 
 } // namespace

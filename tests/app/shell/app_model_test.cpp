@@ -1,9 +1,7 @@
 // The application model over a controller with a pending-until-told service
-// and a hand-moved clock: start, refresh and shutdown, the panel flag, and the
-// staged states of snapshot runs.
+// and a hand-moved clock: start, shutdown, the panel flag, and snapshot runs.
 
 #include "app/fake_app_model.h"
-#include "shell_test_support.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -14,49 +12,34 @@ using namespace pelorin;
 using namespace pelorin::fakes;
 using CallKind = ServiceCall::Kind;
 using StateKind = SessionState::Kind;
-using Op = EnergyFailure::Operation;
 
 namespace {
 
-const SessionSelection hourWithDisplay{SessionDuration::hour1(), true};
-
-class AppModelTest : public testing::Test, protected fakes::FakeAppModel {
-protected:
-    // A session started on the controller itself (the countdown refuses
-    // before the model runs), its locks taken.
-    void activateDirectly(SessionSelection selection = hourWithDisplay)
-    {
-        controller().start(selection);
-        settle();
-        ASSERT_EQ(service->last().kind, CallKind::acquire);
-        service->last().succeed();
-        settle();
-        ASSERT_EQ(state(), StateKind::active);
-    }
-};
+class AppModelTest : public testing::Test, protected fakes::FakeAppModel {};
 
 TEST_F(AppModelTest, StartRunsOnceAndReadsTheLoginItemOnce)
 {
-    QCoro::waitFor(model->start());
+    start();
     EXPECT_TRUE(model->isRunning());
-    EXPECT_TRUE(model->countdown().isRunning());
+    EXPECT_TRUE(countdown().isRunning());
     EXPECT_EQ(login->reads, 1);
 
-    QCoro::waitFor(model->start());
+    start();
     EXPECT_EQ(login->reads, 1);
     EXPECT_EQ(state(), StateKind::inactive);
 }
 
 TEST_F(AppModelTest, ShutdownBeforeStartStillStopsAndDrains)
 {
-    controller().start(hourWithDisplay);
+    // (the countdown refuses before the model runs)
+    controller().start({SessionDuration::hour1(), true});
     settle();
     ASSERT_EQ(service->calls.size(), 1U);
 
     auto shutdown = model->shutdown();
     EXPECT_EQ(state(), StateKind::stopping);
     EXPECT_FALSE(model->isRunning());
-    EXPECT_FALSE(model->countdown().isRunning());
+    EXPECT_FALSE(countdown().isRunning());
     settle();
     EXPECT_FALSE(shutdown.isReady());
 
@@ -66,30 +49,25 @@ TEST_F(AppModelTest, ShutdownBeforeStartStillStopsAndDrains)
     ASSERT_EQ(service->calls.size(), 2U);
     EXPECT_EQ(service->calls[1]->kind, CallKind::release);
     EXPECT_FALSE(shutdown.isReady());
-
     service->calls[1]->succeed();
     settle();
     EXPECT_TRUE(shutdown.isReady());
     EXPECT_EQ(state(), StateKind::inactive);
-    EXPECT_EQ(controller().pendingOperations(), 0U);
 }
 
 TEST_F(AppModelTest, ShutdownRefusesNewSessions)
 {
-    QCoro::waitFor(model->start());
+    start();
     QCoro::waitFor(model->shutdown());
-    model->countdown().start(SessionDuration::hour1());
+    countdown().start(SessionDuration::hour1());
     EXPECT_EQ(state(), StateKind::inactive);
     EXPECT_TRUE(service->calls.empty());
 }
 
 TEST_F(AppModelTest, OpeningThePanelEndsAnOverdueSessionAtOnce)
 {
-    QCoro::waitFor(model->start());
-    model->countdown().start(SessionDuration::minutes30());
-    settle();
-    service->last().succeed();
-    settle();
+    start();
+    startSession(SessionDuration::minutes30());
     ASSERT_EQ(state(), StateKind::active);
     QSignalSpy visible(model.get(), &AppModel::panelVisibleChanged);
 
@@ -117,29 +95,25 @@ TEST_F(AppModelTest, OpeningThePanelEndsAnOverdueSessionAtOnce)
 TEST_F(AppModelTest, SnapshotRunLeavesTheEngineAlone)
 {
     make(true);
-    activateDirectly();
+    controller().start({SessionDuration::hour1(), true});
+    settle();
+    service->last().succeed();
+    settle();
+    ASSERT_EQ(state(), StateKind::active);
     clock.monotonic = secs(7200);
 
     model->setPanelVisible(true);
     EXPECT_TRUE(model->panelVisible());
     EXPECT_EQ(state(), StateKind::active);
 
-    QCoro::waitFor(model->start());
+    start();
     EXPECT_FALSE(model->isRunning());
-    EXPECT_FALSE(model->countdown().isRunning());
+    EXPECT_FALSE(countdown().isRunning());
     QCoro::waitFor(model->refresh());
     QCoro::waitFor(model->shutdown());
     EXPECT_EQ(state(), StateKind::active);
     EXPECT_EQ(service->calls.size(), 1U);
     EXPECT_FALSE(QFile::exists(settingsPath()));
 }
-
-struct Scenario {
-    int number;
-    StateKind kind;
-    bool carriesSession;
-    bool armed;
-    std::optional<EnergyFailure> failure;
-};
 
 } // namespace

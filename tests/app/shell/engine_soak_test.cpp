@@ -8,115 +8,91 @@
 #include "session_controller.h"
 #include "shell_test_support.h"
 
-#include <QElapsedTimer>
+#include <QDir>
 
 #include <gtest/gtest.h>
-
-#include <cstdio>
 
 using namespace pelorin;
 using namespace pelorin::shelltest;
 using namespace Qt::StringLiterals;
-using pelorin::test::TestBus;
 using StateKind = SessionState::Kind;
 
 namespace {
 
-struct Engine {
-    Engine(QDBusConnection sessionBus, QDBusConnection systemBus)
-    {
-        auto ownDriver = std::make_unique<NativeEnergyAssertionDriver>(sessionBus, systemBus);
-        driver = ownDriver.get();
-        service = std::make_shared<IOKitEnergyService>(std::move(ownDriver));
-        controller = SessionController::makeDefault(service);
-    }
-
-    NativeEnergyAssertionDriver *driver = nullptr;
-    std::shared_ptr<IOKitEnergyService> service;
-    std::unique_ptr<SessionController> controller;
-};
+int openDescriptors()
+{
+    return int(QDir(u"/proc/self/fd"_s).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
+}
 
 // One cycle: start an hour (with or without the display lock), extend it by
-// half an hour, stop it; each step waits for its outcome. False (with the
-// reason reported) when a step did not end as it should.
-bool cycle(SessionController &controller, bool keepsDisplayAwake)
+// half an hour, stop it; each step waits for its outcome.
+void cycle(SessionController &controller, bool keepsDisplayAwake)
 {
     controller.start({SessionDuration::hour1(), keepsDisplayAwake});
-    if (!spinUntil([&] { return controller.state().kind() != StateKind::starting; }) ||
-        controller.state().kind() != StateKind::active) {
-        ADD_FAILURE() << "the session did not become active";
-        return false;
-    }
-    const Duration before = *controller.state().session()->effectiveDuration;
+    ASSERT_TRUE(spinUntil([&] { return controller.state().kind() == StateKind::active; }));
+    const Session before = *controller.state().session();
     controller.extend(SessionDuration::extensionStep());
-    if (!spinUntil([&] { return controller.pendingOperations() == 0; }) || !controller.state().session() ||
-        controller.state().session()->effectiveDuration != before + SessionDuration::extensionStep()) {
-        ADD_FAILURE() << "the session was not extended";
-        return false;
-    }
-    const SessionID id = controller.state().session()->id;
+    ASSERT_TRUE(spinUntil([&] { return controller.pendingOperations() == 0; }));
+    ASSERT_EQ(controller.state().kind(), StateKind::active);
+    EXPECT_EQ(controller.state().session()->effectiveDuration,
+              *before.effectiveDuration + SessionDuration::extensionStep());
     controller.send(SessionMachine::Stop{});
-    if (!spinUntil(
-            [&] { return controller.state().kind() == StateKind::inactive && controller.pendingOperations() == 0; })) {
-        ADD_FAILURE() << "the session did not stop";
-        return false;
-    }
-    if (controller.startStamp(id)) {
-        ADD_FAILURE() << "the stopped session's start stamp is still kept";
-        return false;
-    }
-    return true;
+    ASSERT_TRUE(spinUntil(
+        [&] { return controller.state().kind() == StateKind::inactive && controller.pendingOperations() == 0; }));
+    EXPECT_FALSE(controller.startStamp(before.id)) << "the stopped session's start stamp is still kept";
 }
 
-class EngineSoakTest : public testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(bus.isValid()); }
-
-    // Runs `cycles` cycles after a first one that opens whatever is opened
-    // once (the connections' own descriptors), then checks that nothing is
-    // left behind.
-    void soak(Engine &engine, int cycles, const TestBus::Kind lockBus)
-    {
-        ASSERT_TRUE(cycle(*engine.controller, true));
-        ASSERT_TRUE(bus.services(lockBus).waitForLockCount(0));
-        const int descriptors = openDescriptors();
-
-        QElapsedTimer timer;
-        timer.start();
-        // Every other session keeps the display on too: one lock or two.
-        for (int i = 0; i < cycles; ++i)
-            ASSERT_TRUE(cycle(*engine.controller, i % 2 == 0)) << "cycle " << i;
-        std::printf("[ soak     ] %d cycles in %lld ms\n", cycles, static_cast<long long>(timer.elapsed()));
-
-        EXPECT_EQ(engine.controller->state(), SessionState::inactive());
-        EXPECT_EQ(engine.controller->pendingOperations(), 0U);
-        EXPECT_FALSE(engine.controller->hasDeadline());
-        EXPECT_TRUE(engine.service->assertions().empty());
-        EXPECT_EQ(engine.driver->heldCount(), 0);
-        // Descriptor locks go when the stand-in notices the closed end.
-        EXPECT_TRUE(bus.services(lockBus).waitForLockCount(0));
-        spinFor(20ms);
-        // The first cycle's last replies may still have been on their way
-        // out when the count was taken: fewer is fine, one more per cycle is not.
-        EXPECT_LE(openDescriptors(), descriptors);
-    }
-
-    TestBus bus;
+struct SoakCase {
+    const char *name;
+    QString service;
+    Kind lockBus;
+    int cycles;
 };
 
-TEST_F(EngineSoakTest, CyclesOverGnomeSession)
+class EngineSoakTest : public testing::TestWithParam<SoakCase> {};
+
+void PrintTo(const SoakCase &c, std::ostream *out)
 {
-    ASSERT_TRUE(bus.startServices(Kind::session, {gnomeSession}));
-    Engine engine(bus.connection(Kind::session), bus.connection(Kind::system));
-    soak(engine, 500, Kind::session);
+    *out << c.name;
 }
 
-TEST_F(EngineSoakTest, CyclesOverLogindDescriptors)
+TEST_P(EngineSoakTest, LeavesNothingBehind)
 {
-    ASSERT_TRUE(bus.startServices(Kind::system, {logind}));
-    // No session bus at all: every lock is one of logind's descriptors.
-    Engine engine(QDBusConnection(u"pelorin-soak-no-session-bus"_s), bus.connection(Kind::system));
-    soak(engine, 300, Kind::system);
+    const SoakCase &c = GetParam();
+    test::TestBus bus;
+    ASSERT_TRUE(bus.isValid());
+    ASSERT_TRUE(bus.startServices(c.lockBus, {c.service}));
+    // Over logind there is no session bus at all: every lock is one of
+    // logind's descriptors.
+    auto service = std::make_shared<IOKitEnergyService>(std::make_unique<NativeEnergyAssertionDriver>(
+        c.lockBus == Kind::session ? bus.connection(Kind::session) : QDBusConnection(u"pelorin-soak-no-bus"_s),
+        bus.connection(Kind::system)));
+    const auto controller = SessionController::makeDefault(service);
+
+    // A first cycle opens whatever is opened once (the connections' own
+    // descriptors) before the count is taken.
+    ASSERT_NO_FATAL_FAILURE(cycle(*controller, true));
+    ASSERT_TRUE(bus.services(c.lockBus).waitForLockCount(0));
+    const int descriptors = openDescriptors();
+    // Every other session keeps the display on too: one lock or two.
+    for (int i = 0; i < c.cycles; ++i)
+        ASSERT_NO_FATAL_FAILURE(cycle(*controller, i % 2 == 0)) << "cycle " << i;
+
+    EXPECT_EQ(controller->state(), SessionState::inactive());
+    EXPECT_EQ(controller->pendingOperations(), 0U);
+    EXPECT_FALSE(controller->hasDeadline());
+    EXPECT_TRUE(service->assertions().empty());
+    // Descriptor locks go when the stand-in notices the closed end.
+    EXPECT_TRUE(bus.services(c.lockBus).waitForLockCount(0));
+    spinFor(20ms);
+    // The first cycle's last replies may still have been on their way out
+    // when the count was taken: fewer is fine, one more per cycle is not.
+    EXPECT_LE(openDescriptors(), descriptors);
 }
+
+INSTANTIATE_TEST_SUITE_P(Services, EngineSoakTest,
+                         testing::Values(SoakCase{"GnomeSession", gnomeSession, Kind::session, 500},
+                                         SoakCase{"LogindDescriptors", logind, Kind::system, 300}),
+                         [](const testing::TestParamInfo<SoakCase> &info) { return std::string(info.param.name); });
 
 } // namespace

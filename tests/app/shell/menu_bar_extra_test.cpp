@@ -1,17 +1,12 @@
 // The tray side of the shell: the status the icon shows as the session
-// moves, the icons themselves, and the panel window's opening, closing and
-// placement. The offscreen platform has no tray, so the panel opens as the
-// standalone window there.
+// moves, and the panel window's opening and closing. The offscreen platform
+// has no tray, so the panel opens as the standalone window there.
 
 #include "app/fake_app_model.h"
 #include "menu_bar_extra.h"
 #include "panel_host.h"
-#include "shell_test_support.h"
 
-#include <QImage>
 #include <QLabel>
-#include <QSignalSpy>
-#include <QSystemTrayIcon>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -20,7 +15,7 @@
 
 using namespace pelorin;
 using namespace pelorin::fakes;
-using StateKind = SessionState::Kind;
+using Op = EnergyFailure::Operation;
 
 namespace {
 
@@ -28,78 +23,39 @@ class MenuBarExtraTest : public testing::Test, protected fakes::FakeAppModel {
 protected:
     MenuBarExtraTest()
     {
-        QCoro::waitFor(model->start());
-        extra =
-            std::make_unique<MenuBarExtra>(*model, [](AppModel &) { return new QLabel(QStringLiteral("content")); });
-        QObject::connect(extra.get(), &MenuBarExtra::statusChanged,
+        start();
+        QObject::connect(&extra, &MenuBarExtra::statusChanged,
                          [this](AppStatus status) { statuses.push_back(status); });
     }
-    ~MenuBarExtraTest() override { extra.reset(); }
 
-    std::unique_ptr<MenuBarExtra> extra;
+    MenuBarExtra extra{*model, [](AppModel &) { return new QLabel(QStringLiteral("content")); }};
     std::vector<AppStatus> statuses;
 };
 
 TEST_F(MenuBarExtraTest, StatusFollowsTheSession)
 {
-    EXPECT_EQ(extra->status(), AppStatus::off);
-    model->countdown().start(SessionDuration::hour1());
+    EXPECT_EQ(extra.status(), AppStatus::off);
+    startSession(SessionDuration::hour1());
+    endSession(false);
+    service->last().fail(EnergyFailure(Op::release, -5, true));
     settle();
-    service->last().succeed();
-    settle();
-    model->countdown().stop();
-    settle();
-    service->last().fail(EnergyFailure(EnergyFailure::Operation::release, -5, true));
-    settle();
-    EXPECT_EQ(extra->status(), AppStatus::failed);
+    EXPECT_EQ(extra.status(), AppStatus::failed);
     // "Try again" on a failure that keeps its session releases it.
-    model->countdown().toggle();
+    countdown().toggle();
     settle();
     service->last().succeed();
     settle();
-
     EXPECT_EQ(statuses, (std::vector<AppStatus>{AppStatus::working, AppStatus::on, AppStatus::working,
                                                 AppStatus::failed, AppStatus::working, AppStatus::off}));
-    EXPECT_EQ(extra->status(), AppStatus::off);
-}
 
-TEST_F(MenuBarExtraTest, FailureWithoutSessionShowsTheWarningUntilCleared)
-{
-    model->countdown().start(SessionDuration::hour1());
+    // A failure without a session shows until it is cleared.
+    statuses.clear();
+    countdown().start(SessionDuration::hour1());
     settle();
-    service->last().fail(EnergyFailure(EnergyFailure::Operation::createSystem, -2, false));
+    service->last().fail(EnergyFailure(Op::createSystem, -2, false));
     settle();
-    EXPECT_EQ(extra->status(), AppStatus::failed);
-    EXPECT_EQ(symbolName(extra->status()), "exclamationmark.triangle.fill");
-    model->countdown().stop();
-    EXPECT_EQ(extra->status(), AppStatus::off);
-    EXPECT_EQ(symbolName(extra->status()), "sun.max");
+    countdown().stop();
     EXPECT_EQ(statuses, (std::vector<AppStatus>{AppStatus::working, AppStatus::failed, AppStatus::off}));
-}
-
-TEST_F(MenuBarExtraTest, WithoutATrayThePanelOpensAsAWindowAtLaunch)
-{
-    if (QSystemTrayIcon::isSystemTrayAvailable())
-        GTEST_SKIP() << "a tray is available";
-    EXPECT_EQ(extra->trayIcon(), nullptr);
-    ASSERT_NE(extra->panel(), nullptr);
-    EXPECT_EQ(extra->panel()->style(), PanelHost::Style::standalone);
-    extra->install();
-    EXPECT_TRUE(extra->panel()->isOpen());
-    EXPECT_TRUE(model->panelVisible());
-    extra->panel()->hide();
-    EXPECT_FALSE(model->panelVisible());
-}
-
-TEST_F(MenuBarExtraTest, ClosingTheStandaloneWindowOurselvesDoesNotQuit)
-{
-    // Only the desktop's close button (a spontaneous close, which the
-    // offscreen platform cannot send) asks to quit.
-    QSignalSpy quits(extra.get(), &MenuBarExtra::quitRequested);
-    extra->install();
-    extra->panel()->close();
-    EXPECT_FALSE(extra->panel()->isOpen());
-    EXPECT_EQ(quits.count(), 0);
 }
 
 class PanelHostTest : public testing::Test {
@@ -116,33 +72,31 @@ protected:
     int disappeared = 0;
 };
 
-TEST_F(PanelHostTest, EscapeCloses)
+TEST_F(PanelHostTest, EscapeClosesAndSoDoesAClickOnTheIconThatTookTheFocus)
 {
-    panel.open(QRect());
+    const QRect icon(100, 0, 24, 24);
+    panel.open(icon);
     QTest::keyClick(&panel, Qt::Key_Escape);
-    EXPECT_FALSE(panel.isOpen());
+    EXPECT_FALSE(panel.isVisible());
     EXPECT_EQ(disappeared, 1);
-}
 
-TEST_F(PanelHostTest, ClickOnTheIconThatTookTheFocusClosesForGood)
-{
-    panel.open(QRect(100, 0, 24, 24));
+    panel.open(icon);
     // Pressing the tray icon first takes the focus from the panel...
     QEvent deactivate(QEvent::WindowDeactivate);
     QCoreApplication::sendEvent(&panel, &deactivate);
-    EXPECT_FALSE(panel.isOpen());
+    EXPECT_FALSE(panel.isVisible());
     // ...then the click arrives: the panel stays closed.
-    panel.toggle(QRect(100, 0, 24, 24));
-    EXPECT_FALSE(panel.isOpen());
-    EXPECT_EQ(appeared, 1);
-    EXPECT_EQ(disappeared, 1);
+    panel.toggle(icon);
+    EXPECT_FALSE(panel.isVisible());
+    EXPECT_EQ(appeared, 2);
+    EXPECT_EQ(disappeared, 2);
 
     // A later click opens it again.
-    panel.open(QRect(100, 0, 24, 24));
+    panel.open(icon);
     QCoreApplication::sendEvent(&panel, &deactivate);
     QTest::qWait(PanelHost::focusLossGuardMs + 50);
-    panel.toggle(QRect(100, 0, 24, 24));
-    EXPECT_TRUE(panel.isOpen());
+    panel.toggle(icon);
+    EXPECT_TRUE(panel.isVisible());
 }
 
 } // namespace

@@ -1,10 +1,9 @@
 #pragma once
 
-// Helpers of the shell tests: spinning the event loop without naps, the
+// Helpers of the shell tests: spinning the event loop without naps, and the
 // whole program built in this process over private test buses.
 
 #include "app_model.h"
-#include "login_item_service.h"
 #include "native_login_item_service.h"
 #include "pelorin_app.h"
 #include "pelorin_application_delegate.h"
@@ -13,14 +12,11 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <vector>
@@ -57,36 +53,6 @@ inline void spinFor(std::chrono::milliseconds span)
     spinUntil([] { return false; }, span);
 }
 
-// The longest stretch the event loop went without turning, from the meter's
-// construction on: a timer asks to run every few milliseconds and notes the
-// gaps between its turns.
-class LoopGapMeter {
-public:
-    LoopGapMeter()
-    {
-        m_clock.start();
-        QObject::connect(&m_tick, &QTimer::timeout, [this] {
-            const qint64 now = m_clock.elapsed();
-            m_longest = std::max(m_longest, now - m_last);
-            m_last = now;
-        });
-        m_tick.start(5);
-    }
-    std::chrono::milliseconds longest() const { return std::chrono::milliseconds(m_longest); }
-
-private:
-    QTimer m_tick;
-    QElapsedTimer m_clock;
-    qint64 m_last = 0;
-    qint64 m_longest = 0;
-};
-
-inline int openDescriptors()
-{
-    return static_cast<int>(
-        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
-}
-
 // The whole program in this process: its buses are the test's private ones,
 // its settings and autostart folder live in a temporary folder, and the exit
 // it asks for is recorded instead of ending anything.
@@ -102,7 +68,6 @@ public:
     }
 
     QString settingsPath() const { return m_dir.filePath(QStringLiteral("config/Pelorin/Pelorin.conf")); }
-    QString configHome() const { return m_dir.filePath(QStringLiteral("config")); }
 
     PelorinApp::Environment environment(QStringList arguments = {QStringLiteral("pelorin")})
     {
@@ -111,8 +76,7 @@ public:
         environment.sessionBus = m_bus.connection(Kind::session);
         environment.systemBus = m_bus.connection(Kind::system);
         environment.settingsPath = settingsPath();
-        const QString config = configHome();
-        environment.makeLoginItemService = [config] {
+        environment.makeLoginItemService = [config = m_dir.filePath(QStringLiteral("config"))] {
             orbel::AutostartIdentity identity;
             identity.configHome = config;
             return std::make_unique<NativeLoginItemService>(identity);
@@ -140,11 +104,10 @@ public:
         environment.handleUnixSignals = handleUnixSignals;
         build(std::move(environment));
         bool launched = false;
-        const auto connection =
-            QObject::connect(&app->delegate(), &PelorinApplicationDelegate::launched, [&launched] { launched = true; });
+        const QObject scope; // ends the connection with this call
+        QObject::connect(&app->delegate(), &PelorinApplicationDelegate::launched, &scope, [&] { launched = true; });
         app->launchSoon();
         EXPECT_TRUE(spinUntil([&] { return launched; }));
-        QObject::disconnect(connection);
         if (expectDelayLock) {
             EXPECT_TRUE(m_bus.services(Kind::system).waitForLockCount(1, 10s));
         }

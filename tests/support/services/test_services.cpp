@@ -1,379 +1,330 @@
-#include "test_services.h"
+// pelorin_test_services ADDRESS [NAME...]
+//
+// Stand-ins for the desktop services that grant power locks (gnome-session,
+// the power manager, the screen saver, logind) and for the desktop portal's
+// settings, on the bus at ADDRESS. Owns org.pelorin.Test, whose control
+// object at /control shows the locks to the tests and takes their orders,
+// and each NAME given; prints "ready" and serves until killed.
 
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDBusServiceWatcher>
+#include <QDBusUnixFileDescriptor>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
+#include <QHash>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 
-#include <algorithm>
-#include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <fcntl.h>
+#include <list>
+#include <memory>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
-namespace pelorin::testservices {
-
-LockBook::LockBook(QDBusConnection bus) : m_bus(std::move(bus))
-{
-    m_watcher.setConnection(m_bus);
-    m_watcher.setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
-    connect(&m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, &LockBook::holderLeft);
-}
-
-LockBook::~LockBook()
-{
-    for (HeldLock &lock : m_locks) {
-        if (lock.pipe) {
-            const int fd = static_cast<int>(lock.pipe->socket());
-            lock.pipe.reset();
-            ::close(fd);
-        }
-    }
-}
-
-bool LockBook::answers(const QDBusMessage &call, const QString &service)
-{
-    const QString behaviour = m_behaviours.value(service + u'/' + call.member(), u"reply"_s);
-    if (behaviour == "reply"_L1)
-        return true;
-    if (behaviour.startsWith("slow:"_L1)) {
-        // Blocks the whole service, as a busy one would.
-        QThread::msleep(behaviour.sliced(5).toULong());
-        return true;
-    }
-    if (behaviour.startsWith("late:"_L1)) {
-        // Handled now, answered later: the service goes on serving others.
-        call.setDelayedReply(true);
-        m_lateBy = static_cast<int>(behaviour.sliced(5).toUInt());
-        return true;
-    }
-    call.setDelayedReply(true);
-    if (behaviour == "deny"_L1)
-        m_bus.send(call.createErrorReply(QDBusError::AccessDenied, u"Denied by the test"_s));
-    else if (behaviour == "fail"_L1)
-        m_bus.send(call.createErrorReply(QDBusError::Failed, u"Failed by the test"_s));
-    else if (behaviour == "malformed"_L1)
-        m_bus.send(call.createReply(u"malformed"_s));
-    // "hang": no reply at all; the caller runs into its time-out.
-    return false;
-}
-
-void LockBook::finish(const QDBusMessage &call, const QVariant &value, bool answered)
-{
-    if (m_lateBy < 0)
-        return;
-    if (!answered) {
-        m_lateBy = -1;
-        return;
-    }
-    const QDBusMessage reply = value.isValid() ? call.createReply(value) : call.createReply();
-    QTimer::singleShot(std::exchange(m_lateBy, -1), this, [this, reply] { m_bus.send(reply); });
-}
-
-void LockBook::setBehaviour(const QString &service, const QString &method, const QString &behaviour)
-{
-    m_behaviours.insert(service + u'/' + method, behaviour);
-}
-
-uint LockBook::addCookieLock(HeldLock lock)
-{
-    // Watched before the reply goes out, so a holder that dies right after
-    // is still noticed.
-    m_watcher.addWatchedService(lock.holder);
-    lock.cookie = m_nextCookie++;
-    record(u"taken"_s, lock);
-    m_locks.push_back(std::move(lock));
-    return m_locks.back().cookie;
-}
-
-bool LockBook::removeCookieLock(const QString &service, uint cookie)
-{
-    return std::erase_if(m_locks, [&](const HeldLock &lock) {
-               const bool match = !lock.pipe && lock.service == service && lock.cookie == cookie;
-               if (match)
-                   record(u"released"_s, lock);
-               return match;
-           }) > 0;
-}
-
-QDBusUnixFileDescriptor LockBook::addDescriptorLock(HeldLock lock)
-{
-    int ends[2];
-    if (::pipe2(ends, O_CLOEXEC) != 0)
-        return {};
-    lock.cookie = m_nextCookie++;
-    lock.pipe = std::make_unique<QSocketNotifier>(ends[0], QSocketNotifier::Read);
-    // The read end turns readable (end of file) once every copy of the write
-    // end is closed: then the lock is gone.
-    QSocketNotifier *notifier = lock.pipe.get();
-    connect(notifier, &QSocketNotifier::activated, this, [this, notifier] {
-        const int fd = static_cast<int>(notifier->socket());
-        notifier->setEnabled(false);
-        const auto held = std::ranges::find_if(m_locks, [&](const HeldLock &l) { return l.pipe.get() == notifier; });
-        record(u"released"_s, *held);
-        // The notifier is still delivering this signal: let it finish first.
-        held->pipe.release()->deleteLater();
-        m_locks.erase(held);
-        ::close(fd);
-    });
-    record(u"taken"_s, lock);
-    m_locks.push_back(std::move(lock));
-    QDBusUnixFileDescriptor handedOut(ends[1]); // holds its own copy
-    ::close(ends[1]);
-    return handedOut;
-}
-
-QList<QVariantMap> LockBook::describe() const
-{
-    QList<QVariantMap> result;
-    for (const HeldLock &lock : m_locks) {
-        result.append({{u"service"_s, lock.service},
-                       {u"holder"_s, lock.holder},
-                       {u"who"_s, lock.who},
-                       {u"reason"_s, lock.reason},
-                       {u"flags"_s, lock.flags},
-                       {u"what"_s, lock.what},
-                       {u"mode"_s, lock.mode},
-                       {u"cookie"_s, lock.cookie}});
-    }
-    return result;
-}
-
-QList<QVariantMap> LockBook::journal() const
-{
-    QList<QVariantMap> result;
-    for (const LockEvent &event : m_journal) {
-        result.append({{u"sequence"_s, event.sequence},
-                       {u"at"_s, event.at},
-                       {u"kind"_s, event.kind},
-                       {u"service"_s, event.service},
-                       {u"holder"_s, event.holder},
-                       {u"cookie"_s, event.cookie},
-                       {u"flags"_s, event.flags},
-                       {u"what"_s, event.what},
-                       {u"mode"_s, event.mode}});
-    }
-    return result;
-}
-
-void LockBook::record(const QString &kind, const HeldLock &lock)
-{
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    m_journal.append({static_cast<quint64>(m_journal.size()) + 1,
-                      std::chrono::duration_cast<std::chrono::nanoseconds>(now).count(), kind, lock.service,
-                      lock.holder, lock.cookie, lock.flags, lock.what, lock.mode});
-}
-
-void LockBook::holderLeft(const QString &name)
-{
-    m_watcher.removeWatchedService(name);
-    // Only the cookie locks: a descriptor lock lives exactly as long as the
-    // descriptor, as logind's does.
-    std::erase_if(m_locks, [&](const HeldLock &lock) {
-        const bool match = !lock.pipe && lock.holder == name;
-        if (match)
-            record(u"dropped"_s, lock);
-        return match;
-    });
-}
-
-uint GnomeSessionManager::Inhibit(const QString &appId, uint toplevelXid, const QString &reason, uint flags,
-                                  const QDBusMessage &message)
-{
-    Q_UNUSED(toplevelXid);
-    if (!m_book.answers(message, u"org.gnome.SessionManager"_s))
-        return 0;
-    HeldLock lock;
-    lock.service = u"org.gnome.SessionManager"_s;
-    lock.holder = message.service();
-    lock.who = appId;
-    lock.reason = reason;
-    lock.flags = flags;
-    const uint cookie = m_book.addCookieLock(std::move(lock));
-    m_book.finish(message, cookie);
-    return cookie;
-}
-
-void GnomeSessionManager::Uninhibit(uint cookie, const QDBusMessage &message)
-{
-    if (!m_book.answers(message, u"org.gnome.SessionManager"_s))
-        return;
-    if (!m_book.removeCookieLock(u"org.gnome.SessionManager"_s, cookie)) {
-        message.setDelayedReply(true);
-        m_book.bus().send(
-            message.createErrorReply(u"org.gnome.SessionManager.GeneralError"_s, u"Unable to uninhibit"_s));
-        m_book.finish(message, QVariant(), false);
-        return;
-    }
-    m_book.finish(message);
-}
-
-uint CookieInhibitor::Inhibit(const QString &application, const QString &reason, const QDBusMessage &message)
-{
-    if (!m_book.answers(message, m_service))
-        return 0;
-    HeldLock lock;
-    lock.service = m_service;
-    lock.holder = message.service();
-    lock.who = application;
-    lock.reason = reason;
-    const uint cookie = m_book.addCookieLock(std::move(lock));
-    m_book.finish(message, cookie);
-    return cookie;
-}
-
-void CookieInhibitor::UnInhibit(uint cookie, const QDBusMessage &message)
-{
-    if (!m_book.answers(message, m_service))
-        return;
-    if (!m_book.removeCookieLock(m_service, cookie)) {
-        message.setDelayedReply(true);
-        m_book.bus().send(message.createErrorReply(QDBusError::InvalidArgs, u"No such cookie"_s));
-        m_book.finish(message, QVariant(), false);
-        return;
-    }
-    m_book.finish(message);
-}
-
-PowerManagementInhibit::PowerManagementInhibit(LockBook &book)
-    : CookieInhibitor(book, u"org.freedesktop.PowerManagement"_s)
-{
-}
-
-ScreenSaver::ScreenSaver(LockBook &book) : CookieInhibitor(book, u"org.freedesktop.ScreenSaver"_s)
-{
-}
-
-QDBusUnixFileDescriptor LogindManager::Inhibit(const QString &what, const QString &who, const QString &why,
-                                               const QString &mode, const QDBusMessage &message)
-{
-    if (!m_book.answers(message, u"org.freedesktop.login1"_s))
-        return {};
-    HeldLock lock;
-    lock.service = u"org.freedesktop.login1"_s;
-    lock.holder = message.service();
-    lock.who = who;
-    lock.reason = why;
-    lock.what = what;
-    lock.mode = mode;
-    const QDBusUnixFileDescriptor fd = m_book.addDescriptorLock(std::move(lock));
-    m_book.finish(message, QVariant::fromValue(fd));
-    return fd;
-}
-
 namespace {
 
-const QString portalService = u"org.freedesktop.portal.Desktop"_s;
+const QString gnomeSession = u"org.gnome.SessionManager"_s;
+const QString powerManagement = u"org.freedesktop.PowerManagement"_s;
+const QString screenSaver = u"org.freedesktop.ScreenSaver"_s;
+const QString logind = u"org.freedesktop.login1"_s;
+const QString portal = u"org.freedesktop.portal.Desktop"_s;
 const QString portalPath = u"/org/freedesktop/portal/desktop"_s;
+
+// Which stand-in an interface belongs to.
+QString serviceOf(const QString &interface)
+{
+    static const QHash<QString, QString> services{{u"org.gnome.SessionManager"_s, gnomeSession},
+                                                  {u"org.freedesktop.PowerManagement.Inhibit"_s, powerManagement},
+                                                  {u"org.freedesktop.ScreenSaver"_s, screenSaver},
+                                                  {u"org.freedesktop.login1.Manager"_s, logind},
+                                                  {u"org.freedesktop.portal.Settings"_s, portal}};
+    return services.value(interface);
+}
+
+struct HeldLock {
+    // "service", "holder", "who", "reason", "flags", "what", "mode", as the
+    // control object lists it.
+    QVariantMap info;
+    uint cookie = 0;
+    std::unique_ptr<QSocketNotifier> pipe; // logind's: the read end of the lock
+};
+
+// Every stand-in at each of its paths, with the locks it holds, and the
+// control object that the tests see and steer (TestServicesClient is the
+// other end).
+class StandIns : public QDBusVirtualObject {
+public:
+    explicit StandIns(QDBusConnection bus) : m_bus(std::move(bus))
+    {
+        m_watcher.setConnection(m_bus);
+        m_watcher.setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
+        connect(&m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, &StandIns::holderLeft);
+    }
+
+    QDBusConnection bus() const { return m_bus; }
+
+    QString introspect(const QString &) const override { return {}; }
+
+    bool handleMessage(const QDBusMessage &call, const QDBusConnection &) override
+    {
+        const QVariantList a = call.arguments();
+        const QString member = call.member();
+        if (call.interface() == u"org.pelorin.Test.Control"_s)
+            return control(call, member, a);
+        const QString service = serviceOf(call.interface());
+        if (service.isEmpty() || !answers(call, service))
+            return !service.isEmpty();
+        if (member == u"Inhibit"_s && service == logind) {
+            takeDescriptorLock(call, {{u"service"_s, service},
+                                      {u"what"_s, a.value(0)},
+                                      {u"who"_s, a.value(1)},
+                                      {u"reason"_s, a.value(2)},
+                                      {u"mode"_s, a.value(3)}});
+        } else if (member == u"Inhibit"_s && service == gnomeSession) {
+            // (app id, toplevel window, reason, flags)
+            takeCookieLock(
+                call,
+                {{u"service"_s, service}, {u"who"_s, a.value(0)}, {u"reason"_s, a.value(2)}, {u"flags"_s, a.value(3)}});
+        } else if (member == u"Inhibit"_s) {
+            // The power manager's and the screen saver's: (application, reason).
+            takeCookieLock(call, {{u"service"_s, service}, {u"who"_s, a.value(0)}, {u"reason"_s, a.value(1)}});
+        } else if (member == u"Uninhibit"_s || member == u"UnInhibit"_s) {
+            releaseCookieLock(call, service, a.value(0).toUInt());
+        } else if (member == u"Read"_s && service == portal) {
+            // The value wrapped in one variant more than declared, as the
+            // real portal answers.
+            const QVariantMap group = m_settings.value(a.value(0).toString());
+            if (!group.contains(a.value(1).toString()))
+                fail(call, u"org.freedesktop.portal.Error.NotFound"_s);
+            else
+                answer(call, QVariant::fromValue(
+                                 QDBusVariant(QVariant::fromValue(QDBusVariant(group.value(a.value(1).toString()))))));
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    // Applies the behaviour set for this service and method (see
+    // TestServicesClient::setBehaviour): false when the call is dealt with.
+    bool answers(const QDBusMessage &call, const QString &service)
+    {
+        const QString behaviour = m_behaviours.value(service + u'/' + call.member(), u"reply"_s);
+        if (behaviour == "reply"_L1)
+            return true;
+        if (behaviour.startsWith("slow:"_L1)) {
+            // Blocks the whole service, as a busy one would.
+            QThread::msleep(behaviour.sliced(5).toULong());
+            return true;
+        }
+        if (behaviour.startsWith("late:"_L1)) {
+            // Handled now, answered later by answer().
+            call.setDelayedReply(true);
+            m_lateBy = static_cast<int>(behaviour.sliced(5).toUInt());
+            return true;
+        }
+        if (behaviour == "deny"_L1)
+            fail(call, QDBusError::errorString(QDBusError::AccessDenied));
+        else if (behaviour == "fail"_L1)
+            fail(call, QDBusError::errorString(QDBusError::Failed));
+        else if (behaviour == "malformed"_L1)
+            answer(call, u"malformed"_s);
+        else
+            call.setDelayedReply(true); // "hang": the caller runs into its time-out
+        return false;
+    }
+
+    // Now, or as late as the behaviour says.
+    void answer(const QDBusMessage &call, const QVariant &value)
+    {
+        call.setDelayedReply(true);
+        const QDBusMessage reply = value.isValid() ? call.createReply(value) : call.createReply();
+        if (const int lateBy = std::exchange(m_lateBy, -1); lateBy >= 0)
+            QTimer::singleShot(lateBy, this, [this, reply] { m_bus.send(reply); });
+        else
+            m_bus.send(reply);
+    }
+
+    void fail(const QDBusMessage &call, const QString &error)
+    {
+        m_lateBy = -1;
+        call.setDelayedReply(true);
+        m_bus.send(call.createErrorReply(error, u"Refused by the test"_s));
+    }
+
+    // A lock tied to the caller's bus name, as gnome-session, the power
+    // manager and the screen saver keep theirs: the reply is its cookie.
+    void takeCookieLock(const QDBusMessage &call, QVariantMap info)
+    {
+        // Watched before the reply goes out, so a holder that dies right
+        // after is still noticed.
+        m_watcher.addWatchedService(call.service());
+        answer(call, add(call, std::move(info)).cookie);
+    }
+
+    void releaseCookieLock(const QDBusMessage &call, const QString &service, uint cookie)
+    {
+        const auto held = std::ranges::find_if(m_locks, [&](const HeldLock &lock) {
+            return !lock.pipe && lock.info[u"service"_s] == service && lock.cookie == cookie;
+        });
+        if (held == m_locks.end())
+            return fail(call, QDBusError::errorString(QDBusError::InvalidArgs));
+        record(u"released"_s, *held);
+        m_locks.erase(held);
+        answer(call, {});
+    }
+
+    // logind's kind: the lock lasts while the caller keeps the descriptor
+    // of the reply open.
+    void takeDescriptorLock(const QDBusMessage &call, QVariantMap info)
+    {
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC) != 0)
+            return fail(call, QDBusError::errorString(QDBusError::Failed));
+        HeldLock &lock = add(call, std::move(info));
+        lock.pipe = std::make_unique<QSocketNotifier>(ends[0], QSocketNotifier::Read);
+        // The read end turns readable (end of file) once every copy of the
+        // write end is closed: then the lock is gone.
+        QSocketNotifier *notifier = lock.pipe.get();
+        connect(notifier, &QSocketNotifier::activated, this, [this, notifier] {
+            notifier->setEnabled(false);
+            const auto held =
+                std::ranges::find_if(m_locks, [&](const HeldLock &l) { return l.pipe.get() == notifier; });
+            record(u"released"_s, *held);
+            ::close(static_cast<int>(notifier->socket()));
+            // The notifier is still delivering this signal: it goes later.
+            held->pipe.release()->deleteLater();
+            m_locks.erase(held);
+        });
+        answer(call, QVariant::fromValue(QDBusUnixFileDescriptor(ends[1]))); // the reply holds its own copy
+        ::close(ends[1]);
+    }
+
+    QList<QVariantMap> locks() const
+    {
+        QList<QVariantMap> result;
+        for (const HeldLock &lock : m_locks)
+            result.append(lock.info);
+        return result;
+    }
+
+private:
+    bool control(const QDBusMessage &call, const QString &member, const QVariantList &a)
+    {
+        if (member == u"Locks"_s) {
+            answer(call, QVariant::fromValue(locks()));
+        } else if (member == u"Events"_s) {
+            answer(call, QVariant::fromValue(m_events));
+        } else if (member == u"SetBehaviour"_s) {
+            m_behaviours.insert(a.value(0).toString() + u'/' + a.value(1).toString(), a.value(2).toString());
+            answer(call, {});
+        } else if (member == u"EmitPrepareForSleep"_s) {
+            QDBusMessage signal =
+                QDBusMessage::createSignal(u"/org/freedesktop/login1"_s, logind + u".Manager"_s, u"PrepareForSleep"_s);
+            signal << a.value(0).toBool();
+            m_bus.send(signal);
+            answer(call, {});
+        } else if (member == u"SetPortalSetting"_s) {
+            // (group, key, value, announce): the portal answers Read with
+            // the value from now on, and with `announce` says it changed.
+            const QVariant value = a.value(2).value<QDBusVariant>().variant();
+            m_settings[a.value(0).toString()].insert(a.value(1).toString(), value);
+            if (a.value(3).toBool()) {
+                QDBusMessage signal =
+                    QDBusMessage::createSignal(portalPath, u"org.freedesktop.portal.Settings"_s, u"SettingChanged"_s);
+                signal << a.value(0) << a.value(1) << QVariant::fromValue(QDBusVariant(value));
+                m_bus.send(signal);
+            }
+            answer(call, {});
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    HeldLock &add(const QDBusMessage &call, QVariantMap info)
+    {
+        info.insert(u"holder"_s, call.service());
+        HeldLock &lock = m_locks.emplace_back(HeldLock{std::move(info), m_nextCookie++, nullptr});
+        record(u"taken"_s, lock);
+        return lock;
+    }
+
+    // "at" is CLOCK_MONOTONIC in nanoseconds, comparable across processes.
+    void record(const QString &kind, const HeldLock &lock)
+    {
+        QVariantMap event = lock.info;
+        event.insert(u"kind"_s, kind);
+        event.insert(u"at"_s, qint64(std::chrono::steady_clock::now().time_since_epoch().count()));
+        m_events.append(event);
+    }
+
+    // Only the cookie locks go with their holder: a descriptor lock lives
+    // exactly as long as the descriptor, as logind's does.
+    void holderLeft(const QString &name)
+    {
+        m_watcher.removeWatchedService(name);
+        std::erase_if(m_locks, [&](const HeldLock &lock) {
+            const bool gone = !lock.pipe && lock.info[u"holder"_s] == name;
+            if (gone)
+                record(u"dropped"_s, lock);
+            return gone;
+        });
+    }
+
+    QDBusConnection m_bus;
+    QDBusServiceWatcher m_watcher;
+    std::list<HeldLock> m_locks;
+    QList<QVariantMap> m_events;
+    QHash<QString, QString> m_behaviours;
+    QHash<QString, QVariantMap> m_settings; // the portal's
+    uint m_nextCookie = 100;
+    int m_lateBy = -1; // the delay of the call being handled, when it is late
+};
 
 } // namespace
 
-void PortalSettings::set(const QString &group, const QString &key, const QVariant &value, bool announce)
+int main(int argc, char **argv)
 {
-    m_settings[group].insert(key, value);
-    if (announce)
-        Q_EMIT SettingChanged(group, key, QDBusVariant(value));
-}
-
-QDBusVariant PortalSettings::Read(const QString &group, const QString &key, const QDBusMessage &message)
-{
-    if (!m_book.answers(message, portalService))
-        return {};
-    const auto found = m_settings.constFind(group);
-    if (found == m_settings.cend() || !found->contains(key)) {
-        message.setDelayedReply(true);
-        m_book.bus().send(
-            message.createErrorReply(u"org.freedesktop.portal.Error.NotFound"_s, u"Requested setting not found"_s));
-        return {};
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    if (arguments.size() < 2) {
+        std::fprintf(stderr, "usage: pelorin_test_services ADDRESS [NAME...]\n");
+        return 2;
     }
-    return QDBusVariant(QVariant::fromValue(QDBusVariant(found->value(key))));
-}
+    qDBusRegisterMetaType<QList<QVariantMap>>();
 
-void PortalSettings::ReadAll(const QStringList &groups, const QDBusMessage &message)
-{
-    if (!m_book.answers(message, portalService))
-        return;
-    const auto wanted = [&](const QString &group) {
-        return groups.isEmpty() || std::ranges::any_of(groups, [&](const QString &pattern) {
-                   return pattern.endsWith(u'*') ? group.startsWith(pattern.chopped(1)) : group == pattern;
-               });
-    };
-    QMap<QString, QVariantMap> result;
-    for (auto it = m_settings.cbegin(); it != m_settings.cend(); ++it) {
-        if (wanted(it.key()))
-            result.insert(it.key(), it.value());
-    }
-    message.setDelayedReply(true);
-    m_book.bus().send(message.createReply(QVariant::fromValue(result)));
-}
-
-QList<QVariantMap> Control::Locks()
-{
-    return m_book.describe();
-}
-
-QList<QVariantMap> Control::Events()
-{
-    return m_book.journal();
-}
-
-void Control::SetBehaviour(const QString &service, const QString &method, const QString &behaviour)
-{
-    m_book.setBehaviour(service, method, behaviour);
-}
-
-void Control::EmitPrepareForSleep(bool start)
-{
-    QDBusMessage signal = QDBusMessage::createSignal(u"/org/freedesktop/login1"_s, u"org.freedesktop.login1.Manager"_s,
-                                                     u"PrepareForSleep"_s);
-    signal << start;
-    m_book.bus().send(signal);
-}
-
-void Control::SetPortalSetting(const QString &group, const QString &key, const QDBusVariant &value, bool announce,
-                               const QDBusMessage &message)
-{
-    auto *portal = qobject_cast<PortalSettings *>(m_book.bus().objectRegisteredAt(portalPath));
-    if (!portal) {
-        message.setDelayedReply(true);
-        m_book.bus().send(message.createErrorReply(QDBusError::Failed, u"No portal is served here"_s));
-        return;
-    }
-    portal->set(group, key, value.variant(), announce);
-}
-
-QStringList serviceNames()
-{
-    return {u"org.gnome.SessionManager"_s, u"org.freedesktop.PowerManagement"_s, u"org.freedesktop.ScreenSaver"_s,
-            u"org.freedesktop.login1"_s, portalService};
-}
-
-bool registerService(LockBook &book, const QString &name, QObject *parent)
-{
-    QDBusConnection bus = book.bus();
-    const auto exportAt = [&](QObject *object, const QStringList &paths) {
-        object->setParent(parent);
-        for (const QString &path : paths) {
-            if (!bus.registerObject(path, object, QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals))
-                return false;
+    StandIns standIns(QDBusConnection::connectToBus(arguments.at(1), u"services"_s));
+    const QStringList paths{u"/control"_s,
+                            u"/org/gnome/SessionManager"_s,
+                            u"/org/freedesktop/PowerManagement/Inhibit"_s,
+                            u"/org/freedesktop/ScreenSaver"_s,
+                            u"/ScreenSaver"_s,
+                            u"/org/freedesktop/login1"_s,
+                            portalPath};
+    for (const QString &path : paths) {
+        if (!standIns.bus().registerVirtualObject(path, &standIns)) {
+            std::fprintf(stderr, "pelorin_test_services: cannot serve %s\n", qPrintable(path));
+            return 1;
         }
-        return bus.registerService(name);
-    };
-    if (name == "org.gnome.SessionManager"_L1)
-        return exportAt(new GnomeSessionManager(book), {u"/org/gnome/SessionManager"_s});
-    if (name == "org.freedesktop.PowerManagement"_L1)
-        return exportAt(new PowerManagementInhibit(book), {u"/org/freedesktop/PowerManagement/Inhibit"_s});
-    if (name == "org.freedesktop.ScreenSaver"_L1)
-        return exportAt(new ScreenSaver(book), {u"/org/freedesktop/ScreenSaver"_s, u"/ScreenSaver"_s});
-    if (name == "org.freedesktop.login1"_L1)
-        return exportAt(new LogindManager(book), {u"/org/freedesktop/login1"_s});
-    if (name == portalService) {
-        static const QMetaType registered = qDBusRegisterMetaType<QMap<QString, QVariantMap>>();
-        Q_UNUSED(registered);
-        return exportAt(new PortalSettings(book), {portalPath});
     }
-    return false;
+    // The stand-ins' names are only asked for: without its name on the bus,
+    // a service is not there for anyone.
+    const QStringList known{gnomeSession, powerManagement, screenSaver, logind, portal};
+    for (const QString &name : QStringList{u"org.pelorin.Test"_s} + arguments.mid(2)) {
+        if ((name != u"org.pelorin.Test"_s && !known.contains(name)) || !standIns.bus().registerService(name)) {
+            std::fprintf(stderr, "pelorin_test_services: cannot own %s\n", qPrintable(name));
+            return 1;
+        }
+    }
+    std::printf("ready\n");
+    std::fflush(stdout);
+    return app.exec();
 }
-
-} // namespace pelorin::testservices

@@ -1,22 +1,16 @@
+// pelorin_accessible_panel ready|off|active|failure|retained-failure|starting|stopping
+//
 // The tray panel on a real display, for the screen-reader tests: the panel
-// content in the tray's own panel window (the frameless drop-down), over a
-// staged session and a fixed wall clock, so that what the panel says is known
-// to the minute.
-//
-//   pelorin_accessible_panel <state>
-//
-// <state> is one of ready, off, active, failure, retained-failure, starting,
-// stopping (a one-hour session, a quarter of an hour in, for the states that
-// have a session). Once the panel is on screen the program prints
-//
-//   shown<TAB><caption><TAB><spoken value>
-//
-// with what the readout card offers screen readers, and again after each
-// "stage <state>" line read from standard input. It quits cleanly when its
-// standard input closes.
+// content in the tray's own drop-down window over a staged session (an hour
+// long, a quarter of an hour in) and a fixed wall clock. It prints
+// "shown<TAB>caption<TAB>value", what the readout card offers screen
+// readers, once on screen and after each "stage <state>" line on its
+// standard input; "settings" lines are answered as printSettings() says.
+// It quits cleanly when its standard input closes.
 
 #include "app_model.h"
 #include "countdown.h"
+#include "duration_grid.h"
 #include "energy_service.h"
 #include "menu_view.h"
 #include "panel_header.h"
@@ -30,9 +24,6 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <map>
-#include <memory>
-#include <optional>
 #include <unistd.h>
 
 using namespace pelorin;
@@ -48,22 +39,9 @@ public:
     QCoro::Task<> extend(Session, std::optional<Duration>) override { co_return; }
 };
 
-std::optional<AppModel::Scenario> scenario(const QString &name)
-{
-    static const std::map<QString, AppModel::Scenario> scenarios{
-        {u"ready"_s, AppModel::Ready},
-        {u"off"_s, AppModel::Off},
-        {u"active"_s, AppModel::Active},
-        {u"failure"_s, AppModel::Failure},
-        {u"retained-failure"_s, AppModel::RetainedFailure},
-        {u"starting"_s, AppModel::Starting},
-        {u"stopping"_s, AppModel::Stopping},
-    };
-    const auto found = scenarios.find(name);
-    if (found == scenarios.end())
-        return std::nullopt;
-    return found->second;
-}
+// In the order of AppModel::Scenario.
+const QStringList scenarios{u"ready"_s,    u"off"_s,     u"active"_s, u"failure"_s, u"retained-failure"_s,
+                            u"starting"_s, u"stopping"_s};
 
 // Friday 14 March 2025, 15:00 UTC (the tests run with TZ=UTC).
 Date fixedNow()
@@ -71,17 +49,9 @@ Date fixedNow()
     return Date::fromUnixSeconds(1741964400.0);
 }
 
-void report(const SessionReadoutView &readout)
+void print(const QStringList &fields)
 {
-    std::printf("shown\t%s\t%s\n", qUtf8Printable(readout.accessibleCaption()),
-                qUtf8Printable(readout.accessibleReadout()));
-    std::fflush(stdout);
-}
-
-void reportSettings(AppModel &model, const MenuView &view)
-{
-    std::printf("settings\t%d\t%d\t%s\n", int(model.preferences().armed()),
-                int(model.countdown().selection().keepsDisplayAwake), qUtf8Printable(view.panel()->header()->status()));
+    std::printf("%s\n", qUtf8Printable(fields.join(u'\t')));
     std::fflush(stdout);
 }
 
@@ -96,10 +66,8 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     const QStringList arguments = QApplication::arguments();
-    const std::optional<AppModel::Scenario> initial = arguments.size() == 2 ? scenario(arguments[1]) : std::nullopt;
-    if (!initial) {
-        std::fprintf(stderr, "usage: pelorin_accessible_panel ready|off|active|failure|retained-failure|"
-                             "starting|stopping\n");
+    if (arguments.size() != 2 || !scenarios.contains(arguments[1])) {
+        std::fprintf(stderr, "usage: pelorin_accessible_panel %s\n", qPrintable(scenarios.join(u'|')));
         return 2;
     }
 
@@ -109,11 +77,28 @@ int main(int argc, char **argv)
     countdown->setIsArmed([p = preferences.get()] { return p->armed(); });
     countdown->setSelection({SessionDuration::hour1(), countdown->selection().keepsDisplayAwake});
     AppModel model(std::move(countdown), std::move(preferences), false, false, true);
-    model.applySnapshotFixture(*initial);
-
+    const auto scenario = [](const QString &state) {
+        return static_cast<AppModel::Scenario>(scenarios.indexOf(state));
+    };
+    model.applySnapshotFixture(scenario(arguments[1]));
     orbel::OrbelEnvironment environment;
     environment.reduceMotion = true;
     auto *content = new MenuView(model, environment, u"en_US"_s, std::nullopt, &fixedNow);
+
+    // Once the card has followed the model.
+    const auto printShown = [content] {
+        QTimer::singleShot(0, content, [content] {
+            print({u"shown"_s, content->readout()->accessibleCaption(), content->readout()->accessibleReadout()});
+        });
+    };
+    // Armed (0 or 1), the display kept on (0 or 1), the next session's
+    // duration tile, the status line.
+    const auto printSettings = [&] {
+        const SessionSelection selection = model.countdown().selection();
+        print({u"settings"_s, QString::number(model.preferences().armed()),
+               QString::number(selection.keepsDisplayAwake), DurationGrid::title(selection.duration),
+               content->panel()->header()->status()});
+    };
 
     // Wired as the tray wires it: the window tells the model when the panel
     // is on screen.
@@ -122,8 +107,7 @@ int main(int argc, char **argv)
     QObject::connect(&host, &PanelHost::appeared, &model, [&model] { model.setPanelVisible(true); });
     QObject::connect(&host, &PanelHost::disappeared, &model, [&model] { model.storePanelVisible(false); });
     host.open(QRect(600, 0, 24, 24));
-
-    QTimer::singleShot(0, &host, [content] { report(*content->readout()); });
+    printShown();
 
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QByteArray pending;
@@ -137,22 +121,15 @@ int main(int argc, char **argv)
             return;
         }
         pending.append(buffer, count);
-        qsizetype end;
-        while ((end = pending.indexOf('\n')) >= 0) {
+        for (qsizetype end; (end = pending.indexOf('\n')) >= 0; pending.remove(0, end + 1)) {
             const QString line = QString::fromUtf8(pending.left(end)).trimmed();
-            pending.remove(0, end + 1);
-            if (line == u"settings"_s) {
-                reportSettings(model, *content);
-                continue;
-            }
-            const std::optional<AppModel::Scenario> next =
-                line.startsWith(u"stage "_s) ? scenario(line.mid(6)) : std::nullopt;
-            if (!next) {
+            if (line == u"settings"_s)
+                printSettings();
+            else if (line.startsWith(u"stage "_s) && scenarios.contains(line.mid(6))) {
+                model.applySnapshotFixture(scenario(line.mid(6)));
+                printShown();
+            } else
                 std::fprintf(stderr, "unknown command: %s\n", qUtf8Printable(line));
-                continue;
-            }
-            model.applySnapshotFixture(*next);
-            QTimer::singleShot(0, &host, [content] { report(*content->readout()); });
         }
     });
 
