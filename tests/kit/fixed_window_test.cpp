@@ -1,22 +1,15 @@
-// The fixed window host on two offscreen screens (see two_screens.json): a
-// 1280 x 800 one on the left, primary, and a 1920 x 1200 one on its right.
-// The offscreen platform gives every window a frame of 2 pixels a side.
+// The fixed window host: what it does with sizes its content reports, and
+// the keys that close it.
 #include "fixed_window.h"
-#include "window_singletons.h"
 
-#include <QCursor>
-#include <QGuiApplication>
+#include "settle.h"
+
 #include <QLineEdit>
 #include <QPointer>
-#include <QScreen>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWindow>
-
-#include "settle.h"
 
 #include <gtest/gtest.h>
 
@@ -26,19 +19,6 @@ using orbel::FixedWindow;
 using pelorin::test::settle;
 
 namespace {
-
-constexpr int frameMargin = 2;
-
-QtMessageHandler previousHandler = nullptr;
-
-// The offscreen platform warns that it cannot raise windows or pass on size
-// hints, on every show and every fixed-size change.
-void quietPlatformWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.startsWith(QLatin1String("This plugin does not support")))
-        return;
-    previousHandler(type, context, message);
-}
 
 // Counts the resizes and moves a window goes through.
 class GeometryCounter : public QObject {
@@ -76,38 +56,9 @@ FixedWindow::Content contentWithField(QPointer<QLineEdit> *field)
     };
 }
 
-class FixedWindowTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { previousHandler = qInstallMessageHandler(quietPlatformWarnings); }
-    static void TearDownTestSuite() { qInstallMessageHandler(previousHandler); }
+} // namespace
 
-    void SetUp() override
-    {
-        const auto screens = QGuiApplication::screens();
-        ASSERT_EQ(screens.size(), 2) << "run with -platform offscreen:configfile=tests/kit/two_screens.json";
-        left = screens.at(0);
-        right = screens.at(1);
-        pointAt(left);
-    }
-
-    static void pointAt(const QScreen *screen) { QCursor::setPos(screen->geometry().center()); }
-
-    // Lets queued reports and the platform's geometry events through.
-
-    // The frame a window of `client` size centred on `screen` should have.
-    static QRect centredFrame(const QScreen *screen, QSize client)
-    {
-        const QSize frame = client + QSize(2 * frameMargin, 2 * frameMargin);
-        const QRect visible = screen->availableGeometry();
-        return {qRound(visible.x() + visible.width() / 2.0 - frame.width() / 2.0),
-                qRound(visible.y() + visible.height() / 2.0 - frame.height() / 2.0), frame.width(), frame.height()};
-    }
-
-    QScreen *left = nullptr;
-    QScreen *right = nullptr;
-};
-
-TEST_F(FixedWindowTest, IgnoresReportsThatAreNotFinitePositiveSizes)
+TEST(FixedWindow, IgnoresReportsThatAreNotFinitePositiveSizes)
 {
     FixedWindow host({.anchorsTop = true});
     host.show(QStringLiteral("Test"), {}, 560, plainContent());
@@ -128,7 +79,7 @@ TEST_F(FixedWindowTest, IgnoresReportsThatAreNotFinitePositiveSizes)
     EXPECT_EQ(counter.resizes + counter.moves, 0);
 }
 
-TEST_F(FixedWindowTest, CtrlWClosesOnlyWithCtrlAlone)
+TEST(FixedWindow, CtrlWClosesOnlyWithCtrlAlone)
 {
     int closes = 0;
     QPointer<QLineEdit> field;
@@ -165,7 +116,7 @@ TEST_F(FixedWindowTest, CtrlWClosesOnlyWithCtrlAlone)
     EXPECT_EQ(closes, 1);
 }
 
-TEST_F(FixedWindowTest, EscapeEndsAnEditBeforeItClosesTheWindow)
+TEST(FixedWindow, EscapeEndsAnEditBeforeItClosesTheWindow)
 {
     int closes = 0;
     QPointer<QLineEdit> field;
@@ -192,5 +143,3 @@ TEST_F(FixedWindowTest, EscapeEndsAnEditBeforeItClosesTheWindow)
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(closes, 1);
 }
-
-} // namespace

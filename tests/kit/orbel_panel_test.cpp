@@ -1,6 +1,7 @@
+// The kit's panel: its master switch, footer and keys, with content and
+// actions the test owns.
 #include "kit_test_support.h"
 
-#include "login_item.h"
 #include "orbel_panel.h"
 #include "orbel_switch.h"
 #include "panel_card.h"
@@ -8,7 +9,6 @@
 #include "panel_footer_button.h"
 #include "panel_header.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
@@ -23,9 +23,8 @@ struct Caller {
     bool armed = true;
     int guides = 0;
     int preferences = 0;
-    QList<bool> focusReports;
 
-    OrbelPanel::Setup setup(bool withPreferences = true)
+    OrbelPanel::Setup setup()
     {
         OrbelPanel::Setup setup{
             .brand = sampleBrand(),
@@ -35,11 +34,8 @@ struct Caller {
             .privacy = QStringLiteral("Your Mac, under your control"),
             .privacySymbol = QStringLiteral("checkmark.shield"),
             .showGuide = [this] { ++guides; },
+            .showPreferences = [this] { ++preferences; },
         };
-        if (withPreferences) {
-            setup.showPreferences = [this] { ++preferences; };
-            setup.preferencesFocusChanged = [this](bool focused) { focusReports.append(focused); };
-        }
         return setup;
     }
 };
@@ -49,13 +45,6 @@ QWidget *sampleContent(const OrbelEnvironment &environment)
     auto *card = new PanelCard(8, environment);
     card->addWidget(new QLabel(QStringLiteral("Content")));
     return card;
-}
-
-bool showActive(QWidget &widget)
-{
-    widget.show();
-    widget.activateWindow();
-    return QTest::qWaitForWindowActive(&widget);
 }
 
 } // namespace
@@ -87,9 +76,11 @@ TEST(OrbelPanel, ControlCommaOpensPreferencesAndControlQQuits)
 {
     Caller caller;
     const OrbelEnvironment environment = environmentFor(ColorScheme::Light);
-    OrbelPanel panel(caller.setup(true), sampleContent(environment), environment);
+    OrbelPanel panel(caller.setup(), sampleContent(environment), environment);
     layOut(&panel, 368);
-    ASSERT_TRUE(showActive(panel));
+    panel.show();
+    panel.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel));
     QSignalSpy quit(panel.footer()->quitButton(), &QAbstractButton::clicked);
 
     QTest::keyClick(&panel, Qt::Key_Comma, Qt::ControlModifier);

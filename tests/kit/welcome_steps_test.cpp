@@ -1,58 +1,18 @@
-// The welcome kit: footer buttons, checklist rows and the steps page, drawn
-// on their own (the window that hosts the page has its own tests).
+// The kit's plain welcome page in its window: Return starts, and the login
+// switch shows what changed while the window was closed.
 #include "kit_test_support.h"
-#include "preferences_test_support.h"
 
-#include "accessibility_heading.h"
-#include "accessibility_hidden.h"
-#include "bordered_button.h"
-#include "login_item.h"
 #include "orbel_switch.h"
 #include "permission_row.h"
-#include "preferences_chrome.h"
-#include "preferences_header.h"
-#include "preferences_row.h"
-#include "symbol_view.h"
 #include "welcome_layout.h"
-#include "welcome_step_row.h"
-#include "welcome_steps_button.h"
-#include "welcome_steps_layout.h"
 #include "window_singletons.h"
 
-#include <QAccessible>
 #include <QFileInfo>
-#include <QLabel>
 #include <QPointer>
-#include <QScrollArea>
-#include <QScrollBar>
-#include <QSignalSpy>
 #include <QTest>
-
-#include <cmath>
 
 using namespace orbel;
 using namespace orbel::test;
-
-namespace {
-
-// The page as the program shows it, with a value and an action the test owns.
-struct WelcomePage {
-    BoundFlag opensAtLogin;
-    int finished = 0;
-    std::unique_ptr<WelcomeStepsLayout> page;
-
-    explicit WelcomePage(WelcomeStepsLayout::Setup setup, const OrbelEnvironment &env = {})
-    {
-        page = std::make_unique<WelcomeStepsLayout>(std::move(setup), welcomeCard(env), env);
-    }
-    explicit WelcomePage(const OrbelEnvironment &env = {})
-    {
-        page = std::make_unique<WelcomeStepsLayout>(
-            welcomeSetup(sampleBrand(), opensAtLogin.binding(), [this] { ++finished; }), welcomeCard(env), env);
-    }
-};
-
-} // namespace
 
 TEST(WelcomeLayout, ReturnRunsGetStartedAndTheSwitchShowsWhatChangedWhileHidden)
 {
