@@ -1,24 +1,19 @@
-// The snapshot runner's pieces inside one process: reading the options,
-// staging the model, choosing the screen and drawing it.
-#include "app_model.h"
-#include "pelorin_app.h"
-#include "pelorin_preferences.h"
-#include "regular_file.h"
+// The snapshot runner's pieces inside one process: reading numbers and
+// drawing content that is still settling.
 #include "snapshot/snapshot_renderer.h"
 #include "snapshot/snapshot_window.h"
 
 #include <QCoroTask>
 #include <QFile>
 #include <QImage>
-#include <QLabel>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -26,11 +21,6 @@ using namespace Qt::StringLiterals;
 
 namespace pelorin {
 namespace {
-
-QStringList snapshotArguments(QStringList options = {})
-{
-    return QStringList{u"pelorin"_s, u"--snapshot-"_s} + options;
-}
 
 TEST(SnapshotNumbers, OnlyAWholeFiniteNumberAboveZeroCounts)
 {
@@ -75,31 +65,6 @@ TEST(SnapshotNumbers, TheDecimalPointIsAPointWhateverTheLocale)
     EXPECT_EQ(SnapshotWindow::parsePositiveNumber(u"2.5"_s), 2.5);
     EXPECT_EQ(SnapshotWindow::parsePositiveNumber(u"2,5"_s), std::nullopt);
     std::setlocale(LC_NUMERIC, saved.c_str());
-}
-
-// The program's own model, built the way a snapshot launch builds it.
-class SnapshotStaging : public testing::Test {
-protected:
-    std::unique_ptr<PelorinApp> launch(const QStringList &options)
-    {
-        PelorinApp::Environment environment;
-        environment.arguments = snapshotArguments(options);
-        environment.settingsPath = m_home.filePath(u"Pelorin.conf"_s);
-        environment.handleUnixSignals = false;
-        return std::make_unique<PelorinApp>(environment);
-    }
-
-    QTemporaryDir m_home;
-};
-
-TEST_F(SnapshotStaging, OffDisarmsWithoutWritingAnything)
-{
-    const QStringList options{u"--snapshot-state"_s, u"off"_s};
-    auto app = launch(options);
-    SnapshotWindow::stageModel(app->model(), snapshotArguments(options));
-    EXPECT_FALSE(app->model().preferences().armed());
-    EXPECT_EQ(app->model().countdown().state().kind(), SessionState::Kind::inactive);
-    EXPECT_FALSE(QFile::exists(m_home.filePath(u"Pelorin.conf"_s)));
 }
 
 // A widget with a fixed width and a height that may change.
