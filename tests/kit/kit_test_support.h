@@ -5,15 +5,12 @@
 #include "login_item.h"
 #include "orbel_brand.h"
 #include "orbel_environment.h"
-#include "widget_pictures.h"
 
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace orbel::test {
-
-using pelorin::test::layOut;
 
 inline OrbelEnvironment environmentFor(ColorScheme scheme)
 {

@@ -90,7 +90,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_home.isValid());
-        for (const char *dir : {".config", ".cache", ".local/share", ".local/state", "runtime", "tmp"})
+        for (const char *dir : {"runtime", "tmp"})
             ASSERT_TRUE(QDir(m_home.path()).mkpath(QString::fromLatin1(dir)));
         QFile::setPermissions(path(u"runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
@@ -138,7 +138,8 @@ protected:
     }
 
 private:
-    // Only what a desktop session would give, with the buses pointing nowhere
+    // Only what a desktop session would give (the XDG folders default to the
+    // private home), with the buses pointing nowhere
     // and QT_QPA_PLATFORM and DISPLAY left unset, so the program has to
     // choose the offscreen platform itself.
     QProcessEnvironment environment() const
@@ -150,10 +151,6 @@ private:
                 environment.insert(passed, parent.value(passed));
         }
         environment.insert(u"HOME"_s, m_home.path());
-        environment.insert(u"XDG_CONFIG_HOME"_s, path(u".config"));
-        environment.insert(u"XDG_CACHE_HOME"_s, path(u".cache"));
-        environment.insert(u"XDG_DATA_HOME"_s, path(u".local/share"));
-        environment.insert(u"XDG_STATE_HOME"_s, path(u".local/state"));
         environment.insert(u"XDG_RUNTIME_DIR"_s, path(u"runtime"));
         environment.insert(u"TMPDIR"_s, temporaryDirectory());
         environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + path(u"no-session-bus"));
