@@ -16,54 +16,34 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A real panel window with content whose height a test changes, as a notice
-// or a started session changes the panel's.
-class OpenPanel : public testing::Test {
-protected:
-    OpenPanel()
-    {
-        content = new QWidget;
-        content->setFixedSize(368, 200);
-        panel.setContent(content);
-    }
-
-    ~OpenPanel() override { panel.hide(); }
-
-    QRect available() const { return QGuiApplication::primaryScreen()->availableGeometry(); }
-
-    void setContentHeight(int height)
-    {
-        content->setFixedSize(368, height);
-        // The window follows its content once the layout has run.
-        QCoreApplication::sendPostedEvents();
-        panel.layout()->activate();
-        QCoreApplication::processEvents();
-    }
-
-    PanelHost panel{PanelHost::Style::dropDown};
-    QWidget *content;
-};
-
-TEST_F(OpenPanel, OpenedUpwardsItGrowsAndShrinksAboveTheIcon)
+// A real panel window opened above a tray icon at the bottom of the screen,
+// with content whose height changes, as a notice or a started session
+// changes the panel's.
+TEST(OpenPanel, OpenedUpwardsItGrowsAndShrinksAboveTheIcon)
 {
-    const QRect area = available();
+    PanelHost panel(PanelHost::Style::dropDown);
+    auto *content = new QWidget;
+    content->setFixedSize(368, 200);
+    panel.setContent(content);
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     const QRect icon(area.center().x(), area.bottom() - 23, 24, 24);
     panel.open(icon);
     QCoreApplication::processEvents();
     ASSERT_TRUE(panel.isOpen());
     EXPECT_EQ(panel.geometry().bottom(), icon.top() - 1);
 
-    setContentHeight(300);
-    EXPECT_EQ(panel.height(), 300);
-    EXPECT_EQ(panel.geometry().bottom(), icon.top() - 1);
-
-    setContentHeight(120);
-    EXPECT_EQ(panel.height(), 120);
-    EXPECT_EQ(panel.geometry().bottom(), icon.top() - 1);
+    for (const int height : {300, 120}) {
+        content->setFixedSize(368, height);
+        fakes::settle();
+        EXPECT_EQ(panel.height(), height);
+        EXPECT_EQ(panel.geometry().bottom(), icon.top() - 1);
+    }
 
     // Taller than the screen allows: it stays inside, top edge first.
-    setContentHeight(area.height() + 100);
+    content->setFixedSize(368, area.height() + 100);
+    fakes::settle();
     EXPECT_EQ(panel.y(), area.top());
+    panel.hide();
 }
 
 // Opened, the panel focuses none of its controls, so a stray Space or Return

@@ -24,34 +24,16 @@ namespace {
 
 TEST(SnapshotNumbers, OnlyAWholeFiniteNumberAboveZeroCounts)
 {
-    struct Case {
-        QString text;
-        std::optional<double> expected;
+    const std::pair<QString, double> accepted[] = {
+        {u"300"_s, 300.0}, {u"3e2"_s, 300.0}, {u"0x12C"_s, 300.0}, {u".5"_s, 0.5}, {u"0X1P4"_s, 16.0},
     };
-    const Case cases[] = {
-        {u"300"_s, 300.0},
-        {u"3e2"_s, 300.0},
-        {u"0x12C"_s, 300.0},
-        {u".5"_s, 0.5},
-        {u"0X1P4"_s, 16.0},
-        {u"0"_s, std::nullopt},
-        {u"-5"_s, std::nullopt},
-        {u" 300"_s, std::nullopt},
-        {u"\v300"_s, std::nullopt},
-        {u"300 "_s, std::nullopt},
-        {u"300abc"_s, std::nullopt},
-        {u"inf"_s, std::nullopt},
-        {u"nan"_s, std::nullopt},
-        {u"nan(7)"_s, std::nullopt},
-        {u""_s, std::nullopt},
-        {u"1e400"_s, std::nullopt},
-        {u"1e-400"_s, std::nullopt},
-        {u"300,5"_s, std::nullopt},
-        {u"\u00a0300"_s, std::nullopt},
-        {u"\u0663\u0660\u0660"_s, std::nullopt}, // Arabic-Indic digits
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(SnapshotWindow::parsePositiveNumber(c.text), c.expected) << c.text.toStdString();
+    for (const auto &[text, value] : accepted)
+        EXPECT_EQ(SnapshotWindow::parsePositiveNumber(text), value) << text.toStdString();
+    // Arabic-Indic digits last.
+    for (const QString &text :
+         {u"0"_s, u"-5"_s, u" 300"_s, u"\v300"_s, u"300 "_s, u"300abc"_s, u"inf"_s, u"nan"_s, u"nan(7)"_s, u""_s,
+          u"1e400"_s, u"1e-400"_s, u"300,5"_s, u"\u00a0300"_s, u"\u0663\u0660\u0660"_s})
+        EXPECT_EQ(SnapshotWindow::parsePositiveNumber(text), std::nullopt) << text.toStdString();
 }
 
 TEST(SnapshotNumbers, TheDecimalPointIsAPointWhateverTheLocale)
