@@ -13,18 +13,15 @@ namespace {
 // What is written to the log while a capture lives.
 QStringList logLines;
 
-class LogCapture {
-public:
-    LogCapture() { m_previous = qInstallMessageHandler(&LogCapture::handle); }
-    ~LogCapture() { qInstallMessageHandler(m_previous); }
+void capture(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    logLines.append(QStringLiteral("%1 %2: %3").arg(int(type)).arg(QString::fromUtf8(context.category), message));
+}
 
-private:
-    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
-    {
-        logLines.append(QStringLiteral("%1 %2: %3").arg(int(type)).arg(QString::fromUtf8(context.category), message));
-    }
-
-    QtMessageHandler m_previous;
+struct LogCapture {
+    LogCapture() { logLines.clear(); }
+    ~LogCapture() { qInstallMessageHandler(previous); }
+    QtMessageHandler previous = qInstallMessageHandler(capture);
 };
 
 } // namespace
@@ -33,7 +30,6 @@ private:
 // once each; none of them logs anything.
 TEST(LoginItem, ChangesAreToldOnceAndLogNothing)
 {
-    logLines.clear();
     LogCapture capture;
     ScratchLoginItem scratch(QStringLiteral("org.example.LoginItemTest"));
     LoginItem &item = scratch.item;
@@ -75,7 +71,6 @@ TEST(LoginItem, AFailedChangeIsLoggedAndTheSwitchShowsTheRealState)
     identity.programPath = QStringLiteral("/usr/bin/true");
     identity.configHome = blocked;
 
-    logLines.clear();
     LogCapture capture;
     LoginItem item{AutostartEntry(identity)};
     QSignalSpy changed(&item, &LoginItem::enabledChanged);

@@ -3,7 +3,6 @@
 #include "kit_test_support.h"
 
 #include "orbel_switch.h"
-#include "permission_row.h"
 #include "welcome_layout.h"
 #include "window_singletons.h"
 
@@ -24,18 +23,10 @@ TEST(WelcomeLayout, ReturnRunsGetStartedAndTheSwitchShowsWhatChangedWhileHidden)
     // Hosted by the kit's plain welcome window, which takes the page's size.
     QPointer<WelcomeLayout> hosted;
     const auto build = [&] {
-        auto page = std::make_unique<WelcomeLayout>(
-            WelcomeLayout::Setup{.brand = sampleBrand(),
-                                 .title = QStringLiteral("Welcome to Pelorin"),
-                                 .subtitle = QStringLiteral("Keep your Mac awake for as long as you choose."),
-                                 .privacy = QStringLiteral("Your Mac, under your control"),
-                                 .privacySymbol = QStringLiteral("checkmark.shield"),
-                                 .start = [&] { ++started; }},
-            nullptr,
-            QList<QWidget *>{new PermissionRow(1, false, false, QStringLiteral("Notifications"),
-                                               QStringLiteral("Tells you when a session ends."),
-                                               QStringLiteral("Allow"), QColor(Qt::blue), {}, env)},
-            item, env);
+        auto page = std::make_unique<WelcomeLayout>(WelcomeLayout::Setup{.brand = sampleBrand(),
+                                                                         .title = QStringLiteral("Welcome to Pelorin"),
+                                                                         .start = [&] { ++started; }},
+                                                    nullptr, QList<QWidget *>{}, item, env);
         hosted = page.get();
         return page;
     };

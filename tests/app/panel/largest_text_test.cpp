@@ -43,34 +43,30 @@ std::unique_ptr<MenuView> openPanel(AppModel &model, Date now = oneDigitHours,
     return view;
 }
 
-QString describe(const QWidget *widget)
+std::string describe(const QWidget *widget)
 {
-    QString name = QString::fromLatin1(widget->metaObject()->className());
+    std::string name = widget->metaObject()->className();
     if (const auto *label = qobject_cast<const QLabel *>(widget))
-        name += QStringLiteral(" \"") + label->text() + u'"';
+        name += " \"" + label->text().toStdString() + '"';
     return name;
 }
 
 // Every shown widget lies inside its parent, and every label is at least as
-// tall as its text needs at its width.
-void expectNothingCut(const QWidget *parent, const QString &state)
+// tall (or, on one line, as wide) as its text needs.
+void expectNothingCut(const QWidget *parent)
 {
     for (const QWidget *child : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
         if (child->isHidden() || child->isWindow())
             continue;
         EXPECT_TRUE(parent->rect().contains(child->geometry()))
-            << state.toStdString() << ": " << describe(child).toStdString() << " at "
-            << QTest::toString(child->geometry()) << " runs out of " << describe(parent).toStdString() << " "
-            << QTest::toString(parent->rect());
+            << describe(child) << " runs out of " << describe(parent);
         if (const auto *label = qobject_cast<const orbel::TextLabel *>(child)) {
             if (label->wordWrap())
-                EXPECT_GE(label->height(), label->heightForWidth(label->width()))
-                    << state.toStdString() << ": " << describe(label).toStdString() << " is cut short";
+                EXPECT_GE(label->height(), label->heightForWidth(label->width())) << describe(label);
             else
-                EXPECT_GE(label->width(), label->sizeHint().width())
-                    << state.toStdString() << ": " << describe(label).toStdString() << " is cut short";
+                EXPECT_GE(label->width(), label->sizeHint().width()) << describe(label);
         }
-        expectNothingCut(child, state);
+        expectNothingCut(child);
     }
 }
 
@@ -97,10 +93,10 @@ TEST(LargestText, NothingIsCutInAnyState)
         ReadoutModel fixture(true);
         fixture.model->applySnapshotFixture(scenario);
         const auto view = openPanel(*fixture.model);
-        const QString state = QStringLiteral("scenario %1").arg(int(scenario));
+        SCOPED_TRACE(int(scenario));
         // The panel is as tall as its content at its width.
-        EXPECT_EQ(view->panel()->height(), view->panel()->heightForWidth(view->panel()->width())) << int(scenario);
-        expectNothingCut(view.get(), state);
+        EXPECT_EQ(view->panel()->height(), view->panel()->heightForWidth(view->panel()->width()));
+        expectNothingCut(view.get());
     }
 }
 

@@ -71,13 +71,7 @@ struct PanelFixture {
     fakes::FakeEnergyService &service() const { return *engine.service; }
 
     // Clicks the tile, which asks for the session's locks.
-    void clickTile(const SessionDuration &duration)
-    {
-        DurationTile *tile = view->grid()->tile(duration);
-        ASSERT_NE(tile, nullptr);
-        QTest::mouseClick(tile, Qt::LeftButton);
-        fakes::settle();
-    }
+    void clickTile(const SessionDuration &duration) { click(view->grid()->tile(duration)); }
     // Clicks the tile and lets the session's locks be taken.
     void startActive(const SessionDuration &duration)
     {
