@@ -14,15 +14,6 @@
 using namespace orbel;
 using namespace orbel::test;
 
-namespace {
-
-QAccessibleInterface *accessible(QWidget *widget)
-{
-    return QAccessible::queryAccessibleInterface(widget);
-}
-
-} // namespace
-
 TEST(OpenAtLoginRow, FlipsTheLoginItemAndFollowsIt)
 {
     ScratchLoginItem scratch(QStringLiteral("org.example.OpenAtLoginRowTest"));
@@ -54,7 +45,7 @@ TEST(ChoiceMenu, TitledByTheSelectionWhichPickingWritesAndTheTitleFollows)
     actions.at(2)->trigger();
     EXPECT_EQ(sound, QStringLiteral("Bell"));
     EXPECT_EQ(menu->text(), QStringLiteral("BELL"));
-    EXPECT_EQ(accessible(menu)->text(QAccessible::Name), QStringLiteral("BELL"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(menu)->text(QAccessible::Name), QStringLiteral("BELL"));
     EXPECT_TRUE(menu->accessibleDescription().isEmpty()) << "the name already says it";
 }
 
@@ -69,7 +60,7 @@ TEST(PanelActionRow, ReadsItsValueAndHintAndRunsItsActionWhenPressed)
                         .hint = QStringLiteral("Starts a session"),
                         .perform = [&] { ++performed; }},
                        nullptr, environmentFor(ColorScheme::Dark));
-    QAccessibleInterface *button = accessible(row.actionButton());
+    QAccessibleInterface *button = QAccessible::queryAccessibleInterface(row.actionButton());
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->role(), QAccessible::Button);
     EXPECT_EQ(button->text(QAccessible::Name), QStringLiteral("Keep awake, 3"));

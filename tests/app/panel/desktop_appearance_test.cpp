@@ -22,7 +22,6 @@ namespace {
 const QString portal = u"org.freedesktop.portal.Desktop"_s;
 const QString appearance = u"org.freedesktop.appearance"_s;
 const QString colorScheme = u"color-scheme"_s;
-const QString reducedMotion = u"reduced-motion"_s;
 
 // The portal's color-scheme values.
 constexpr uint noPreference = 0;
@@ -124,7 +123,7 @@ TEST_F(DesktopAppearancePanel, AHangingPortalBlocksNothing)
     EXPECT_EQ(scheme(), orbel::ColorScheme::Light);
     EXPECT_EQ(view->readout()->currentBoard().word(), u"01:00:00"_s);
 
-    services().setPortalSetting(appearance, reducedMotion, 1u, true);
+    services().setPortalSetting(appearance, u"reduced-motion"_s, 1u, true);
     EXPECT_TRUE(QTest::qWaitFor([&] { return view->environment().reduceMotion; }, 5000));
     services().setPortalSetting(appearance, colorScheme, prefersDark, true);
     EXPECT_TRUE(becomes(orbel::ColorScheme::Dark));

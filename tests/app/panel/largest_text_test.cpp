@@ -36,10 +36,8 @@ std::unique_ptr<MenuView> openPanel(AppModel &model, Date now = oneDigitHours,
     options.reportsVisibility = true;
     std::unique_ptr<MenuView> view(makePanelContent(model, std::move(options)));
     view->show();
-    QTest::qWait(20);
     view->resize(view->sizeHint());
-    view->layout()->activate();
-    QCoreApplication::processEvents();
+    fakes::settle();
     return view;
 }
 

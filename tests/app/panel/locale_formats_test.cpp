@@ -6,16 +6,6 @@
 using namespace pelorin;
 using pelorin::paneltest::utc;
 
-namespace {
-
-struct Row {
-    const char16_t *locale;
-    Date date;
-    const char *expected;
-};
-
-} // namespace
-
 // The locale's region decides the 12- or 24-hour clock, whether it is named
 // in POSIX or BCP-47 form, and the date never shows.
 TEST(LocaleFormats, ShortTimeFollowsTheLocalesClock)
@@ -24,7 +14,11 @@ TEST(LocaleFormats, ShortTimeFollowsTheLocalesClock)
     const Date pastMidnight = utc(2024, 3, 5, 0, 5);
     // A two-hour span started at 23:50 ends on the next day at 1:50.
     const Date nextDay = utc(2024, 3, 5, 23, 50).addingTimeInterval(2 * 3600);
-    const Row rows[] = {
+    const struct {
+        const char16_t *locale;
+        Date date;
+        const char *expected;
+    } rows[] = {
         {u"en_US", afternoon, "3:45\u202FPM"},
         {u"de_DE", afternoon, "15:45"},
         {u"de", afternoon, "15:45"},
@@ -36,7 +30,7 @@ TEST(LocaleFormats, ShortTimeFollowsTheLocalesClock)
         {u"en_US", nextDay, "1:50\u202FAM"},
         {u"de_DE", nextDay, "01:50"},
     };
-    for (const Row &row : rows)
+    for (const auto &row : rows)
         EXPECT_EQ(formatShortTime(row.locale, row.date).toStdString(), row.expected)
             << QString::fromUtf16(row.locale).toStdString();
 }

@@ -66,32 +66,23 @@ std::unique_ptr<QWidget> block(int width, int height, QSizePolicy::Policy vertic
     return widget;
 }
 
-class SnapshotRendering : public testing::Test {
-protected:
-    QImage renderToFile(std::unique_ptr<QWidget> root, std::optional<double> proposal = std::nullopt,
-                        orbel::ColorScheme scheme = orbel::ColorScheme::Light)
-    {
-        const QString path = m_dir.filePath(u"picture.png"_s);
-        QCoro::waitFor(SnapshotWindow::render(std::move(root), path, scheme, proposal));
-        return QImage(path, "PNG");
-    }
-
-    QTemporaryDir m_dir;
-};
-
-TEST_F(SnapshotRendering, ContentThatGrowsWhileSettlingIsDrawnAtItsNewSize)
+TEST(SnapshotRendering, ContentThatGrowsWhileSettlingIsDrawnAtItsNewSize)
 {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"picture.png"_s);
     auto root = block(120, 80);
     QWidget *filler = root->findChild<QWidget *>();
     QTimer::singleShot(50, filler, [filler] { filler->setFixedHeight(130); });
-    const QImage picture = renderToFile(std::move(root));
+    QCoro::waitFor(SnapshotWindow::render(std::move(root), path, orbel::ColorScheme::Light, std::nullopt));
+    const QImage picture(path, "PNG");
     EXPECT_EQ(picture.size(), QSize(120, 130));
     EXPECT_EQ(picture.devicePixelRatio(), 1.0);
 }
 
-TEST_F(SnapshotRendering, APictureTooLargeToDrawFailsInsteadOfExhaustingMemory)
+TEST(SnapshotRendering, APictureTooLargeToDrawFailsInsteadOfExhaustingMemory)
 {
-    const QString path = m_dir.filePath(u"huge.png"_s);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"huge.png"_s);
     QCoro::waitFor(
         SnapshotWindow::render(block(150, 60, QSizePolicy::Preferred), path, orbel::ColorScheme::Light, 1e12));
     EXPECT_TRUE(SnapshotWindow::failed());

@@ -13,7 +13,6 @@ using namespace pelorin::windowstest;
 
 namespace {
 
-const QString approvalTitle = u"Allow Pelorin to open at login"_s;
 const QString failureTitle = u"The login setting could not change"_s;
 
 bool showsStatus(const PreferencesView &view)
@@ -56,7 +55,7 @@ TEST(PreferencesView, TheStatusRowFollowsEveryStateOfTheLoginItem)
                 ASSERT_EQ(showsStatus(view), awaitsApproval || failed);
                 if (showsStatus(view)) {
                     orbel::PreferencesStatusRow *status = view.statusRow();
-                    EXPECT_EQ(status->title(), awaitsApproval ? approvalTitle : failureTitle);
+                    EXPECT_EQ(status->title(), awaitsApproval ? u"Allow Pelorin to open at login"_s : failureTitle);
                     ASSERT_TRUE(status->hasAction());
                     EXPECT_TRUE(status->actionButton()->isEnabled()) << "busy or not, the settings can open";
                 }

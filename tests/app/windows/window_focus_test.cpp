@@ -16,55 +16,54 @@
 #include "welcome_steps_button.h"
 #include "welcome_steps_layout.h"
 
+#include <functional>
+
 using namespace pelorin;
 using namespace pelorin::windowstest;
 
 namespace {
 
-// The window's ringed controls, in the order Tab visits them.
-struct Rings {
-    orbel::PreferencesChrome *chrome;
-    QList<QWidget *> controls;
-
-    QList<QWidget *> visibleRings() const
-    {
-        QList<QWidget *> visible;
-        for (QWidget *control : controls) {
-            if (orbel::BrandFocusRing *ring = orbel::preferencesFocusRingOf(control); ring && ring->isVisible())
-                visible.append(control);
-        }
-        return visible;
+// Those of `controls` whose focus ring shows.
+QList<QWidget *> visibleRings(const QList<QWidget *> &controls)
+{
+    QList<QWidget *> visible;
+    for (QWidget *control : controls) {
+        if (orbel::BrandFocusRing *ring = orbel::preferencesFocusRingOf(control); ring && ring->isVisible())
+            visible.append(control);
     }
-};
+    return visible;
+}
 
-void expectKeyboardOnlyRings(QWidget *window, const Rings &rings, const std::function<void()> &pointerUse)
+// `controls` are the window's ringed controls, in the order Tab visits them.
+void expectKeyboardOnlyRings(QWidget *window, orbel::PreferencesChrome *chrome, const QList<QWidget *> &controls,
+                             const std::function<void()> &pointerUse)
 {
     ASSERT_TRUE(activate(window));
     settle();
-    for (QWidget *control : rings.controls)
+    for (QWidget *control : controls)
         ASSERT_NE(orbel::preferencesFocusRingOf(control), nullptr);
 
     // The pointer: controls act, focus may even land on them, no ring shows.
     pointerUse();
-    for (QWidget *control : rings.controls) {
+    for (QWidget *control : controls) {
         control->setFocus(Qt::OtherFocusReason);
-        EXPECT_TRUE(rings.visibleRings().isEmpty());
+        EXPECT_TRUE(visibleRings(controls).isEmpty());
     }
-    EXPECT_FALSE(rings.chrome->keyboardUsed());
+    EXPECT_FALSE(chrome->keyboardUsed());
 
     // Tab: the focused control, and only it, wears its ring.
-    rings.controls.constLast()->setFocus(Qt::OtherFocusReason);
+    controls.constLast()->setFocus(Qt::OtherFocusReason);
     QTest::keyClick(window, Qt::Key_Tab);
-    EXPECT_TRUE(rings.chrome->keyboardUsed());
+    EXPECT_TRUE(chrome->keyboardUsed());
     QWidget *focused = QApplication::focusWidget();
-    ASSERT_TRUE(rings.controls.contains(focused)) << "Tab moves to one of the window's controls";
-    EXPECT_EQ(rings.visibleRings(), QList<QWidget *>{focused});
+    ASSERT_TRUE(controls.contains(focused)) << "Tab moves to one of the window's controls";
+    EXPECT_EQ(visibleRings(controls), QList<QWidget *>{focused});
     EXPECT_TRUE(orbel::preferencesFocusRingOf(focused)->isOn());
     // And on to the next one.
     QTest::keyClick(window, Qt::Key_Tab);
     QWidget *next = QApplication::focusWidget();
-    ASSERT_TRUE(rings.controls.contains(next));
-    EXPECT_EQ(rings.visibleRings(), QList<QWidget *>{next});
+    ASSERT_TRUE(controls.contains(next));
+    EXPECT_EQ(visibleRings(controls), QList<QWidget *>{next});
 
     // Away and back: no ring until the next key, and the focus stays.
     QWidget elsewhere;
@@ -72,17 +71,17 @@ void expectKeyboardOnlyRings(QWidget *window, const Rings &rings, const std::fun
     ASSERT_TRUE(activate(&elsewhere));
     ASSERT_TRUE(activate(window));
     settle();
-    EXPECT_FALSE(rings.chrome->keyboardUsed());
-    EXPECT_TRUE(rings.visibleRings().isEmpty());
+    EXPECT_FALSE(chrome->keyboardUsed());
+    EXPECT_TRUE(visibleRings(controls).isEmpty());
     EXPECT_EQ(window->focusWidget(), next);
     // Keys typed in another window do not count.
     ASSERT_TRUE(activate(&elsewhere));
     QTest::keyClick(&elsewhere, Qt::Key_A);
     ASSERT_TRUE(activate(window));
     settle();
-    EXPECT_TRUE(rings.visibleRings().isEmpty());
+    EXPECT_TRUE(visibleRings(controls).isEmpty());
     QTest::keyClick(window, Qt::Key_Shift);
-    EXPECT_EQ(rings.visibleRings(), QList<QWidget *>{next});
+    EXPECT_EQ(visibleRings(controls), QList<QWidget *>{next});
 
     // Every control Tab reaches, whatever it is, shows where the focus is.
     next->clearFocus();
@@ -105,9 +104,7 @@ TEST(WindowFocus, ThePreferencesWindowShowsRingsOnlyToKeyboardUsers)
     ASSERT_NE(view, nullptr);
     orbel::OrbelSwitch *toggle = view->loginRow()->toggle();
     QAbstractButton *settings = view->statusRow()->actionButton();
-    const Rings rings{view->page()->chrome(), {toggle, settings}};
-
-    expectKeyboardOnlyRings(view->window(), rings, [&] {
+    expectKeyboardOnlyRings(view->window(), view->page()->chrome(), {toggle, settings}, [&] {
         click(settings);
         EXPECT_EQ(fixture.login->settingsOpened, 1);
         // A flip that the desktop refuses keeps the approval notice (and its
@@ -128,9 +125,7 @@ TEST(WindowFocus, TheWelcomeWindowShowsRingsOnlyToKeyboardUsers)
     ASSERT_NE(view, nullptr);
     orbel::OrbelSwitch *toggle = view->page()->loginRow()->toggle();
     orbel::WelcomeButton *letsGo = view->page()->primaryButton();
-    const Rings rings{view->page()->chrome(), {toggle, letsGo}};
-
-    expectKeyboardOnlyRings(view->window(), rings, [&] {
+    expectKeyboardOnlyRings(view->window(), view->page()->chrome(), {toggle, letsGo}, [&] {
         click(toggle);
         click(toggle);
         EXPECT_EQ(fixture.login->requests, (QList<bool>{true, false}));

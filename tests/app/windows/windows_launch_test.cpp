@@ -15,29 +15,22 @@ namespace {
 
 // Counts the welcome windows shown, and whether the settings file already
 // said that the welcome had been seen each time one showed.
-class WelcomeShows : public QObject {
-public:
-    explicit WelcomeShows(QString settingsPath) : m_settingsPath(std::move(settingsPath))
-    {
-        qApp->installEventFilter(this);
-    }
+struct WelcomeShows : QObject {
+    explicit WelcomeShows(QString path) : settingsPath(std::move(path)) { qApp->installEventFilter(this); }
 
-    int shows = 0;
-    bool persistedBeforeEachShow = true;
-
-protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         auto *widget = qobject_cast<QWidget *>(watched);
         if (event->type() == QEvent::Show && widget && widget->isWindow() && widget->findChild<WelcomeView *>()) {
             ++shows;
-            persistedBeforeEachShow &= test::readFile(m_settingsPath).contains("seenWelcome=true");
+            persistedBeforeEachShow &= test::readFile(settingsPath).contains("seenWelcome=true");
         }
         return false;
     }
 
-private:
-    QString m_settingsPath;
+    QString settingsPath;
+    int shows = 0;
+    bool persistedBeforeEachShow = true;
 };
 
 class WindowsLaunchTest : public testing::Test {
