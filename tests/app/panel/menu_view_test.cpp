@@ -99,6 +99,7 @@ TEST(MenuViewCycle, UnlimitedSessionHasNoExtendAndEndFillsTheRow)
 
     EXPECT_EQ(panel.status(), QStringLiteral("On until you turn it off"));
     EXPECT_FALSE(shown(view.extendButton()));
+    EXPECT_FALSE(view.extendButton()->isEnabled()) << "hidden, so out of a screen reader's reach";
     ASSERT_TRUE(shown(view.endButton()));
     EXPECT_EQ(view.endButton()->width(), view.actionRow()->width());
 }

@@ -86,6 +86,9 @@ TEST(PanelKeyboard, OpeningFocusesNoControlAndEveryTabStopShowsItsRing)
             QTest::keyClick(QApplication::focusWidget(), key);
         fakes::settle();
         EXPECT_EQ(settings(), before) << "a key pressed on the opened panel changed something";
+        // A control out of sight is disabled too, out of a screen reader's reach.
+        for (const QAbstractButton *control : host.findChildren<QAbstractButton *>())
+            EXPECT_TRUE(control->isVisibleTo(&host) || !control->isEnabled()) << control->text().toStdString();
 
         const QImage unfocused = host.grab().toImage();
         QStringList visited;
