@@ -55,7 +55,6 @@ public:
     TextLabel *subtitleLabel() const { return m_subtitle; }
     QWidget *extra() const { return m_extra; }
     GlassCard *card() const { return m_card; }
-    OrbelSwitch *loginSwitch() const { return m_switch; }
     WelcomeButton *startButton() const { return m_start; }
 
     QSize sizeHint() const override;

@@ -34,24 +34,27 @@ TEST(WelcomeLayout, ReturnRunsGetStartedAndTheSwitchShowsWhatChangedWhileHidden)
     ASSERT_TRUE(hosted);
     WelcomeLayout &page = *hosted;
     QWidget *window = page.window();
+    // The page's one switch, "Open at Login".
+    OrbelSwitch *loginSwitch = page.findChild<OrbelSwitch *>();
+    ASSERT_NE(loginSwitch, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     EXPECT_EQ(window->height(), page.heightForWidth(window->width()));
 
     QTest::keyClick(window, Qt::Key_Return);
     EXPECT_EQ(started, 1);
-    EXPECT_FALSE(page.loginSwitch()->isChecked());
+    EXPECT_FALSE(loginSwitch->isChecked());
 
     // The system's settings turn the login item on while the page is hidden.
     WelcomeWindow::close();
     AutostartEntry(scratch.identity).enable();
     const QDateTime written = QFileInfo(scratch.entryPath()).lastModified();
-    EXPECT_FALSE(page.loginSwitch()->isChecked());
+    EXPECT_FALSE(loginSwitch->isChecked());
     WelcomeWindow::show(QStringLiteral("Welcome"), build);
-    EXPECT_TRUE(page.loginSwitch()->isChecked());
+    EXPECT_TRUE(loginSwitch->isChecked());
     EXPECT_EQ(QFileInfo(scratch.entryPath()).lastModified(), written) << "looking registers nothing";
 
     // Flipping the switch unregisters at once.
-    page.loginSwitch()->click();
+    loginSwitch->click();
     EXPECT_FALSE(item.isEnabled());
     EXPECT_EQ(started, 1);
     WelcomeWindow::close();

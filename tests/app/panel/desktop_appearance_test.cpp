@@ -11,8 +11,6 @@
 #include <QElapsedTimer>
 #include <QPalette>
 
-#include <memory>
-
 using namespace pelorin;
 using namespace Qt::StringLiterals;
 using Kind = test::TestBus::Kind;

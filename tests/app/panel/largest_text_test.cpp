@@ -11,7 +11,6 @@
 #include "text_wrap.h"
 #include "translations.h"
 
-#include <QLayout>
 #include <QRegularExpression>
 
 #include <set>

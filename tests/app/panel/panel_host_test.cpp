@@ -8,7 +8,6 @@
 
 #include "widget_pictures.h"
 
-#include <QLayout>
 #include <QScreen>
 
 using namespace pelorin;
