@@ -1,42 +1,16 @@
 #pragma once
 
-// Laying out and drawing a widget the way the picture tests need it.
+// Walking a window's keyboard focus stops and seeing whether each one shows.
 
 #include <QApplication>
-#include <QColor>
 #include <QImage>
-#include <QLayout>
 #include <QList>
 #include <QTest>
 #include <QWidget>
 
 #include <algorithm>
-#include <cmath>
 
 namespace pelorin::test {
-
-// Lays the widget out at its preferred height for `width` (or its own width).
-inline void layOut(QWidget *widget, int width = 0)
-{
-    widget->ensurePolished();
-    if (width <= 0)
-        width = widget->sizeHint().width();
-    const int height = widget->hasHeightForWidth() ? widget->heightForWidth(width) : widget->sizeHint().height();
-    widget->resize(width, height);
-    // Layouts settle once the widget has its size.
-    if (widget->layout())
-        widget->layout()->activate();
-}
-
-inline QImage render(QWidget *widget, qreal ratio = 1.0, const QColor &background = Qt::transparent)
-{
-    QImage image(QSize(int(std::lround(widget->width() * ratio)), int(std::lround(widget->height() * ratio))),
-                 QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(ratio);
-    image.fill(background);
-    widget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
 
 // One keyboard focus stop and whether the area around it looked different
 // with the focus there than in the window's picture without focus.

@@ -80,7 +80,6 @@ public:
     QWidget *actionRow() const { return m_actionRow; }
     orbel::BorderedButton *extendButton() const { return m_extend; }
     orbel::BorderedButton *endButton() const { return m_end; }
-    orbel::PanelCard *displayCard() const { return m_displayCard; }
     PanelDisplayRow *displayRow() const { return m_displayRow; }
 
     // Works everything out again from the model.

@@ -183,13 +183,6 @@ ReadoutBoard SessionReadoutView::board(std::optional<Duration> remaining, Date n
     return result;
 }
 
-std::optional<int> SessionReadoutView::msUntilNextTick() const
-{
-    if (!m_timeline || !m_timeline->isActive())
-        return std::nullopt;
-    return m_timeline->remainingTime();
-}
-
 void SessionReadoutView::setClock(std::function<Date()> clock)
 {
     m_clock = std::move(clock);
@@ -247,7 +240,6 @@ void SessionReadoutView::render()
         m_status->setHidden(true);
         m_status->clear();
     }
-    ++m_renderCount;
 
     if (m_timeline)
         scheduleTick(remaining);

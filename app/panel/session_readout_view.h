@@ -57,10 +57,6 @@ public:
 
     // Whether the once-a-second timer exists.
     bool hasTimeline() const { return m_timeline != nullptr; }
-    // Until the next tick, while the timer exists.
-    std::optional<int> msUntilNextTick() const;
-    // How many times the card has been worked out again.
-    int renderCount() const { return m_renderCount; }
     const FlapBoard &flapBoard() const { return *m_flaps; }
 
     // Where the wall-clock time comes from; the system clock unless replaced.
@@ -95,7 +91,6 @@ private:
     // on screen. It belongs to one session; another session brings a new one.
     std::unique_ptr<QTimer> m_timeline;
     std::optional<SessionID> m_timelineSession;
-    int m_renderCount = 0;
 };
 
 } // namespace pelorin

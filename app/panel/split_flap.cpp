@@ -91,11 +91,6 @@ void SplitFlap::setScheme(orbel::ColorScheme scheme)
     update();
 }
 
-bool SplitFlap::isFlipping() const
-{
-    return m_flip && m_flip->state() == QAbstractAnimation::Running;
-}
-
 void SplitFlap::setAngle(qreal degrees)
 {
     if (qFuzzyCompare(1.0 + degrees, 1.0 + m_angle))

@@ -42,7 +42,6 @@ public:
     QColor ink() const { return m_ink; }
     void setScheme(orbel::ColorScheme scheme);
 
-    bool isFlipping() const;
     // The text's current tilt in degrees (0 at rest).
     qreal angle() const { return m_angle; }
     // How many flips have started since the flap was made.

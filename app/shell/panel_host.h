@@ -45,7 +45,6 @@ public:
     // The edge of an open drop-down panel that stays put while the panel
     // changes size: the one that faces the tray icon.
     enum class AnchoredEdge { top, bottom };
-    AnchoredEdge anchoredEdge() const { return m_anchoredEdge; }
     // Where a panel that was at `before` goes once it is `size`: its anchored
     // edge where it was, the whole panel pushed back inside `available`
     // (the top edge wins when the panel is taller than the area).

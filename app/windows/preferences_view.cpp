@@ -82,11 +82,6 @@ QString PreferencesView::title()
     return tr("Preferences");
 }
 
-bool PreferencesView::showsStatus() const
-{
-    return !m_statusRow->isHidden();
-}
-
 void PreferencesView::refresh()
 {
     if (!m_model)

@@ -39,7 +39,6 @@ public:
     orbel::PreferencesNote *note() const { return m_note; }
     // The one status row; hidden while there is nothing to report.
     orbel::PreferencesStatusRow *statusRow() const { return m_statusRow; }
-    bool showsStatus() const;
 
     // "Open System Settings": the desktop's settings for the programs started
     // at login. Nothing opens in a snapshot run.

@@ -54,7 +54,6 @@ public:
     TextLabel *titleLabel() const { return m_title; }
     QWidget *extra() const { return m_extra; }
     GlassCard *card() const { return m_card; }
-    OrbelSwitch *loginSwitch() const { return m_switch; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -1,121 +1,84 @@
-#include "login_item.h"
+// The kit's login item over an autostart folder: what it writes, what it
+// tells, and what it logs when the folder cannot be written.
+#include "kit_test_support.h"
 
-#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 using namespace orbel;
+using namespace orbel::test;
 
 namespace {
 
-struct LogLine {
-    QtMsgType type;
-    QString category;
-    QString message;
-};
+// What is written to the log while a capture lives.
+QStringList logLines;
 
-// Collects what is written to the log while it lives.
-class LogCapture {
-public:
-    LogCapture() { s_previous = qInstallMessageHandler(&LogCapture::handle); }
-    ~LogCapture() { qInstallMessageHandler(s_previous); }
-
-    static QList<LogLine> lines;
-
-private:
-    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
-    {
-        lines.append({type, QString::fromUtf8(context.category), message});
-    }
-
-    static inline QtMessageHandler s_previous = nullptr;
-};
-
-QList<LogLine> LogCapture::lines;
-
-AutostartIdentity identityIn(const QString &configHome)
+void capture(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    AutostartIdentity identity;
-    identity.appId = QStringLiteral("org.example.LoginItemTest");
-    identity.name = QStringLiteral("Test");
-    identity.programPath = QStringLiteral("/usr/bin/true");
-    identity.configHome = configHome;
-    return identity;
+    logLines.append(QStringLiteral("%1 %2: %3").arg(int(type)).arg(QString::fromUtf8(context.category), message));
 }
 
-class LoginItemTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(home.isValid());
-        LogCapture::lines.clear();
-    }
-
-    QString entryPath() const { return home.path() + QStringLiteral("/autostart/org.example.LoginItemTest.desktop"); }
-
-    QTemporaryDir home;
+struct LogCapture {
+    LogCapture() { logLines.clear(); }
+    ~LogCapture() { qInstallMessageHandler(previous); }
+    QtMessageHandler previous = qInstallMessageHandler(capture);
 };
 
 } // namespace
 
-TEST_F(LoginItemTest, ChangesThatSucceedWriteNothing)
+// Its own changes and, on refresh, changes made behind its back are told
+// once each; none of them logs anything.
+TEST(LoginItem, ChangesAreToldOnceAndLogNothing)
 {
     LogCapture capture;
-    LoginItem item{AutostartEntry(identityIn(home.path()))};
+    ScratchLoginItem scratch(QStringLiteral("org.example.LoginItemTest"));
+    LoginItem &item = scratch.item;
     EXPECT_FALSE(item.isEnabled());
     QSignalSpy changed(&item, &LoginItem::enabledChanged);
 
     item.setEnabled(true);
     EXPECT_TRUE(item.isEnabled());
-    EXPECT_TRUE(QFile::exists(entryPath()));
-    ASSERT_EQ(changed.size(), 1);
-    EXPECT_TRUE(changed.first().first().toBool());
-
+    EXPECT_TRUE(QFile::exists(scratch.entryPath()));
     item.setEnabled(false);
     EXPECT_FALSE(item.isEnabled());
-    EXPECT_FALSE(QFile::exists(entryPath()));
+    EXPECT_FALSE(QFile::exists(scratch.entryPath()));
+    ASSERT_EQ(changed.size(), 2);
+    EXPECT_TRUE(changed.at(0).at(0).toBool());
+    EXPECT_FALSE(changed.at(1).at(0).toBool());
+    item.refresh();
     EXPECT_EQ(changed.size(), 2);
-    EXPECT_TRUE(LogCapture::lines.isEmpty());
+
+    // Someone else registers the program behind the item's back.
+    AutostartEntry(scratch.identity).enable();
+    EXPECT_FALSE(item.isEnabled());
+    item.refresh();
+    EXPECT_TRUE(item.isEnabled());
+    item.refresh();
+    EXPECT_EQ(changed.size(), 3);
+    EXPECT_TRUE(logLines.isEmpty()) << logLines.join(u'\n').toStdString();
 }
 
-TEST_F(LoginItemTest, AFailedChangeIsLoggedAndTheSwitchShowsTheRealState)
+TEST(LoginItem, AFailedChangeIsLoggedAndTheSwitchShowsTheRealState)
 {
     // A file where the configuration folder should be: nothing can be written.
-    const QString blocked = home.path() + QStringLiteral("/not-a-folder");
+    QTemporaryDir home;
+    const QString blocked = home.filePath(QStringLiteral("not-a-folder"));
     QFile file(blocked);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
+    AutostartIdentity identity;
+    identity.appId = QStringLiteral("org.example.LoginItemTest");
+    identity.programPath = QStringLiteral("/usr/bin/true");
+    identity.configHome = blocked;
 
     LogCapture capture;
-    LoginItem item{AutostartEntry(identityIn(blocked))};
+    LoginItem item{AutostartEntry(identity)};
     QSignalSpy changed(&item, &LoginItem::enabledChanged);
     item.setEnabled(true);
     EXPECT_FALSE(item.isEnabled());
     EXPECT_TRUE(changed.isEmpty());
-
-    ASSERT_EQ(LogCapture::lines.size(), 1);
-    const LogLine &line = LogCapture::lines.first();
-    EXPECT_EQ(line.type, QtWarningMsg);
-    EXPECT_EQ(line.category, QStringLiteral("login"));
-    EXPECT_EQ(line.message,
-              QStringLiteral("login item change failed: Could not create the folder %1/autostart.").arg(blocked));
-}
-
-TEST_F(LoginItemTest, RefreshNotifiesOnlyWhenTheStateChanged)
-{
-    LoginItem item{AutostartEntry(identityIn(home.path()))};
-    QSignalSpy changed(&item, &LoginItem::enabledChanged);
-    item.refresh();
-    EXPECT_TRUE(changed.isEmpty());
-
-    // Someone else registers the program behind the item's back.
-    AutostartEntry(identityIn(home.path())).enable();
-    EXPECT_FALSE(item.isEnabled());
-    item.refresh();
-    EXPECT_TRUE(item.isEnabled());
-    item.refresh();
-    EXPECT_EQ(changed.size(), 1);
+    EXPECT_EQ(logLines, QStringList{QStringLiteral("%1 login: login item change failed: Could not create the folder "
+                                                   "%2/autostart.")
+                                        .arg(int(QtWarningMsg))
+                                        .arg(blocked)});
 }

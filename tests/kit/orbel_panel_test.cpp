@@ -1,14 +1,13 @@
+// The kit's panel: its master switch, footer and keys, with content and
+// actions the test owns.
 #include "kit_test_support.h"
 
-#include "login_item.h"
 #include "orbel_panel.h"
 #include "orbel_switch.h"
-#include "panel_card.h"
 #include "panel_footer.h"
 #include "panel_footer_button.h"
 #include "panel_header.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
@@ -18,86 +17,61 @@ using namespace orbel::test;
 
 namespace {
 
-// What a panel's caller owns and what the panel asked of it.
-struct Caller {
-    bool armed = true;
-    int guides = 0;
-    int preferences = 0;
-    QList<bool> focusReports;
-
-    OrbelPanel::Setup setup(bool withPreferences = true)
+// A panel, shown and active, and what it asked of its caller.
+class OrbelPanelTest : public testing::Test {
+protected:
+    void open(bool switchEnabled)
     {
         OrbelPanel::Setup setup{
             .brand = sampleBrand(),
-            .status = QStringLiteral("Ready to start"),
-            .dot = PanelStatus::Off,
             .isOn = {[this] { return armed; }, [this](bool on) { armed = on; }},
-            .privacy = QStringLiteral("Your Mac, under your control"),
-            .privacySymbol = QStringLiteral("checkmark.shield"),
             .showGuide = [this] { ++guides; },
+            .showPreferences = [this] { ++preferences; },
+            .isSwitchEnabled = switchEnabled,
         };
-        if (withPreferences) {
-            setup.showPreferences = [this] { ++preferences; };
-            setup.preferencesFocusChanged = [this](bool focused) { focusReports.append(focused); };
-        }
-        return setup;
+        panel =
+            std::make_unique<OrbelPanel>(std::move(setup), new QLabel(QStringLiteral("Content")), OrbelEnvironment{});
+        panel->resize(panel->sizeHint());
+        panel->show();
+        panel->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(panel.get()));
     }
+
+    bool armed = true;
+    int guides = 0;
+    int preferences = 0;
+    std::unique_ptr<OrbelPanel> panel;
 };
-
-QWidget *sampleContent(const OrbelEnvironment &environment)
-{
-    auto *card = new PanelCard(8, environment);
-    card->addWidget(new QLabel(QStringLiteral("Content")));
-    return card;
-}
-
-bool showActive(QWidget &widget)
-{
-    widget.show();
-    widget.activateWindow();
-    return QTest::qWaitForWindowActive(&widget);
-}
 
 } // namespace
 
-TEST(OrbelPanel, ADisabledSwitchCannotBeFlippedButTheRestWorks)
+TEST_F(OrbelPanelTest, ADisabledSwitchCannotBeFlippedButTheRestWorks)
 {
-    Caller caller;
-    OrbelPanel::Setup setup = caller.setup();
-    setup.isSwitchEnabled = false;
-    const OrbelEnvironment environment = environmentFor(ColorScheme::Light);
-    OrbelPanel panel(std::move(setup), sampleContent(environment), environment);
-    layOut(&panel, 368);
-    OrbelSwitch *master = panel.header()->masterSwitch();
+    open(false);
+    OrbelSwitch *master = panel->header()->masterSwitch();
     EXPECT_FALSE(master->isEnabled());
-    QTest::mouseClick(master, Qt::LeftButton, {}, master->rect().center());
+    QTest::mouseClick(master, Qt::LeftButton);
     QTest::keyClick(master, Qt::Key_Space);
-    EXPECT_TRUE(caller.armed);
+    EXPECT_TRUE(armed);
     EXPECT_TRUE(master->isChecked());
 
-    panel.footer()->guideButton()->click();
-    EXPECT_EQ(caller.guides, 1);
+    panel->footer()->guideButton()->click();
+    EXPECT_EQ(guides, 1);
 
-    panel.setSwitchEnabled(true);
+    panel->setSwitchEnabled(true);
     master->click();
-    EXPECT_FALSE(caller.armed);
+    EXPECT_FALSE(armed);
 }
 
-TEST(OrbelPanel, ControlCommaOpensPreferencesAndControlQQuits)
+TEST_F(OrbelPanelTest, ControlCommaOpensPreferencesAndControlQQuits)
 {
-    Caller caller;
-    const OrbelEnvironment environment = environmentFor(ColorScheme::Light);
-    OrbelPanel panel(caller.setup(true), sampleContent(environment), environment);
-    layOut(&panel, 368);
-    ASSERT_TRUE(showActive(panel));
-    QSignalSpy quit(panel.footer()->quitButton(), &QAbstractButton::clicked);
-
-    QTest::keyClick(&panel, Qt::Key_Comma, Qt::ControlModifier);
-    EXPECT_EQ(caller.preferences, 1);
-    QTest::keyClick(&panel, Qt::Key_Q, Qt::ControlModifier);
+    open(true);
+    QSignalSpy quit(panel->footer()->quitButton(), &QAbstractButton::clicked);
+    QTest::keyClick(panel.get(), Qt::Key_Comma, Qt::ControlModifier);
+    EXPECT_EQ(preferences, 1);
+    QTest::keyClick(panel.get(), Qt::Key_Q, Qt::ControlModifier);
     EXPECT_EQ(quit.size(), 1);
     // A comma without Ctrl is only a comma.
-    QTest::keyClick(&panel, Qt::Key_Comma);
-    EXPECT_EQ(caller.preferences, 1);
-    panel.hide();
+    QTest::keyClick(panel.get(), Qt::Key_Comma);
+    EXPECT_EQ(preferences, 1);
 }

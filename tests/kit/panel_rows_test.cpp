@@ -1,48 +1,24 @@
-// The kit's generic panel rows, key caps and the panel action row with its
-// shortcut chip: layout rules, what they write and what screen readers hear.
+// The kit's generic rows: what they write, what they follow and what screen
+// readers hear.
 #include "kit_test_support.h"
 
-#include "accessibility_element.h"
-#include "action_row.h"
 #include "choice_menu.h"
-#include "key_caps.h"
-#include "login_item.h"
 #include "open_at_login_row.h"
 #include "orbel_switch.h"
 #include "panel_action_row.h"
-#include "panel_shortcut_keys.h"
-#include "setting_row.h"
-#include "symbol_view.h"
-#include "text_label.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QMenu>
-#include <QTest>
-
-#include <map>
 
 using namespace orbel;
 using namespace orbel::test;
-
-namespace {
-
-const QString longTitle =
-    QStringLiteral("Keep the display awake while a session runs, even when the battery is low and the lid is open");
-
-QAccessibleInterface *accessible(QWidget *widget)
-{
-    return QAccessible::queryAccessibleInterface(widget);
-}
-
-} // namespace
 
 TEST(OpenAtLoginRow, FlipsTheLoginItemAndFollowsIt)
 {
     ScratchLoginItem scratch(QStringLiteral("org.example.OpenAtLoginRowTest"));
     LoginItem &item = scratch.item;
     OpenAtLoginRow row(item, QColor(Qt::blue), environmentFor(ColorScheme::Light));
-    EXPECT_EQ(row.toggle()->accessibleName(), QStringLiteral("Open at Login"));
     EXPECT_FALSE(row.toggle()->isChecked());
 
     row.toggle()->click();
@@ -61,7 +37,6 @@ TEST(ChoiceMenu, TitledByTheSelectionWhichPickingWritesAndTheTitleFollows)
         {QStringLiteral("None"), QStringLiteral("Chime"), QStringLiteral("Bell")},
         [](const QString &value) { return value.toUpper(); }, environmentFor(ColorScheme::Dark), &holder);
     EXPECT_EQ(menu->text(), QStringLiteral("CHIME"));
-    EXPECT_EQ(menu->sizePolicy().horizontalPolicy(), QSizePolicy::Fixed);
 
     std::unique_ptr<QMenu> popup(menu->buildMenu());
     const QList<QAction *> actions = popup->actions();
@@ -70,7 +45,7 @@ TEST(ChoiceMenu, TitledByTheSelectionWhichPickingWritesAndTheTitleFollows)
     actions.at(2)->trigger();
     EXPECT_EQ(sound, QStringLiteral("Bell"));
     EXPECT_EQ(menu->text(), QStringLiteral("BELL"));
-    EXPECT_EQ(accessible(menu)->text(QAccessible::Name), QStringLiteral("BELL"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(menu)->text(QAccessible::Name), QStringLiteral("BELL"));
     EXPECT_TRUE(menu->accessibleDescription().isEmpty()) << "the name already says it";
 }
 
@@ -85,13 +60,12 @@ TEST(PanelActionRow, ReadsItsValueAndHintAndRunsItsActionWhenPressed)
                         .hint = QStringLiteral("Starts a session"),
                         .perform = [&] { ++performed; }},
                        nullptr, environmentFor(ColorScheme::Dark));
-    QAccessibleInterface *button = accessible(row.actionButton());
+    QAccessibleInterface *button = QAccessible::queryAccessibleInterface(row.actionButton());
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->role(), QAccessible::Button);
     EXPECT_EQ(button->text(QAccessible::Name), QStringLiteral("Keep awake, 3"));
     EXPECT_EQ(button->text(QAccessible::Value), QStringLiteral("On"));
     EXPECT_EQ(button->text(QAccessible::Description), QStringLiteral("Starts a session"));
-    EXPECT_EQ(button->childCount(), 0);
     button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(performed, 1);
 }

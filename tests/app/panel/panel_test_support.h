@@ -1,38 +1,45 @@
 #pragma once
 
-// Helpers of the panel tests: the whole panel over the engine's fakes with a
-// hand-set wall clock, and how its parts are read.
+// Helpers of the panel tests: the application model over the engine's fakes,
+// wall-clock dates, and the whole panel on the model with a hand-set clock.
 
-#include "readout_test_support.h"
+#include "app/fake_app_model.h"
 
-#include "bordered_button.h"
 #include "duration_grid.h"
 #include "menu_view.h"
-#include "notice_card.h"
 #include "orbel_switch.h"
-#include "panel_content.h"
 #include "panel_header.h"
-#include "text_label.h"
 
 #include <QTest>
 
+#include <gtest/gtest.h>
+
+#include <chrono>
 #include <memory>
 
 namespace pelorin::paneltest {
 
-using readouttest::ReadoutModel;
-using readouttest::utc;
+// The model over the fakes, running unless it is a snapshot's.
+struct ReadoutModel : fakes::FakeAppModel {
+    explicit ReadoutModel(bool isSnapshot = false) : FakeAppModel(isSnapshot)
+    {
+        if (!isSnapshot)
+            start();
+    }
+};
 
-// Shown or hidden as far as the panel decides, whether or not the panel
-// itself is on screen.
-inline bool shown(const QWidget *widget)
+// A wall-clock instant given in UTC (the tests run with TZ=UTC).
+inline Date utc(int year, unsigned month, unsigned day, int hour, int minute)
 {
-    return widget && !widget->isHidden();
+    using namespace std::chrono;
+    const sys_seconds instant = sys_days{std::chrono::year{year} / month / day} + hours{hour} + minutes{minute};
+    return Date::fromUnixSeconds(static_cast<double>(instant.time_since_epoch().count()));
 }
 
-inline QString statusOf(const MenuView &view)
+// On screen: the widget and everything that holds it are shown.
+inline bool shown(const QWidget *widget)
 {
-    return view.panel()->header()->status();
+    return widget && widget->isVisible();
 }
 
 inline std::optional<orbel::PanelStatus> dotOf(const MenuView &view)
@@ -42,67 +49,44 @@ inline std::optional<orbel::PanelStatus> dotOf(const MenuView &view)
     return std::nullopt;
 }
 
-inline orbel::OrbelSwitch *masterSwitch(const MenuView &view)
-{
-    return view.panel()->header()->masterSwitch();
-}
-
-// A live model (started, armed, over fakes) and the panel on it, in US
-// English with the wall clock at the fake clock's time.
+// A model (running, unless a snapshot's) and the panel on it, open at its own
+// size, in US English with the wall clock at 15:00. The height limit is well
+// above any panel, so no test depends on the test screen's size.
 struct PanelFixture {
-    // The height limit is forced well above any panel, so the tests do not
-    // depend on the size of the test platform's screen.
-    explicit PanelFixture(bool isSnapshot = false, orbel::ColorScheme scheme = orbel::ColorScheme::Light,
-                          std::optional<double> panelHeight = 4000)
-        : engine(isSnapshot)
+    explicit PanelFixture(bool isSnapshot = false) : engine(isSnapshot)
     {
         engine.clock.wall = utc(2025, 3, 14, 15, 0);
         orbel::OrbelEnvironment environment;
-        environment.scheme = scheme;
         environment.reduceMotion = true;
-        view = std::make_unique<MenuView>(*engine.model, environment, QStringLiteral("en_US"), panelHeight,
+        view = std::make_unique<MenuView>(*engine.model, environment, QStringLiteral("en_US"), 4000,
                                           [this] { return engine.clock.wall; });
-    }
-
-    ~PanelFixture() { view.reset(); }
-
-    PanelFixture(const PanelFixture &) = delete;
-    PanelFixture &operator=(const PanelFixture &) = delete;
-
-    // Puts the panel on screen at its own size, as the tray's window does.
-    void open()
-    {
         view->show();
         view->resize(view->sizeHint());
-        settle();
-    }
-
-    void settle()
-    {
         fakes::settle();
-        if (view->layout())
-            view->layout()->activate();
     }
 
+    QString status() const { return view->panel()->header()->status(); }
+    orbel::OrbelSwitch *masterSwitch() const { return view->panel()->header()->masterSwitch(); }
     Countdown &countdown() const { return engine.countdown(); }
-    PelorinPreferences &preferences() const { return engine.model->preferences(); }
     fakes::FakeEnergyService &service() const { return *engine.service; }
 
-    // Starts a session from its tile and leaves it starting.
-    void clickTile(const SessionDuration &duration)
-    {
-        QTest::mouseClick(view->grid()->tile(duration), Qt::LeftButton);
-        settle();
-    }
-
-    // Starts a session from its tile and lets its locks be taken.
+    // Clicks the tile, which asks for the session's locks.
+    void clickTile(const SessionDuration &duration) { click(view->grid()->tile(duration)); }
+    // Clicks the tile and lets the session's locks be taken.
     void startActive(const SessionDuration &duration)
     {
         clickTile(duration);
         service().last().succeed();
-        settle();
+        fakes::settle();
+    }
+    void click(QWidget *control)
+    {
+        ASSERT_NE(control, nullptr);
+        QTest::mouseClick(control, Qt::LeftButton);
+        fakes::settle();
     }
 
+    // Declared before the panel, so the panel goes first.
     ReadoutModel engine;
     std::unique_ptr<MenuView> view;
 };

@@ -1,78 +1,211 @@
 // The snapshot mode as a user meets it: the real program, started with
-// "--snapshot-" options in a clean environment.
-#include "app/snapshot/snapshot_program.h"
-
+// "--snapshot-" options as a child process in a private home with no
+// display, no platform chosen for it and no reachable bus.
 #include "test_files.h"
 
-#include <QColor>
-#include <QFileInfo>
-#include <QRegularExpression>
+#include <QDateTime>
+#include <QDirIterator>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <iostream>
+#include <memory>
+#include <ostream>
+#include <vector>
 
 #include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
 
 namespace pelorin::test {
 namespace {
 
-using pelorin::test::readFile;
-using pelorin::test::writeFile;
-
+const QByteArray failureMessage = QByteArrayLiteral("Pelorin snapshot could not be written.\n");
 constexpr int panelWidth = 368;
 
-QStringList toStandardOutput(QStringList arguments)
+struct ProgramRun {
+    QStringList arguments;
+    int exitCode = -1;
+    bool crashed = false;
+    QByteArray out;
+    QByteArray err;
+
+    QImage picture() const { return QImage::fromData(out, "PNG"); }
+};
+
+void PrintTo(const ProgramRun &run, std::ostream *os)
+{
+    *os << "pelorin " << run.arguments.join(u' ').toStdString() << " -> status " << run.exitCode
+        << (run.crashed ? " (crashed)" : "") << ", " << run.out.size() << " bytes out, stderr \""
+        << run.err.toStdString() << "\"";
+}
+
+// How a child is started: its arguments, and optionally where its standard
+// output goes (or that it is closed), its working directory and variables
+// set on top of the clean environment.
+struct Launch {
+    QStringList arguments;
+    QString standardOutputFile{};
+    bool closeStandardOutput = false;
+    QString workingDirectory{};
+    QStringList extraEnvironment{};
+};
+
+QStringList toStandardOutput(QStringList arguments = {})
 {
     return arguments << u"--snapshot-file"_s << u"-"_s;
 }
 
-// A run that wrote a PNG to standard output and nothing else anywhere.
-void expectPictureOnStandardOutput(const ProgramRun &run)
+// A run that ended normally with status 0 and a picture on standard output
+// and nothing on standard error.
+void expectPicture(const ProgramRun &run)
 {
-    EXPECT_FALSE(run.crashed) << testing::PrintToString(run);
-    EXPECT_EQ(run.exitCode, 0) << testing::PrintToString(run);
-    EXPECT_EQ(run.err, QByteArray()) << testing::PrintToString(run);
-    ASSERT_TRUE(run.isPng()) << testing::PrintToString(run);
-    const QImage picture = run.picture();
-    ASSERT_FALSE(picture.isNull()) << testing::PrintToString(run);
-    EXPECT_GT(picture.height(), 0);
+    EXPECT_TRUE(!run.crashed && run.exitCode == 0 && run.err.isEmpty() && !run.picture().isNull())
+        << testing::PrintToString(run);
 }
 
+// A run that ended normally with status 1, the failure message and no output.
 void expectFailure(const ProgramRun &run)
 {
-    EXPECT_FALSE(run.crashed) << testing::PrintToString(run);
-    EXPECT_EQ(run.exitCode, 1) << testing::PrintToString(run);
-    EXPECT_EQ(run.err, failureMessage) << testing::PrintToString(run);
-    EXPECT_EQ(run.out, QByteArray()) << testing::PrintToString(run);
+    EXPECT_TRUE(!run.crashed && run.exitCode == 1 && run.err == failureMessage && run.out.isEmpty())
+        << testing::PrintToString(run);
 }
 
-QByteArray successLine(const QString &path)
+// Every file below `directory`, as paths relative to it.
+QStringList filesBelow(const QString &directory)
 {
-    return "Pelorin offscreen snapshot: " + path.toUtf8() + '\n';
+    QStringList files;
+    QDirIterator it(directory, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files.append(QDir(directory).relativeFilePath(it.next()));
+    return files;
 }
+
+class SnapshotProgram : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_home.isValid());
+        for (const char *dir : {"runtime", "tmp"})
+            ASSERT_TRUE(QDir(m_home.path()).mkpath(QString::fromLatin1(dir)));
+        QFile::setPermissions(path(u"runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    QString path(QStringView relative) const { return m_home.path() + u'/' + relative; }
+    // The child's temporary directory, where the picture goes by default.
+    QString temporaryDirectory() const { return path(u"tmp"); }
+
+    // Starts every launch at once and waits for them all.
+    std::vector<ProgramRun> runAll(const std::vector<Launch> &launches)
+    {
+        std::vector<std::unique_ptr<QProcess>> children;
+        for (const Launch &launch : launches)
+            children.push_back(start(launch));
+        std::vector<ProgramRun> runs;
+        for (std::size_t i = 0; i < launches.size(); ++i) {
+            QProcess &child = *children[i];
+            EXPECT_TRUE(child.waitForFinished(120000)) << launches[i].arguments.join(u' ').toStdString();
+            runs.push_back({launches[i].arguments, child.exitCode(), child.exitStatus() != QProcess::NormalExit,
+                            child.readAllStandardOutput(), child.readAllStandardError()});
+        }
+        return runs;
+    }
+
+    // The panel shows end times to the minute, so two pictures taken across
+    // a minute boundary may rightly differ: runs the lists again once when
+    // the clock's minute moved on while they ran.
+    std::vector<ProgramRun> runWithinOneMinute(const std::vector<QStringList> &argumentLists)
+    {
+        std::vector<Launch> launches;
+        for (const QStringList &arguments : argumentLists)
+            launches.push_back({arguments});
+        std::vector<ProgramRun> runs;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const qint64 before = QDateTime::currentSecsSinceEpoch() / 60;
+            runs = runAll(launches);
+            if (QDateTime::currentSecsSinceEpoch() / 60 == before)
+                break;
+        }
+        return runs;
+    }
+
+private:
+    // Only what a desktop session would give (the XDG folders default to the
+    // private home), with the buses pointing nowhere
+    // and QT_QPA_PLATFORM and DISPLAY left unset, so the program has to
+    // choose the offscreen platform itself.
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment environment;
+        const QProcessEnvironment parent = QProcessEnvironment::systemEnvironment();
+        for (const QString &passed : {u"PATH"_s, u"ASAN_OPTIONS"_s, u"LSAN_OPTIONS"_s, u"UBSAN_OPTIONS"_s}) {
+            if (parent.contains(passed))
+                environment.insert(passed, parent.value(passed));
+        }
+        environment.insert(u"HOME"_s, m_home.path());
+        environment.insert(u"XDG_RUNTIME_DIR"_s, path(u"runtime"));
+        environment.insert(u"TMPDIR"_s, temporaryDirectory());
+        environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + path(u"no-session-bus"));
+        environment.insert(u"DBUS_SYSTEM_BUS_ADDRESS"_s, u"unix:path="_s + path(u"no-system-bus"));
+        environment.insert(u"LANG"_s, u"en_US.UTF-8"_s);
+        environment.insert(u"TZ"_s, u"UTC"_s);
+        return environment;
+    }
+
+    std::unique_ptr<QProcess> start(const Launch &launch) const
+    {
+        auto child = std::make_unique<QProcess>();
+        QProcessEnvironment childEnvironment = environment();
+        for (const QString &variable : launch.extraEnvironment)
+            childEnvironment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+        child->setProcessEnvironment(childEnvironment);
+        child->setWorkingDirectory(launch.workingDirectory);
+        if (!launch.standardOutputFile.isEmpty())
+            child->setStandardOutputFile(launch.standardOutputFile);
+        if (launch.closeStandardOutput) {
+            // The shell closes descriptor 1 before it becomes the program.
+            child->start(u"/bin/sh"_s,
+                         QStringList{u"-c"_s, u"exec \"$0\" \"$@\" >&-"_s, QString::fromUtf8(PELORIN_PROGRAM)} +
+                             launch.arguments);
+        } else {
+            child->start(QString::fromUtf8(PELORIN_PROGRAM), launch.arguments);
+        }
+        EXPECT_TRUE(child->waitForStarted(30000));
+        return child;
+    }
+
+    QTemporaryDir m_home;
+};
 
 using SnapshotOutput = SnapshotProgram;
 
-TEST_F(SnapshotOutput, StandardOutputCarriesThePictureAndNothingElse)
+// Standard output carries the picture and nothing else; no display is ever
+// used, whatever the environment names; the staged states differ; and no
+// picture, settings or autostart entry is left behind.
+TEST_F(SnapshotOutput, StandardOutputCarriesThePictureAndNothingIsLeftBehind)
 {
-    const ProgramRun run = this->run(toStandardOutput({}));
-    expectPictureOnStandardOutput(run);
-    EXPECT_EQ(run.picture().width(), panelWidth);
-    EXPECT_EQ(run.picture().devicePixelRatio(), 1.0);
-    // No picture was left in the temporary directory either.
-    EXPECT_EQ(filesBelow(temporaryDirectory()), QStringList());
-}
-
-// A desktop around the program changes nothing: it never reaches for a
-// display, whatever the environment names.
-TEST_F(SnapshotOutput, NoDisplayIsEverUsed)
-{
-    Launch onADesktop{toStandardOutput({})};
+    Launch onADesktop{toStandardOutput()};
     onADesktop.extraEnvironment = {u"QT_QPA_PLATFORM=xcb"_s, u"DISPLAY=:97"_s, u"WAYLAND_DISPLAY=wayland-97"_s};
-    const std::vector<ProgramRun> runs = runAll(std::vector<Launch>{{toStandardOutput({})}, onADesktop});
-    expectPictureOnStandardOutput(runs[1]);
+    const std::vector<ProgramRun> runs = runAll({
+        {toStandardOutput()},
+        onADesktop,
+        {toStandardOutput({u"--snapshot-state"_s, u"off"_s})},
+        {toStandardOutput({u"--snapshot-state"_s, u"active"_s})},
+        // The smallest height above zero still draws one line of the panel.
+        {toStandardOutput({u"--snapshot-panel-height"_s, u"0.5"_s})},
+    });
+    for (const ProgramRun &run : runs)
+        expectPicture(run);
+    EXPECT_EQ(runs[0].picture().width(), panelWidth);
+    EXPECT_EQ(runs[0].picture().devicePixelRatio(), 1.0);
     EXPECT_EQ(runs[1].picture().size(), runs[0].picture().size());
+    EXPECT_NE(runs[2].out, runs[0].out) << "\"off\" draws the panel switched off";
+    EXPECT_EQ(runs[4].picture().size(), QSize(panelWidth, 1));
+
+    EXPECT_EQ(filesBelow(temporaryDirectory()), QStringList());
+    EXPECT_EQ(filesBelow(path(u".config")), QStringList());
 }
 
 // Only a regular file is replaced: a link, even one that leads nowhere yet,
@@ -106,7 +239,6 @@ TEST_F(SnapshotOutput, APathThatIsNotARegularFileIsLeftAlone)
     }
     for (const char *name : {"to-file.png", "dangling.png", "to-fifo.png"})
         EXPECT_TRUE(QFileInfo(tmp + u'/' + QString::fromLatin1(name)).isSymLink()) << name;
-    EXPECT_TRUE(QFileInfo(tmp + u"/folder.png"_s).isDir());
     // And no temporary file was left beside them.
     EXPECT_EQ(QDir(tmp).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot).size(), 5);
 }
@@ -114,113 +246,62 @@ TEST_F(SnapshotOutput, APathThatIsNotARegularFileIsLeftAlone)
 TEST_F(SnapshotOutput, AFileIsWrittenWholeAndReplacesWhatWasThere)
 {
     const QString target = temporaryDirectory() + u"/shots/panel.png"_s;
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(target).path()));
-    {
-        QFile old(target);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("an older picture");
-    }
+    ASSERT_TRUE(writeFile(target, "an older picture"));
     const std::vector<ProgramRun> runs = runWithinOneMinute({
         {u"--snapshot-state"_s, u"active"_s, u"--snapshot-file"_s, target},
         toStandardOutput({u"--snapshot-state"_s, u"active"_s}),
     });
     EXPECT_EQ(runs[0].exitCode, 0) << testing::PrintToString(runs[0]);
     EXPECT_EQ(runs[0].out, QByteArray());
-    EXPECT_EQ(runs[0].err, successLine(target));
-    QFile written(target);
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(runs[0].err, "Pelorin offscreen snapshot: " + target.toUtf8() + '\n');
     // The same picture as on standard output, and no temporary file beside it.
-    EXPECT_EQ(written.readAll(), runs[1].out);
+    EXPECT_EQ(readFile(target), runs[1].out);
     EXPECT_EQ(QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"panel.png"_s});
 }
 
-TEST_F(SnapshotOutput, PathsThatAreNotAbsolutePngFilesFailBeforeAnythingIsDrawn)
+// Paths that are not absolute PNG files, and a standard output that cannot
+// take the picture, fail before anything is written anywhere.
+TEST_F(SnapshotOutput, AnOutputThatCannotTakeThePictureFails)
 {
     const QString tmp = temporaryDirectory();
-    const QStringList paths{
-        u"shot.png"_s,
-        u"./shot.png"_s,
-        u"~/shot.png"_s,
-        u""_s,
-        tmp + u"/shot.PNG"_s,
-        tmp + u"/shot.png.txt"_s,
-        tmp + u"/shot"_s,
-        tmp + u"/missing/shot.png"_s,
-        u"--"_s,
+    std::vector<Launch> launches{
+        {toStandardOutput(), u"/dev/full"_s},
+        {toStandardOutput(), {}, true},
     };
-    std::vector<Launch> launches;
-    for (const QString &path : paths)
+    for (const QString &path :
+         QStringList{u"shot.png"_s, u"./shot.png"_s, u"~/shot.png"_s, u""_s, tmp + u"/shot.PNG"_s,
+                     tmp + u"/shot.png.txt"_s, tmp + u"/shot"_s, tmp + u"/missing/shot.png"_s, u"--"_s})
         launches.push_back({{u"--snapshot-file"_s, path}, {}, false, tmp});
     for (const ProgramRun &run : runAll(launches))
         expectFailure(run);
-    // Nothing was written anywhere, relative paths included.
     EXPECT_EQ(filesBelow(tmp), QStringList());
-}
-
-TEST_F(SnapshotOutput, AStandardOutputThatCannotTakeThePictureFails)
-{
-    std::vector<Launch> launches{
-        {toStandardOutput({}), u"/dev/full"_s},
-        {toStandardOutput({}), {}, true},
-    };
-    for (const ProgramRun &run : runAll(launches)) {
-        EXPECT_FALSE(run.crashed) << testing::PrintToString(run);
-        EXPECT_EQ(run.exitCode, 1) << testing::PrintToString(run);
-        EXPECT_EQ(run.err, failureMessage) << testing::PrintToString(run);
-    }
-}
-
-TEST_F(SnapshotOutput, ASnapshotLeavesNoSettingsAndNoAutostartEntry)
-{
-    runAll(std::vector<QStringList>{
-        toStandardOutput({}),
-        toStandardOutput({u"--snapshot-state"_s, u"off"_s}),
-        toStandardOutput({u"--snapshot-state"_s, u"active"_s}),
-    });
-    EXPECT_EQ(filesBelow(configDirectory()), QStringList());
-    EXPECT_FALSE(QFileInfo::exists(configDirectory() + u"/autostart"_s));
 }
 
 using SnapshotOptions = SnapshotProgram;
 
-TEST_F(SnapshotOptions, OnlyTheFirstOccurrenceOfAnOptionCounts)
+// Only the first occurrence of an option counts; both windows are drawn,
+// the preferences win over the welcome, and a proposed height changes
+// neither, as windows never grow or shrink.
+TEST_F(SnapshotOptions, TheFirstOccurrenceAndThePreferencesWin)
 {
     const std::vector<ProgramRun> runs = runWithinOneMinute({
         toStandardOutput({u"--snapshot-state"_s, u"active"_s, u"--snapshot-state"_s, u"failure"_s}),
         toStandardOutput({u"--snapshot-state"_s, u"active"_s}),
         toStandardOutput({u"--snapshot-state"_s, u"failure"_s}),
-    });
-    expectPictureOnStandardOutput(runs[0]);
-    EXPECT_EQ(runs[0].out, runs[1].out);
-    EXPECT_NE(runs[0].out, runs[2].out);
-}
-
-TEST_F(SnapshotOptions, BothWindowsAreDrawnAtTheirOwnSizeAndThePreferencesWin)
-{
-    const std::vector<ProgramRun> runs = runWithinOneMinute({
         toStandardOutput({u"--snapshot-preferences"_s}),
         toStandardOutput({u"--snapshot-welcome"_s}),
         toStandardOutput({u"--snapshot-welcome"_s, u"--snapshot-preferences"_s}),
-        // Windows never grow or shrink: a proposed height changes nothing.
         toStandardOutput({u"--snapshot-preferences"_s, u"--snapshot-proposal-height"_s, u"1000"_s}),
         toStandardOutput({u"--snapshot-welcome"_s, u"--snapshot-proposal-height"_s, u"100"_s}),
     });
-    for (const ProgramRun &run : runs) {
-        expectPictureOnStandardOutput(run);
-        EXPECT_EQ(run.picture().width(), 560) << testing::PrintToString(run);
-    }
-    EXPECT_NE(runs[0].out, runs[1].out);
-    EXPECT_EQ(runs[2].out, runs[0].out);
-    EXPECT_EQ(runs[3].out, runs[0].out);
-    EXPECT_EQ(runs[4].out, runs[1].out);
-}
-
-// The smallest height above zero still draws one line of the panel.
-TEST_F(SnapshotOptions, ATinyPanelHeightStillDraws)
-{
-    const ProgramRun run = this->run(toStandardOutput({u"--snapshot-panel-height"_s, u"0.5"_s}));
-    expectPictureOnStandardOutput(run);
-    EXPECT_EQ(run.picture().size(), QSize(panelWidth, 1));
+    for (const ProgramRun &run : runs)
+        expectPicture(run);
+    EXPECT_EQ(runs[0].out, runs[1].out);
+    EXPECT_NE(runs[0].out, runs[2].out);
+    EXPECT_NE(runs[3].out, runs[4].out);
+    EXPECT_EQ(runs[5].out, runs[3].out);
+    EXPECT_EQ(runs[6].out, runs[3].out);
+    EXPECT_EQ(runs[7].out, runs[4].out);
 }
 
 } // namespace

@@ -1,24 +1,19 @@
-// The snapshot runner's pieces inside one process: reading the options,
-// staging the model, choosing the screen and drawing it.
-#include "app_model.h"
-#include "pelorin_app.h"
-#include "pelorin_preferences.h"
-#include "regular_file.h"
+// The snapshot runner's pieces inside one process: reading numbers and
+// drawing content that is still settling.
 #include "snapshot/snapshot_renderer.h"
 #include "snapshot/snapshot_window.h"
 
 #include <QCoroTask>
 #include <QFile>
 #include <QImage>
-#include <QLabel>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -27,41 +22,18 @@ using namespace Qt::StringLiterals;
 namespace pelorin {
 namespace {
 
-QStringList snapshotArguments(QStringList options = {})
-{
-    return QStringList{u"pelorin"_s, u"--snapshot-"_s} + options;
-}
-
 TEST(SnapshotNumbers, OnlyAWholeFiniteNumberAboveZeroCounts)
 {
-    struct Case {
-        QString text;
-        std::optional<double> expected;
+    const std::pair<QString, double> accepted[] = {
+        {u"300"_s, 300.0}, {u"3e2"_s, 300.0}, {u"0x12C"_s, 300.0}, {u".5"_s, 0.5}, {u"0X1P4"_s, 16.0},
     };
-    const Case cases[] = {
-        {u"300"_s, 300.0},
-        {u"3e2"_s, 300.0},
-        {u"0x12C"_s, 300.0},
-        {u".5"_s, 0.5},
-        {u"0X1P4"_s, 16.0},
-        {u"0"_s, std::nullopt},
-        {u"-5"_s, std::nullopt},
-        {u" 300"_s, std::nullopt},
-        {u"\v300"_s, std::nullopt},
-        {u"300 "_s, std::nullopt},
-        {u"300abc"_s, std::nullopt},
-        {u"inf"_s, std::nullopt},
-        {u"nan"_s, std::nullopt},
-        {u"nan(7)"_s, std::nullopt},
-        {u""_s, std::nullopt},
-        {u"1e400"_s, std::nullopt},
-        {u"1e-400"_s, std::nullopt},
-        {u"300,5"_s, std::nullopt},
-        {u"\u00a0300"_s, std::nullopt},
-        {u"\u0663\u0660\u0660"_s, std::nullopt}, // Arabic-Indic digits
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(SnapshotWindow::parsePositiveNumber(c.text), c.expected) << c.text.toStdString();
+    for (const auto &[text, value] : accepted)
+        EXPECT_EQ(SnapshotWindow::parsePositiveNumber(text), value) << text.toStdString();
+    // Arabic-Indic digits last.
+    for (const QString &text :
+         {u"0"_s, u"-5"_s, u" 300"_s, u"\v300"_s, u"300 "_s, u"300abc"_s, u"inf"_s, u"nan"_s, u"nan(7)"_s, u""_s,
+          u"1e400"_s, u"1e-400"_s, u"300,5"_s, u"\u00a0300"_s, u"\u0663\u0660\u0660"_s})
+        EXPECT_EQ(SnapshotWindow::parsePositiveNumber(text), std::nullopt) << text.toStdString();
 }
 
 TEST(SnapshotNumbers, TheDecimalPointIsAPointWhateverTheLocale)
@@ -75,31 +47,6 @@ TEST(SnapshotNumbers, TheDecimalPointIsAPointWhateverTheLocale)
     EXPECT_EQ(SnapshotWindow::parsePositiveNumber(u"2.5"_s), 2.5);
     EXPECT_EQ(SnapshotWindow::parsePositiveNumber(u"2,5"_s), std::nullopt);
     std::setlocale(LC_NUMERIC, saved.c_str());
-}
-
-// The program's own model, built the way a snapshot launch builds it.
-class SnapshotStaging : public testing::Test {
-protected:
-    std::unique_ptr<PelorinApp> launch(const QStringList &options)
-    {
-        PelorinApp::Environment environment;
-        environment.arguments = snapshotArguments(options);
-        environment.settingsPath = m_home.filePath(u"Pelorin.conf"_s);
-        environment.handleUnixSignals = false;
-        return std::make_unique<PelorinApp>(environment);
-    }
-
-    QTemporaryDir m_home;
-};
-
-TEST_F(SnapshotStaging, OffDisarmsWithoutWritingAnything)
-{
-    const QStringList options{u"--snapshot-state"_s, u"off"_s};
-    auto app = launch(options);
-    SnapshotWindow::stageModel(app->model(), snapshotArguments(options));
-    EXPECT_FALSE(app->model().preferences().armed());
-    EXPECT_EQ(app->model().countdown().state().kind(), SessionState::Kind::inactive);
-    EXPECT_FALSE(QFile::exists(m_home.filePath(u"Pelorin.conf"_s)));
 }
 
 // A widget with a fixed width and a height that may change.
@@ -119,32 +66,23 @@ std::unique_ptr<QWidget> block(int width, int height, QSizePolicy::Policy vertic
     return widget;
 }
 
-class SnapshotRendering : public testing::Test {
-protected:
-    QImage renderToFile(std::unique_ptr<QWidget> root, std::optional<double> proposal = std::nullopt,
-                        orbel::ColorScheme scheme = orbel::ColorScheme::Light)
-    {
-        const QString path = m_dir.filePath(u"picture.png"_s);
-        QCoro::waitFor(SnapshotWindow::render(std::move(root), path, scheme, proposal));
-        return QImage(path, "PNG");
-    }
-
-    QTemporaryDir m_dir;
-};
-
-TEST_F(SnapshotRendering, ContentThatGrowsWhileSettlingIsDrawnAtItsNewSize)
+TEST(SnapshotRendering, ContentThatGrowsWhileSettlingIsDrawnAtItsNewSize)
 {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"picture.png"_s);
     auto root = block(120, 80);
     QWidget *filler = root->findChild<QWidget *>();
     QTimer::singleShot(50, filler, [filler] { filler->setFixedHeight(130); });
-    const QImage picture = renderToFile(std::move(root));
+    QCoro::waitFor(SnapshotWindow::render(std::move(root), path, orbel::ColorScheme::Light, std::nullopt));
+    const QImage picture(path, "PNG");
     EXPECT_EQ(picture.size(), QSize(120, 130));
     EXPECT_EQ(picture.devicePixelRatio(), 1.0);
 }
 
-TEST_F(SnapshotRendering, APictureTooLargeToDrawFailsInsteadOfExhaustingMemory)
+TEST(SnapshotRendering, APictureTooLargeToDrawFailsInsteadOfExhaustingMemory)
 {
-    const QString path = m_dir.filePath(u"huge.png"_s);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"huge.png"_s);
     QCoro::waitFor(
         SnapshotWindow::render(block(150, 60, QSizePolicy::Preferred), path, orbel::ColorScheme::Light, 1e12));
     EXPECT_TRUE(SnapshotWindow::failed());

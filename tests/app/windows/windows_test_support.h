@@ -1,37 +1,17 @@
-// Helpers of the window tests: an application model over the engine's fakes
-// whose login item can be held busy or made to fail, finding the shared
-// windows and reading what a page shows.
+// Helpers of the window tests: the application model over the engine's fakes,
+// finding the shared windows, and reaching them as a user does.
 #pragma once
 
 #include "app/fake_app_model.h"
-#include "app_model.h"
-#include "login_item_service.h"
-#include "orbel_switch.h"
-#include "pelorin_preferences.h"
-#include "widget_pictures.h"
 #include "windows/preferences_view.h"
 #include "windows/welcome_view.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
-#include <QImage>
-#include <QLabel>
-#include <QLayout>
-#include <QPainter>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QVBoxLayout>
-#include <QWidget>
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdio>
-#include <memory>
-#include <optional>
 #include <ostream>
-#include <stdexcept>
 
 // Texts in test output as text.
 inline void PrintTo(const QString &text, std::ostream *out)
@@ -43,9 +23,6 @@ namespace pelorin::windowstest {
 
 using namespace Qt::StringLiterals;
 
-using fakes::FakeLoginItem;
-using pelorin::test::layOut;
-using pelorin::test::render;
 using pelorin::test::settle;
 using WindowsModel = fakes::FakeAppModel;
 
@@ -53,29 +30,11 @@ using WindowsModel = fakes::FakeAppModel;
 template<typename View>
 View *shownView()
 {
-    const QList<QWidget *> windows = QApplication::topLevelWidgets();
-    for (QWidget *window : windows) {
-        if (!window->isVisible())
-            continue;
-        if (auto *view = window->findChild<View *>())
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (auto *view = window->findChild<View *>(); view && window->isVisible())
             return view;
     }
     return nullptr;
-}
-
-// Opens the welcome window over `model` and shows its view at `size`.
-inline WelcomeView *showWelcomeAt(AppModel &model, orbel::TextSize size)
-{
-    showWelcome(model);
-    settle();
-    WelcomeView *view = shownView<WelcomeView>();
-    if (view && size != orbel::TextSize::Large) {
-        orbel::OrbelEnvironment environment = view->environment();
-        environment.textSize = size;
-        view->setEnvironment(environment);
-        settle();
-    }
-    return view;
 }
 
 // How many top-level windows hold a view of this type, shown or not.
@@ -83,8 +42,7 @@ template<typename View>
 int builtWindows()
 {
     int count = 0;
-    const QList<QWidget *> windows = QApplication::topLevelWidgets();
-    for (QWidget *window : windows)
+    for (QWidget *window : QApplication::topLevelWidgets())
         count += window->findChild<View *>() != nullptr;
     return count;
 }
@@ -98,8 +56,9 @@ inline QRect geometryIn(const QWidget *widget, const QWidget *ancestor)
 // the pointer would.
 inline void click(QWidget *target)
 {
+    ASSERT_NE(target, nullptr);
     QWidget *window = target->window();
-    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, target->mapTo(window, target->rect().center()));
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, geometryIn(target, window).center());
 }
 
 inline bool activate(QWidget *window)
@@ -108,25 +67,6 @@ inline bool activate(QWidget *window)
     window->raise();
     window->activateWindow();
     return QTest::qWaitForWindowActive(window);
-}
-
-// The offscreen platform warns on every show that it cannot raise windows or
-// pass size hints on; that is all it has to say.
-inline void quietPlatformWarnings()
-{
-    static bool installed = false;
-    static QtMessageHandler previous = nullptr;
-    if (installed)
-        return;
-    installed = true;
-    previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &message) {
-        if (message.startsWith(QLatin1String("This plugin does not support")))
-            return;
-        if (previous)
-            previous(type, context, message);
-        else
-            std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
-    });
 }
 
 } // namespace pelorin::windowstest
