@@ -1,6 +1,5 @@
 #include "native_energy_assertion_driver.h"
 
-#include "child_process.h"
 #include "engine_fakes.h"
 #include "test_bus.h"
 
