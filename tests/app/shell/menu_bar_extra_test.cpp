@@ -47,15 +47,6 @@ TEST_F(MenuBarExtraTest, StatusFollowsTheSession)
     settle();
     EXPECT_EQ(statuses, (std::vector<AppStatus>{AppStatus::working, AppStatus::on, AppStatus::working,
                                                 AppStatus::failed, AppStatus::working, AppStatus::off}));
-
-    // A failure without a session shows until it is cleared.
-    statuses.clear();
-    countdown().start(SessionDuration::hour1());
-    settle();
-    service->last().fail(EnergyFailure(Op::createSystem, -2, false));
-    settle();
-    countdown().stop();
-    EXPECT_EQ(statuses, (std::vector<AppStatus>{AppStatus::working, AppStatus::failed, AppStatus::off}));
 }
 
 class PanelHostTest : public testing::Test {
