@@ -98,11 +98,9 @@ public:
 
     // Builds a normal run, launches it and waits until the model runs and,
     // when logind is served, the sleep delay lock is held.
-    PelorinApp &launch(bool expectDelayLock = true, bool handleUnixSignals = false)
+    PelorinApp &launch(bool expectDelayLock = true)
     {
-        auto environment = this->environment();
-        environment.handleUnixSignals = handleUnixSignals;
-        build(std::move(environment));
+        build(environment());
         bool launched = false;
         const QObject scope; // ends the connection with this call
         QObject::connect(&app->delegate(), &PelorinApplicationDelegate::launched, &scope, [&] { launched = true; });

@@ -207,19 +207,14 @@ public:
         ::close(ends[1]);
     }
 
-    QList<QVariantMap> locks() const
-    {
-        QList<QVariantMap> result;
-        for (const HeldLock &lock : m_locks)
-            result.append(lock.info);
-        return result;
-    }
-
 private:
     bool control(const QDBusMessage &call, const QString &member, const QVariantList &a)
     {
         if (member == u"Locks"_s) {
-            answer(call, QVariant::fromValue(locks()));
+            QList<QVariantMap> locks;
+            for (const HeldLock &lock : m_locks)
+                locks.append(lock.info);
+            answer(call, QVariant::fromValue(locks));
         } else if (member == u"Events"_s) {
             answer(call, QVariant::fromValue(m_events));
         } else if (member == u"SetBehaviour"_s) {
@@ -306,7 +301,6 @@ int main(int argc, char **argv)
                             u"/org/gnome/SessionManager"_s,
                             u"/org/freedesktop/PowerManagement/Inhibit"_s,
                             u"/org/freedesktop/ScreenSaver"_s,
-                            u"/ScreenSaver"_s,
                             u"/org/freedesktop/login1"_s,
                             portalPath};
     for (const QString &path : paths) {
