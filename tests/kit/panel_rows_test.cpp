@@ -18,7 +18,7 @@ TEST(OpenAtLoginRow, FlipsTheLoginItemAndFollowsIt)
 {
     ScratchLoginItem scratch(QStringLiteral("org.example.OpenAtLoginRowTest"));
     LoginItem &item = scratch.item;
-    OpenAtLoginRow row(item, QColor(Qt::blue), environmentFor(ColorScheme::Light));
+    OpenAtLoginRow row(item, QColor(Qt::blue), OrbelEnvironment{});
     EXPECT_FALSE(row.toggle()->isChecked());
 
     row.toggle()->click();
@@ -35,7 +35,7 @@ TEST(ChoiceMenu, TitledByTheSelectionWhichPickingWritesAndTheTitleFollows)
     auto *menu = ChoiceMenu::create<QString>(
         Binding<QString>{[&] { return sound; }, [&](QString value) { sound = value; }},
         {QStringLiteral("None"), QStringLiteral("Chime"), QStringLiteral("Bell")},
-        [](const QString &value) { return value.toUpper(); }, environmentFor(ColorScheme::Dark), &holder);
+        [](const QString &value) { return value.toUpper(); }, OrbelEnvironment{}, &holder);
     EXPECT_EQ(menu->text(), QStringLiteral("CHIME"));
 
     std::unique_ptr<QMenu> popup(menu->buildMenu());
@@ -59,7 +59,7 @@ TEST(PanelActionRow, ReadsItsValueAndHintAndRunsItsActionWhenPressed)
                         .value = QStringLiteral("On"),
                         .hint = QStringLiteral("Starts a session"),
                         .perform = [&] { ++performed; }},
-                       nullptr, environmentFor(ColorScheme::Dark));
+                       nullptr, OrbelEnvironment{});
     QAccessibleInterface *button = QAccessible::queryAccessibleInterface(row.actionButton());
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->role(), QAccessible::Button);
