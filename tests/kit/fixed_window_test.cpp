@@ -18,23 +18,6 @@
 using orbel::FixedWindow;
 using pelorin::test::settle;
 
-namespace {
-
-// Content with one text field, handed back through `field`.
-FixedWindow::Content contentWithField(QPointer<QLineEdit> *field)
-{
-    return [field] {
-        auto content = std::make_unique<QWidget>();
-        auto *layout = new QVBoxLayout(content.get());
-        *field = new QLineEdit(content.get());
-        layout->addWidget(*field);
-        layout->addStretch();
-        return content;
-    };
-}
-
-} // namespace
-
 TEST(FixedWindow, IgnoresReportsThatAreNotFinitePositiveSizes)
 {
     FixedWindow host({.anchorsTop = true});
@@ -62,8 +45,16 @@ TEST(FixedWindow, CtrlWAndEscapeCloseOnlyAsMeant)
     QPointer<QLineEdit> field;
     FixedWindow host({.closesWithCommandW = true, .anchorsTop = true});
     const auto open = [&] {
+        // Content with one text field.
         host.show(
-            QStringLiteral("Test"), [&closes] { ++closes; }, 560, contentWithField(&field));
+            QStringLiteral("Test"), [&closes] { ++closes; }, 560,
+            [&field] {
+                auto content = std::make_unique<QWidget>();
+                auto *layout = new QVBoxLayout(content.get());
+                field = new QLineEdit(content.get());
+                layout->addWidget(field);
+                return content;
+            });
         EXPECT_TRUE(QTest::qWaitForWindowActive(host.window()));
         field->setFocus();
         return host.window()->windowHandle();

@@ -1,5 +1,5 @@
-// Helpers shared by the kit tests: environments, a sample brand, and a login
-// item over a folder of its own.
+// Helpers shared by the kit tests: a sample brand and a login item over a
+// folder of its own.
 #pragma once
 
 #include "login_item.h"
@@ -11,13 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace orbel::test {
-
-inline OrbelEnvironment environmentFor(ColorScheme scheme)
-{
-    OrbelEnvironment environment;
-    environment.scheme = scheme;
-    return environment;
-}
 
 // The program's own brand: a warm amber with a slightly deeper light accent.
 inline OrbelBrand sampleBrand()

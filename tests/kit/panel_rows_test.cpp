@@ -1,6 +1,8 @@
-// The kit's generic rows: what they write, what they follow and what screen
-// readers hear.
+// The kit's generic rows: what they write, what they follow, what they log
+// and what screen readers hear.
 #include "kit_test_support.h"
+
+#include "test_files.h"
 
 #include "choice_menu.h"
 #include "open_at_login_row.h"
@@ -10,15 +12,17 @@
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QMenu>
+#include <QSignalSpy>
 
 using namespace orbel;
 using namespace orbel::test;
+using namespace Qt::StringLiterals;
 
 TEST(OpenAtLoginRow, FlipsTheLoginItemAndFollowsIt)
 {
     ScratchLoginItem scratch(QStringLiteral("org.example.OpenAtLoginRowTest"));
     LoginItem &item = scratch.item;
-    OpenAtLoginRow row(item, QColor(Qt::blue), environmentFor(ColorScheme::Light));
+    OpenAtLoginRow row(item, QColor(Qt::blue), OrbelEnvironment{});
     EXPECT_FALSE(row.toggle()->isChecked());
 
     row.toggle()->click();
@@ -28,6 +32,41 @@ TEST(OpenAtLoginRow, FlipsTheLoginItemAndFollowsIt)
     EXPECT_FALSE(row.toggle()->isChecked()) << "the switch shows what the system reports";
 }
 
+namespace {
+
+// What is written to the log while a capture lives.
+QStringList logLines;
+
+struct LogCapture {
+    LogCapture() { logLines.clear(); }
+    ~LogCapture() { qInstallMessageHandler(previous); }
+    QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &message) {
+            logLines.append(u"%1 %2: %3"_s.arg(int(type)).arg(QString::fromUtf8(context.category), message));
+        });
+};
+
+} // namespace
+
+TEST(OpenAtLoginRow, AFlipThatCannotBeWrittenIsLoggedAndSnapsBack)
+{
+    ScratchLoginItem scratch(QStringLiteral("org.example.OpenAtLoginRowTest"));
+    // A file where the autostart folder should be: nothing can be written.
+    const QString blocked = scratch.home.filePath(QStringLiteral("autostart"));
+    ASSERT_TRUE(pelorin::test::writeFile(blocked, {}));
+    OpenAtLoginRow row(scratch.item, QColor(Qt::blue), OrbelEnvironment{});
+    QSignalSpy changed(&scratch.item, &LoginItem::enabledChanged);
+
+    LogCapture capture;
+    row.toggle()->click();
+    EXPECT_FALSE(scratch.item.isEnabled());
+    EXPECT_FALSE(row.toggle()->isChecked());
+    EXPECT_TRUE(changed.isEmpty());
+    EXPECT_EQ(logLines, QStringList{u"%1 login: login item change failed: Could not create the folder %2."_s
+                                        .arg(int(QtWarningMsg))
+                                        .arg(blocked)});
+}
+
 TEST(ChoiceMenu, TitledByTheSelectionWhichPickingWritesAndTheTitleFollows)
 {
     QString sound = QStringLiteral("Chime");
@@ -35,7 +74,7 @@ TEST(ChoiceMenu, TitledByTheSelectionWhichPickingWritesAndTheTitleFollows)
     auto *menu = ChoiceMenu::create<QString>(
         Binding<QString>{[&] { return sound; }, [&](QString value) { sound = value; }},
         {QStringLiteral("None"), QStringLiteral("Chime"), QStringLiteral("Bell")},
-        [](const QString &value) { return value.toUpper(); }, environmentFor(ColorScheme::Dark), &holder);
+        [](const QString &value) { return value.toUpper(); }, OrbelEnvironment{}, &holder);
     EXPECT_EQ(menu->text(), QStringLiteral("CHIME"));
 
     std::unique_ptr<QMenu> popup(menu->buildMenu());
@@ -59,7 +98,7 @@ TEST(PanelActionRow, ReadsItsValueAndHintAndRunsItsActionWhenPressed)
                         .value = QStringLiteral("On"),
                         .hint = QStringLiteral("Starts a session"),
                         .perform = [&] { ++performed; }},
-                       nullptr, environmentFor(ColorScheme::Dark));
+                       nullptr, OrbelEnvironment{});
     QAccessibleInterface *button = QAccessible::queryAccessibleInterface(row.actionButton());
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->role(), QAccessible::Button);

@@ -205,11 +205,4 @@ TEST(PanelContent, TrayPanelQuitsThroughTheGivenPath)
     EXPECT_EQ(quits, 0);
     fakes::settle();
     EXPECT_EQ(quits, 1);
-
-    // Ctrl+Q does the same.
-    view->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
-    QTest::keyClick(view.get(), Qt::Key_Q, Qt::ControlModifier);
-    fakes::settle();
-    EXPECT_EQ(quits, 2);
 }
