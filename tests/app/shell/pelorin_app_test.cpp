@@ -18,15 +18,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class ShellTest : public testing::Test {
+class ShellTest : public ShellFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(bus.isValid());
-        ASSERT_TRUE(bus.startServices(Kind::session, {gnomeSession}));
-        ASSERT_TRUE(bus.startServices(Kind::system, {logind}));
-    }
-
     QList<TestLock> sessionLocks() const { return bus.services(Kind::session).locks(); }
     QList<TestLock> systemLocks() const { return bus.services(Kind::system).locks(); }
 
@@ -38,9 +31,6 @@ protected:
         ASSERT_TRUE(spinUntil([&] { return shell.state() == StateKind::active; }));
         ASSERT_EQ(sessionLocks().size(), 2);
     }
-
-    test::TestBus bus;
-    ShellHarness shell{bus};
 };
 
 TEST_F(ShellTest, LaunchHoldsTheSleepDelayLockAndShowsThePanelUntilClosed)

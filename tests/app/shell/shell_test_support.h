@@ -96,11 +96,16 @@ public:
         return *app;
     }
 
-    // Builds a normal run, launches it and waits until the model runs and,
-    // when logind is served, the sleep delay lock is held.
-    PelorinApp &launch(bool expectDelayLock = true)
+    // Ends the program of a previous launch, as a real one would, builds a
+    // run with these arguments, launches it and waits until the model runs
+    // and, when logind is served, the sleep delay lock is held.
+    PelorinApp &launch(bool expectDelayLock = true, QStringList arguments = {QStringLiteral("pelorin")})
     {
-        build(environment());
+        if (app) {
+            app.reset();
+            spinFor(20ms);
+        }
+        build(environment(std::move(arguments)));
         bool launched = false;
         const QObject scope; // ends the connection with this call
         QObject::connect(&app->delegate(), &PelorinApplicationDelegate::launched, &scope, [&] { launched = true; });
@@ -122,6 +127,21 @@ public:
 private:
     test::TestBus &m_bus;
     QTemporaryDir m_dir;
+};
+
+// Private buses with gnome-session and logind standing in, and the program
+// over them.
+class ShellFixture : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(bus.isValid());
+        ASSERT_TRUE(bus.startServices(Kind::session, {gnomeSession}));
+        ASSERT_TRUE(bus.startServices(Kind::system, {logind}));
+    }
+
+    test::TestBus bus;
+    ShellHarness shell{bus};
 };
 
 } // namespace pelorin::shelltest

@@ -43,15 +43,8 @@ private:
     qint64 m_longest = 0;
 };
 
-class UnreliableServicesTest : public testing::Test {
+class UnreliableServicesTest : public ShellFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(bus.isValid());
-        ASSERT_TRUE(bus.startServices(Kind::session, {gnomeSession}));
-        ASSERT_TRUE(bus.startServices(Kind::system, {logind}));
-    }
-
     void TearDown() override
     {
         if (meter) {
@@ -62,7 +55,6 @@ protected:
     // Launches the program with a short call time-out, and starts measuring.
     void launch(std::chrono::milliseconds callTimeout = 300ms)
     {
-        shell.app.reset();
         shell.launch();
         driver().setCallTimeout(callTimeout);
         meter.emplace();
@@ -89,8 +81,6 @@ protected:
         EXPECT_EQ(system().locks().constFirst().mode, u"delay"_s);
     }
 
-    test::TestBus bus;
-    ShellHarness shell{bus};
     std::optional<LoopGapMeter> meter;
 };
 

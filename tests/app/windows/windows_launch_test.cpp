@@ -33,31 +33,15 @@ struct WelcomeShows : QObject {
     bool persistedBeforeEachShow = true;
 };
 
-class WindowsLaunchTest : public testing::Test {
+class WindowsLaunchTest : public ShellFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(bus.isValid());
-        ASSERT_TRUE(bus.startServices(Kind::session, {gnomeSession}));
-        ASSERT_TRUE(bus.startServices(Kind::system, {logind}));
-    }
-
-    // Ends the program of a previous launch, as a real one would, then builds
-    // the program with these arguments and waits until its launch is done.
+    // Launches the program with these arguments, after ending the previous
+    // launch's, and lets its windows settle.
     void launch(const QStringList &arguments = {QStringLiteral("pelorin")})
     {
-        shell.app.reset();
-        spinFor(std::chrono::milliseconds(20));
-        PelorinApp &app = shell.build(shell.environment(arguments));
-        bool launched = false;
-        QObject::connect(&app.delegate(), &PelorinApplicationDelegate::launched, [&launched] { launched = true; });
-        app.launchSoon();
-        EXPECT_TRUE(spinUntil([&] { return launched; }));
+        shell.launch(true, arguments);
         windowstest::settle();
     }
-
-    test::TestBus bus;
-    ShellHarness shell{bus};
 };
 
 } // namespace
