@@ -154,19 +154,6 @@ TEST_F(PelorinPreferencesTest, UnreadableSettingsFileKeepsTheDefaultsAndIsNeverW
         EXPECT_EQ(QDir(QFileInfo(settingsPath()).absolutePath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                   QStringList{u"Pelorin.conf"_s});
     }
-
-    // A folder or a FIFO where the file should be can't be read at all, and
-    // reading the FIFO doesn't wait for a writer.
-    QFile::remove(settingsPath());
-    ASSERT_EQ(::mkfifo(QFile::encodeName(settingsPath()).constData(), 0600), 0);
-    make()->setArmed(false);
-    EXPECT_FALSE(QFileInfo(settingsPath()).isFile());
-    QFile::remove(settingsPath());
-    ASSERT_TRUE(QDir().mkpath(settingsPath()));
-    auto prefs = make();
-    EXPECT_TRUE(prefs->armed());
-    prefs->setArmed(false);
-    EXPECT_TRUE(QFileInfo(settingsPath()).isDir());
 }
 
 // Lines Pelorin did not write, well-formed or not, stay as they are; keys
@@ -206,8 +193,10 @@ TEST_F(PelorinPreferencesTest, EveryLineOfAHandEditedFileSurvivesAWrite)
     }
 }
 
-// A file that can't be written, or a path that must not be written through,
-// leaves the change in effect for the session and writes nothing anywhere.
+// A file that can't be written, or a path that must not be written through
+// or onto (a link, a FIFO, a folder), leaves the change in effect for the
+// session and writes nothing anywhere. Reading the FIFO doesn't wait for a
+// writer.
 TEST_F(PelorinPreferencesTest, AChangeThatCannotBeWrittenHoldsForTheSession)
 {
     const QString blocked = m_dir.path() + "/blocked"_L1;
@@ -215,10 +204,15 @@ TEST_F(PelorinPreferencesTest, AChangeThatCannotBeWrittenHoldsForTheSession)
     const QString elsewhere = m_dir.path() + "/elsewhere.conf"_L1;
     ASSERT_TRUE(QDir().mkpath(QFileInfo(settingsPath()).absolutePath()));
     ASSERT_TRUE(QFile::link(elsewhere, settingsPath()));
+    const QString fifo = m_dir.path() + "/fifo.conf"_L1;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString folder = m_dir.path() + "/folder.conf"_L1;
+    ASSERT_TRUE(QDir().mkpath(folder));
 
-    for (const QString &path : {QString(blocked + "/Pelorin.conf"_L1), settingsPath()}) {
+    for (const QString &path : {QString(blocked + "/Pelorin.conf"_L1), settingsPath(), fifo, folder}) {
         SCOPED_TRACE(path.toStdString());
         auto prefs = make(false, path);
+        EXPECT_TRUE(prefs->armed());
         prefs->setArmed(false);
         prefs->markWelcomeSeen();
         EXPECT_FALSE(prefs->armed());
@@ -227,6 +221,8 @@ TEST_F(PelorinPreferencesTest, AChangeThatCannotBeWrittenHoldsForTheSession)
     EXPECT_EQ(readFile(blocked), "a file, not a folder");
     EXPECT_FALSE(QFileInfo::exists(elsewhere));
     EXPECT_TRUE(QFileInfo(settingsPath()).isSymLink());
+    EXPECT_FALSE(QFileInfo(fifo).isFile());
+    EXPECT_TRUE(QFileInfo(folder).isDir());
 }
 
 TEST_F(PelorinPreferencesTest, ChangeUnderWayIgnoresAnotherAndEndsWithTheReadBack)
