@@ -95,8 +95,6 @@ public:
     QVariantMap properties(EnergyAssertionID id) const;
     // The service that holds `id`; absent while it is not held (or sought again).
     std::optional<Backend> backend(EnergyAssertionID id) const;
-    // Locks held or being sought again.
-    int heldCount() const { return static_cast<int>(m_locks.size()); }
 
     void setCallTimeout(std::chrono::milliseconds timeout) { m_callTimeout = timeout; }
     void setRetakeWindow(std::chrono::milliseconds window) { m_retakeWindow = window; }

@@ -15,8 +15,6 @@ using Op = EnergyFailure::Operation;
 
 namespace {
 
-const Date startDate = Date::fromReferenceSeconds(780'000'000.0);
-
 Session session(SessionDuration duration, bool display, std::uint8_t id = 0xa1)
 {
     return Session(testId(id), {duration, display}, startDate);

@@ -134,30 +134,43 @@ private:
     std::map<std::uint32_t, std::int32_t> m_releaseFailures;
 };
 
-// One pending operation of the fake service.
-struct ServiceCall {
+// An answer the test gives by hand; whoever awaits it resumes right there.
+// The first answer counts.
+template<typename Answer>
+struct HandAnswered {
+    std::optional<Answer> answer;
+    std::coroutine_handle<> waiter;
+
+    void give(Answer a)
+    {
+        if (answer)
+            return;
+        answer = std::move(a);
+        if (const auto resume = std::exchange(waiter, {}))
+            resume.resume();
+    }
+
+    struct Awaiter {
+        explicit Awaiter(std::shared_ptr<HandAnswered> c) : call(std::move(c)) {}
+        std::shared_ptr<HandAnswered> call;
+        bool await_ready() const noexcept { return call->answer.has_value(); }
+        void await_suspend(std::coroutine_handle<> h) const noexcept { call->waiter = h; }
+        Answer await_resume() const { return *call->answer; }
+    };
+};
+
+// One pending operation of the fake service; it answers with its failure,
+// if any.
+struct ServiceCall : HandAnswered<std::optional<EnergyFailure>> {
     enum class Kind { acquire, release, extend };
     Kind kind = Kind::acquire;
     SessionID id;
     std::optional<Session> session;
     std::optional<Duration> remaining;
 
-    bool finished = false;
-    std::optional<EnergyFailure> failure;
-    std::coroutine_handle<> waiter;
-
-    // Ends the operation; whoever awaited it resumes right here.
     void succeed() { finish(std::nullopt); }
     void fail(const EnergyFailure &f) { finish(f); }
-    void finish(std::optional<EnergyFailure> f)
-    {
-        if (finished)
-            return;
-        finished = true;
-        failure = f;
-        if (const auto resume = std::exchange(waiter, {}))
-            resume.resume();
-    }
+    void finish(std::optional<EnergyFailure> f) { give(f); }
 };
 
 // A service whose operations stay pending until the test finishes them.
@@ -207,37 +220,20 @@ private:
         return pending(std::move(call));
     }
 
-    struct Pending {
-        explicit Pending(std::shared_ptr<ServiceCall> c) : call(std::move(c)) {}
-        std::shared_ptr<ServiceCall> call;
-        bool await_ready() const noexcept { return call->finished; }
-        void await_suspend(std::coroutine_handle<> h) const noexcept { call->waiter = h; }
-        void await_resume() const
-        {
-            if (call->failure)
-                throw *call->failure;
-        }
-    };
-
-    static QCoro::Task<> pending(std::shared_ptr<ServiceCall> call) { co_await Pending(std::move(call)); }
+    static QCoro::Task<> pending(std::shared_ptr<ServiceCall> call)
+    {
+        if (const auto failure = co_await ServiceCall::Awaiter(std::move(call)))
+            throw *failure;
+    }
 };
 
-// One sleep asked for by a deadline.
-struct WaitCall {
+// One sleep asked for by a deadline; it answers whether the span passed.
+struct WaitCall : HandAnswered<bool> {
     Duration span;
     std::shared_ptr<Cancellation> cancellation;
-    std::optional<bool> result;
-    std::coroutine_handle<> waiter;
 
     // The span passed (or, with `false`, the wait was cut short).
-    void fire(bool passed = true)
-    {
-        if (result)
-            return;
-        result = passed;
-        if (const auto resume = std::exchange(waiter, {}))
-            resume.resume();
-    }
+    void fire(bool passed = true) { give(passed); }
 };
 
 // Hands out waits that end only when fired or cancelled. A cancellation ends
@@ -265,7 +261,7 @@ public:
                     },
                     Qt::QueuedConnection);
                 if (cancellation->isCancelled())
-                    call->result = false;
+                    call->answer = false;
             }
             return sleep(call);
         };
@@ -273,7 +269,7 @@ public:
 
     std::size_t pendingCount() const
     {
-        return std::ranges::count_if(waits, [](const auto &wait) { return !wait->result; });
+        return std::ranges::count_if(waits, [](const auto &wait) { return !wait->answer; });
     }
     void endAll()
     {
@@ -282,33 +278,42 @@ public:
     }
 
 private:
-    struct Awaiter {
-        explicit Awaiter(std::shared_ptr<WaitCall> c) : call(std::move(c)) {}
-        std::shared_ptr<WaitCall> call;
-        bool await_ready() const noexcept { return call->result.has_value(); }
-        void await_suspend(std::coroutine_handle<> h) const noexcept { call->waiter = h; }
-        bool await_resume() const noexcept { return *call->result; }
-    };
-    static QCoro::Task<bool> sleep(std::shared_ptr<WaitCall> call) { co_return co_await Awaiter(std::move(call)); }
+    static QCoro::Task<bool> sleep(std::shared_ptr<WaitCall> call)
+    {
+        co_return co_await WaitCall::Awaiter(std::move(call));
+    }
 };
 
 // A clock the test moves by hand, and IDs that count up.
 struct FakeClock {
     Duration monotonic;
-    Date wall = Date::fromReferenceSeconds(780'000'000.0);
+    Date wall = startDate;
     std::uint8_t nextId = 1;
+};
 
-    SessionController::Now nowFunction()
+// What a session controller works with: the fake service, waits and clock.
+struct EngineFakes {
+    std::shared_ptr<FakeEnergyService> service = std::make_shared<FakeEnergyService>();
+    FakeClock clock;
+    FakeWaits waits;
+
+    // A controller over the fakes, or over another service and wait.
+    std::unique_ptr<SessionController> makeController(std::shared_ptr<EnergyService> energy = {},
+                                                      SessionController::Wait wait = {})
     {
-        return [this] { return wall; };
+        return std::make_unique<SessionController>(
+            SessionState::inactive(), energy ? std::move(energy) : service, [this] { return clock.wall; },
+            [this] { return clock.monotonic; }, [this] { return testId(clock.nextId++); },
+            wait ? std::move(wait) : waits.function());
     }
-    SessionController::Monotonic monotonicFunction()
+    // Ends whatever a test left pending, so that no coroutine outlives the
+    // test; called once the controller is gone.
+    void endPending()
     {
-        return [this] { return monotonic; };
-    }
-    SessionController::MakeID makeIDFunction()
-    {
-        return [this] { return testId(nextId++); };
+        settle();
+        waits.endAll();
+        service->finishAll();
+        settle();
     }
 };
 

@@ -17,7 +17,7 @@
 
 namespace pelorin::fakes {
 
-struct FakeAppModel {
+struct FakeAppModel : EngineFakes {
     explicit FakeAppModel(bool isSnapshot = false) { make(isSnapshot); }
 
     ~FakeAppModel()
@@ -28,10 +28,7 @@ struct FakeAppModel {
             login->release();
         }
         model.reset();
-        settle();
-        waits.endAll();
-        service->finishAll();
-        settle();
+        endPending();
     }
 
     FakeAppModel(const FakeAppModel &) = delete;
@@ -41,10 +38,7 @@ struct FakeAppModel {
     {
         model.reset();
         login = nullptr;
-        auto controller =
-            std::make_unique<SessionController>(SessionState::inactive(), service, clock.nowFunction(),
-                                                clock.monotonicFunction(), clock.makeIDFunction(), waits.function());
-        auto countdown = std::make_unique<Countdown>(std::move(controller));
+        auto countdown = std::make_unique<Countdown>(makeController());
         std::unique_ptr<LoginItemService> item;
         if (!isSnapshot) {
             auto fake = std::make_unique<FakeLoginItem>();
@@ -117,9 +111,6 @@ struct FakeAppModel {
         settle();
     }
 
-    std::shared_ptr<FakeEnergyService> service = std::make_shared<FakeEnergyService>();
-    FakeClock clock;
-    FakeWaits waits;
     QTemporaryDir dir;
     FakeLoginItem *login = nullptr; // owned by the preferences
     std::unique_ptr<AppModel> model;

@@ -3,7 +3,6 @@
 #include "engine_fakes.h"
 #include "test_bus.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QtCore/qtestsupport_core.h>
@@ -40,9 +39,7 @@ Created create(NativeEnergyAssertionDriver &driver, bool display, std::optional<
 {
     Created result;
     result.failure =
-        pelorin::fakes::run([](QCoro::Task<EnergyAssertionID> task, EnergyAssertionID &id) -> QCoro::Task<> {
-            id = co_await task;
-        }(driver.create(display, timeout), result.id));
+        pelorin::fakes::run([&]() -> QCoro::Task<> { result.id = co_await driver.create(display, timeout); }());
     return result;
 }
 
@@ -57,12 +54,6 @@ EnergyAssertionID held(NativeEnergyAssertionDriver &driver, bool display, std::o
 std::optional<EnergyFailure> release(NativeEnergyAssertionDriver &driver, EnergyAssertionID id)
 {
     return pelorin::fakes::run(driver.release(id));
-}
-
-int openDescriptors()
-{
-    return static_cast<int>(
-        QDir(u"/proc/self/fd"_s).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
 }
 
 class NativeEnergyAssertionDriverTest : public testing::Test {
@@ -125,12 +116,8 @@ TEST_F(NativeEnergyAssertionDriverTest, EachLockComesFromTheFirstServicePresent)
         const TestLock &lock = locks.constFirst();
         EXPECT_EQ(lock.service, c.expected);
         EXPECT_EQ(lock.holder, bus.connection(c.expected == logind ? Kind::system : Kind::session).baseService());
-        EXPECT_EQ(lock.reason, u"Pelorin session"_s);
         if (c.expected == gnome) {
-            EXPECT_EQ(lock.who, u"org.pelorin.Pelorin"_s);
             EXPECT_EQ(lock.flags, c.display ? 8u : 4u);
-        } else {
-            EXPECT_EQ(lock.who, u"Pelorin"_s);
         }
         if (c.expected == logind) {
             EXPECT_EQ(lock.what, u"idle"_s);
@@ -221,6 +208,8 @@ TEST_F(NativeEnergyAssertionDriverTest, AFailingServiceGivesWayAndTheMostTelling
     EXPECT_EQ(create(*driver, true).failure, EnergyFailure(Operation::createDisplay, -EACCES, false));
 }
 
+// A lock whose release failed is kept for another try; but it is not taken
+// again when its service restarts: the user had ended its session.
 TEST_F(NativeEnergyAssertionDriverTest, AFailedReleaseKeepsTheLockForAnotherTry)
 {
     serve({gnome});
@@ -236,59 +225,25 @@ TEST_F(NativeEnergyAssertionDriverTest, AFailedReleaseKeepsTheLockForAnotherTry)
     EXPECT_EQ(driver->backend(id), Backend::gnomeSession);
     EXPECT_EQ(services.locks().size(), 1);
 
-    services.setBehaviour(gnome, u"Uninhibit"_s, u"reply"_s);
-    EXPECT_EQ(release(*driver, id), std::nullopt);
-    EXPECT_TRUE(services.locks().isEmpty());
-}
-
-// A service that answers after the call time-out is still heard: a lock it
-// grants then is let go at once, and a release it confirms then counts.
-TEST_F(NativeEnergyAssertionDriverTest, LateAnswersAreNeverLeftBehind)
-{
-    serve({gnome, powerManagement});
-    const auto services = bus.services(Kind::session);
-    const auto driver = makeDriver();
-    driver->setCallTimeout(200ms);
-
-    // Granted too late: the next service's lock is taken, the late one goes.
-    services.setBehaviour(gnome, u"Inhibit"_s, u"late:500"_s);
-    const EnergyAssertionID id = held(*driver, false);
-    EXPECT_EQ(driver->backend(id), Backend::powerManagement);
-    ASSERT_TRUE(services.waitForLockCount(1));
-    EXPECT_EQ(services.locks().constFirst().service, powerManagement);
-    EXPECT_EQ(release(*driver, id), std::nullopt);
-
-    // Alone and too late: a failure, and nothing held once the answer comes.
-    bus.stopServices(Kind::session);
-    serve({gnome});
-    const auto alone = bus.services(Kind::session);
-    alone.setBehaviour(gnome, u"Inhibit"_s, u"late:500"_s);
-    EXPECT_EQ(create(*driver, true).failure, EnergyFailure(Operation::createDisplay, -ETIMEDOUT, false));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return alone.events().size() == 2; }, 5000));
-    EXPECT_EQ(alone.events()[1].kind, u"released"_s);
-
-    // A release confirmed too late fails, but a second try succeeds, before
-    // or after the late confirmation arrives.
-    for (const int settleMs : {0, 800}) {
-        alone.setBehaviour(gnome, u"Inhibit"_s, u"reply"_s);
-        const EnergyAssertionID lock = held(*driver, false);
-        alone.setBehaviour(gnome, u"Uninhibit"_s, u"late:500"_s);
-        EXPECT_EQ(release(*driver, lock), EnergyFailure(Operation::release, -ETIMEDOUT, true));
-        QTest::qWait(settleMs);
-        alone.setBehaviour(gnome, u"Uninhibit"_s, u"reply"_s);
-        EXPECT_EQ(release(*driver, lock), std::nullopt);
-        EXPECT_TRUE(alone.waitForLockCount(0));
-    }
-
-    // A lock whose release went unanswered is not taken again when its
-    // service restarts: the user had ended its session.
-    const EnergyAssertionID ending = held(*driver, false);
-    alone.setBehaviour(gnome, u"Uninhibit"_s, u"hang"_s);
-    EXPECT_EQ(release(*driver, ending), EnergyFailure(Operation::release, -ETIMEDOUT, true));
     serve({gnome});
     QTest::qWait(300);
     EXPECT_TRUE(bus.services(Kind::session).locks().isEmpty());
-    EXPECT_EQ(release(*driver, ending), std::nullopt);
+    EXPECT_EQ(release(*driver, id), std::nullopt);
+}
+
+// A service that grants a lock after the call time-out is still heard: the
+// lock is let go at once. (With another service to turn to, and for late
+// releases, the unreliable-services tests check the whole program.)
+TEST_F(NativeEnergyAssertionDriverTest, ALockGrantedTooLateIsLetGo)
+{
+    serve({gnome});
+    const auto services = bus.services(Kind::session);
+    const auto driver = makeDriver();
+    driver->setCallTimeout(200ms);
+    services.setBehaviour(gnome, u"Inhibit"_s, u"late:500"_s);
+    EXPECT_EQ(create(*driver, true).failure, EnergyFailure(Operation::createDisplay, -ETIMEDOUT, false));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return services.events().size() == 2; }, 5000));
+    EXPECT_EQ(services.events()[1].kind, u"released"_s);
 }
 
 // The service behind a lock restarts, or leaves for good: the lock is taken
@@ -330,28 +285,6 @@ TEST_F(NativeEnergyAssertionDriverTest, ALockWhoseServiceLeftIsSoughtAgain)
     EXPECT_EQ(lost[0].first, system);
     EXPECT_EQ(lost[0].second, EnergyFailure(Operation::createSystem, -ENOENT, false));
     EXPECT_EQ(release(*driver, system), std::nullopt);
-}
-
-TEST_F(NativeEnergyAssertionDriverTest, NoDescriptorOutlivesItsLock)
-{
-    serve({powerManagement, logind});
-    const int before = openDescriptors();
-
-    auto driver = makeDriver();
-    EXPECT_EQ(release(*driver, held(*driver, true)), std::nullopt);
-    held(*driver, true, 0.1);
-    EXPECT_TRUE(bus.services(Kind::system).waitForLockCount(0));
-    held(*driver, true, 60.0);
-    held(*driver, false);
-    EXPECT_GT(openDescriptors(), before);
-    // Destroying the driver sends nothing; its descriptors close as they
-    // would with the process.
-    driver.reset();
-    EXPECT_TRUE(bus.services(Kind::system).waitForLockCount(0));
-    // D-Bus lets go of its copies of a reply's descriptors a little later.
-    // (A reply of an earlier test may still be on its way out: fewer is fine.)
-    EXPECT_TRUE(QTest::qWaitFor([&] { return openDescriptors() <= before; }, 5000))
-        << openDescriptors() << " vs " << before;
 }
 
 TEST_F(NativeEnergyAssertionDriverTest, LocksDieWithAKilledProcess)

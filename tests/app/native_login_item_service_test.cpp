@@ -268,26 +268,6 @@ TEST_F(AutostartEntryTest, ProgramPathsWithReservedCharactersRoundTrip)
     }
 }
 
-TEST(ExecQuoting, FollowsTheDesktopEntryRules)
-{
-    EXPECT_EQ(orbel::quoteExecArgument(u"/usr/bin/pelorin"_s), u"/usr/bin/pelorin"_s);
-    EXPECT_EQ(orbel::quoteExecArgument(u"/opt/My Apps/pelorin"_s), u"\"/opt/My Apps/pelorin\""_s);
-    EXPECT_EQ(orbel::quoteExecArgument(u"/opt/100%/pelorin"_s), u"/opt/100%%/pelorin"_s);
-    EXPECT_EQ(orbel::quoteExecArgument(u""_s), u"\"\""_s);
-    // A dollar sign and a backslash inside quotes, then the key file's own
-    // escape of the backslash: "\\$" and four backslashes in the file.
-    const QString quoted = orbel::quoteExecArgument(u"/opt/a$b\\c"_s);
-    EXPECT_EQ(quoted, u"\"/opt/a\\$b\\\\c\""_s);
-    EXPECT_EQ(orbel::escapeValue(quoted), u"\"/opt/a\\\\$b\\\\\\\\c\""_s);
-
-    EXPECT_EQ(orbel::splitExec(u"prog  --x %U \"\" a\\ b \"%%u\" 5%%"),
-              (QStringList{u"prog"_s, u"--x"_s, u""_s, u"a b"_s, u"%u"_s, u"5%"_s}));
-    EXPECT_EQ(orbel::splitExec(u""), QStringList{});
-    EXPECT_EQ(orbel::splitExec(u"\"open"), std::nullopt);
-    EXPECT_EQ(orbel::unescapeValue(u"\\sa\\tb\\nc\\rd\\\\e\\$f\\"), u" a\tb\nc\rd\\e\\$f\\"_s);
-    EXPECT_EQ(orbel::escapeValue(u" a b\t\n\r\\"_s), u"\\sa b\\t\\n\\r\\\\"_s);
-}
-
 TEST_F(AutostartEntryTest, PreferencesFlagAFailedChangeAndReadTheStateBack)
 {
     AutostartIdentity id;

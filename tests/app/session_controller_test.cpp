@@ -30,25 +30,19 @@ const SessionSelection hourWithDisplay{SessionDuration::hour1(), true};
 // The first session a test starts, as the fake clock and IDs make it.
 const Session firstHour(testId(1), hourWithDisplay, FakeClock().wall);
 
-class SessionControllerTest : public testing::Test {
+class SessionControllerTest : public testing::Test, public EngineFakes {
 protected:
-    SessionControllerTest() { make(service); }
+    SessionControllerTest() { make(); }
 
     ~SessionControllerTest() override
     {
-        // Whatever a test left pending ends here, so no coroutine outlives it.
         controller.reset();
-        settle();
-        waits.endAll();
-        service->finishAll();
-        settle();
+        endPending();
     }
 
-    void make(std::shared_ptr<EnergyService> energy, SessionController::Wait wait = {})
+    void make(std::shared_ptr<EnergyService> energy = {}, SessionController::Wait wait = {})
     {
-        controller = std::make_unique<SessionController>(SessionState::inactive(), std::move(energy),
-                                                         clock.nowFunction(), clock.monotonicFunction(),
-                                                         clock.makeIDFunction(), wait ? wait : waits.function());
+        controller = makeController(std::move(energy), std::move(wait));
         QObject::connect(controller.get(), &SessionController::stateChanged, [this] { ++notifications; });
     }
 
@@ -79,9 +73,6 @@ protected:
 
     void stop() { controller->send(SessionMachine::Stop{}); }
 
-    FakeClock clock;
-    FakeWaits waits;
-    std::shared_ptr<FakeEnergyService> service = std::make_shared<FakeEnergyService>();
     std::unique_ptr<SessionController> controller;
     int notifications = 0;
     RecordingDriver *driver = nullptr;
@@ -130,29 +121,6 @@ TEST_F(SessionControllerTest, AcquireThatSucceedsAfterTheTimeIsUpEndsTheSessionA
     EXPECT_EQ(waits.pendingCount(), 0u);
     EXPECT_EQ(service->last().kind, Kind::release);
     EXPECT_EQ(service->last().id, testId(1));
-}
-
-TEST_F(SessionControllerTest, StopWhileStartingReleasesOnlyOnceTheAcquireAnswers)
-{
-    controller->start(hourWithDisplay);
-    settle();
-    stop();
-    EXPECT_EQ(controller->state(), SessionState::stopping(firstHour));
-    settle();
-    EXPECT_EQ(service->calls.size(), 1u);
-
-    service->last().succeed();
-    EXPECT_EQ(controller->state(), SessionState::stopping(firstHour));
-    settle();
-    ASSERT_EQ(service->calls.size(), 2u);
-    EXPECT_EQ(service->last().kind, Kind::release);
-    EXPECT_EQ(service->last().id, firstHour.id);
-
-    service->last().succeed();
-    EXPECT_EQ(controller->state(), SessionState::inactive());
-    EXPECT_EQ(controller->remaining(), std::nullopt);
-    settle();
-    EXPECT_THAT(waits.waits, IsEmpty());
 }
 
 // A failed acquire that may hold locks, and then a failed release, keep the

@@ -1,6 +1,6 @@
 #pragma once
 
-// Session IDs for tests, and printers that make a failed comparison of the
+// Session IDs and a start date for tests, and printers that make a failed comparison of the
 // session model's values readable.
 
 #include "session_machine.h"
@@ -18,6 +18,9 @@ inline SessionID testId(std::uint8_t fill)
     bytes.fill(fill);
     return SessionID(bytes);
 }
+
+// When the tests' sessions start.
+inline const Date startDate = Date::fromReferenceSeconds(780'000'000.0);
 
 inline void PrintTo(const Duration &d, std::ostream *os)
 {

@@ -13,7 +13,6 @@ namespace {
 using M = SessionMachine;
 using Op = EnergyFailure::Operation;
 
-const Date startDate = Date::fromReferenceSeconds(780'000'000.0);
 const SessionID idA = testId(0xa1);
 const SessionID idB = testId(0xb2);
 

@@ -11,7 +11,6 @@ using namespace pelorin;
 
 namespace {
 
-const Date startDate = Date::fromReferenceSeconds(780'000'000.0);
 constexpr std::int64_t attoPerSecond = 1'000'000'000'000'000'000;
 constexpr std::int64_t int64Max = std::numeric_limits<std::int64_t>::max();
 
@@ -113,26 +112,6 @@ TEST(CoreSessionID, RandomIdsAreDistinctVersionFourUuids)
         seen.insert(id);
     }
     EXPECT_EQ(seen.size(), 64u);
-
-    SessionID::Bytes bytes{};
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<std::uint8_t>(i * 17);
-    EXPECT_EQ(SessionID(bytes).toString(), "00112233-4455-6677-8899-aabbccddeeff");
-}
-
-TEST(CoreSession, InitDerivesSpanAndDeadline)
-{
-    const Session timed(testId(0xa1), {SessionDuration::hour1(), false}, startDate);
-    EXPECT_EQ(timed.effectiveDuration, Duration::seconds(3600));
-    EXPECT_EQ(timed.deadline, startDate.addingTimeInterval(3600));
-
-    const Session open(testId(0xa1), {SessionDuration::untilStopped(), true}, startDate);
-    EXPECT_EQ(open.effectiveDuration, std::nullopt);
-    EXPECT_EQ(open.deadline, std::nullopt);
-
-    const auto odd = Duration::seconds(900) + Duration::milliseconds(900);
-    const Session fractional(testId(0xa1), {SessionDuration::custom(odd), true}, startDate);
-    EXPECT_EQ(fractional.deadline, startDate.addingTimeInterval(900.9));
 }
 
 TEST(CoreSession, ExtendedGrowsFromTheStartNotFromNow)
@@ -165,12 +144,4 @@ TEST(CoreSession, RemainingCountsDownToZero)
 
     const Session open(testId(0xa1), {SessionDuration::untilStopped(), true}, startDate);
     EXPECT_EQ(open.remaining(startDate), std::nullopt);
-}
-
-TEST(CoreEnergyFailure, AFailedReleaseAlwaysRetainsResources)
-{
-    using Op = EnergyFailure::Operation;
-    EXPECT_TRUE(EnergyFailure(Op::release, 5, false).retainsResources);
-    EXPECT_FALSE(EnergyFailure(Op::createDisplay, 5, false).retainsResources);
-    EXPECT_FALSE(EnergyFailure::invalidDuration().retainsResources);
 }

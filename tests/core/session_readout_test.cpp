@@ -64,7 +64,6 @@ TEST(CoreCountdownTime, TextPadsToTwoDigitsAndRebuildsTheRoundedSpan)
 
 namespace {
 
-const Date startDate = Date::fromReferenceSeconds(780'000'000.0);
 const Session timed(testId(0xa1), {SessionDuration::hour1(), true}, startDate);
 const Session open(testId(0xa1), {SessionDuration::untilStopped(), true}, startDate);
 const EnergyFailure releaseFailure(EnergyFailure::Operation::release, 5, false);
