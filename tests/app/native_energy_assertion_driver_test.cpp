@@ -232,8 +232,8 @@ TEST_F(NativeEnergyAssertionDriverTest, AFailedReleaseKeepsTheLockForAnotherTry)
 }
 
 // A service that grants a lock after the call time-out is still heard: the
-// lock is let go at once. (With another service to turn to, and for late
-// releases, the unreliable-services tests check the whole program.)
+// lock is let go at once. (With another service to turn to, the
+// unreliable-services tests check the whole program.)
 TEST_F(NativeEnergyAssertionDriverTest, ALockGrantedTooLateIsLetGo)
 {
     serve({gnome});
@@ -244,6 +244,28 @@ TEST_F(NativeEnergyAssertionDriverTest, ALockGrantedTooLateIsLetGo)
     EXPECT_EQ(create(*driver, true).failure, EnergyFailure(Operation::createDisplay, -ETIMEDOUT, false));
     ASSERT_TRUE(QTest::qWaitFor([&] { return services.events().size() == 2; }, 5000));
     EXPECT_EQ(services.events()[1].kind, u"released"_s);
+}
+
+// A release confirmed after the call time-out fails, but a second try
+// succeeds, whether it goes before the late confirmation arrives (the
+// service no longer knows the cookie) or after it.
+TEST_F(NativeEnergyAssertionDriverTest, AReleaseConfirmedTooLateCanBeTriedAgain)
+{
+    serve({gnome});
+    const auto services = bus.services(Kind::session);
+    const auto driver = makeDriver();
+    driver->setCallTimeout(200ms);
+    for (const int settleMs : {0, 800}) {
+        SCOPED_TRACE(settleMs);
+        services.setBehaviour(gnome, u"Uninhibit"_s, u"reply"_s);
+        const EnergyAssertionID id = held(*driver, false);
+        services.setBehaviour(gnome, u"Uninhibit"_s, u"late:500"_s);
+        EXPECT_EQ(release(*driver, id), EnergyFailure(Operation::release, -ETIMEDOUT, true));
+        QTest::qWait(settleMs);
+        services.setBehaviour(gnome, u"Uninhibit"_s, u"reply"_s);
+        EXPECT_EQ(release(*driver, id), std::nullopt);
+        EXPECT_TRUE(services.waitForLockCount(0));
+    }
 }
 
 // The service behind a lock restarts, or leaves for good: the lock is taken
