@@ -6,6 +6,7 @@
 #include <QCoroTask>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -42,8 +43,18 @@ TEST(SnapshotNumbers, TheDecimalPointIsAPointWhateverTheLocale)
     // one writes a comma.
     const char *previous = std::setlocale(LC_NUMERIC, nullptr);
     const std::string saved = previous ? previous : "C";
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
-        GTEST_SKIP() << "no German locale installed";
+    // Where the machine has no German locale, one is compiled into a private
+    // folder from the locale sources (package locales).
+    QTemporaryDir compiled;
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && compiled.isValid()) {
+        QProcess::execute(u"localedef"_s,
+                          {u"-i"_s, u"de_DE"_s, u"-f"_s, u"UTF-8"_s, compiled.filePath(u"de_DE.UTF-8"_s)});
+        qputenv("LOCPATH", QFile::encodeName(compiled.path()));
+    }
+    const bool german = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+    qunsetenv("LOCPATH");
+    if (!german)
+        GTEST_SKIP() << "no German locale, and none could be compiled (package locales)";
     EXPECT_EQ(SnapshotWindow::parsePositiveNumber(u"2.5"_s), 2.5);
     EXPECT_EQ(SnapshotWindow::parsePositiveNumber(u"2,5"_s), std::nullopt);
     std::setlocale(LC_NUMERIC, saved.c_str());
