@@ -220,6 +220,8 @@ TEST_F(NativeEnergyAssertionDriverTest, AFailedReleaseKeepsTheLockForAnotherTry)
 
     services.setBehaviour(gnome, u"Uninhibit"_s, u"deny"_s);
     EXPECT_EQ(release(*driver, id), EnergyFailure(Operation::release, -EACCES, true));
+    services.setBehaviour(gnome, u"Uninhibit"_s, u"fail"_s);
+    EXPECT_EQ(release(*driver, id), EnergyFailure(Operation::release, -EIO, true));
     services.setBehaviour(gnome, u"Uninhibit"_s, u"hang"_s);
     EXPECT_EQ(release(*driver, id), EnergyFailure(Operation::release, -ETIMEDOUT, true));
     EXPECT_EQ(driver->backend(id), Backend::gnomeSession);
@@ -307,6 +309,18 @@ TEST_F(NativeEnergyAssertionDriverTest, ALockWhoseServiceLeftIsSoughtAgain)
     EXPECT_EQ(lost[0].first, system);
     EXPECT_EQ(lost[0].second, EnergyFailure(Operation::createSystem, -ENOENT, false));
     EXPECT_EQ(release(*driver, system), std::nullopt);
+}
+
+// Descriptor locks are closed when the driver goes, as they would be when the
+// process ends.
+TEST_F(NativeEnergyAssertionDriverTest, ADriverThatGoesLetsItsDescriptorLocksGo)
+{
+    serve({logind});
+    auto driver = makeDriver();
+    held(*driver, false);
+    ASSERT_EQ(bus.services(Kind::system).locks().size(), 1);
+    driver.reset();
+    EXPECT_TRUE(waitUntilNoLocks());
 }
 
 TEST_F(NativeEnergyAssertionDriverTest, LocksDieWithAKilledProcess)

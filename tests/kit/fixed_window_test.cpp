@@ -56,7 +56,9 @@ TEST(FixedWindow, CtrlWAndEscapeCloseOnlyAsMeant)
                 return content;
             });
         EXPECT_TRUE(QTest::qWaitForWindowActive(host.window()));
-        field->setFocus();
+        EXPECT_NE(field, nullptr);
+        if (field)
+            field->setFocus();
         return host.window()->windowHandle();
     };
 

@@ -50,6 +50,7 @@ TEST(WelcomeLayout, ReturnRunsGetStartedAndTheSwitchShowsWhatChangedWhileHidden)
     const QDateTime written = QFileInfo(scratch.entryPath()).lastModified();
     EXPECT_FALSE(loginSwitch->isChecked());
     WelcomeWindow::show(QStringLiteral("Welcome"), build);
+    ASSERT_EQ(hosted.data(), &page) << "the window keeps its page";
     EXPECT_TRUE(loginSwitch->isChecked());
     EXPECT_EQ(QFileInfo(scratch.entryPath()).lastModified(), written) << "looking registers nothing";
 

@@ -147,6 +147,7 @@ TEST(MenuViewFailure, TryAgainRepeatsWhatFailed)
 
     panel.click(view.retryButton());
     EXPECT_EQ(panel.service().last().kind, fakes::ServiceCall::Kind::acquire);
+    ASSERT_TRUE(panel.service().last().session);
     EXPECT_EQ(panel.service().last().session->selection.duration, SessionDuration::hour1());
     EXPECT_FALSE(shown(view.notice()));
 

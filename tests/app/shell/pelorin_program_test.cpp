@@ -127,7 +127,9 @@ TEST_F(ProgramTest, OnlyOneCopyRunsAndASecondHandsOverToIt)
     // hand over to it.
     ShellHarness shell(bus);
     ASSERT_TRUE(test::writeFile(shell.settingsPath(), "[General]\nseenWelcome=true\n"));
-    PanelHost *panel = shell.launch().menuBarExtra()->panel();
+    MenuBarExtra *tray = shell.launch().menuBarExtra();
+    ASSERT_NE(tray, nullptr);
+    PanelHost *panel = tray->panel();
     ASSERT_NE(panel, nullptr);
     panel->hide();
     const auto welcomeShown = [] {

@@ -47,8 +47,10 @@ class UnreliableServicesTest : public ShellFixture {
 protected:
     void TearDown() override
     {
+        // A call that blocks stalls the loop for its whole time-out (300 ms
+        // or more); a busy machine alone stays well below this.
         if (meter) {
-            EXPECT_LT(meter->longest(), 100ms) << "the event loop stalled";
+            EXPECT_LT(meter->longest(), 250ms) << "the event loop stalled";
         }
     }
 
