@@ -180,3 +180,17 @@ TEST_F(ShellTest, WithoutLogindNothingElseBreaks)
 }
 
 } // namespace
+
+// Coming back to the program (the desktop makes it the active one) reads
+// again what the desktop may have changed meanwhile.
+TEST_F(ShellTest, ComingBackToTheProgramRereadsTheLoginItem)
+{
+    shell.launch();
+    ASSERT_FALSE(shell.model().preferences().opensAtLogin());
+    // The desktop's own settings turn Pelorin on at login behind its back.
+    orbel::AutostartIdentity identity;
+    identity.configHome = shell.configHome();
+    orbel::AutostartEntry(NativeLoginItemService(identity).entry()).enable();
+    shell.app->delegate().applicationDidBecomeActive();
+    EXPECT_TRUE(spinUntil([&] { return shell.model().preferences().opensAtLogin(); }));
+}

@@ -67,7 +67,8 @@ public:
         spinFor(20ms);
     }
 
-    QString settingsPath() const { return m_dir.filePath(QStringLiteral("config/Pelorin/Pelorin.conf")); }
+    QString configHome() const { return m_dir.filePath(QStringLiteral("config")); }
+    QString settingsPath() const { return configHome() + QStringLiteral("/Pelorin/Pelorin.conf"); }
 
     PelorinApp::Environment environment(QStringList arguments = {QStringLiteral("pelorin")})
     {
@@ -76,7 +77,7 @@ public:
         environment.sessionBus = m_bus.connection(Kind::session);
         environment.systemBus = m_bus.connection(Kind::system);
         environment.settingsPath = settingsPath();
-        environment.makeLoginItemService = [config = m_dir.filePath(QStringLiteral("config"))] {
+        environment.makeLoginItemService = [config = configHome()] {
             orbel::AutostartIdentity identity;
             identity.configHome = config;
             return std::make_unique<NativeLoginItemService>(identity);
