@@ -221,7 +221,8 @@ TEST_F(EnergyServiceTest, ALockLostForGoodIsReportedForItsSession)
 {
     std::vector<std::pair<SessionID, EnergyFailure>> reports;
     service->setLostHandler([&](const SessionID &id, const EnergyFailure &f) { reports.emplace_back(id, f); });
-    acquired(session(SessionDuration::hour1(), true, 0xa1));
+    const auto renewed = session(SessionDuration::hour1(), true, 0xa1);
+    acquired(renewed);
     acquired(session(SessionDuration::hour1(), false, 0xb2));
 
     driver->lose(3, EnergyFailure(Op::createSystem, -2, false));
@@ -229,6 +230,23 @@ TEST_F(EnergyServiceTest, ALockLostForGoodIsReportedForItsSession)
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].first, testId(0xb2));
     EXPECT_EQ(reports[0].second, EnergyFailure(Op::createSystem, -2, false));
+
+    // A renewal's new lock, lost while the renewal still waits for the next.
+    driver->parks = true;
+    std::optional<std::optional<EnergyFailure>> renewal;
+    auto track = [&](QCoro::Task<> operation) -> QCoro::Task<> { renewal = co_await failureOf(std::move(operation)); };
+    auto extending = track(service->extend(*renewed.extended(secs(1800)), secs(4800)));
+    settle();
+    driver->proceed();
+    settle();
+    ASSERT_EQ(driver->log.back(), "create system 4800 -> 4");
+    driver->lose(4, EnergyFailure(Op::createSystem, -2, false));
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[1].first, testId(0xa1));
+    driver->parks = false;
+    driver->proceed();
+    settle();
+    EXPECT_TRUE(renewal);
 }
 
 } // namespace
