@@ -193,7 +193,17 @@ protected:
         return fields;
     }
     QStringList stage(const QString &state) { return ask(u"stage "_s + state, u"shown"_s, 2); }
-    QStringList settings() { return ask(u"settings"_s, u"settings"_s, 4); }
+    // What the panel program reports of its settings and status line.
+    struct Settings {
+        QString armed, display, duration, status;
+        // No answer came.
+        bool isEmpty() const { return status.isEmpty(); }
+    };
+    Settings settings()
+    {
+        const QStringList fields = ask(u"settings"_s, u"settings"_s, 4);
+        return {fields.value(0), fields.value(1), fields.value(2), fields.value(3)};
+    }
 
     // The one object under `root` named `name` in `role`.
     std::optional<AtspiObject> findControl(const AtspiObject &root, const QString &name, const QString &role)
@@ -281,37 +291,37 @@ TEST_F(ScreenReaderTest, FollowsTheCardAndItsActionsChangeTheSettingsAsAClickDoe
     }
 
     // Back at "ready".
-    const QStringList before = settings();
+    const Settings before = settings();
     ASSERT_FALSE(before.isEmpty());
-    ASSERT_EQ(before[0], u"1"_s);
+    ASSERT_EQ(before.armed, u"1"_s);
 
     // The session itself does not start in a staged panel; the duration it
     // would last is what the tile sets.
     const QString halfHour = pelorin::DurationGrid::title(pelorin::SessionDuration::minutes30());
-    ASSERT_NE(before[2], halfHour);
+    ASSERT_NE(before.duration, halfHour);
     const std::optional<AtspiObject> tile = findControl(*window, halfHour, u"push button"_s);
     ASSERT_TRUE(tile);
     ASSERT_TRUE(client->doAction(*tile, u"press"_s)) << client->actionNames(*tile).join(u", "_s).toStdString();
-    QStringList after = settings();
+    Settings after = settings();
     ASSERT_FALSE(after.isEmpty());
-    EXPECT_EQ(after[2], halfHour);
+    EXPECT_EQ(after.duration, halfHour);
 
     const std::optional<AtspiObject> display = findControl(*window, u"Keep the display always awake"_s, u"check box"_s);
     ASSERT_TRUE(display);
     ASSERT_TRUE(client->doAction(*display, u"toggle"_s)) << client->actionNames(*display).join(u", "_s).toStdString();
     after = settings();
     ASSERT_FALSE(after.isEmpty());
-    EXPECT_NE(after[1], before[1]) << "the next session's display choice";
-    EXPECT_EQ(after[0], u"1"_s);
-    EXPECT_EQ(client->hasState(*display, u"checked"_s), after[1] == u"1"_s);
+    EXPECT_NE(after.display, before.display) << "the next session's display choice";
+    EXPECT_EQ(after.armed, u"1"_s);
+    EXPECT_EQ(client->hasState(*display, u"checked"_s), after.display == u"1"_s);
 
     const std::optional<AtspiObject> master = findControl(*window, u"Pelorin"_s, u"check box"_s);
     ASSERT_TRUE(master);
     ASSERT_TRUE(client->doAction(*master, u"toggle"_s));
     after = settings();
     ASSERT_FALSE(after.isEmpty());
-    EXPECT_EQ(after[0], u"0"_s);
-    EXPECT_EQ(after[3], u"Off: the Mac can sleep"_s);
+    EXPECT_EQ(after.armed, u"0"_s);
+    EXPECT_EQ(after.status, u"Off: the Mac can sleep"_s);
     EXPECT_FALSE(client->hasState(*master, u"checked"_s));
 }
 
