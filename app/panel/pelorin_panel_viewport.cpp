@@ -4,6 +4,7 @@
 #include "brand_palette.h"
 #include "hover_tracker.h"
 #include "orbel_metrics.h"
+#include "panel_screen_reader.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -157,10 +158,10 @@ PelorinPanelViewport::PelorinPanelViewport(QWidget *content, const orbel::OrbelE
     indicator->hide();
     m_indicator = indicator;
 
-    m_reader = new PanelScreenReader(this);
+    auto *reader = new PanelScreenReader(this);
     // Applied after the event that caused the report has been handled, never
     // in the middle of a layout.
-    connect(m_reader, &PanelScreenReader::heightChanged, this, &PelorinPanelViewport::setWindowHeight,
+    connect(reader, &PanelScreenReader::heightChanged, this, &PelorinPanelViewport::setWindowHeight,
             Qt::QueuedConnection);
 
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);

@@ -2,7 +2,6 @@
 
 #include "orbel_environment.h"
 #include "orbel_metrics.h"
-#include "panel_screen_reader.h"
 
 #include <QList>
 #include <QObject>
@@ -78,7 +77,6 @@ private:
     QWidget *m_content;
     QScrollArea *m_scrollArea;
     QWidget *m_indicator;
-    PanelScreenReader *m_reader;
     std::optional<double> m_snapshotHeight;
     std::optional<double> m_windowHeight;
     QSize m_fittedSize;

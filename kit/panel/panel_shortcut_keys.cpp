@@ -58,9 +58,9 @@ PanelShortcutKeys::PanelShortcutKeys(const QStringList &keys, const std::optiona
         setAccessibilityHidden(m_placeholder);
         layout->addWidget(m_placeholder, 0, Qt::AlignVCenter);
     } else {
-        m_caps = new KeyCaps(keys, environment, this);
-        setAccessibilityHidden(m_caps);
-        layout->addWidget(m_caps, 0, Qt::AlignVCenter);
+        auto *caps = new KeyCaps(keys, environment, this);
+        setAccessibilityHidden(caps);
+        layout->addWidget(caps, 0, Qt::AlignVCenter);
     }
     // Clicks land on the chip, whatever part of it is under the pointer.
     for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))

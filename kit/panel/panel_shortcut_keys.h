@@ -11,7 +11,6 @@
 
 namespace orbel {
 
-class KeyCaps;
 class SymbolView;
 class TextLabel;
 
@@ -79,7 +78,6 @@ private:
     bool m_isDisabled;
     std::optional<Editor> m_editor;
     SymbolView *m_status;
-    KeyCaps *m_caps = nullptr;
     TextLabel *m_placeholder = nullptr;
 };
 

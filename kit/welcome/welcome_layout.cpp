@@ -110,10 +110,10 @@ WelcomeLayout::WelcomeLayout(Setup setup, QWidget *extra, const QList<QWidget *>
     toggle->addWidget(m_switch, 0, Qt::AlignVCenter);
     footer->addLayout(toggle);
     footer->addStretch(1);
-    m_start = new WelcomeButton(WelcomeStepsButton{tr("Get Started"), false, std::move(setup.start)}, setup.brand, true,
-                                environment, this);
-    m_start->setDefault(true);
-    footer->addWidget(m_start, 0, Qt::AlignVCenter);
+    auto *start = new WelcomeButton(WelcomeStepsButton{tr("Get Started"), false, std::move(setup.start)}, setup.brand,
+                                    true, environment, this);
+    start->setDefault(true);
+    footer->addWidget(start, 0, Qt::AlignVCenter);
     stack->addLayout(footer);
 
     setFixedWidth(pageWidth);

@@ -17,7 +17,6 @@ class KeyboardUseTracker;
 class LoginItem;
 class OrbelSwitch;
 class TextLabel;
-class WelcomeButton;
 
 // A single-page welcome, 480 wide, padded 24 and its parts 24 apart: the
 // application icon (88), a bold centred title over a centred subtitle, the
@@ -74,7 +73,6 @@ private:
     QWidget *m_privacy;
     TextLabel *m_switchLabel;
     OrbelSwitch *m_switch;
-    WelcomeButton *m_start;
     KeyboardUseTracker *m_tracker = nullptr;
 };
 
