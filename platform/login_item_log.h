@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QLoggingCategory>
+#include <QString>
+
+namespace orbel {
+
+// The log of the login item: category "login".
+Q_DECLARE_LOGGING_CATEGORY(lcLogin)
+
+// Writes the one line that a failed change of the login item leaves, whoever
+// made the change: "login item change failed: " and the reason, at Qt's
+// critical level (the error level of the system's log), in category "login".
+void logLoginItemChangeFailed(const QString &reason);
+
+} // namespace orbel
