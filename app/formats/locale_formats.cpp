@@ -103,6 +103,25 @@ icu::Locale resolveLocale(QStringView id)
     return locale;
 }
 
+// The locale times are written in when the caller names none: the one the C
+// library writes them in, from LC_ALL, else LC_TIME, else LANG ("en_GB.UTF-8"
+// for a desktop whose formats are British while its language is American
+// English). Empty, for ICU's default, when none is set or it is the C locale.
+QString timeLocale(QStringView id)
+{
+    if (!id.isEmpty())
+        return id.toString();
+    for (const char *variable : {"LC_ALL", "LC_TIME", "LANG"}) {
+        const QString name = qEnvironmentVariable(variable);
+        if (name.isEmpty())
+            continue;
+        if (name == QLatin1String("C") || name.startsWith(QLatin1String("C.")) || name == QLatin1String("POSIX"))
+            return {};
+        return name;
+    }
+    return {};
+}
+
 // The local zone at one instant as the C library has it (TZ in every form it
 // accepts, zone files and POSIX rules alike, else /etc/localtime): its
 // offset from UTC there, as a zone of that fixed offset. ICU's own idea of
@@ -275,7 +294,7 @@ bool isSameCalendarUnit(QStringView locale, Date a, Date b, bool day)
     const auto second = toUDate(b);
     if (!first || !second)
         return false;
-    return cache().with(locale, [&](LocaleFormatters &formatters) {
+    return cache().with(timeLocale(locale), [&](LocaleFormatters &formatters) {
         icu::Calendar *calendar = formatters.localCalendar();
         if (!calendar)
             return false;
@@ -292,7 +311,7 @@ QString formatShortTime(QStringView locale, Date time)
     const auto date = toUDate(time);
     if (!date)
         return {};
-    return cache().with(locale,
+    return cache().with(timeLocale(locale),
                         [&](LocaleFormatters &formatters) { return formatDate(formatters.shortTimeFormat(), *date); });
 }
 
@@ -302,8 +321,9 @@ QString formatEndDate(QStringView locale, Date end, Date now)
     if (!date)
         return {};
     const bool withYear = !isSameCalendarYear(locale, end, now);
-    return cache().with(
-        locale, [&](LocaleFormatters &formatters) { return formatDate(formatters.endDateFormat(withYear), *date); });
+    return cache().with(timeLocale(locale), [&](LocaleFormatters &formatters) {
+        return formatDate(formatters.endDateFormat(withYear), *date);
+    });
 }
 
 bool isSameCalendarDay(QStringView locale, Date a, Date b)

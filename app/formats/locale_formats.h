@@ -10,10 +10,12 @@
 //
 // Every function takes the locale as an ICU or BCP-47 identifier: "en_US",
 // "de_DE", "de", "de-DE", "en-GB-u-hc-h12" or a POSIX name such as
-// "de_DE.UTF-8". An empty identifier stands for ICU's default locale (the
-// environment's). A language ICU has no data for falls back to English, the
-// language of the program's untranslated texts, rather than to ICU's
-// language-neutral root data.
+// "de_DE.UTF-8". An empty identifier stands for the environment's: for times
+// and dates the locale the C library writes them in (LC_ALL, else LC_TIME,
+// else LANG), for spoken spans ICU's default (the language of messages). A
+// language ICU has no data for falls back to English, the language of the
+// program's untranslated texts, rather than to ICU's language-neutral root
+// data.
 //
 // One clock per locale: an hour cycle the locale names ("-u-hc-h12",
 // "-u-hc-h23") holds for every time written, else the locale's own 12- or

@@ -3,6 +3,8 @@
 
 #include "panel_test_support.h"
 
+#include <QScopeGuard>
+
 using namespace pelorin;
 using pelorin::paneltest::LocalZone;
 using pelorin::paneltest::utc;
@@ -43,6 +45,37 @@ TEST(LocaleFormats, OneClockPerLocaleInLatinDigits)
             << locale;
         EXPECT_EQ(formatEndDate(row.locale, tomorrow, now).toStdString(), QString::fromUtf16(row.endDate).toStdString())
             << locale;
+    }
+}
+
+// Named no locale, times are written in the C library's: LC_ALL, else
+// LC_TIME (a desktop's formats), else LANG (its language).
+TEST(LocaleFormats, WithoutALocaleTimesFollowTheEnvironmentsTimeLocale)
+{
+    const QByteArray saved[] = {qgetenv("LC_ALL"), qgetenv("LC_TIME"), qgetenv("LANG")};
+    const auto restore = qScopeGuard([&] {
+        qputenv("LC_ALL", saved[0]);
+        qputenv("LC_TIME", saved[1]);
+        qputenv("LANG", saved[2]);
+    });
+    const Date afternoon = utc(2024, 1, 2, 15, 45);
+    const struct {
+        const char *all;
+        const char *time;
+        const char *lang;
+        const char16_t *expected;
+    } rows[] = {
+        {"", "en_GB.UTF-8", "en_US.UTF-8", u"15:45"},
+        {"", "", "en_US.UTF-8", u"3:45\u202FPM"},
+        {"de_DE.UTF-8", "en_US.UTF-8", "en_US.UTF-8", u"15:45"},
+        {"", "en_US.UTF-8", "de_DE.UTF-8", u"3:45\u202FPM"},
+    };
+    for (const auto &row : rows) {
+        qputenv("LC_ALL", row.all);
+        qputenv("LC_TIME", row.time);
+        qputenv("LANG", row.lang);
+        EXPECT_EQ(formatShortTime(u"", afternoon).toStdString(), QString::fromUtf16(row.expected).toStdString())
+            << "LC_ALL=" << row.all << " LC_TIME=" << row.time << " LANG=" << row.lang;
     }
 }
 
