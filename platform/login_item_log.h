@@ -9,8 +9,9 @@ namespace orbel {
 Q_DECLARE_LOGGING_CATEGORY(lcLogin)
 
 // Writes the one line that a failed change of the login item leaves, whoever
-// made the change: "login item change failed: " and the reason, at Qt's
-// critical level (the error level of the system's log), in category "login".
+// made the change: "login item change failed: " and the reason, at error
+// level (Qt's critical; it has no level between that and warning), in
+// category "login".
 void logLoginItemChangeFailed(const QString &reason);
 
 } // namespace orbel
