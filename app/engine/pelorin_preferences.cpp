@@ -1,5 +1,6 @@
 #include "pelorin_preferences.h"
 
+#include "login_item_log.h"
 #include "settings_file.h"
 #include "xdg_folders.h"
 
@@ -110,11 +111,12 @@ QCoro::Task<> PelorinPreferences::changeLoginItem(bool enabled)
     try {
         co_await m_login->setEnabled(enabled);
     } catch (const std::exception &error) {
-        // Shown by the switches through loginFailed, and the reason logged.
-        qCWarning(lcPreferences, "login item change failed: %s", error.what());
+        // Shown by the switches through loginFailed, and the reason logged
+        // once, in the login item's own log.
+        orbel::logLoginItemChangeFailed(QString::fromUtf8(error.what()));
         failed = true;
     } catch (...) {
-        qCWarning(lcPreferences, "login item change failed");
+        orbel::logLoginItemChangeFailed(u"an unknown error"_s);
         failed = true;
     }
     if (!self)

@@ -7,8 +7,8 @@
 #include <unicode/measfmt.h>
 #include <unicode/measunit.h>
 #include <unicode/measure.h>
+#include <unicode/simpletz.h>
 #include <unicode/smpdtfmt.h>
-#include <unicode/timezone.h>
 #include <unicode/unistr.h>
 #include <unicode/ures.h>
 
@@ -16,10 +16,12 @@
 
 #include <cmath>
 #include <cstdint>
+#include <ctime>
 #include <limits>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -62,30 +64,85 @@ bool hasLocaleData(const icu::Locale &locale)
     return U_SUCCESS(status) && status != U_USING_DEFAULT_WARNING;
 }
 
+// The hour cycle the locale names itself ("h12" for "en-GB-u-hc-h12" or
+// "en_GB@hours=h12"), empty when it leaves that to its region.
+std::string hourCycle(const icu::Locale &locale)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    std::string hours = locale.getKeywordValue<std::string>("hours", status);
+    return U_SUCCESS(status) ? hours : std::string();
+}
+
 icu::Locale resolveLocale(QStringView id)
 {
-    if (id.isEmpty())
-        return icu::Locale::getDefault();
-    const QByteArray utf8 = id.toUtf8();
-    // A BCP-47 tag ("de-DE", "en-GB-u-hc-h12") first; ICU and POSIX names
-    // ("de_DE", "de_DE.UTF-8") are not valid tags and go the canonical way.
+    icu::Locale locale = icu::Locale::getDefault();
+    if (!id.isEmpty()) {
+        const QByteArray utf8 = id.toUtf8();
+        // A BCP-47 tag ("de-DE", "en-GB-u-hc-h12") first; ICU and POSIX names
+        // ("de_DE", "de_DE.UTF-8") are not valid tags and go the canonical way.
+        UErrorCode status = U_ZERO_ERROR;
+        locale = icu::Locale::forLanguageTag(icu::StringPiece(utf8.constData(), int32_t(utf8.size())), status);
+        if (U_FAILURE(status) || locale.isBogus())
+            locale = icu::Locale::createCanonical(utf8.constData());
+    }
+    if (locale.isBogus() || !hasLocaleData(locale)) {
+        // English, but on the clock the reader asked for.
+        icu::Locale english = icu::Locale::getEnglish();
+        if (const std::string hours = locale.isBogus() ? std::string() : hourCycle(locale); !hours.empty()) {
+            UErrorCode status = U_ZERO_ERROR;
+            english.setKeywordValue("hours", hours.c_str(), status);
+        }
+        locale = english;
+    }
+    // Latin digits, whatever the locale's own: the program's texts are
+    // English or German and its count-down is drawn in Latin digits, so a
+    // time beside them in Arabic-Indic or Devanagari digits would mix two
+    // systems on one panel.
     UErrorCode status = U_ZERO_ERROR;
-    icu::Locale locale = icu::Locale::forLanguageTag(icu::StringPiece(utf8.constData(), int32_t(utf8.size())), status);
-    if (U_FAILURE(status) || locale.isBogus())
-        locale = icu::Locale::createCanonical(utf8.constData());
-    if (locale.isBogus() || !hasLocaleData(locale))
-        return icu::Locale::getEnglish();
+    locale.setKeywordValue("numbers", "latn", status);
     return locale;
 }
 
-// The formatters of one locale in one time zone, each built on first use.
-// ICU formatters keep a working calendar they change while formatting, so
-// they are used only under the cache's lock.
+// The locale times are written in when the caller names none: the one the C
+// library writes them in, from LC_ALL, else LC_TIME, else LANG ("en_GB.UTF-8"
+// for a desktop whose formats are British while its language is American
+// English). Empty, for ICU's default, when none is set or it is the C locale.
+QString timeLocale(QStringView id)
+{
+    if (!id.isEmpty())
+        return id.toString();
+    for (const char *variable : {"LC_ALL", "LC_TIME", "LANG"}) {
+        const QString name = qEnvironmentVariable(variable);
+        if (name.isEmpty())
+            continue;
+        if (name == QLatin1String("C") || name.startsWith(QLatin1String("C.")) || name == QLatin1String("POSIX"))
+            return {};
+        return name;
+    }
+    return {};
+}
+
+// The local zone at one instant as the C library has it (TZ in every form it
+// accepts, zone files and POSIX rules alike, else /etc/localtime): its
+// offset from UTC there, as a zone of that fixed offset. ICU's own idea of
+// the local zone is read once and misses POSIX rules, so it is not used. A
+// fixed offset gives the same calendar fields as the whole zone for that
+// one instant, which is all a formatter or a same-day test looks at.
+std::optional<icu::SimpleTimeZone> localZoneAt(UDate date)
+{
+    const std::time_t seconds = static_cast<std::time_t>(std::floor(date / 1000.0));
+    std::tm local{};
+    if (!localtime_r(&seconds, &local))
+        return std::nullopt;
+    return icu::SimpleTimeZone(static_cast<int32_t>(local.tm_gmtoff * 1000), icu::UnicodeString(u"local"));
+}
+
+// The formatters of one locale, each built on first use. ICU formatters keep
+// a working calendar and zone they change while formatting, so they are used
+// only under the cache's lock.
 struct LocaleFormatters {
     QString id;
-    icu::UnicodeString zoneId;
     icu::Locale locale;
-    std::unique_ptr<icu::TimeZone> zone;
     std::unique_ptr<icu::DateFormat> shortTime;
     std::unique_ptr<icu::DateFormat> endDate;
     std::unique_ptr<icu::DateFormat> endDateWithYear;
@@ -100,20 +157,29 @@ struct LocaleFormatters {
         auto format = std::make_unique<icu::SimpleDateFormat>(pattern, locale, status);
         if (U_FAILURE(status))
             return nullptr;
-        format->setTimeZone(*zone);
         format->setContext(UDISPCTX_CAPITALIZATION_NONE, status);
         return format;
     }
 
     icu::DateFormat *shortTimeFormat()
     {
-        if (!shortTime) {
-            shortTime.reset(icu::DateFormat::createTimeInstance(icu::DateFormat::kShort, locale));
-            if (!shortTime)
-                return nullptr;
+        if (shortTime)
+            return shortTime.get();
+        if (!hourCycle(locale).empty()) {
+            // The short style keeps the locale's own clock whatever the tag
+            // says; the locale's hour and minute on the clock asked for ("j"),
+            // as the end date has them, do not.
             UErrorCode status = U_ZERO_ERROR;
-            shortTime->setTimeZone(*zone);
-            shortTime->setContext(UDISPCTX_CAPITALIZATION_NONE, status);
+            std::unique_ptr<icu::DateTimePatternGenerator> generator(
+                icu::DateTimePatternGenerator::createInstance(locale, status));
+            if (U_FAILURE(status) || !generator)
+                return nullptr;
+            shortTime = makeSkeletonFormat(*generator, icu::UnicodeString(u"jm"));
+        } else {
+            shortTime.reset(icu::DateFormat::createTimeInstance(icu::DateFormat::kShort, locale));
+            UErrorCode status = U_ZERO_ERROR;
+            if (shortTime)
+                shortTime->setContext(UDISPCTX_CAPITALIZATION_NONE, status);
         }
         return shortTime.get();
     }
@@ -151,7 +217,7 @@ struct LocaleFormatters {
     {
         if (!calendar) {
             UErrorCode status = U_ZERO_ERROR;
-            std::unique_ptr<icu::Calendar> made(icu::Calendar::createInstance(*zone, locale, status));
+            std::unique_ptr<icu::Calendar> made(icu::Calendar::createInstance(locale, status));
             if (U_FAILURE(status))
                 return nullptr;
             calendar = std::move(made);
@@ -162,29 +228,20 @@ struct LocaleFormatters {
 
 class FormatterCache {
 public:
-    // Runs `use` with the formatters of `localeId` in ICU's current default
-    // time zone, under the lock.
+    // Runs `use` with the formatters of `localeId`, under the lock.
     template<typename Use>
     auto with(QStringView localeId, Use use)
     {
-        std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
-        if (!zone)
-            zone.reset(icu::TimeZone::getUnknown().clone());
-        icu::UnicodeString zoneId;
-        zone->getID(zoneId);
-
         const std::lock_guard lock(m_mutex);
         for (const auto &entry : m_entries) {
-            if (entry->id == localeId && entry->zoneId == zoneId)
+            if (entry->id == localeId)
                 return use(*entry);
         }
         if (m_entries.size() >= maxCachedEntries)
             m_entries.clear();
         auto entry = std::make_unique<LocaleFormatters>();
         entry->id = localeId.toString();
-        entry->zoneId = zoneId;
         entry->locale = resolveLocale(localeId);
-        entry->zone = std::move(zone);
         m_entries.push_back(std::move(entry));
         return use(*m_entries.back());
     }
@@ -200,18 +257,26 @@ FormatterCache &cache()
     return instance;
 }
 
+// The date in the local zone of that instant.
 QString formatDate(icu::DateFormat *format, UDate date)
 {
-    if (!format)
+    const std::optional<icu::SimpleTimeZone> zone = localZoneAt(date);
+    if (!format || !zone)
         return {};
+    format->setTimeZone(*zone);
     icu::UnicodeString text;
     format->format(date, text);
     return toQString(text);
 }
 
-// The fields that identify the instant's day or year in the calendar.
+// The fields that identify the instant's day or year in the calendar, in the
+// local zone of that instant.
 std::optional<std::pair<std::int32_t, std::int32_t>> calendarKey(icu::Calendar &calendar, UDate date, bool day)
 {
+    const std::optional<icu::SimpleTimeZone> zone = localZoneAt(date);
+    if (!zone)
+        return std::nullopt;
+    calendar.setTimeZone(*zone);
     UErrorCode status = U_ZERO_ERROR;
     calendar.setTime(date, status);
     // The local Julian day names the day whatever the calendar; the year is
@@ -229,7 +294,7 @@ bool isSameCalendarUnit(QStringView locale, Date a, Date b, bool day)
     const auto second = toUDate(b);
     if (!first || !second)
         return false;
-    return cache().with(locale, [&](LocaleFormatters &formatters) {
+    return cache().with(timeLocale(locale), [&](LocaleFormatters &formatters) {
         icu::Calendar *calendar = formatters.localCalendar();
         if (!calendar)
             return false;
@@ -246,7 +311,7 @@ QString formatShortTime(QStringView locale, Date time)
     const auto date = toUDate(time);
     if (!date)
         return {};
-    return cache().with(locale,
+    return cache().with(timeLocale(locale),
                         [&](LocaleFormatters &formatters) { return formatDate(formatters.shortTimeFormat(), *date); });
 }
 
@@ -256,8 +321,9 @@ QString formatEndDate(QStringView locale, Date end, Date now)
     if (!date)
         return {};
     const bool withYear = !isSameCalendarYear(locale, end, now);
-    return cache().with(
-        locale, [&](LocaleFormatters &formatters) { return formatDate(formatters.endDateFormat(withYear), *date); });
+    return cache().with(timeLocale(locale), [&](LocaleFormatters &formatters) {
+        return formatDate(formatters.endDateFormat(withYear), *date);
+    });
 }
 
 bool isSameCalendarDay(QStringView locale, Date a, Date b)

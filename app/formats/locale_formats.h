@@ -10,17 +10,27 @@
 //
 // Every function takes the locale as an ICU or BCP-47 identifier: "en_US",
 // "de_DE", "de", "de-DE", "en-GB-u-hc-h12" or a POSIX name such as
-// "de_DE.UTF-8". An empty identifier stands for ICU's default locale (the
-// environment's). A language ICU has no data for falls back to English, the
-// language of the program's untranslated texts, rather than to ICU's
-// language-neutral root data.
+// "de_DE.UTF-8". An empty identifier stands for the environment's: for times
+// and dates the locale the C library writes them in (LC_ALL, else LC_TIME,
+// else LANG), for spoken spans ICU's default (the language of messages). A
+// language ICU has no data for falls back to English, the language of the
+// program's untranslated texts, rather than to ICU's language-neutral root
+// data.
 //
-// Dates are shown in ICU's default time zone (TZ, else /etc/localtime, as ICU
-// first read it) and calendar fields are those of the locale's calendar, so a
-// year shown is always a year of the calendar the same-year test used.
+// One clock per locale: an hour cycle the locale names ("-u-hc-h12",
+// "-u-hc-h23") holds for every time written, else the locale's own 12- or
+// 24-hour clock does. Digits are always Latin, the digits of the program's
+// own texts and of its count-down, whatever the locale writes elsewhere.
 //
-// The formatters are built once per locale and time zone and kept; a change
-// of ICU's default zone is picked up on the next call. Safe to call from any
+// Dates are shown in the local zone as the C library has it: TZ in every
+// form it accepts (a zone name, a zone file, a POSIX rule such as
+// "CET-1CEST,M3.5.0,M10.5.0/3"), else /etc/localtime, each instant at its own
+// offset. The C library reads a changed zone at the next tzset()
+// (LocalTimeMonitor calls it). Calendar fields are those of the locale's
+// calendar, so a year shown is always a year of the calendar the same-year
+// test used.
+//
+// The formatters are built once per locale and kept. Safe to call from any
 // thread.
 //
 // ICU writes a narrow no-break space (U+202F) before the day period in many
@@ -36,13 +46,12 @@ QString formatShortTime(QStringView locale, Date time);
 
 // Weekday, day, month, hour and minute of `end` in the locale's order and
 // punctuation ("Tue, Jan 2, 1:50 AM", "Di., 2. Jan., 01:50"), with the year
-// added only when `end` falls in another calendar year than `now`. The hour
-// follows the locale's 12- or 24-hour clock. Empty when ICU cannot place the
-// date.
+// added only when `end` falls in another calendar year than `now`. Empty when
+// ICU cannot place the date.
 QString formatEndDate(QStringView locale, Date end, Date now);
 
 // Whether two instants fall on the same calendar day, or in the same calendar
-// year, in the default time zone and the locale's calendar. False when either
+// year, in the local zone and the locale's calendar. False when either
 // lies outside ICU's range.
 bool isSameCalendarDay(QStringView locale, Date a, Date b);
 bool isSameCalendarYear(QStringView locale, Date a, Date b);

@@ -157,6 +157,9 @@ void DurationGrid::refresh()
     m_now = m_clock();
     for (DurationTile *tile : m_tiles)
         tile->setSubtitle(subtitle(tile->duration(), m_now, m_locale));
+    // After a jump of the clock the next minute begins at another moment.
+    if (m_minuteTimer.isActive())
+        scheduleNextMinute();
 }
 
 void DurationGrid::scheduleNextMinute()

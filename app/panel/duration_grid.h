@@ -49,7 +49,8 @@ public:
     // The timer of the next minute; active only while the grid is shown.
     const QTimer &minuteTimer() const { return m_minuteTimer; }
 
-    // Writes the end times for the current moment.
+    // Writes the end times for the current moment, and times the next
+    // minute from it when the grid is on screen.
     void refresh();
 
 protected:

@@ -318,6 +318,13 @@ void MenuView::refresh()
     m_displayRow->syncSwitch();
 }
 
+void MenuView::refreshTimes()
+{
+    refresh();
+    m_grid->refresh();
+    m_readout->refresh();
+}
+
 void MenuView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);

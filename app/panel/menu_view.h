@@ -84,6 +84,9 @@ public:
 
     // Works everything out again from the model.
     void refresh();
+    // The wall clock jumped or the time zone changed: every end time shown
+    // (the status line, the tiles, the readout) is written again at once.
+    void refreshTimes();
 
     // Whether a key has been pressed since the panel's window last became
     // active: only then do focused controls show their rings.

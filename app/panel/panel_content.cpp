@@ -22,6 +22,8 @@ MenuView *makePanelContent(AppModel &model, PanelContentOptions options)
             new DesktopAppearance(view, *options.desktopBus);
         else
             new DesktopAppearance(view);
+        auto *times = new LocalTimeMonitor(std::move(options.timeSources), view);
+        QObject::connect(times, &LocalTimeMonitor::changed, view, &MenuView::refreshTimes);
     }
     return view;
 }

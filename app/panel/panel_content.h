@@ -1,5 +1,6 @@
 #pragma once
 
+#include "local_time_monitor.h"
 #include "menu_view.h"
 #include "orbel_environment.h"
 
@@ -20,12 +21,15 @@ struct PanelContentOptions {
     orbel::OrbelEnvironment environment;
     // Keep following the desktop's colour scheme and animation setting (read
     // from the desktop portal, else from the application palette), starting
-    // from `environment`. The tray's panel does; a snapshot keeps what it was
-    // given.
+    // from `environment`, and the system's clock and time zone. The tray's
+    // panel does; a snapshot keeps what it was given.
     bool followsDesktop = false;
     // Where the desktop's settings are read when following them; absent
     // means the session bus.
     std::optional<QDBusConnection> desktopBus;
+    // Where a jump of the wall clock or a new time zone is heard of when
+    // following the desktop: timedated on the system bus, the zone file.
+    LocalTimeMonitor::Sources timeSources;
     // The ICU locale identifier for times and dates; empty for the
     // environment's.
     QString locale;

@@ -1,13 +1,13 @@
 #include "login_item.h"
 
+#include "login_item_log.h"
+
 #include <QGuiApplication>
 
 #include <exception>
 #include <utility>
 
 namespace orbel {
-
-Q_LOGGING_CATEGORY(lcLogin, "login")
 
 LoginItem::LoginItem(AutostartEntry entry, QObject *parent) : QObject(parent), m_entry(std::move(entry))
 {
@@ -38,10 +38,8 @@ void LoginItem::setEnabled(bool enabled)
             m_entry.enable();
         else
             m_entry.disable();
-    } catch (const AutostartError &error) {
-        qCWarning(lcLogin, "login item change failed: %s", qUtf8Printable(error.description()));
     } catch (const std::exception &error) {
-        qCWarning(lcLogin, "login item change failed: %s", error.what());
+        logLoginItemChangeFailed(QString::fromUtf8(error.what()));
     }
     // Whatever happened, show what the system now says.
     store(readEnabled());

@@ -2,12 +2,9 @@
 
 #include "autostart_entry.h"
 
-#include <QLoggingCategory>
 #include <QObject>
 
 namespace orbel {
-
-Q_DECLARE_LOGGING_CATEGORY(lcLogin)
 
 // The open-at-login switch of the kit's own screens, over the program's XDG
 // autostart entry. Changes happen at once, on the main thread; a change that

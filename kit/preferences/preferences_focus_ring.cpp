@@ -80,8 +80,7 @@ void preferencesFocusRing(QWidget *control, RingShape shape, const OrbelEnvironm
         return;
     // Like the desktop's buttons and switches, a click acts without taking
     // the focus; Tab reaches the control.
-    if (control->focusPolicy() == Qt::NoFocus || control->focusPolicy() == Qt::ClickFocus)
-        control->setFocusPolicy(Qt::TabFocus);
+    control->setFocusPolicy(Qt::TabFocus);
     new RingKeeper(control, shape, environment, layer);
 }
 

@@ -380,6 +380,10 @@ void FixedWindow::show(const QString &title, Action onClose, qreal width, const 
 {
     QWidget *win = window(title, std::move(onClose), width, content);
     if (!win->isVisible()) {
+        // Opening, the window itself takes the keyboard focus, not its first
+        // control: a stray Space or Return before any ring shows changes
+        // nothing, and Tab reaches the controls.
+        win->setFocus(Qt::ActiveWindowFocusReason);
         if (m_options.anchorsTop) {
             if (m_contentSize)
                 resize(*m_contentSize);

@@ -65,7 +65,8 @@ public:
 
     // Shows the window, building it if needed. A hidden window is sized (when
     // its content size is known) and centred on the screen under the pointer
-    // first; a visible one is only raised and activated.
+    // first, and opens with no control focused; a visible one is only raised
+    // and activated.
     void show(const QString &title, Action onClose, qreal width, const Content &content);
 
     // Returns the window, building it if needed, without showing it. `onClose`

@@ -133,8 +133,11 @@ void show(const QString &title, const FixedWindow::Content &content)
         window->winId();
         registerCleanup();
     }
-    if (!window->isVisible())
+    if (!window->isVisible()) {
+        // Opening, no control has the keyboard focus (see FixedWindow::show).
+        window->setFocus(Qt::ActiveWindowFocusReason);
         centerOnActiveScreen(window);
+    }
     window->show();
     window->raise();
     window->activateWindow();

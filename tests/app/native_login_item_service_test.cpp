@@ -1,5 +1,6 @@
 #include "native_login_item_service.h"
 
+#include "log_capture.h"
 #include "pelorin_preferences.h"
 #include "test_files.h"
 
@@ -278,9 +279,14 @@ TEST_F(AutostartEntryTest, PreferencesFlagAFailedChangeAndReadTheStateBack)
     ASSERT_TRUE(writeFile(folder, "not a folder"));
 
     prefs.refreshLoginState();
+    const pelorin::test::LogCapture log;
     prefs.setOpenAtLogin(true);
     EXPECT_TRUE(prefs.loginFailed());
     EXPECT_FALSE(prefs.loginBusy());
+    // One line, in the login item's log, at the error level.
+    EXPECT_EQ(log.lines(),
+              QStringList{log.line(QtCriticalMsg, "login",
+                                   u"login item change failed: Could not create the folder %1."_s.arg(folder))});
     EXPECT_EQ(prefs.loginState(), LoginItemState::disabled);
     EXPECT_FALSE(prefs.opensAtLogin());
 

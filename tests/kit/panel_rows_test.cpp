@@ -2,6 +2,7 @@
 // and what screen readers hear.
 #include "kit_test_support.h"
 
+#include "log_capture.h"
 #include "test_files.h"
 
 #include "choice_menu.h"
@@ -32,22 +33,6 @@ TEST(OpenAtLoginRow, FlipsTheLoginItemAndFollowsIt)
     EXPECT_FALSE(row.toggle()->isChecked()) << "the switch shows what the system reports";
 }
 
-namespace {
-
-// What is written to the log while a capture lives.
-QStringList logLines;
-
-struct LogCapture {
-    LogCapture() { logLines.clear(); }
-    ~LogCapture() { qInstallMessageHandler(previous); }
-    QtMessageHandler previous =
-        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &message) {
-            logLines.append(u"%1 %2: %3"_s.arg(int(type)).arg(QString::fromUtf8(context.category), message));
-        });
-};
-
-} // namespace
-
 TEST(OpenAtLoginRow, AFlipThatCannotBeWrittenIsLoggedAndSnapsBack)
 {
     ScratchLoginItem scratch(QStringLiteral("org.example.OpenAtLoginRowTest"));
@@ -57,14 +42,14 @@ TEST(OpenAtLoginRow, AFlipThatCannotBeWrittenIsLoggedAndSnapsBack)
     OpenAtLoginRow row(scratch.item, QColor(Qt::blue), OrbelEnvironment{});
     QSignalSpy changed(&scratch.item, &LoginItem::enabledChanged);
 
-    LogCapture capture;
+    const pelorin::test::LogCapture log;
     row.toggle()->click();
     EXPECT_FALSE(scratch.item.isEnabled());
     EXPECT_FALSE(row.toggle()->isChecked());
     EXPECT_TRUE(changed.isEmpty());
-    EXPECT_EQ(logLines, QStringList{u"%1 login: login item change failed: Could not create the folder %2."_s
-                                        .arg(int(QtWarningMsg))
-                                        .arg(blocked)});
+    EXPECT_EQ(log.lines(),
+              QStringList{log.line(QtCriticalMsg, "login",
+                                   u"login item change failed: Could not create the folder %1."_s.arg(blocked))});
 }
 
 TEST(ChoiceMenu, TitledByTheSelectionWhichPickingWritesAndTheTitleFollows)

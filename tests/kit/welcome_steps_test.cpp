@@ -39,6 +39,9 @@ TEST(WelcomeLayout, ReturnRunsGetStartedAndTheSwitchShowsWhatChangedWhileHidden)
     ASSERT_NE(loginSwitch, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     EXPECT_EQ(window->height(), page.heightForWidth(window->width()));
+    // Opened, no control holds the focus: a first Space flips nothing.
+    QTest::keyClick(window->windowHandle(), Qt::Key_Space);
+    EXPECT_FALSE(loginSwitch->isChecked());
 
     QTest::keyClick(window, Qt::Key_Return);
     EXPECT_EQ(started, 1);

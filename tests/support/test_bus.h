@@ -101,6 +101,10 @@ public:
         call(QStringLiteral("SetPortalSetting"), {group, key, QVariant::fromValue(QDBusVariant(value)), announce});
     }
 
+    // Has org.freedesktop.timedate1 announce that the system's time zone is
+    // now `zone` (its Timezone property changed).
+    void setTimezone(const QString &zone) const { call(QStringLiteral("SetTimezone"), {zone}); }
+
 private:
     QDBusMessage call(const QString &method, const QVariantList &arguments = {}) const
     {
@@ -214,7 +218,8 @@ public:
     // Starts a services process on that bus owning `names` (any of
     // org.gnome.SessionManager, org.freedesktop.PowerManagement,
     // org.freedesktop.ScreenSaver, org.freedesktop.login1,
-    // org.freedesktop.portal.Desktop) and returns once they are on the bus.
+    // org.freedesktop.portal.Desktop, org.freedesktop.timedate1) and returns
+    // once they are on the bus.
     // A process already running there is killed first.
     bool startServices(Kind kind, const QStringList &names)
     {

@@ -3,49 +3,130 @@
 
 #include "panel_test_support.h"
 
+#include <QScopeGuard>
+
 using namespace pelorin;
+using pelorin::paneltest::LocalZone;
 using pelorin::paneltest::utc;
 
-// The locale's region decides the 12- or 24-hour clock, whether it is named
-// in POSIX or BCP-47 form, and the date never shows.
-TEST(LocaleFormats, ShortTimeFollowsTheLocalesClock)
+// One clock per locale: the locale's region decides the 12- or 24-hour clock
+// unless the locale names its own hour cycle ("-u-hc-"), and then that holds
+// for the short time and the end date alike. The locale may be named in
+// POSIX or BCP-47 form, and digits are Latin whatever the locale writes.
+TEST(LocaleFormats, OneClockPerLocaleInLatinDigits)
 {
-    const Date afternoon = utc(2024, 3, 5, 15, 45);
-    const Date pastMidnight = utc(2024, 3, 5, 0, 5);
-    // A two-hour span started at 23:50 ends on the next day at 1:50.
-    const Date nextDay = utc(2024, 3, 5, 23, 50).addingTimeInterval(2 * 3600);
+    const Date now = utc(2024, 1, 2, 22, 0);
+    const Date afternoon = utc(2024, 1, 2, 15, 45);
+    const Date tomorrow = utc(2024, 1, 3, 1, 50);
     const struct {
         const char16_t *locale;
-        Date date;
-        const char *expected;
+        const char16_t *time;
+        const char16_t *endDate;
     } rows[] = {
-        {u"en_US", afternoon, "3:45\u202FPM"},
-        {u"de_DE", afternoon, "15:45"},
-        {u"de", afternoon, "15:45"},
-        {u"en-US", afternoon, "3:45\u202FPM"},
-        {u"de_DE.UTF-8", afternoon, "15:45"},
-        {u"en-GB", afternoon, "15:45"},
-        {u"en_US", pastMidnight, "12:05\u202FAM"},
-        {u"de_DE", pastMidnight, "00:05"},
-        {u"en_US", nextDay, "1:50\u202FAM"},
-        {u"de_DE", nextDay, "01:50"},
+        {u"en_US", u"3:45\u202FPM", u"Wed, Jan 3, 1:50\u202FAM"},
+        {u"en-US", u"3:45\u202FPM", u"Wed, Jan 3, 1:50\u202FAM"},
+        {u"en-US-u-hc-h23", u"15:45", u"Wed, Jan 3, 01:50"},
+        {u"en-GB", u"15:45", u"Wed, 3 Jan, 01:50"},
+        {u"en-GB-u-hc-h12", u"3:45\u202Fpm", u"Wed, 3 Jan, 1:50\u202Fam"},
+        {u"de_DE", u"15:45", u"Mi., 3. Jan., 01:50"},
+        {u"de", u"15:45", u"Mi., 3. Jan., 01:50"},
+        {u"de_DE.UTF-8", u"15:45", u"Mi., 3. Jan., 01:50"},
+        {u"de-DE-u-hc-h12", u"3:45\u202FPM", u"Mi., 3. Jan., 1:50\u202FAM"},
+        // A language without data is English, on the clock it asks for.
+        {u"xx-u-hc-h23", u"15:45", u"Wed, Jan 3, 01:50"},
+        {u"ar_EG", u"3:45 \u0645",
+         u"\u0627\u0644\u0623\u0631\u0628\u0639\u0627\u0621\u060c 3 \u064a\u0646\u0627\u064a\u0631\u060c 1:50 "
+         u"\u0635"},
+        {u"hi_IN", u"3:45 pm", u"\u092c\u0941\u0927, 3 \u091c\u0928\u0970, 1:50 am"},
     };
-    for (const auto &row : rows)
-        EXPECT_EQ(formatShortTime(row.locale, row.date).toStdString(), row.expected)
-            << QString::fromUtf16(row.locale).toStdString();
+    for (const auto &row : rows) {
+        const std::string locale = QString::fromUtf16(row.locale).toStdString();
+        EXPECT_EQ(formatShortTime(row.locale, afternoon).toStdString(), QString::fromUtf16(row.time).toStdString())
+            << locale;
+        EXPECT_EQ(formatEndDate(row.locale, tomorrow, now).toStdString(), QString::fromUtf16(row.endDate).toStdString())
+            << locale;
+    }
+}
+
+// Named no locale, times are written in the C library's: LC_ALL, else
+// LC_TIME (a desktop's formats), else LANG (its language).
+TEST(LocaleFormats, WithoutALocaleTimesFollowTheEnvironmentsTimeLocale)
+{
+    const QByteArray saved[] = {qgetenv("LC_ALL"), qgetenv("LC_TIME"), qgetenv("LANG")};
+    const auto restore = qScopeGuard([&] {
+        qputenv("LC_ALL", saved[0]);
+        qputenv("LC_TIME", saved[1]);
+        qputenv("LANG", saved[2]);
+    });
+    const Date afternoon = utc(2024, 1, 2, 15, 45);
+    const struct {
+        const char *all;
+        const char *time;
+        const char *lang;
+        const char16_t *expected;
+    } rows[] = {
+        {"", "en_GB.UTF-8", "en_US.UTF-8", u"15:45"},
+        {"", "", "en_US.UTF-8", u"3:45\u202FPM"},
+        {"de_DE.UTF-8", "en_US.UTF-8", "en_US.UTF-8", u"15:45"},
+        {"", "en_US.UTF-8", "de_DE.UTF-8", u"3:45\u202FPM"},
+    };
+    for (const auto &row : rows) {
+        qputenv("LC_ALL", row.all);
+        qputenv("LC_TIME", row.time);
+        qputenv("LANG", row.lang);
+        EXPECT_EQ(formatShortTime(u"", afternoon).toStdString(), QString::fromUtf16(row.expected).toStdString())
+            << "LC_ALL=" << row.all << " LC_TIME=" << row.time << " LANG=" << row.lang;
+    }
+}
+
+// The date never shows in the short time, even when it falls on another day.
+TEST(LocaleFormats, ShortTimeLeavesTheDateOut)
+{
+    // A two-hour span started at 23:50 ends on the next day at 1:50.
+    const Date nextDay = utc(2024, 3, 5, 23, 50).addingTimeInterval(2 * 3600);
+    EXPECT_EQ(formatShortTime(u"en_US", utc(2024, 3, 5, 0, 5)).toStdString(), "12:05\u202FAM");
+    EXPECT_EQ(formatShortTime(u"de_DE", utc(2024, 3, 5, 0, 5)).toStdString(), "00:05");
+    EXPECT_EQ(formatShortTime(u"en_US", nextDay).toStdString(), "1:50\u202FAM");
+    EXPECT_EQ(formatShortTime(u"de_DE", nextDay).toStdString(), "01:50");
 }
 
 TEST(LocaleFormats, EndDateAddsTheYearOnlyInAnotherYear)
 {
-    const Date now = utc(2024, 1, 2, 22, 0);
-    const Date tomorrow = utc(2024, 1, 3, 1, 50);
-    EXPECT_EQ(formatEndDate(u"en_US", tomorrow, now).toStdString(), "Wed, Jan 3, 1:50\u202FAM");
-    EXPECT_EQ(formatEndDate(u"de_DE", tomorrow, now).toStdString(), "Mi., 3. Jan., 01:50");
-
     const Date newYearsEve = utc(2024, 12, 31, 23, 0);
     const Date newYear = utc(2025, 1, 1, 1, 30);
     EXPECT_EQ(formatEndDate(u"en_US", newYear, newYearsEve).toStdString(), "Wed, Jan 1, 2025, 1:30\u202FAM");
     EXPECT_EQ(formatEndDate(u"de_DE", newYear, newYearsEve).toStdString(), "Mi., 1. Jan. 2025, 01:30");
+}
+
+// Times are local as the C library has them, POSIX rules included, which ICU
+// alone reads as UTC; the day an end falls on is the local day.
+TEST(LocaleFormats, LocalTimeIsTheCLibrarysWhateverFormTzTakes)
+{
+    const struct {
+        const char *zone;
+        Date now;
+        Date end;
+        const char *time;
+        bool sameDay;
+        const char *endDate;
+    } rows[] = {
+        {"CET-1CEST,M3.5.0,M10.5.0/3", utc(2024, 1, 15, 11, 0), utc(2024, 1, 15, 12, 0), "13:00", true,
+         "Mo., 15. Jan., 13:00"},
+        // Across the change to summer time, 01:30 plus two hours is 04:30.
+        {"CET-1CEST,M3.5.0,M10.5.0/3", utc(2024, 3, 31, 0, 30), utc(2024, 3, 31, 2, 30), "04:30", true,
+         "So., 31. März, 04:30"},
+        // 22:45 plus two hours is tomorrow, although both are today in UTC.
+        {"<+1345>-13:45", utc(2024, 3, 5, 9, 0), utc(2024, 3, 5, 11, 0), "00:45", false, "Mi., 6. März, 00:45"},
+        {"JST-9", utc(2024, 3, 5, 15, 0), utc(2024, 3, 5, 15, 45), "00:45", true, "Mi., 6. März, 00:45"},
+        {"EST5EDT,M3.2.0,M11.1.0", utc(2024, 7, 1, 11, 0), utc(2024, 7, 1, 12, 0), "08:00", true,
+         "Mo., 1. Juli, 08:00"},
+    };
+    for (const auto &row : rows) {
+        const LocalZone zone(row.zone);
+        EXPECT_EQ(formatShortTime(u"de_DE", row.end).toStdString(), row.time) << row.zone;
+        EXPECT_EQ(isSameCalendarDay(u"de_DE", row.end, row.now), row.sameDay) << row.zone;
+        EXPECT_EQ(formatEndDate(u"de_DE", row.end, row.now).toStdString(), row.endDate) << row.zone;
+    }
 }
 
 // Only the units that are not zero, and none above the hour.

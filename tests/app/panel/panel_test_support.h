@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ctime>
 #include <memory>
 
 namespace pelorin::paneltest {
@@ -35,6 +36,26 @@ inline Date utc(int year, unsigned month, unsigned day, int hour, int minute)
     const sys_seconds instant = sys_days{std::chrono::year{year} / month / day} + hours{hour} + minutes{minute};
     return Date::fromUnixSeconds(static_cast<double>(instant.time_since_epoch().count()));
 }
+
+// The C library's local zone set through TZ for as long as this lives (a
+// POSIX rule needs no zone files on the machine), then UTC again, the zone
+// the tests run in.
+class LocalZone {
+public:
+    explicit LocalZone(const char *zone) { set(zone); }
+    ~LocalZone() { set("UTC"); }
+    LocalZone(const LocalZone &) = delete;
+    LocalZone &operator=(const LocalZone &) = delete;
+
+    // Changes TZ; the C library reads it at the next tzset(), which the test
+    // or the program calls.
+    static void setTz(const char *zone) { qputenv("TZ", zone); }
+    static void set(const char *zone)
+    {
+        setTz(zone);
+        ::tzset();
+    }
+};
 
 // On screen: the widget and everything that holds it are shown.
 inline bool shown(const QWidget *widget)

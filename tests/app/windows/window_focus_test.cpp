@@ -132,3 +132,54 @@ TEST(WindowFocus, TheWelcomeWindowShowsRingsOnlyToKeyboardUsers)
     });
     EXPECT_TRUE(view->window()->isVisible()) << "neither Tab nor Shift pressed Let’s go";
 }
+
+// A window opens with no control focused: a first Space changes nothing (it
+// would flip "Open at Login", the first Tab stop, whose ring does not show
+// before a key is pressed), also when it opens again after the keyboard left
+// the focus on that switch. The first Tab then shows the focused control's
+// ring.
+TEST(WindowFocus, AWindowOpensWithNoControlFocusedSoAFirstSpaceChangesNothing)
+{
+    const struct {
+        const char *window;
+        std::function<void(AppModel &)> show;
+        std::function<QWidget *()> shown;
+        std::function<orbel::OrbelSwitch *()> loginSwitch;
+    } windows[] = {
+        {"Preferences", showPreferences,
+         [] { return shownView<PreferencesView>() ? shownView<PreferencesView>()->window() : nullptr; },
+         [] { return shownView<PreferencesView>()->loginRow()->toggle(); }},
+        {"Getting Started", showWelcome,
+         [] { return shownView<WelcomeView>() ? shownView<WelcomeView>()->window() : nullptr; },
+         [] { return shownView<WelcomeView>()->page()->loginRow()->toggle(); }},
+    };
+    for (const auto &row : windows) {
+        WindowsModel fixture;
+        for (const char *opening : {"opened", "opened again"}) {
+            SCOPED_TRACE(std::string(row.window) + " " + opening);
+            row.show(*fixture.model);
+            QWidget *window = row.shown();
+            ASSERT_NE(window, nullptr);
+            ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+            settle();
+
+            QTest::keyClick(window->windowHandle(), Qt::Key_Space);
+            settle();
+            EXPECT_TRUE(fixture.login->requests.isEmpty()) << "Space flipped a switch";
+            EXPECT_FALSE(row.loginSwitch()->isChecked());
+            EXPECT_TRUE(window->isVisible());
+
+            QTest::keyClick(window->windowHandle(), Qt::Key_Tab);
+            QWidget *focused = QApplication::focusWidget();
+            ASSERT_NE(focused, nullptr);
+            orbel::BrandFocusRing *ring = orbel::preferencesFocusRingOf(focused);
+            ASSERT_NE(ring, nullptr) << "Tab reached " << focused->metaObject()->className();
+            EXPECT_TRUE(ring->isVisible());
+
+            // The keyboard leaves the focus on the switch as the window goes.
+            row.loginSwitch()->setFocus(Qt::TabFocusReason);
+            window->close();
+            settle();
+        }
+    }
+}

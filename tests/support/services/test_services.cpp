@@ -1,8 +1,8 @@
 // pelorin_test_services ADDRESS [NAME...]
 //
 // Stand-ins for the desktop services that grant power locks (gnome-session,
-// the power manager, the screen saver, logind) and for the desktop portal's
-// settings, on the bus at ADDRESS. Owns org.pelorin.Test, whose control
+// the power manager, the screen saver, logind), for the desktop portal's
+// settings and for timedated's word of a new time zone, on the bus at ADDRESS. Owns org.pelorin.Test, whose control
 // object at /control shows the locks to the tests and takes their orders,
 // and each NAME given; prints "ready" and serves until killed.
 
@@ -36,6 +36,7 @@ const QString screenSaver = u"org.freedesktop.ScreenSaver"_s;
 const QString logind = u"org.freedesktop.login1"_s;
 const QString portal = u"org.freedesktop.portal.Desktop"_s;
 const QString portalPath = u"/org/freedesktop/portal/desktop"_s;
+const QString timedate = u"org.freedesktop.timedate1"_s;
 
 // Which stand-in an interface belongs to.
 QString serviceOf(const QString &interface)
@@ -226,6 +227,14 @@ private:
             signal << a.value(0).toBool();
             m_bus.send(signal);
             answer(call, {});
+        } else if (member == u"SetTimezone"_s) {
+            // timedated's announcement that the system's zone is now (zone).
+            // The zone itself is the test's to set, where the C library reads it.
+            QDBusMessage signal = QDBusMessage::createSignal(
+                u"/org/freedesktop/timedate1"_s, u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s);
+            signal << timedate << QVariantMap{{u"Timezone"_s, a.value(0)}} << QStringList();
+            m_bus.send(signal);
+            answer(call, {});
         } else if (member == u"SetPortalSetting"_s) {
             // (group, key, value, announce): the portal answers Read with
             // the value from now on, and with `announce` says it changed.
@@ -311,7 +320,7 @@ int main(int argc, char **argv)
     }
     // The stand-ins' names are only asked for: without its name on the bus,
     // a service is not there for anyone.
-    const QStringList known{gnomeSession, powerManagement, screenSaver, logind, portal};
+    const QStringList known{gnomeSession, powerManagement, screenSaver, logind, portal, timedate};
     for (const QString &name : QStringList{u"org.pelorin.Test"_s} + arguments.mid(2)) {
         if ((name != u"org.pelorin.Test"_s && !known.contains(name)) || !standIns.bus().registerService(name)) {
             std::fprintf(stderr, "pelorin_test_services: cannot own %s\n", qPrintable(name));

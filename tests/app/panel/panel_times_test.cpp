@@ -1,0 +1,217 @@
+// Every time the panel shows (the tiles, the status line, the readout): in
+// the zone the C library uses whatever form TZ takes, on one clock per
+// locale, and all written again at once when the zone changes or the wall
+// clock jumps while the panel is open. The zone is set through TZ, the
+// system's word of a new zone comes from a stand-in timedated on a private
+// bus and a zone file of the test's own; the machine's zone and clock are
+// never read or touched.
+#include "panel_test_support.h"
+
+#include "duration_tile.h"
+#include "local_time_monitor.h"
+#include "panel_content.h"
+#include "session_readout_view.h"
+#include "test_bus.h"
+#include "test_files.h"
+
+#include <QAccessible>
+#include <QFile>
+
+#include <cstdio>
+#include <functional>
+#include <ostream>
+
+using namespace pelorin;
+using namespace pelorin::paneltest;
+using namespace Qt::StringLiterals;
+using Kind = test::TestBus::Kind;
+
+// Texts in test output as text.
+static void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+QString accessibleValue(QWidget *widget)
+{
+    QAccessibleInterface *element = QAccessible::queryAccessibleInterface(widget);
+    return element ? element->text(QAccessible::Value) : QString();
+}
+
+// The tray's panel as the program makes it, with the wall clock in the
+// test's hand; following the desktop, it hears of new zones from the
+// stand-in timedated and of the zone file in the test's folder.
+class PanelTimes : public ::testing::Test {
+protected:
+    void makePanel(const QString &locale, bool followsDesktop = false)
+    {
+        PanelContentOptions options;
+        options.environment.reduceMotion = true;
+        options.locale = locale;
+        options.panelHeight = 4000;
+        options.clock = [this] { return engine.clock.wall; };
+        options.reportsVisibility = true;
+        if (followsDesktop) {
+            options.followsDesktop = true;
+            options.desktopBus = bus->connection(Kind::session);
+            options.timeSources = {.systemBus = bus->connection(Kind::system), .zoneFile = zoneFile()};
+        }
+        view.reset(makePanelContent(*engine.model, std::move(options)));
+        view->show();
+        view->resize(view->sizeHint());
+        fakes::settle();
+    }
+
+    // The stand-in timedated on the private system bus, and a zone file
+    // that links to a zone of a zone database, as /etc/localtime does.
+    void startServices()
+    {
+        bus = std::make_unique<test::TestBus>();
+        ASSERT_TRUE(bus->isValid());
+        ASSERT_TRUE(bus->startServices(Kind::system, {u"org.freedesktop.timedate1"_s}));
+        for (const QString &zone : {u"Etc/UTC"_s, u"Asia/Tokyo"_s})
+            ASSERT_TRUE(test::writeFile(zones.filePath(zone), "TZif"));
+        QFile::remove(zoneFile());
+        ASSERT_TRUE(QFile::link(zones.filePath(u"Etc/UTC"_s), zoneFile()));
+    }
+
+    QString zoneFile() const { return folder.filePath(u"localtime"_s); }
+
+    // A link to another zone put in the zone file's place, as timedated and
+    // `ln -sf` do: the zone it linked to stays as it was.
+    void relinkZoneFile() const
+    {
+        const QString replacement = folder.filePath(u"localtime.new"_s);
+        ASSERT_TRUE(QFile::link(zones.filePath(u"Asia/Tokyo"_s), replacement));
+        ASSERT_EQ(std::rename(QFile::encodeName(replacement).constData(), QFile::encodeName(zoneFile()).constData()),
+                  0);
+    }
+
+    void startSession(const SessionDuration &duration)
+    {
+        engine.startSession(duration);
+        fakes::settle();
+    }
+
+    QString tile(const SessionDuration &duration) const { return view->grid()->tile(duration)->subtitle(); }
+    QString status() const { return view->panel()->header()->status(); }
+    QString readout() const { return accessibleValue(view->readout()); }
+
+    QTemporaryDir folder;
+    QTemporaryDir zones;
+    std::unique_ptr<test::TestBus> bus;
+    // Declared after the bus and before the panel: the panel goes first.
+    ReadoutModel engine;
+    std::unique_ptr<MenuView> view;
+};
+
+} // namespace
+
+// One clock per locale on the whole panel, with or without a tag that names
+// it; the times local as the C library has them, POSIX rules included.
+// An eight-hour session started at 22:00 local ends the next morning, so the
+// readout writes the end date while the status line writes the time.
+TEST_F(PanelTimes, OneClockPerLocaleAndTheCLibrarysZone)
+{
+    const struct {
+        const char *zone;
+        Date startedAt;
+        const char16_t *locale;
+        const char16_t *tile;
+        const char16_t *status;
+        const char16_t *readout;
+    } rows[] = {
+        {"UTC", utc(2024, 3, 5, 22, 0), u"en_US", u"until 12:00\u202FAM", u"Awake until 6:00\u202FAM",
+         u"8 hours. Ends Wed, Mar 6, 6:00\u202FAM"},
+        {"UTC", utc(2024, 3, 5, 22, 0), u"en-US-u-hc-h23", u"until 00:00", u"Awake until 06:00",
+         u"8 hours. Ends Wed, Mar 6, 06:00"},
+        {"UTC", utc(2024, 3, 5, 22, 0), u"en-GB", u"until 00:00", u"Awake until 06:00",
+         u"8 hours. Ends Wed, 6 Mar, 06:00"},
+        {"UTC", utc(2024, 3, 5, 22, 0), u"en-GB-u-hc-h12", u"until 12:00\u202Fam", u"Awake until 6:00\u202Fam",
+         u"8 hours. Ends Wed, 6 Mar, 6:00\u202Fam"},
+        // 22:00 local is 08:15 in UTC, where the session would end today.
+        {"<+1345>-13:45", utc(2024, 3, 5, 8, 15), u"en_US", u"until 12:00\u202FAM", u"Awake until 6:00\u202FAM",
+         u"8 hours. Ends Wed, Mar 6, 6:00\u202FAM"},
+        // Saturday 22:00 in winter time; the clocks go forward in the night.
+        {"CET-1CEST,M3.5.0,M10.5.0/3", utc(2024, 3, 30, 21, 0), u"en_US", u"until 12:00\u202FAM",
+         u"Awake until 7:00\u202FAM", u"8 hours. Ends Sun, Mar 31, 7:00\u202FAM"},
+    };
+    for (const auto &row : rows) {
+        const std::string where = QString::fromUtf16(row.locale).toStdString() + " in " + row.zone;
+        const LocalZone zone(row.zone);
+        engine.clock.wall = row.startedAt;
+        makePanel(QString::fromUtf16(row.locale));
+        EXPECT_EQ(tile(SessionDuration::hours2()), QString::fromUtf16(row.tile)) << where;
+        startSession(SessionDuration::hours8());
+        EXPECT_EQ(status(), QString::fromUtf16(row.status)) << where;
+        EXPECT_EQ(readout(), QString::fromUtf16(row.readout)) << where;
+        engine.endSession();
+    }
+}
+
+// Whatever moves the local time on (a new zone announced by timedated, a new
+// zone file, the wall clock set nine hours and half a minute on), the open
+// panel writes every time it shows again at once: the tiles before a session,
+// which then move on when the new clock's minute ends; the status line and
+// the readout together while one runs. Tokyo is nine hours ahead of the
+// tests' UTC, so all three changes show the same times.
+TEST_F(PanelTimes, EveryTimeShownFollowsANewZoneOrAJumpOfTheClockAtOnce)
+{
+    const struct {
+        const char *change;
+        std::function<void()> make;
+    } changes[] = {
+        {"timedated announces Tokyo",
+         [this] {
+             LocalZone::setTz("JST-9");
+             bus->services(Kind::system).setTimezone(u"Asia/Tokyo"_s);
+         }},
+        {"the zone file links to another zone",
+         [this] {
+             LocalZone::setTz("JST-9");
+             relinkZoneFile();
+         }},
+        // The kernel's notice of a clock set cannot be had without setting
+        // the machine's clock: the monitor's announcement stands in for it.
+        {"the wall clock jumps",
+         [this] {
+             engine.clock.wall = engine.clock.wall.addingTimeInterval(9 * 3600 + 30);
+             Q_EMIT view->findChild<LocalTimeMonitor *>()->changed();
+         }},
+    };
+    for (const auto &change : changes) {
+        for (const bool running : {false, true}) {
+            SCOPED_TRACE(std::string(change.change) + (running ? ", session running" : ", no session"));
+            const LocalZone zone("UTC");
+            startServices();
+            engine.clock.wall = utc(2025, 3, 14, 15, 0);
+            makePanel(u"en_US"_s, true);
+            ASSERT_NE(view->findChild<LocalTimeMonitor *>(), nullptr);
+            if (running)
+                startSession(SessionDuration::hour1());
+            const QString before = running ? status() : tile(SessionDuration::minutes30());
+            ASSERT_EQ(before, running ? u"Awake until 4:00\u202FPM"_s : u"until 3:30\u202FPM"_s);
+
+            change.make();
+            // The first of the times to change; the others must have changed
+            // with it.
+            ASSERT_TRUE(QTest::qWaitFor(
+                [&] { return (running ? status() : tile(SessionDuration::minutes30())) != before; }, 5000));
+            if (running) {
+                EXPECT_EQ(status(), u"Awake until 1:00\u202FAM"_s);
+                EXPECT_EQ(readout(), u"1 hour. Ends at 1:00\u202FAM"_s);
+            } else {
+                EXPECT_EQ(tile(SessionDuration::minutes30()), u"until 12:30\u202FAM"_s);
+                EXPECT_EQ(tile(SessionDuration::hours8()), u"until 8:00\u202FAM"_s);
+                EXPECT_LE(view->grid()->minuteTimer().remainingTime(),
+                          DurationGrid::millisecondsToNextMinute(engine.clock.wall));
+            }
+            view.reset();
+            if (running)
+                engine.endSession();
+            bus.reset();
+        }
+    }
+}
