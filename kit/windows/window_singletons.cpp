@@ -135,9 +135,7 @@ void show(const QString &title, const FixedWindow::Content &content)
     }
     if (!window->isVisible())
         centerOnActiveScreen(window);
-    window->show();
-    window->raise();
-    window->activateWindow();
+    bringForward(window);
 }
 
 void close()
