@@ -207,6 +207,36 @@ void PanelHost::resizeEvent(QResizeEvent *event)
         move(origin);
 }
 
+void PanelHost::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // The window has no minimise or maximise button of its own, but Qt
+    // Wayland's decorations (on compositors that leave them to the program,
+    // such as weston and GNOME) draw both whatever its flags say, and a
+    // desktop's keys may do the same. Minimised, the only window could be
+    // gone for good (weston has no way back), so it comes straight back;
+    // maximised, it returns to its own size.
+    if (event->type() != QEvent::WindowStateChange || m_style != Style::standalone)
+        return;
+    const Qt::WindowStates states = windowState();
+    if (!(states & (Qt::WindowMinimized | Qt::WindowMaximized)))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            const Qt::WindowStates now = windowState();
+            setWindowState(now & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+            if (now & Qt::WindowMinimized) {
+                // A minimised toplevel cannot be restored by its program; a
+                // new one takes its place.
+                m_comingForward = true;
+                orbel::bringForward(this);
+                m_comingForward = false;
+            }
+        },
+        Qt::QueuedConnection);
+}
+
 void PanelHost::closeEvent(QCloseEvent *event)
 {
     // Pelorin hides the panel itself, never closes it: a close comes from

@@ -52,6 +52,13 @@ TEST_F(ShellTest, WithoutATrayTheWindowShowsAndClosingItQuitsAfterTheRelease)
     ASSERT_TRUE(spinUntil([&] { return panel->isVisible(); }));
     EXPECT_FALSE(app.menuBarExtra()->showsTrayIcon());
     EXPECT_TRUE(app.model().panelVisible());
+    // Minimised or maximised by the desktop's own buttons, it comes back as
+    // it was.
+    for (const Qt::WindowState state : {Qt::WindowMinimized, Qt::WindowMaximized}) {
+        panel->setWindowState(state);
+        EXPECT_TRUE(spinUntil([&] { return panel->windowState() == Qt::WindowNoState && panel->isVisible(); }));
+    }
+    EXPECT_TRUE(app.model().panelVisible());
 
     startSession();
     QList<TestLock> locksAtExit{TestLock{}};
