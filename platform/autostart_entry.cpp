@@ -101,16 +101,26 @@ bool isSameFile(const QString &a, const QString &b)
     return QDir::cleanPath(a) == QDir::cleanPath(b);
 }
 
-// Whether an entry's program is `program`: directly, through a link, or by a
-// bare name found on the PATH, as the session would start it.
-bool startsProgram(const QString &entryProgram, const QString &program)
+// The program an entry's Exec starts, as the session would find it: a path,
+// or a bare name looked up on the PATH. Empty when there is none.
+QString resolvedProgram(const QString &entryProgram)
 {
     QString resolved = entryProgram;
     if (!entryProgram.contains(u'/'))
         resolved = QStandardPaths::findExecutable(entryProgram);
     if (resolved.isEmpty() || !QDir::isAbsolutePath(resolved))
-        return false;
-    return isSameFile(resolved, program);
+        return {};
+    return resolved;
+}
+
+// The first argument of an application entry's Exec, unquoted; empty when
+// the entry is no application or its Exec can't be read.
+QString execProgram(const QHash<QString, QString> &keys)
+{
+    if (unescapeValue(keys.value(u"Type"_s, u"Application"_s)) != "Application"_L1)
+        return {};
+    const auto arguments = splitExec(unescapeValue(keys.value(u"Exec"_s)));
+    return arguments && !arguments->isEmpty() ? arguments->front() : QString();
 }
 
 } // namespace
@@ -156,20 +166,29 @@ AutostartStatus AutostartEntry::status() const
     // A link is read through, as the desktop reads it; anything that is not
     // our entry reads as off.
     const auto keys = readDesktopEntry(file);
-    if (!keys || !startsThisProgram(*keys))
+    if (!keys || !isOurs(*keys))
+        return AutostartStatus::disabled;
+    // Ours, but starting a program that is gone (a moved or removed install):
+    // nothing opens at login until the switch points it at this one.
+    const QString program = resolvedProgram(execProgram(*keys));
+    if (program.isEmpty() || !QFileInfo(program).isExecutable())
         return AutostartStatus::disabled;
     if (readsTrue(keys->value(u"Hidden"_s)) || readsFalse(keys->value(u"X-GNOME-Autostart-enabled"_s)))
         return AutostartStatus::requiresApproval;
     return AutostartStatus::enabled;
 }
 
-bool AutostartEntry::startsThisProgram(const QHash<QString, QString> &keys) const
+bool AutostartEntry::isOurs(const QHash<QString, QString> &keys) const
 {
-    const QString type = unescapeValue(keys.value(u"Type"_s, u"Application"_s));
-    if (type != "Application"_L1)
+    const QString program = execProgram(keys);
+    if (program.isEmpty())
         return false;
-    const auto arguments = splitExec(unescapeValue(keys.value(u"Exec"_s)));
-    return arguments && !arguments->isEmpty() && startsProgram(arguments->front(), m_identity.programPath);
+    if (!m_identity.markKey.isEmpty() && readsTrue(unescapeValue(keys.value(m_identity.markKey))))
+        return true;
+    if (!m_identity.programName.isEmpty() && QFileInfo(program).fileName() == m_identity.programName)
+        return true;
+    const QString resolved = resolvedProgram(program);
+    return !resolved.isEmpty() && isSameFile(resolved, m_identity.programPath);
 }
 
 void AutostartEntry::checkOwnEntry(const QString &file) const
@@ -188,7 +207,7 @@ void AutostartEntry::checkOwnEntry(const QString &file) const
     const auto keys = readDesktopEntry(file);
     if (!keys)
         throw AutostartError(u"%1 can't be read as a desktop entry; it is left as it is."_s.arg(file));
-    if (!startsThisProgram(*keys))
+    if (!isOurs(*keys))
         throw AutostartError(u"%1 starts another program; it is left as it is."_s.arg(file));
 }
 
@@ -211,7 +230,8 @@ void AutostartEntry::enable()
                          "Name="_L1 +
                          escapeValue(m_identity.name) + "\nExec="_L1 +
                          escapeValue(quoteExecArgument(m_identity.programPath)) + "\nIcon="_L1 +
-                         escapeValue(m_identity.iconName) + "\nX-GNOME-Autostart-enabled=true\n"_L1;
+                         escapeValue(m_identity.iconName) + "\nX-GNOME-Autostart-enabled=true\n"_L1 +
+                         (m_identity.markKey.isEmpty() ? QString() : m_identity.markKey + "=true\n"_L1);
     if (const auto error = RegularFile::write(file, text.toUtf8()))
         throw AutostartError(u"Could not write %1"_s.arg(*error));
 }
@@ -226,7 +246,7 @@ void AutostartEntry::disable()
     // file fails in checkOwnEntry.
     if (RegularFile::kindOf(file) == RegularFile::Kind::regular) {
         const auto keys = readDesktopEntry(file);
-        if (!keys || !startsThisProgram(*keys))
+        if (!keys || !isOurs(*keys))
             return;
     }
     checkOwnEntry(file);

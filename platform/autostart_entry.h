@@ -12,7 +12,8 @@ namespace orbel {
 
 // Where the program stands with the desktop's autostart:
 // - disabled: no entry of ours in the user's autostart folder;
-// - enabled: our entry, switched on, starting this very program;
+// - enabled: our entry, switched on, starting this program or another
+//   install of it that is there;
 // - requiresApproval: our entry, but switched off in the desktop's own
 //   startup settings (Hidden=true or X-GNOME-Autostart-enabled=false), so it
 //   waits for the user there;
@@ -43,6 +44,14 @@ struct AutostartIdentity {
     // The user's configuration folder; defaults to XdgFolders::configHome().
     // The entry goes into its "autostart" subfolder.
     QString configHome;
+    // A key of our own, written as "<markKey>=true" into every entry we
+    // write: an entry that carries it is ours wherever its Exec points (an
+    // older install, a moved binary). Empty: no mark.
+    QString markKey;
+    // For entries written before the mark: an entry whose Exec starts a
+    // program of this file name, in any folder, is ours too. Empty: only an
+    // entry that starts this very program is.
+    QString programName;
 };
 
 // A program to launch, with its arguments.
@@ -60,10 +69,10 @@ public:
     explicit AutostartEntry(AutostartIdentity identity = {});
 
     AutostartStatus status() const;
-    // Writes the entry, atomically. Only our own entry is replaced: a file of
-    // that name that starts another program or can't be read, a link or
-    // anything but a regular file is left as it is and fails. Throws
-    // AutostartError.
+    // Writes the entry, starting this program, atomically. Only our own entry
+    // is replaced: a file of that name that starts another program or can't
+    // be read, a link or anything but a regular file is left as it is and
+    // fails. Throws AutostartError.
     void enable();
     // Removes our own entry; nothing to remove, or another program's entry
     // under our name, is no error. A link or anything but a regular file
@@ -87,8 +96,9 @@ public:
     bool openSettings() const;
 
 private:
-    // Whether the keys of an entry start this very program.
-    bool startsThisProgram(const QHash<QString, QString> &keys) const;
+    // Whether an entry with these keys is ours: marked, starting this very
+    // program, or starting a program of our name.
+    bool isOurs(const QHash<QString, QString> &keys) const;
     // Throws unless the file is missing or our own entry, as a regular file.
     void checkOwnEntry(const QString &file) const;
 

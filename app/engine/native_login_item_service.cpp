@@ -30,6 +30,12 @@ orbel::AutostartIdentity withDefaults(orbel::AutostartIdentity identity)
     // The icon is installed under the app id.
     if (identity.iconName.isEmpty())
         identity.iconName = identity.appId;
+    // Our entry stays ours when Pelorin moves: it carries our mark, or, when
+    // an older Pelorin wrote it, starts a program named pelorin.
+    if (identity.markKey.isEmpty())
+        identity.markKey = u"X-Pelorin-Autostart"_s;
+    if (identity.programName.isEmpty())
+        identity.programName = u"pelorin"_s;
     return identity;
 }
 

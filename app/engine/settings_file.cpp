@@ -84,12 +84,17 @@ SettingsFile SettingsFile::read(const QString &path)
         file.m_error = result.error;
         return file;
     }
-    QStringDecoder decode(QStringDecoder::Utf8);
-    const QString text = decode(result.bytes);
+    // A byte-order mark is kept apart from the lines and written back.
+    QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    QString text = decode(result.bytes);
     if (decode.hasError() || result.bytes.contains('\0')) {
         file.m_readable = false;
         file.m_error = u"%1 is not UTF-8 text"_s.arg(path);
         return file;
+    }
+    if (text.startsWith(QChar::ByteOrderMark)) {
+        file.m_byteOrderMark = true;
+        text.remove(0, 1);
     }
     file.m_lines = text.split(u'\n');
     return file;
@@ -182,7 +187,8 @@ std::optional<QString> SettingsFile::write(const QString &path) const
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         return u"Could not create the folder %1"_s.arg(folder);
-    return orbel::RegularFile::write(path, text().toUtf8());
+    const QByteArray mark = m_byteOrderMark ? QByteArrayLiteral("\xEF\xBB\xBF") : QByteArray();
+    return orbel::RegularFile::write(path, QByteArray(mark + text().toUtf8()));
 }
 
 } // namespace pelorin

@@ -41,7 +41,8 @@ public:
     // or nothing.
     std::optional<QString> write(const QString &path) const;
 
-    // The lines as they would be written, for the tests.
+    // The lines as they would be written (after the byte-order mark, when the
+    // file began with one), for the tests.
     QString text() const { return m_lines.join(u'\n'); }
 
 private:
@@ -52,6 +53,7 @@ private:
 
     QStringList m_lines{QString()};
     bool m_readable = true;
+    bool m_byteOrderMark = false;
     QString m_error;
 };
 

@@ -3,7 +3,10 @@
 #include "app_model.h"
 #include "panel_host.h"
 #include "symbol_table.h"
+#include "tray_host_watcher.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPainter>
@@ -11,17 +14,52 @@
 
 namespace pelorin {
 
-MenuBarExtra::MenuBarExtra(AppModel &model, ContentFactory content, QObject *parent) : QObject(parent), m_model(&model)
+namespace {
+
+// Sees the X11 events that may mean an X11 tray came or went (its manager's
+// announcement, a window destroyed), so that Qt is asked again once it has
+// seen them too.
+class X11TrayEvents final : public QAbstractNativeEventFilter {
+public:
+    explicit X11TrayEvents(std::function<void()> maybeChanged) : m_maybeChanged(std::move(maybeChanged)) {}
+
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override
+    {
+        // The first byte of every X event is its type (XCB_CLIENT_MESSAGE 33,
+        // XCB_DESTROY_NOTIFY 17); the high bit marks one sent by a client.
+        constexpr quint8 clientMessage = 33;
+        constexpr quint8 destroyNotify = 17;
+        if (eventType != "xcb_generic_event_t" || !message)
+            return false;
+        const quint8 type = *static_cast<const quint8 *>(message) & 0x7f;
+        if (type == clientMessage || type == destroyNotify)
+            m_maybeChanged();
+        return false;
+    }
+
+private:
+    std::function<void()> m_maybeChanged;
+};
+
+bool isX11()
 {
-    const bool trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
-    const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-    const auto style = !trayAvailable ? PanelHost::Style::standalone
-                       : wayland      ? PanelHost::Style::placedByCompositor
-                                      : PanelHost::Style::dropDown;
-    m_panel = new PanelHost(style);
-    // The panel's content is built the first time it opens, so the icon is
-    // on the desktop as early as possible.
-    m_content = std::move(content);
+    return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+} // namespace
+
+MenuBarExtra::MenuBarExtra(AppModel &model, ContentFactory content, QDBusConnection sessionBus, TrayCheck trayCheck,
+                           QObject *parent)
+    : QObject(parent), m_model(&model), m_content(std::move(content)),
+      m_host(std::make_unique<TrayHostWatcher>(std::move(sessionBus))), m_trayCheck(std::move(trayCheck)),
+      m_x11(isX11())
+{
+    if (!m_trayCheck)
+        m_trayCheck = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    // Until a tray is known the panel is an ordinary window. Its content is
+    // built the first time it opens, so the icon or window is on the desktop
+    // as early as possible.
+    m_panel = new PanelHost(PanelHost::Style::standalone);
     connect(m_panel, &PanelHost::appeared, this, [this] {
         if (m_model)
             m_model->setPanelVisible(true);
@@ -32,7 +70,114 @@ MenuBarExtra::MenuBarExtra(AppModel &model, ContentFactory content, QObject *par
     });
     connect(m_panel, &PanelHost::closeRequested, this, &MenuBarExtra::quitRequested);
 
-    if (trayAvailable) {
+    m_firstAnswer.setSingleShot(true);
+    m_firstAnswer.setInterval(firstAnswerLimit);
+    connect(&m_firstAnswer, &QTimer::timeout, this, &MenuBarExtra::update);
+    m_hostReturn.setSingleShot(true);
+    m_hostReturn.setInterval(hostReturnLimit);
+    connect(&m_hostReturn, &QTimer::timeout, this, [this] {
+        if (!trayUsable())
+            enterWindow();
+    });
+    connect(m_host.get(), &TrayHostWatcher::changed, this, &MenuBarExtra::update);
+
+    m_status = appStatus(model.countdown().state());
+    connect(&model.countdown(), &Countdown::stateChanged, this, &MenuBarExtra::updateStatus);
+}
+
+MenuBarExtra::~MenuBarExtra()
+{
+    if (m_x11TrayEvents && QCoreApplication::instance())
+        QCoreApplication::instance()->removeNativeEventFilter(m_x11TrayEvents.get());
+    delete m_panel;
+    delete m_menu;
+}
+
+void MenuBarExtra::install()
+{
+    if (m_installed)
+        return;
+    m_installed = true;
+    if (m_x11 && QCoreApplication::instance()) {
+        m_x11TrayEvents = std::make_unique<X11TrayEvents>([this] { updateSoon(); });
+        QCoreApplication::instance()->installNativeEventFilter(m_x11TrayEvents.get());
+    }
+    m_firstAnswer.start();
+    m_host->start();
+    update();
+}
+
+void MenuBarExtra::updateSoon()
+{
+    if (m_updatePending)
+        return;
+    m_updatePending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_updatePending = false;
+        update();
+    });
+}
+
+bool MenuBarExtra::trayUsable()
+{
+    const bool host = m_host->hostPresent();
+    switch (m_qtIcons) {
+    case QtIcons::unknown: {
+        // Qt settles what kind of icon it makes the first time it is asked,
+        // so it is not asked before a host runs, except on X11, where its
+        // own X11 tray icons may do; and not before the watcher has answered
+        // (Qt asks it again, blocking).
+        if (!m_host->isKnown() || (!host && !m_x11))
+            return false;
+        const bool available = m_trayCheck();
+        if (!host)
+            m_qtIcons = QtIcons::x11;
+        else if (available)
+            m_qtIcons = QtIcons::items;
+        return available;
+    }
+    case QtIcons::items:
+        return host;
+    case QtIcons::x11:
+        return m_trayCheck();
+    }
+    return false;
+}
+
+void MenuBarExtra::update()
+{
+    if (!m_installed)
+        return;
+    if (trayUsable()) {
+        m_hostReturn.stop();
+        enterTray();
+        return;
+    }
+    switch (m_presence) {
+    case Presence::undecided:
+        // The first answer may still come.
+        if (!m_host->isKnown() && m_firstAnswer.isActive())
+            return;
+        break;
+    case Presence::tray:
+        // A tray that restarts is given a moment to come back; the window
+        // shows when it has not (m_hostReturn's time-out).
+        if (!m_hostReturn.isActive())
+            m_hostReturn.start();
+        return;
+    case Presence::window:
+        return;
+    }
+    enterWindow();
+}
+
+void MenuBarExtra::enterTray()
+{
+    m_firstAnswer.stop();
+    if (m_presence == Presence::tray)
+        return;
+    m_presence = Presence::tray;
+    if (!m_tray) {
         m_menu = new QMenu();
         m_menu->addAction(tr("Open Pelorin"), this, &MenuBarExtra::openPanel);
         m_menu->addSeparator();
@@ -45,31 +190,28 @@ MenuBarExtra::MenuBarExtra(AppModel &model, ContentFactory content, QObject *par
                 togglePanel();
         });
     }
-    m_status = appStatus(model.countdown().state());
+    m_tray->setIcon(statusIcon(m_status));
+    m_tray->show();
+    // The window goes; the panel now opens from the icon.
+    m_panel->setStyle(m_x11 ? PanelHost::Style::dropDown : PanelHost::Style::placedByCompositor);
+}
+
+void MenuBarExtra::enterWindow()
+{
+    m_firstAnswer.stop();
+    if (m_presence == Presence::window)
+        return;
+    m_presence = Presence::window;
     if (m_tray)
-        m_tray->setIcon(statusIcon(m_status));
-    connect(&model.countdown(), &Countdown::stateChanged, this, &MenuBarExtra::updateStatus);
-}
-
-MenuBarExtra::~MenuBarExtra()
-{
-    delete m_panel;
-    delete m_menu;
-}
-
-void MenuBarExtra::install()
-{
-    if (m_tray) {
-        m_tray->show();
-    } else {
-        ensureContent();
-        m_panel->open(QRect());
-    }
+        m_tray->hide();
+    m_panel->setStyle(PanelHost::Style::standalone);
+    ensureContent();
+    m_panel->open(QRect());
 }
 
 QRect MenuBarExtra::anchor() const
 {
-    return m_tray ? m_tray->geometry() : QRect();
+    return m_presence == Presence::tray && m_tray ? m_tray->geometry() : QRect();
 }
 
 void MenuBarExtra::ensureContent()
@@ -90,6 +232,12 @@ void MenuBarExtra::togglePanel()
 {
     ensureContent();
     m_panel->toggle(anchor());
+}
+
+void MenuBarExtra::stepAside()
+{
+    if (m_presence == Presence::tray && m_panel->isOpen())
+        m_panel->hide();
 }
 
 void MenuBarExtra::updateStatus()

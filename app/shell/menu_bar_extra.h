@@ -2,12 +2,17 @@
 
 #include "app_status.h"
 
+#include <QDBusConnection>
 #include <QIcon>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
+#include <chrono>
 #include <functional>
+#include <memory>
 
+class QAbstractNativeEventFilter;
 class QMenu;
 class QSystemTrayIcon;
 class QWidget;
@@ -16,35 +21,66 @@ namespace pelorin {
 
 class AppModel;
 class PanelHost;
+class TrayHostWatcher;
 
 // The program's place on the desktop: a tray icon that follows the session
-// state and opens the panel, or, where no tray exists, the panel as an
-// ordinary window.
+// state and opens the panel while a tray runs, or else the panel as an
+// ordinary window. It follows the tray while it runs: a tray that comes
+// later takes the icon and the window goes; a tray that goes and does not
+// come back within hostReturnLimit gives way to the window again. So Pelorin
+// is always on the desktop somewhere.
 class MenuBarExtra : public QObject {
     Q_OBJECT
 public:
     using ContentFactory = std::function<QWidget *(AppModel &)>;
+    // Whether Qt can show a tray icon now (QSystemTrayIcon's answer).
+    using TrayCheck = std::function<bool()>;
 
-    MenuBarExtra(AppModel &model, ContentFactory content, QObject *parent = nullptr);
+    // `sessionBus` is where trays announce themselves; `trayCheck` replaces
+    // Qt's own answer (tests on a platform without a tray).
+    MenuBarExtra(AppModel &model, ContentFactory content, QDBusConnection sessionBus = QDBusConnection(QString()),
+                 TrayCheck trayCheck = {}, QObject *parent = nullptr);
     ~MenuBarExtra() override;
 
-    // Shows the icon, or the standalone window when there is no tray.
+    // Puts Pelorin on the desktop: the icon when a tray runs, else the
+    // window. The first answer of the tray is waited for, at most
+    // firstAnswerLimit.
     void install();
 
     PanelHost *panel() const { return m_panel; }
     AppStatus status() const { return m_status; }
+    // Whether the tray icon is Pelorin's place now (else the window is, or
+    // nothing is decided yet).
+    bool showsTrayIcon() const { return m_presence == Presence::tray; }
     void openPanel();
     void togglePanel();
+    // Another window of Pelorin's opens: a panel by the tray icon makes way
+    // for it. The window without a tray stays.
+    void stepAside();
 
     // The tray icon of a status, drawn to be told apart at 16 to 24 pixels
     // on light and dark panels alike.
     static QIcon statusIcon(AppStatus status);
+
+    static constexpr std::chrono::milliseconds firstAnswerLimit{1000};
+    static constexpr std::chrono::milliseconds hostReturnLimit{3000};
 
 Q_SIGNALS:
     void quitRequested();
     void statusChanged(pelorin::AppStatus status);
 
 private:
+    enum class Presence { undecided, tray, window };
+    // What kind of icon Qt makes: it decides once per process whether its
+    // icons are StatusNotifierItems (a host ran when it was first asked) or
+    // X11 tray icons, and never looks again.
+    enum class QtIcons { unknown, items, x11 };
+
+    void update();
+    void updateSoon();
+    bool trayUsable();
+    void enterTray();
+    void enterWindow();
     void updateStatus();
     void ensureContent();
     QRect anchor() const;
@@ -55,6 +91,16 @@ private:
     PanelHost *m_panel = nullptr;
     ContentFactory m_content;
     AppStatus m_status = AppStatus::off;
+    std::unique_ptr<TrayHostWatcher> m_host;
+    TrayCheck m_trayCheck;
+    std::unique_ptr<QAbstractNativeEventFilter> m_x11TrayEvents;
+    bool m_x11 = false;
+    bool m_installed = false;
+    bool m_updatePending = false;
+    Presence m_presence = Presence::undecided;
+    QtIcons m_qtIcons = QtIcons::unknown;
+    QTimer m_firstAnswer;
+    QTimer m_hostReturn;
 };
 
 } // namespace pelorin

@@ -1,5 +1,7 @@
 #include "panel_host.h"
 
+#include "fixed_window.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 
@@ -36,15 +38,31 @@ PanelHost::PanelHost(Style style, QWidget *parent) : QWidget(parent), m_style(st
     }();
     Q_UNUSED(factoryInstalled);
 
-    if (m_style == Style::dropDown)
-        setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    else
-        setWindowFlags(Qt::Window | Qt::WindowCloseButtonHint | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+    applyStyle();
     setWindowTitle(QStringLiteral("Pelorin"));
     setAccessibleName(QStringLiteral("Pelorin"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void PanelHost::applyStyle()
+{
+    // A window with a title and a close button, and no minimise or maximise
+    // button, where the platform decorates it.
+    if (m_style == Style::dropDown)
+        setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    else
+        setWindowFlags(Qt::Window | Qt::WindowCloseButtonHint | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+}
+
+void PanelHost::setStyle(Style style)
+{
+    if (style == m_style)
+        return;
+    hide();
+    m_style = style;
+    applyStyle();
 }
 
 void PanelHost::setContent(QWidget *content)
@@ -89,8 +107,16 @@ QPoint PanelHost::resizedPlacement(const QRect &before, const QSize &size, Ancho
 void PanelHost::open(const QRect &anchor)
 {
     if (m_open && isVisible()) {
-        raise();
-        activateWindow();
+        // A panel by the tray hides as it loses the focus, so it is only
+        // raised; the window without a tray comes forward as any other.
+        if (m_style != Style::standalone) {
+            raise();
+            activateWindow();
+            return;
+        }
+        m_comingForward = true;
+        orbel::bringForward(this);
+        m_comingForward = false;
         return;
     }
     adjustSize();
@@ -149,7 +175,7 @@ void PanelHost::keyPressEvent(QKeyEvent *event)
 void PanelHost::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (!m_open) {
+    if (!m_open && !m_comingForward) {
         m_open = true;
         Q_EMIT appeared();
     }
@@ -158,7 +184,7 @@ void PanelHost::showEvent(QShowEvent *event)
 void PanelHost::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
-    if (m_open) {
+    if (m_open && !m_comingForward) {
         m_open = false;
         Q_EMIT disappeared();
     }
@@ -181,9 +207,43 @@ void PanelHost::resizeEvent(QResizeEvent *event)
         move(origin);
 }
 
+void PanelHost::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // The window has no minimise or maximise button of its own, but Qt
+    // Wayland's decorations (on compositors that leave them to the program,
+    // such as weston and GNOME) draw both whatever its flags say, and a
+    // desktop's keys may do the same. Minimised, the only window could be
+    // gone for good (weston has no way back), so it comes straight back;
+    // maximised, it returns to its own size.
+    if (event->type() != QEvent::WindowStateChange || m_style != Style::standalone)
+        return;
+    const Qt::WindowStates states = windowState();
+    if (!(states & (Qt::WindowMinimized | Qt::WindowMaximized)))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            const Qt::WindowStates now = windowState();
+            setWindowState(now & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+            if (now & Qt::WindowMinimized) {
+                // A minimised toplevel cannot be restored by its program; a
+                // new one takes its place.
+                m_comingForward = true;
+                orbel::bringForward(this);
+                m_comingForward = false;
+            }
+        },
+        Qt::QueuedConnection);
+}
+
 void PanelHost::closeEvent(QCloseEvent *event)
 {
-    if (m_style == Style::standalone && event->spontaneous())
+    // Pelorin hides the panel itself, never closes it: a close comes from
+    // the desktop, spontaneous on X11, through QWindow::close() on Wayland.
+    // Without a tray it would leave nothing of Pelorin on the desktop, so it
+    // is a quit.
+    if (m_style == Style::standalone)
         Q_EMIT closeRequested();
     QWidget::closeEvent(event);
 }

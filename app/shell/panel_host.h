@@ -7,10 +7,12 @@
 
 namespace pelorin {
 
-// The window the tray icon opens: a frameless tool window that drops down
-// from the icon and closes when it loses focus or on Escape. (A Qt::Popup
-// would be left out of the accessibility tree, so screen readers could not
-// reach the panel.)
+// The panel's window. With a tray icon it is what the icon opens: on X11 a
+// frameless tool window that drops down from the icon, on Wayland a window
+// the compositor places; either hides when it loses focus or on Escape.
+// Without a tray it is an ordinary window, Pelorin's only presence, and
+// closing it quits. (A Qt::Popup would be left out of the accessibility tree,
+// so screen readers could not reach the panel.)
 class PanelHost : public QWidget {
     Q_OBJECT
 public:
@@ -23,11 +25,15 @@ public:
     explicit PanelHost(Style style, QWidget *parent = nullptr);
 
     Style style() const { return m_style; }
+    // A tray that comes or goes changes the style; the window is hidden on
+    // the way.
+    void setStyle(Style style);
     void setContent(QWidget *content);
     QWidget *content() const { return m_content; }
 
     // Shows the panel below (or above) `anchor`, the tray icon's geometry in
-    // global coordinates; an empty anchor places it at the pointer.
+    // global coordinates; an empty anchor places it at the pointer. An open
+    // panel comes forward.
     void open(const QRect &anchor);
     // The tray icon's click. A click on the icon first takes the focus from
     // an open panel, which closes it; a toggle that follows such a close
@@ -54,7 +60,8 @@ Q_SIGNALS:
     // Once per opening and once per closing.
     void appeared();
     void disappeared();
-    // The standalone window was closed by the user.
+    // The standalone window was closed, whatever way the platform delivered
+    // the close.
     void closeRequested();
 
 protected:
@@ -64,9 +71,15 @@ protected:
     void hideEvent(QHideEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    void applyStyle();
+
     Style m_style;
+    // While an open panel is shown again to come forward: no closing and
+    // opening to announce.
+    bool m_comingForward = false;
     QPointer<QWidget> m_content;
     bool m_open = false;
     AnchoredEdge m_anchoredEdge = AnchoredEdge::top;

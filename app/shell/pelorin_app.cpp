@@ -111,21 +111,26 @@ PelorinApp::PelorinApp(Environment environment, QObject *parent) : QObject(paren
     // model has started.
     m_delegate->setWelcomeRoute([](AppModel &model) { showWelcome(model); });
 
-    m_menuBarExtra = std::make_unique<MenuBarExtra>(*m_model, [this](AppModel &model) {
+    const auto content = [this](AppModel &model) {
         MenuView *panel = makePanelContent(model, [this] { m_delegate->requestTermination(); });
         // The footer's "Getting Started" and "Preferences" (Ctrl+comma) open
-        // the two windows over the same model.
+        // the two windows over the same model; a panel by the tray icon
+        // makes way for them first.
         const QPointer<AppModel> weakModel(&model);
-        panel->setShowGuide([weakModel] {
+        panel->setShowGuide([this, weakModel] {
+            m_menuBarExtra->stepAside();
             if (weakModel)
                 showWelcome(*weakModel);
         });
-        panel->setShowPreferences([weakModel] {
+        panel->setShowPreferences([this, weakModel] {
+            m_menuBarExtra->stepAside();
             if (weakModel)
                 showPreferences(*weakModel);
         });
         return panel;
-    });
+    };
+    m_menuBarExtra =
+        std::make_unique<MenuBarExtra>(*m_model, content, environment.sessionBus, environment.trayAvailable);
     connect(m_menuBarExtra.get(), &MenuBarExtra::quitRequested, m_delegate.get(),
             &PelorinApplicationDelegate::requestTermination);
 
@@ -135,6 +140,18 @@ PelorinApp::PelorinApp(Environment environment, QObject *parent) : QObject(paren
     // A copy started while this one quits must not hand over to it.
     connect(m_delegate.get(), &PelorinApplicationDelegate::terminating, m_singleInstance.get(),
             &SingleInstance::resign);
+
+    // The session bus goes when the desktop session ends; the locks are
+    // released before Pelorin goes with it. (libdbus announces the loss of a
+    // connection with this local signal.)
+    if (environment.sessionBus.isConnected())
+        environment.sessionBus.connect(QString(), u"/org/freedesktop/DBus/Local"_s, u"org.freedesktop.DBus.Local"_s,
+                                       u"Disconnected"_s, this, SLOT(sessionBusLost()));
+}
+
+void PelorinApp::sessionBusLost()
+{
+    m_delegate->requestTermination();
 }
 
 PelorinApp::~PelorinApp()

@@ -37,6 +37,8 @@ public:
         std::function<void(int)> exit;
         // Catch SIGTERM, SIGINT and SIGHUP and quit through the orderly path.
         bool handleUnixSignals = true;
+        // Whether a tray icon can be shown now; empty: Qt's own answer.
+        MenuBarExtra::TrayCheck trayAvailable;
     };
     // The real desktop: the user's buses, settings and autostart folder.
     static Environment desktopEnvironment(const QStringList &arguments);
@@ -60,6 +62,10 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+
+private Q_SLOTS:
+    // The session bus went away: the desktop session is ending.
+    void sessionBusLost();
 
 private:
     QCoro::Task<> launch();

@@ -321,6 +321,17 @@ void centerOnActiveScreen(QWidget *window)
     window->move(static_cast<int>(x), static_cast<int>(y));
 }
 
+void bringForward(QWidget *window)
+{
+    if (!window)
+        return;
+    if (window->isVisible() && QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        window->hide();
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 FixedWindow::FixedWindow(Options options, QObject *parent) : QObject(parent), m_options(options)
 {
 }
@@ -396,9 +407,7 @@ void FixedWindow::show(const QString &title, Action onClose, qreal width, const 
             m_centersAfterResize = false;
         }
     }
-    win->show();
-    win->raise();
-    win->activateWindow();
+    bringForward(win);
 }
 
 void FixedWindow::report(QSizeF size)

@@ -35,6 +35,13 @@ std::optional<FixedWindowSizeReport> fixedWindowSizeReport(const QWidget *widget
 // pointer (else the primary screen), at whole-pixel coordinates.
 void centerOnActiveScreen(QWidget *window);
 
+// Shows a top-level window in front of the others, with the keyboard focus.
+// On Wayland a program cannot raise its own window (a compositor may answer
+// with no more than an urgency hint), so a window already shown is unmapped
+// and mapped again, which the compositor treats as a new window; elsewhere
+// it is raised and activated.
+void bringForward(QWidget *window);
+
 // Hosts one piece of content in one top-level window, built on first use and
 // kept for the life of the object: closing only hides it. The user cannot
 // resize the window; its size follows the size the content reports, rounded

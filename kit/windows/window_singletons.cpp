@@ -138,9 +138,7 @@ void show(const QString &title, const FixedWindow::Content &content)
         window->setFocus(Qt::ActiveWindowFocusReason);
         centerOnActiveScreen(window);
     }
-    window->show();
-    window->raise();
-    window->activateWindow();
+    bringForward(window);
 }
 
 void close()

@@ -167,6 +167,58 @@ TEST_F(AutostartEntryTest, EntryForAnotherProgramReadsAsOffAndIsLeftAlone)
     EXPECT_EQ(autostart.status(), AutostartStatus::disabled);
 }
 
+// Pelorin moved (a reinstall, a package after a build): the entry an earlier
+// install wrote is still ours, marked or, from before the mark, starting a
+// program named pelorin. It reads as on while that program is there, the
+// switch points it at the running program, and turning it off removes it.
+// Entries that start anything else are still left alone.
+TEST_F(AutostartEntryTest, OurEntryWrittenByAnotherInstallStaysOurs)
+{
+    const QString installed = makeProgram(m_home.path() + "/old/pelorin"_L1);
+    const QString wrapper = makeProgram(m_home.path() + "/old/start-it"_L1);
+    const QString gone = m_home.path() + "/gone/pelorin"_L1;
+    const QString other = makeProgram(m_home.path() + "/old/pelorin-helper"_L1);
+    AutostartIdentity id = identity(m_program);
+    id.markKey = u"X-Test-Autostart"_s;
+    id.programName = u"pelorin"_s;
+
+    struct Case {
+        QByteArray text;
+        AutostartStatus status;
+        bool ours;
+    };
+    const Case cases[] = {
+        {"[Desktop Entry]\n" + execLine(installed) + "X-Test-Autostart=true\n", AutostartStatus::enabled, true},
+        {"[Desktop Entry]\n" + execLine(installed), AutostartStatus::enabled, true},
+        {"[Desktop Entry]\n" + execLine(installed) + "Hidden=true\n", AutostartStatus::requiresApproval, true},
+        {"[Desktop Entry]\n" + execLine(wrapper) + "X-Test-Autostart=true\n", AutostartStatus::enabled, true},
+        {"[Desktop Entry]\n" + execLine(gone), AutostartStatus::disabled, true},
+        {"[Desktop Entry]\n" + execLine(wrapper), AutostartStatus::disabled, false},
+        {"[Desktop Entry]\n" + execLine(other), AutostartStatus::disabled, false},
+        {"[Desktop Entry]\n" + execLine(wrapper) + "X-Test-Autostart=false\n", AutostartStatus::disabled, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        ASSERT_TRUE(writeFile(entryPath(), c.text));
+        AutostartEntry autostart(id);
+        EXPECT_EQ(autostart.status(), c.status);
+        if (!c.ours) {
+            EXPECT_THROW(autostart.enable(), AutostartError);
+            EXPECT_NO_THROW(autostart.disable());
+            EXPECT_EQ(readFile(entryPath()), c.text);
+            continue;
+        }
+        autostart.enable();
+        EXPECT_EQ(autostart.status(), AutostartStatus::enabled);
+        const QByteArray written = readFile(entryPath());
+        EXPECT_TRUE(written.contains(QByteArray("\n" + execLine(m_program)))) << written.toStdString();
+        EXPECT_TRUE(written.contains("\nX-Test-Autostart=true\n")) << written.toStdString();
+        ASSERT_TRUE(writeFile(entryPath(), c.text));
+        autostart.disable();
+        EXPECT_FALSE(QFileInfo::exists(entryPath()));
+    }
+}
+
 // A link under our name is never written through nor removed, whatever it
 // leads to; it reads as what it leads to, as the desktop reads it.
 TEST_F(AutostartEntryTest, ALinkInPlaceOfTheEntryIsLeftAlone)

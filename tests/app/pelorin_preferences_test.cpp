@@ -176,6 +176,8 @@ TEST_F(PelorinPreferencesTest, EveryLineOfAHandEditedFileSurvivesAWrite)
         {"[General\n=orphan\n{\"armed\": true}", true,
          "[General\n=orphan\n{\"armed\": true}\narmed=false\nseenWelcome=true\n"},
         {"", true, "[General]\narmed=false\nseenWelcome=true\n"},
+        // A byte-order mark, as some editors write one, stays at the start.
+        {"\xEF\xBB\xBF[General]\narmed=true\n", true, "\xEF\xBB\xBF[General]\narmed=false\nseenWelcome=true\n"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.stored.toStdString());

@@ -92,6 +92,19 @@ public:
     // Has org.freedesktop.login1 send PrepareForSleep(start).
     void emitPrepareForSleep(bool start) const { call(QStringLiteral("EmitPrepareForSleep"), {start}); }
 
+    // Takes a stand-in's name off the bus or puts it back, as a restarting
+    // service does. A tray watcher that comes back knows no items.
+    void setOwned(const QString &name, bool owned) const { call(QStringLiteral("SetOwned"), {name, owned}); }
+
+    // The bus names of the items registered with the tray watcher.
+    QStringList trayItems() const
+    {
+        QStringList items;
+        for (const QVariantMap &map : list(QStringLiteral("Items")))
+            items.append(map.value(QStringLiteral("item")).toString());
+        return items;
+    }
+
     // Sets a setting of the desktop portal's stand-in (served as
     // org.freedesktop.portal.Desktop), as Read answers from now on; with
     // `announce` the portal also sends SettingChanged. The value keeps its
@@ -218,8 +231,8 @@ public:
     // Starts a services process on that bus owning `names` (any of
     // org.gnome.SessionManager, org.freedesktop.PowerManagement,
     // org.freedesktop.ScreenSaver, org.freedesktop.login1,
-    // org.freedesktop.portal.Desktop, org.freedesktop.timedate1) and returns
-    // once they are on the bus.
+    // org.freedesktop.portal.Desktop, org.freedesktop.timedate1,
+    // org.kde.StatusNotifierWatcher) and returns once they are on the bus.
     // A process already running there is killed first.
     bool startServices(Kind kind, const QStringList &names)
     {
@@ -247,6 +260,15 @@ public:
         while (connection(kind).interface()->isServiceRegistered(QStringLiteral("org.pelorin.Test")).value() &&
                !deadline.hasExpired())
             QThread::msleep(5);
+    }
+
+    // Kills that bus's daemon, as the end of a desktop session does, and its
+    // services with it.
+    void stopDaemon(Kind kind)
+    {
+        Bus &b = m_buses[index(kind)];
+        stopChild(b.services);
+        stopChild(b.daemon);
     }
 
 private:

@@ -7,6 +7,9 @@
 #include "shell_test_support.h"
 #include "sleep_monitor.h"
 
+#include <QElapsedTimer>
+#include <QWindow>
+
 #include <gtest/gtest.h>
 
 using namespace pelorin;
@@ -33,26 +36,120 @@ protected:
     }
 };
 
-TEST_F(ShellTest, LaunchHoldsTheSleepDelayLockAndShowsThePanelUntilClosed)
+// Without a tray the panel is a window, Pelorin's only presence: a close
+// from the desktop quits, after the session's locks are released, whether it
+// comes as a spontaneous event (X11) or through QWindow::close() (Qt
+// Wayland, the path taken here).
+TEST_F(ShellTest, WithoutATrayTheWindowShowsAndClosingItQuitsAfterTheRelease)
 {
     PelorinApp &app = shell.launch();
     const QList<TestLock> locks = systemLocks();
     ASSERT_EQ(locks.size(), 1);
     EXPECT_EQ(locks[0].what, u"sleep"_s);
     EXPECT_EQ(locks[0].mode, u"delay"_s);
-    EXPECT_TRUE(sessionLocks().isEmpty());
-    // The offscreen platform has no tray: the panel opens as a window.
     ASSERT_NE(app.menuBarExtra(), nullptr);
-    ASSERT_NE(app.menuBarExtra()->panel(), nullptr);
-    EXPECT_TRUE(app.menuBarExtra()->panel()->isVisible());
+    PanelHost *panel = app.menuBarExtra()->panel();
+    ASSERT_TRUE(spinUntil([&] { return panel->isVisible(); }));
+    EXPECT_FALSE(app.menuBarExtra()->showsTrayIcon());
     EXPECT_TRUE(app.model().panelVisible());
-    EXPECT_EQ(app.menuBarExtra()->status(), AppStatus::off);
+    // Minimised or maximised by the desktop's own buttons, it comes back as
+    // it was.
+    for (const Qt::WindowState state : {Qt::WindowMinimized, Qt::WindowMaximized}) {
+        panel->setWindowState(state);
+        EXPECT_TRUE(spinUntil([&] { return panel->windowState() == Qt::WindowNoState && panel->isVisible(); }));
+    }
+    EXPECT_TRUE(app.model().panelVisible());
 
-    // Only the desktop's close button (a spontaneous close, which the
-    // offscreen platform cannot send) asks to quit.
-    app.menuBarExtra()->panel()->close();
-    EXPECT_FALSE(app.model().panelVisible());
+    startSession();
+    QList<TestLock> locksAtExit{TestLock{}};
+    shell.onExit = [&](int) { locksAtExit = sessionLocks(); };
+    ASSERT_NE(panel->windowHandle(), nullptr);
+    panel->windowHandle()->close();
+    ASSERT_TRUE(spinUntil([&] { return !shell.exits.empty(); }));
+    EXPECT_EQ(shell.exits, std::vector<int>{0});
+    EXPECT_TRUE(locksAtExit.isEmpty());
+}
+
+// The tray host comes after Pelorin, goes, comes back within moments, goes
+// for good and comes again: the icon takes over from the window whenever a
+// host runs, and the window comes back only once the host has stayed away
+// for a while. The panel by the icon hides on a close or as another window
+// opens, and none of it quits.
+TEST_F(ShellTest, FollowsATrayHostThatComesGoesAndComesBack)
+{
+    shell.trayAvailable = [] { return true; };
+    PelorinApp &app = shell.launch();
+    MenuBarExtra *extra = app.menuBarExtra();
+    PanelHost *panel = extra->panel();
+    ASSERT_TRUE(spinUntil([&] { return panel->isVisible(); }));
+    EXPECT_FALSE(extra->showsTrayIcon());
+    // In the window, another window leaves the panel where it is.
+    extra->stepAside();
+    EXPECT_TRUE(panel->isVisible());
+
+    const test::TestServicesClient services = bus.services(Kind::session);
+    services.setOwned(trayWatcher, true);
+    ASSERT_TRUE(spinUntil([&] { return extra->showsTrayIcon(); }));
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_FALSE(shell.model().panelVisible());
+
+    // A click on the icon opens the panel; a close, or another window of
+    // Pelorin's opening, only hides it.
+    extra->togglePanel();
+    ASSERT_TRUE(panel->isVisible());
+    panel->windowHandle()->close();
+    EXPECT_FALSE(panel->isVisible());
+    extra->openPanel();
+    ASSERT_TRUE(panel->isVisible());
+    extra->stepAside();
+    EXPECT_FALSE(panel->isVisible());
+
+    // A host that restarts at once keeps the icon.
+    services.setOwned(trayWatcher, false);
+    spinFor(MenuBarExtra::hostReturnLimit / 2);
+    services.setOwned(trayWatcher, true);
+    spinFor(MenuBarExtra::hostReturnLimit);
+    EXPECT_TRUE(extra->showsTrayIcon());
+    EXPECT_FALSE(panel->isVisible());
+
+    // One that stays away gives way to the window.
+    QElapsedTimer away;
+    away.start();
+    services.setOwned(trayWatcher, false);
+    ASSERT_TRUE(spinUntil([&] { return panel->isVisible(); }));
+    // (A coarse timer may fire a little early.)
+    EXPECT_GE(away.elapsed(), MenuBarExtra::hostReturnLimit.count() * 9 / 10);
+    EXPECT_FALSE(extra->showsTrayIcon());
+
+    services.setOwned(trayWatcher, true);
+    ASSERT_TRUE(spinUntil([&] { return extra->showsTrayIcon(); }));
+    EXPECT_FALSE(panel->isVisible());
     EXPECT_TRUE(shell.exits.empty());
+}
+
+// A host runs, but Qt cannot show an icon in it (it settled on another kind
+// of tray before): the window stays, so Pelorin is never out of reach.
+TEST_F(ShellTest, AHostQtCannotUseLeavesTheWindow)
+{
+    shell.trayAvailable = [] { return false; };
+    bus.services(Kind::session).setOwned(trayWatcher, true);
+    PelorinApp &app = shell.launch();
+    ASSERT_TRUE(spinUntil([&] { return app.menuBarExtra()->panel()->isVisible(); }));
+    spinFor(100ms);
+    EXPECT_FALSE(app.menuBarExtra()->showsTrayIcon());
+    EXPECT_TRUE(app.menuBarExtra()->panel()->isVisible());
+}
+
+// The session bus goes as the desktop session ends: Pelorin quits through
+// the orderly path, its locks released.
+TEST_F(ShellTest, LosingTheSessionBusQuits)
+{
+    shell.launch();
+    startSession();
+    bus.stopDaemon(Kind::session);
+    ASSERT_TRUE(spinUntil([&] { return !shell.exits.empty(); }));
+    EXPECT_EQ(shell.exits, std::vector<int>{0});
+    EXPECT_EQ(shell.state(), StateKind::inactive);
 }
 
 TEST_F(ShellTest, SleepEndsTheSessionBeforeTheDelayLockGoes)

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <functional>
 #include <sys/prctl.h>
 
 using namespace pelorin;
@@ -30,7 +32,8 @@ class ProgramTest : public testing::Test {
 protected:
     // The child's world: a private home, the offscreen platform and, when
     // given, the test's buses; otherwise the dead addresses of the test main.
-    void start(QProcess &child, const QStringList &arguments, const test::TestBus *bus = nullptr) const
+    void start(QProcess &child, const QStringList &arguments, const test::TestBus *bus = nullptr,
+               const std::function<void(QProcessEnvironment &)> &adjust = {}) const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
@@ -43,6 +46,8 @@ protected:
             environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, bus->address(Kind::session));
             environment.insert(u"DBUS_SYSTEM_BUS_ADDRESS"_s, bus->address(Kind::system));
         }
+        if (adjust)
+            adjust(environment);
         child.setProcessEnvironment(environment);
         child.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         child.start(QStringLiteral(PELORIN_PROGRAM), arguments);
@@ -75,6 +80,37 @@ TEST_F(ProgramTest, ValidateEnergyAnswersAndExitsWithOne)
         EXPECT_FALSE(QDirIterator(home.filePath(u"config"_s), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories)
                          .hasNext());
     }
+}
+
+// Started outside a desktop session, Pelorin says so in one line and ends
+// with status 1, where Qt alone would abort; a snapshot needs no display,
+// whatever platform the command line or the environment asks for.
+TEST_F(ProgramTest, WithoutADisplayOneLineAndStatusOneWhileSnapshotsStillDraw)
+{
+    const auto noDisplay = [](QProcessEnvironment &environment) {
+        environment.remove(u"QT_QPA_PLATFORM"_s);
+        environment.remove(u"DISPLAY"_s);
+        environment.remove(u"WAYLAND_DISPLAY"_s);
+    };
+    QProcess program;
+    start(program, {}, nullptr, noDisplay);
+    ASSERT_TRUE(program.waitForFinished(childTimeoutMs));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 1);
+    EXPECT_EQ(program.readAllStandardError(),
+              "Pelorin needs a desktop session: neither DISPLAY nor WAYLAND_DISPLAY is set.\n");
+
+    const QString picture = home.filePath(u"panel.png"_s);
+    QProcess snapshot;
+    start(snapshot, {u"-platform"_s, u"xcb"_s, u"--snapshot-file"_s, picture}, nullptr,
+          [&](QProcessEnvironment &environment) {
+              noDisplay(environment);
+              environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+          });
+    ASSERT_TRUE(snapshot.waitForFinished(childTimeoutMs));
+    EXPECT_EQ(snapshot.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(snapshot.exitCode(), 0) << snapshot.readAllStandardError().toStdString();
+    EXPECT_TRUE(QFileInfo(picture).size() > 0);
 }
 
 // One Pelorin per desktop: of eight copies started at once, one runs and the

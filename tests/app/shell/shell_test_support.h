@@ -28,6 +28,7 @@ using namespace std::chrono_literals;
 
 inline const QString gnomeSession = QStringLiteral("org.gnome.SessionManager");
 inline const QString logind = QStringLiteral("org.freedesktop.login1");
+inline const QString trayWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
 
 // Runs the event loop until `done` holds or the time is up; unlike
 // QTest::qWaitFor it takes no naps, so thousands of round trips stay fast.
@@ -88,6 +89,7 @@ public:
                 onExit(status);
         };
         environment.handleUnixSignals = false;
+        environment.trayAvailable = trayAvailable;
         return environment;
     }
 
@@ -122,6 +124,8 @@ public:
     SessionState::Kind state() const { return app->model().countdown().state().kind(); }
 
     std::unique_ptr<PelorinApp> app;
+    // What Qt would answer about a tray (the offscreen platform has none).
+    MenuBarExtra::TrayCheck trayAvailable;
     std::vector<int> exits;
     std::function<void(int)> onExit;
 

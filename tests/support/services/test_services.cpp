@@ -2,9 +2,10 @@
 //
 // Stand-ins for the desktop services that grant power locks (gnome-session,
 // the power manager, the screen saver, logind), for the desktop portal's
-// settings and for timedated's word of a new time zone, on the bus at ADDRESS. Owns org.pelorin.Test, whose control
-// object at /control shows the locks to the tests and takes their orders,
-// and each NAME given; prints "ready" and serves until killed.
+// settings, for timedated's word of a new time zone and for a tray's
+// StatusNotifierWatcher, on the bus at ADDRESS. Owns org.pelorin.Test, whose
+// control object at /control shows the locks to the tests and takes their
+// orders, and each NAME given; prints "ready" and serves until killed.
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -37,6 +38,9 @@ const QString logind = u"org.freedesktop.login1"_s;
 const QString portal = u"org.freedesktop.portal.Desktop"_s;
 const QString portalPath = u"/org/freedesktop/portal/desktop"_s;
 const QString timedate = u"org.freedesktop.timedate1"_s;
+const QString trayWatcher = u"org.kde.StatusNotifierWatcher"_s;
+const QString trayWatcherPath = u"/StatusNotifierWatcher"_s;
+const QString properties = u"org.freedesktop.DBus.Properties"_s;
 
 // Which stand-in an interface belongs to.
 QString serviceOf(const QString &interface)
@@ -45,8 +49,16 @@ QString serviceOf(const QString &interface)
                                                   {u"org.freedesktop.PowerManagement.Inhibit"_s, powerManagement},
                                                   {u"org.freedesktop.ScreenSaver"_s, screenSaver},
                                                   {u"org.freedesktop.login1.Manager"_s, logind},
-                                                  {u"org.freedesktop.portal.Settings"_s, portal}};
+                                                  {u"org.freedesktop.portal.Settings"_s, portal},
+                                                  {trayWatcher, trayWatcher}};
     return services.value(interface);
+}
+
+// The names a stand-in may own.
+const QStringList &knownNames()
+{
+    static const QStringList names{gnomeSession, powerManagement, screenSaver, logind, portal, timedate, trayWatcher};
+    return names;
 }
 
 struct HeldLock {
@@ -71,7 +83,24 @@ public:
 
     QDBusConnection bus() const { return m_bus; }
 
-    QString introspect(const QString &) const override { return {}; }
+    // Only the tray watcher is asked what it offers (a client that reads its
+    // properties through QDBusInterface needs to know them).
+    QString introspect(const QString &path) const override
+    {
+        if (path != trayWatcherPath)
+            return {};
+        return uR"(<interface name="org.kde.StatusNotifierWatcher">
+<method name="RegisterStatusNotifierItem"><arg name="service" type="s" direction="in"/></method>
+<method name="RegisterStatusNotifierHost"><arg name="service" type="s" direction="in"/></method>
+<property name="RegisteredStatusNotifierItems" type="as" access="read"/>
+<property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
+<property name="ProtocolVersion" type="i" access="read"/>
+<signal name="StatusNotifierItemRegistered"><arg type="s"/></signal>
+<signal name="StatusNotifierItemUnregistered"><arg type="s"/></signal>
+<signal name="StatusNotifierHostRegistered"/>
+</interface>
+)"_s;
+    }
 
     bool handleMessage(const QDBusMessage &call, const QDBusConnection &) override
     {
@@ -79,6 +108,8 @@ public:
         const QString member = call.member();
         if (call.interface() == u"org.pelorin.Test.Control"_s)
             return control(call, member, a);
+        if (call.interface() == properties && call.path() == trayWatcherPath)
+            return watcherProperties(call, member, a);
         const QString service = serviceOf(call.interface());
         if (service.isEmpty() || !answers(call, service))
             return !service.isEmpty();
@@ -98,6 +129,10 @@ public:
             takeCookieLock(call, {{u"service"_s, service}, {u"who"_s, a.value(0)}, {u"reason"_s, a.value(1)}});
         } else if (member == u"Uninhibit"_s || member == u"UnInhibit"_s) {
             releaseCookieLock(call, service, a.value(0).toUInt());
+        } else if (member == u"RegisterStatusNotifierItem"_s && service == trayWatcher) {
+            registerItem(call, a.value(0).toString());
+        } else if (member == u"RegisterStatusNotifierHost"_s && service == trayWatcher) {
+            answer(call, {});
         } else if (member == u"Read"_s && service == portal) {
             // The value wrapped in one variant more than declared, as the
             // real portal answers.
@@ -235,6 +270,20 @@ private:
             signal << timedate << QVariantMap{{u"Timezone"_s, a.value(0)}} << QStringList();
             m_bus.send(signal);
             answer(call, {});
+        } else if (member == u"Items"_s) {
+            answer(call, QVariant::fromValue(m_items));
+        } else if (member == u"SetOwned"_s) {
+            // (name, owned): a stand-in leaves the bus or comes back, as a
+            // service does when it restarts. A watcher that comes back
+            // knows no items.
+            const QString name = a.value(0).toString();
+            const bool owned = a.value(1).toBool();
+            if (name == trayWatcher)
+                m_items.clear();
+            if (!knownNames().contains(name) || !(owned ? m_bus.registerService(name) : m_bus.unregisterService(name)))
+                fail(call, QDBusError::errorString(QDBusError::InvalidArgs));
+            else
+                answer(call, {});
         } else if (member == u"SetPortalSetting"_s) {
             // (group, key, value, announce): the portal answers Read with
             // the value from now on, and with `announce` says it changed.
@@ -249,6 +298,40 @@ private:
             answer(call, {});
         } else {
             return false;
+        }
+        return true;
+    }
+
+    // An item as the watcher lists it: a bus name, or an object path on the
+    // caller's connection.
+    void registerItem(const QDBusMessage &call, const QString &item)
+    {
+        const QString name = item.startsWith(u'/') ? call.service() + item : item;
+        m_items.append({{u"item"_s, name}, {u"holder"_s, call.service()}});
+        m_watcher.addWatchedService(call.service());
+        answer(call, {});
+        QDBusMessage signal =
+            QDBusMessage::createSignal(trayWatcherPath, trayWatcher, u"StatusNotifierItemRegistered"_s);
+        signal << name;
+        m_bus.send(signal);
+    }
+
+    bool watcherProperties(const QDBusMessage &call, const QString &member, const QVariantList &a)
+    {
+        if (!answers(call, trayWatcher))
+            return true;
+        QStringList items;
+        for (const QVariantMap &item : std::as_const(m_items))
+            items.append(item.value(u"item"_s).toString());
+        const QVariantMap all{{u"RegisteredStatusNotifierItems"_s, items},
+                              {u"IsStatusNotifierHostRegistered"_s, true},
+                              {u"ProtocolVersion"_s, 0}};
+        if (member == u"GetAll"_s) {
+            answer(call, all);
+        } else if (member == u"Get"_s && all.contains(a.value(1).toString())) {
+            answer(call, QVariant::fromValue(QDBusVariant(all.value(a.value(1).toString()))));
+        } else {
+            fail(call, QDBusError::errorString(QDBusError::UnknownProperty));
         }
         return true;
     }
@@ -275,6 +358,7 @@ private:
     void holderLeft(const QString &name)
     {
         m_watcher.removeWatchedService(name);
+        m_items.removeIf([&](const QVariantMap &item) { return item.value(u"holder"_s) == name; });
         std::erase_if(m_locks, [&](const HeldLock &lock) {
             const bool gone = !lock.pipe && lock.info[u"holder"_s] == name;
             if (gone)
@@ -287,6 +371,7 @@ private:
     QDBusServiceWatcher m_watcher;
     std::list<HeldLock> m_locks;
     QList<QVariantMap> m_events;
+    QList<QVariantMap> m_items; // the tray watcher's
     QHash<QString, QString> m_behaviours;
     QHash<QString, QVariantMap> m_settings; // the portal's
     uint m_nextCookie = 100;
@@ -307,6 +392,7 @@ int main(int argc, char **argv)
 
     StandIns standIns(QDBusConnection::connectToBus(arguments.at(1), u"services"_s));
     const QStringList paths{u"/control"_s,
+                            trayWatcherPath,
                             u"/org/gnome/SessionManager"_s,
                             u"/org/freedesktop/PowerManagement/Inhibit"_s,
                             u"/org/freedesktop/ScreenSaver"_s,
@@ -320,9 +406,8 @@ int main(int argc, char **argv)
     }
     // The stand-ins' names are only asked for: without its name on the bus,
     // a service is not there for anyone.
-    const QStringList known{gnomeSession, powerManagement, screenSaver, logind, portal, timedate};
     for (const QString &name : QStringList{u"org.pelorin.Test"_s} + arguments.mid(2)) {
-        if ((name != u"org.pelorin.Test"_s && !known.contains(name)) || !standIns.bus().registerService(name)) {
+        if ((name != u"org.pelorin.Test"_s && !knownNames().contains(name)) || !standIns.bus().registerService(name)) {
             std::fprintf(stderr, "pelorin_test_services: cannot own %s\n", qPrintable(name));
             return 1;
         }
