@@ -1,14 +1,19 @@
-// Helpers shared by the kit tests: a sample brand and a login item over a
-// folder of its own.
+// Helpers shared by the kit tests: a sample brand, a login item over a folder
+// of its own, and what a screen reader meets.
 #pragma once
 
 #include "login_item.h"
 #include "orbel_brand.h"
 #include "orbel_environment.h"
 
+#include <QAccessible>
+#include <QStringList>
 #include <QTemporaryDir>
+#include <QWidget>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace orbel::test {
 
@@ -43,5 +48,45 @@ struct ScratchLoginItem {
     AutostartIdentity identity;
     LoginItem item;
 };
+
+// What a screen reader meets in `widget`, in the order it meets it: every
+// element it can see that has a name, as "role: name", followed by " = value"
+// and " (description)" where it has them. Switches read as "switch".
+inline QStringList spoken(QWidget *widget)
+{
+    const auto roleName = [](QAccessible::Role role) {
+        switch (role) {
+        case QAccessible::Button:
+            return QStringLiteral("button");
+        case QAccessible::CheckBox:
+            return QStringLiteral("switch");
+        case QAccessible::Graphic:
+            return QStringLiteral("image");
+        case QAccessible::Heading:
+            return QStringLiteral("heading");
+        case QAccessible::StaticText:
+            return QStringLiteral("text");
+        default:
+            return QStringLiteral("role %1").arg(int(role));
+        }
+    };
+    QStringList heard;
+    const std::function<void(QAccessibleInterface *)> walk = [&](QAccessibleInterface *node) {
+        if (!node || node->state().invisible)
+            return;
+        if (const QString name = node->text(QAccessible::Name); !name.isEmpty()) {
+            QString line = roleName(node->role()) + QStringLiteral(": ") + name;
+            if (const QString value = node->text(QAccessible::Value); !value.isEmpty())
+                line += QStringLiteral(" = ") + value;
+            if (const QString description = node->text(QAccessible::Description); !description.isEmpty())
+                line += QStringLiteral(" (") + description + QStringLiteral(")");
+            heard << line;
+        }
+        for (int index = 0; index < node->childCount(); ++index)
+            walk(node->child(index));
+    };
+    walk(QAccessible::queryAccessibleInterface(widget));
+    return heard;
+}
 
 } // namespace orbel::test
