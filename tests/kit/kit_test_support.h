@@ -50,14 +50,17 @@ struct ScratchLoginItem {
 };
 
 // What a screen reader meets in `widget`, in the order it meets it: every
-// element it can see that has a name, as "role: name", followed by " = value"
-// and " (description)" where it has them. Switches read as "switch".
+// element it can see that has a name, as "role: name", followed by " = value",
+// " (description)" and " [selected]" where they apply. Switches read as
+// "switch", plain widgets as "group".
 inline QStringList spoken(QWidget *widget)
 {
     const auto roleName = [](QAccessible::Role role) {
         switch (role) {
         case QAccessible::Button:
             return QStringLiteral("button");
+        case QAccessible::Client:
+            return QStringLiteral("group");
         case QAccessible::CheckBox:
             return QStringLiteral("switch");
         case QAccessible::Graphic:
@@ -80,6 +83,8 @@ inline QStringList spoken(QWidget *widget)
                 line += QStringLiteral(" = ") + value;
             if (const QString description = node->text(QAccessible::Description); !description.isEmpty())
                 line += QStringLiteral(" (") + description + QStringLiteral(")");
+            if (node->state().selected)
+                line += QStringLiteral(" [selected]");
             heard << line;
         }
         for (int index = 0; index < node->childCount(); ++index)
