@@ -7,6 +7,7 @@
 #include "orbel_environment.h"
 
 #include <QAccessible>
+#include <QImage>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -48,6 +49,28 @@ struct ScratchLoginItem {
     AutostartIdentity identity;
     LoginItem item;
 };
+
+// What `widget` draws (its children included) on a transparent picture, with
+// no window background behind it.
+inline QImage drawn(QWidget *widget)
+{
+    QImage picture(widget->size(), QImage::Format_ARGB32);
+    picture.fill(Qt::transparent);
+    widget->render(&picture, {}, {}, QWidget::DrawChildren);
+    return picture;
+}
+
+// Whether some pixel of `picture` is exactly `colour` (to 8 bits a channel).
+inline bool contains(const QImage &picture, const QColor &colour)
+{
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            if (picture.pixel(x, y) == colour.rgba())
+                return true;
+        }
+    }
+    return false;
+}
 
 // What a screen reader meets in `widget`, in the order it meets it: every
 // element it can see that has a name, as "role: name", followed by " = value",

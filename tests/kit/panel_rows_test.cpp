@@ -5,19 +5,31 @@
 #include "log_capture.h"
 #include "test_files.h"
 
+#include "brand_palette.h"
 #include "choice_menu.h"
+#include "inline_notice.h"
+#include "key_caps.h"
 #include "open_at_login_row.h"
 #include "orbel_switch.h"
 #include "panel_action_row.h"
+#include "panel_shortcut_keys.h"
+#include "privacy_line.h"
+#include "settle.h"
+#include "symbol_view.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QCursor>
+#include <QImage>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 
 using namespace orbel;
 using namespace orbel::test;
 using namespace Qt::StringLiterals;
+using pelorin::test::settle;
 
 TEST(OpenAtLoginRow, FlipsTheLoginItemAndFollowsIt)
 {
@@ -92,4 +104,159 @@ TEST(PanelActionRow, ReadsItsValueAndHintAndRunsItsActionWhenPressed)
     EXPECT_EQ(button->text(QAccessible::Description), QStringLiteral("Starts a session"));
     button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(performed, 1);
+}
+
+// The fill under the pointer, or as the override says, beats the suggested
+// one; a disabled row shows neither.
+TEST(PanelActionRow, LightsUpWhenHoveredOrElseWhenSuggestedAndNeverWhenDisabled)
+{
+    enum Look { Plain, Hovered, Suggested };
+    const struct {
+        std::optional<bool> hovered;
+        bool pointer;
+        bool suggested;
+        bool disabled;
+        Look look;
+    } rows[] = {
+        {std::nullopt, false, false, false, Plain},
+        {true, false, false, false, Hovered},
+        {std::nullopt, false, true, false, Suggested},
+        {std::nullopt, true, false, false, Hovered},
+        {false, true, false, false, Plain},
+        {true, false, true, false, Hovered},
+        {true, true, true, true, Plain},
+        {std::nullopt, false, true, true, Plain},
+    };
+    std::map<Look, QRgb> seen;
+    for (const auto &row : rows) {
+        SCOPED_TRACE(testing::Message() << "look " << row.look << (row.pointer ? ", pointer over" : ""));
+        // The pointer starts far from the window.
+        QCursor::setPos(3000, 1100);
+        QWidget window;
+        auto *action = new PanelActionRow({.title = QStringLiteral("Keep awake"),
+                                           .symbol = QStringLiteral("sun.max"),
+                                           .brand = sampleBrand(),
+                                           .isDisabled = row.disabled,
+                                           .hovered = row.hovered,
+                                           .isSuggested = row.suggested,
+                                           .perform = [] {}},
+                                          nullptr, OrbelEnvironment{}, &window);
+        action->setFixedWidth(300);
+        window.resize(320, 80);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QWidget *surface = action->actionButton();
+        if (row.pointer)
+            QTest::mouseMove(surface);
+        settle();
+        const QImage picture = drawn(surface);
+        const QRgb fill = picture.pixel(picture.width() - 6, picture.height() / 2);
+        if (!seen.contains(row.look))
+            seen[row.look] = fill;
+        EXPECT_EQ(fill, seen[row.look]);
+    }
+    EXPECT_EQ(seen.size(), 3u);
+    EXPECT_NE(seen[Plain], seen[Hovered]);
+    EXPECT_NE(seen[Plain], seen[Suggested]);
+    EXPECT_NE(seen[Hovered], seen[Suggested]);
+}
+
+// One chip per key, a repeated key twice: as wide as the key's text and 8
+// either side for a word, at least 20 square for a single character. Screen
+// readers hear the keys joined by spaces.
+TEST(KeyCaps, OneChipPerKeyAWordPaddedACharacterSquareReadAsTheKeys)
+{
+    const QList<QStringList> rows{{u"⌘"_s, u","_s}, {u"⌃"_s, u"⌃"_s, u"Q"_s}, {u"Esc"_s}, {u"⇧"_s, u"Space"_s}, {}};
+    for (const QStringList &keys : rows) {
+        SCOPED_TRACE(keys.join(u' ').toStdString());
+        QWidget window;
+        auto *caps = new KeyCaps(keys, OrbelEnvironment{}, &window);
+        caps->resize(caps->sizeHint());
+        window.show();
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(caps)->text(QAccessible::Name), keys.join(u' '));
+        if (keys.isEmpty()) {
+            EXPECT_TRUE(caps->sizeHint().isEmpty());
+            continue;
+        }
+        const QImage picture = drawn(caps);
+        const int middle = picture.height() / 2;
+        QList<int> widths;
+        for (int x = 0, start = -1; x <= picture.width(); ++x) {
+            const bool chip = x < picture.width() && qAlpha(picture.pixel(x, middle)) > 0;
+            if (chip && start < 0)
+                start = x;
+            if (!chip && start >= 0) {
+                widths << x - start;
+                start = -1;
+            }
+        }
+        ASSERT_EQ(widths.size(), keys.size());
+        for (qsizetype index = 0; index < keys.size(); ++index) {
+            const int text = caps->fontMetrics().horizontalAdvance(keys.at(index));
+            EXPECT_EQ(widths.at(index), keys.at(index).size() > 1 ? std::max(20, text + 16) : std::max(20, text))
+                << keys.at(index).toStdString();
+        }
+    }
+}
+
+// A shortcut in conflict shows the warning sign in the attention colour,
+// edited or not; one being edited shows a pencil in the accent. With an editor
+// the chip is a button named by the editor and valued by its keys (or the
+// placeholder); without one it is read as the keys.
+TEST(PanelShortcutKeys, ShowsConflictAndEditingAndReadsAsItsKeys)
+{
+    const struct {
+        bool editing;
+        bool conflict;
+        QString symbol;
+    } rows[] = {
+        {false, false, QString()},
+        {true, false, u"pencil"_s},
+        {false, true, u"exclamationmark.circle"_s},
+        {true, true, u"exclamationmark.circle"_s},
+    };
+    const OrbelBrand brand = sampleBrand();
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.symbol.toStdString());
+        int edits = 0;
+        PanelShortcutKeys chip({u"⌘"_s, u"K"_s}, std::nullopt, brand, row.editing, row.conflict, false,
+                               PanelShortcutKeys::Editor{u"Shortcut"_s, u"Records a new one"_s, u"Click to change"_s,
+                                                         [&edits] { ++edits; }},
+                               OrbelEnvironment{});
+        chip.show();
+        EXPECT_EQ(chip.statusIcon()->isVisible(), !row.symbol.isEmpty());
+        if (!row.symbol.isEmpty()) {
+            EXPECT_EQ(chip.statusIcon()->symbol(), row.symbol);
+            EXPECT_EQ(chip.statusIcon()->tint(),
+                      row.conflict ? BrandPalette::attention(ColorScheme::Light) : brand.accent(ColorScheme::Light));
+        }
+        EXPECT_EQ(spoken(&chip), QStringList{u"button: Shortcut = ⌘ K (Records a new one)"_s});
+        QTest::mouseClick(&chip, Qt::LeftButton);
+        EXPECT_EQ(edits, 1);
+    }
+    PanelShortcutKeys unset({}, u"None"_s, brand, false, false, false,
+                            PanelShortcutKeys::Editor{u"Shortcut"_s, {}, {}, {}}, OrbelEnvironment{});
+    PanelShortcutKeys shown({u"⌘"_s, u"K"_s}, std::nullopt, brand, false, false, OrbelEnvironment{});
+    unset.show();
+    shown.show();
+    EXPECT_EQ(spoken(&unset), QStringList{u"button: Shortcut = None"_s});
+    EXPECT_EQ(spoken(&shown), QStringList{u"text: ⌘ K"_s});
+}
+
+// A notice without a control is heard as one element; with one, its text and
+// the control are heard apart. The privacy line reads the brand's promise.
+TEST(InlineNotice, IsOneElementUnlessItHoldsAControl)
+{
+    InlineNotice alone(NoticeKind::Info, u"Pelorin is off."_s, OrbelEnvironment{});
+    InlineNotice withButton(NoticeKind::Warning, u"The login setting could not change."_s, OrbelEnvironment{},
+                            new QPushButton(u"Try again"_s));
+    std::unique_ptr<PrivacyLine> online(
+        OrbelBrand(u"Test"_s, Qt::red, OrbelBrand::Connection::Online).privacyLine(OrbelEnvironment{}));
+    for (QWidget *widget : std::initializer_list<QWidget *>{&alone, &withButton, online.get()})
+        widget->show();
+    EXPECT_EQ(spoken(&alone), QStringList{u"group: Pelorin is off."_s});
+    EXPECT_EQ(spoken(&withButton),
+              (QStringList{u"text: The login setting could not change."_s, u"button: Try again"_s}));
+    EXPECT_EQ(spoken(online.get()), QStringList{u"text: No data collected"_s});
+    EXPECT_EQ(online->symbol(), u"hand.raised"_s);
 }

@@ -106,19 +106,10 @@ TEST(PermissionRow, ShowsWhetherItIsGrantedAndOffersTheButtonUntilItIs)
     row.resize(900, row.heightForWidth(900));
     row.show();
     settle();
-    const auto contains = [](const QImage &picture, QColor wanted) {
-        for (int y = 0; y < picture.height(); ++y) {
-            for (int x = 0; x < picture.width(); ++x) {
-                if (picture.pixel(x, y) == wanted.rgba())
-                    return true;
-            }
-        }
-        return false;
-    };
     EXPECT_EQ(spoken(&row), (QStringList{QStringLiteral("image: Not allowed yet"), QStringLiteral("text: Camera"),
                                          QStringLiteral("text: Optional"), QStringLiteral("text: To see you."),
                                          QStringLiteral("button: Allow")}));
-    EXPECT_TRUE(contains(row.badge()->grab().toImage(), colour));
+    EXPECT_TRUE(contains(drawn(row.badge()), colour));
     QTest::mouseClick(row.actionButton(), Qt::LeftButton);
     EXPECT_EQ(asked, 1);
 
@@ -137,5 +128,5 @@ TEST(PermissionRow, ShowsWhetherItIsGrantedAndOffersTheButtonUntilItIs)
     settle();
     EXPECT_EQ(spoken(&row), (QStringList{QStringLiteral("image: Allowed"), QStringLiteral("text: Camera"),
                                          QStringLiteral("text: Optional"), QStringLiteral("text: To see you.")}));
-    EXPECT_FALSE(contains(row.badge()->grab().toImage(), colour));
+    EXPECT_FALSE(contains(drawn(row.badge()), colour));
 }
