@@ -8,6 +8,7 @@
 
 #include <QAccessible>
 #include <QImage>
+#include <QMap>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -15,6 +16,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
+
+// Texts in test output as text.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace orbel::test {
 
@@ -78,30 +86,16 @@ inline bool contains(const QImage &picture, const QColor &colour)
 // "switch", plain widgets as "group".
 inline QStringList spoken(QWidget *widget)
 {
-    const auto roleName = [](QAccessible::Role role) {
-        switch (role) {
-        case QAccessible::Button:
-            return QStringLiteral("button");
-        case QAccessible::Client:
-            return QStringLiteral("group");
-        case QAccessible::CheckBox:
-            return QStringLiteral("switch");
-        case QAccessible::Graphic:
-            return QStringLiteral("image");
-        case QAccessible::Heading:
-            return QStringLiteral("heading");
-        case QAccessible::StaticText:
-            return QStringLiteral("text");
-        default:
-            return QStringLiteral("role %1").arg(int(role));
-        }
-    };
+    const QMap<QAccessible::Role, QString> roles{
+        {QAccessible::Button, QStringLiteral("button")},   {QAccessible::Client, QStringLiteral("group")},
+        {QAccessible::CheckBox, QStringLiteral("switch")}, {QAccessible::Graphic, QStringLiteral("image")},
+        {QAccessible::Heading, QStringLiteral("heading")}, {QAccessible::StaticText, QStringLiteral("text")}};
     QStringList heard;
     const std::function<void(QAccessibleInterface *)> walk = [&](QAccessibleInterface *node) {
         if (!node || node->state().invisible)
             return;
         if (const QString name = node->text(QAccessible::Name); !name.isEmpty()) {
-            QString line = roleName(node->role()) + QStringLiteral(": ") + name;
+            QString line = roles.value(node->role(), QString::number(node->role())) + QStringLiteral(": ") + name;
             if (const QString value = node->text(QAccessible::Value); !value.isEmpty())
                 line += QStringLiteral(" = ") + value;
             if (const QString description = node->text(QAccessible::Description); !description.isEmpty())
