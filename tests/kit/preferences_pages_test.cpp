@@ -14,9 +14,12 @@
 #include "settle.h"
 
 #include <QAccessibleActionInterface>
+#include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QTest>
+#include <iostream>
 
 using namespace orbel;
 using namespace orbel::test;
@@ -25,13 +28,12 @@ using pelorin::test::settle;
 // Each row is heard once: a switch under its row's title with the note as its
 // description, a value row as title and value together, a status row's texts
 // as one element before its button, a choice under its title with the chosen
-// option.
+// option. A click opens the choice without taking the focus.
 TEST(PreferencesRows, EachRowIsHeardOnceUnderItsOwnName)
 {
     ScratchLoginItem scratch(QStringLiteral("org.example.PreferencesRowsTest"));
     bool display = true;
     QString sound = QStringLiteral("Chime");
-    int opened = 0;
     const OrbelEnvironment environment;
     PreferencesGroup group(QStringLiteral("General"), environment);
     group.addRow(new PreferencesToggleRow(QStringLiteral("Keep the display on"),
@@ -40,15 +42,13 @@ TEST(PreferencesRows, EachRowIsHeardOnceUnderItsOwnName)
     auto *login = new PreferencesLoginRow(scratch.item, environment);
     group.addRow(login);
     group.addRow(new PreferencesValueRow(QStringLiteral("Version"), QStringLiteral("1.2.0"), environment));
-    group.addRow(new PreferencesRow(
-        QStringLiteral("Sound"), std::nullopt, false,
-        PreferencesChoiceMenu::create<QString>(
-            QStringLiteral("Sound"), {[&] { return sound; }, [&](QString value) { sound = value; }},
-            {QStringLiteral("Chime"), QStringLiteral("Bell")}, [](const QString &value) { return value; }, environment),
-        environment));
+    auto *menu = PreferencesChoiceMenu::create<QString>(
+        QStringLiteral("Sound"), {[&] { return sound; }, [&](QString value) { sound = value; }},
+        {QStringLiteral("Chime"), QStringLiteral("Bell")}, [](const QString &value) { return value; }, environment);
+    group.addRow(new PreferencesRow(QStringLiteral("Sound"), std::nullopt, false, menu, environment));
     group.addRow(new PreferencesStatusRow(PreferencesStatus::Warning, QStringLiteral("Allow Pelorin to open at login"),
                                           QStringLiteral("The desktop asks first."),
-                                          {QStringLiteral("Open Settings"), [&] { ++opened; }}, environment));
+                                          {QStringLiteral("Open Settings"), {}}, environment));
     group.addRow(new PreferencesNote(QStringLiteral("Changes apply at once."), environment));
     group.show();
     settle();
@@ -64,6 +64,13 @@ TEST(PreferencesRows, EachRowIsHeardOnceUnderItsOwnName)
                                   QStringLiteral("text: Changes apply at once."),
                               }));
 
+    group.setFocus();
+    QTest::mouseClick(menu, Qt::LeftButton);
+    QWidget *popup = QApplication::activePopupWidget();
+    ASSERT_NE(qobject_cast<QMenu *>(popup), nullptr);
+    popup->close();
+    EXPECT_EQ(group.focusWidget(), &group);
+
     // The login row registers the program at once.
     QAccessible::queryAccessibleInterface(login->toggle())
         ->actionInterface()
@@ -75,8 +82,9 @@ TEST(PreferencesRows, EachRowIsHeardOnceUnderItsOwnName)
 // The detail column is headed by the title of the first pane whose
 // identifier is the selection, and shows the content built for it; that
 // pane's row reads as selected. A selection no pane has heads nothing and
-// selects no row, but still gets its content. A click anywhere in a row, and
-// Space on a focused one, selects its pane.
+// selects no row, but still gets its content. A click anywhere in a row
+// selects its pane without taking the focus, and so does Space on a focused
+// row.
 TEST(PreferencesPaneLayout, TheFirstPaneOfTheSelectionHeadsItsContentAndReadsSelected)
 {
     QString selection;
@@ -93,6 +101,7 @@ TEST(PreferencesPaneLayout, TheFirstPaneOfTheSelectionHeadsItsContentAndReadsSel
         },
         OrbelEnvironment{}));
     layout->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(layout.get()));
     const auto heard = [&](const QString &selected, const QString &heading) {
         QStringList lines;
         for (const QString &pane : {QStringLiteral("General"), QStringLiteral("Sounds"), QStringLiteral("Alerts")})
@@ -122,8 +131,10 @@ TEST(PreferencesPaneLayout, TheFirstPaneOfTheSelectionHeadsItsContentAndReadsSel
     for (QAbstractButton *button : layout->findChildren<QAbstractButton *>())
         buttons.insert(button->accessibleName() == QStringLiteral("General") ? 0 : buttons.size(), button);
     QAbstractButton *general = buttons.constFirst();
+    layout->setFocus();
     QTest::mouseClick(general, Qt::LeftButton, {}, QPoint(general->width() - 3, general->height() / 2));
     EXPECT_EQ(selection, QStringLiteral("general"));
+    EXPECT_EQ(layout->focusWidget(), layout.get()) << "a click acts without taking the focus";
     EXPECT_EQ(spoken(layout.get()), heard(QStringLiteral("General"), QStringLiteral("General")));
     for (QAbstractButton *button : buttons) {
         if (button->accessibleName() == QStringLiteral("Alerts")) {

@@ -160,8 +160,9 @@ TEST(WelcomeStepsLayout, OneProgressDotPerStepTheCurrentOneInTheAccent)
     }
 }
 
-// A disabled button answers neither a click nor, as the page's default,
-// Return; a disabled prominent one shows its brand fill at half strength.
+// A click presses a button without taking the focus, and so does Return for
+// the page's default; a disabled button answers neither, and a disabled
+// prominent one shows its brand fill at half strength.
 TEST(WelcomeButton, ADisabledButtonAnswersNoClickOrReturnAndFadesItsFill)
 {
     for (const bool prominent : {true, false}) {
@@ -176,9 +177,12 @@ TEST(WelcomeButton, ADisabledButtonAnswersNoClickOrReturnAndFadesItsFill)
             button->setDefault(true);
             button->move(20, 20);
             window.resize(200, 100);
+            // Opened, the window itself holds the focus.
+            window.setFocus(Qt::ActiveWindowFocusReason);
             window.show();
             ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
             QTest::mouseClick(button, Qt::LeftButton);
+            EXPECT_EQ(window.focusWidget(), &window) << "a click acts without taking the focus";
             QTest::keyClick(&window, Qt::Key_Return);
             EXPECT_EQ(pressed, disabled ? 0 : 2);
             // Low in the capsule, left of the title, under no sheen.
