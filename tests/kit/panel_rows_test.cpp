@@ -20,6 +20,7 @@
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QCursor>
+#include <QDir>
 #include <QImage>
 #include <QMenu>
 #include <QPushButton>
@@ -31,29 +32,23 @@ using namespace orbel::test;
 using namespace Qt::StringLiterals;
 using pelorin::test::settle;
 
-TEST(OpenAtLoginRow, FlipsTheLoginItemAndFollowsIt)
+// The switch registers the program and shows what the system reports; a flip
+// that cannot be written is logged once and snaps back.
+TEST(OpenAtLoginRow, FlipsTheLoginItemFollowsItAndLogsAFlipThatFails)
 {
     ScratchLoginItem scratch(QStringLiteral("org.example.OpenAtLoginRowTest"));
-    LoginItem &item = scratch.item;
-    OpenAtLoginRow row(item, QColor(Qt::blue), OrbelEnvironment{});
+    OpenAtLoginRow row(scratch.item, QColor(Qt::blue), OrbelEnvironment{});
+    EXPECT_FALSE(row.toggle()->isChecked());
+    row.toggle()->click();
+    EXPECT_TRUE(scratch.item.isEnabled());
+    EXPECT_TRUE(row.toggle()->isChecked());
+    scratch.item.setEnabled(false);
     EXPECT_FALSE(row.toggle()->isChecked());
 
-    row.toggle()->click();
-    EXPECT_TRUE(item.isEnabled());
-    EXPECT_TRUE(row.toggle()->isChecked());
-    item.setEnabled(false);
-    EXPECT_FALSE(row.toggle()->isChecked()) << "the switch shows what the system reports";
-}
-
-TEST(OpenAtLoginRow, AFlipThatCannotBeWrittenIsLoggedAndSnapsBack)
-{
-    ScratchLoginItem scratch(QStringLiteral("org.example.OpenAtLoginRowTest"));
     // A file where the autostart folder should be: nothing can be written.
     const QString blocked = scratch.home.filePath(QStringLiteral("autostart"));
-    ASSERT_TRUE(pelorin::test::writeFile(blocked, {}));
-    OpenAtLoginRow row(scratch.item, QColor(Qt::blue), OrbelEnvironment{});
+    ASSERT_TRUE(QDir(blocked).removeRecursively() && pelorin::test::writeFile(blocked, {}));
     QSignalSpy changed(&scratch.item, &LoginItem::enabledChanged);
-
     const pelorin::test::LogCapture log;
     row.toggle()->click();
     EXPECT_FALSE(scratch.item.isEnabled());

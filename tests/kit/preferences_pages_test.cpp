@@ -127,21 +127,18 @@ TEST(PreferencesPaneLayout, TheFirstPaneOfTheSelectionHeadsItsContentAndReadsSel
         EXPECT_EQ(built.constLast(), row.selection);
     }
 
-    QList<QAbstractButton *> buttons;
-    for (QAbstractButton *button : layout->findChildren<QAbstractButton *>())
-        buttons.insert(button->accessibleName() == QStringLiteral("General") ? 0 : buttons.size(), button);
-    QAbstractButton *general = buttons.constFirst();
+    const auto pane = [&](const QString &title) {
+        const QList<QAbstractButton *> buttons = layout->findChildren<QAbstractButton *>();
+        return *std::find_if(buttons.begin(), buttons.end(), [&](auto *button) { return button->text() == title; });
+    };
+    QAbstractButton *general = pane(QStringLiteral("General"));
     layout->setFocus();
     QTest::mouseClick(general, Qt::LeftButton, {}, QPoint(general->width() - 3, general->height() / 2));
     EXPECT_EQ(selection, QStringLiteral("general"));
     EXPECT_EQ(layout->focusWidget(), layout.get()) << "a click acts without taking the focus";
     EXPECT_EQ(spoken(layout.get()), heard(QStringLiteral("General"), QStringLiteral("General")));
-    for (QAbstractButton *button : buttons) {
-        if (button->accessibleName() == QStringLiteral("Alerts")) {
-            button->setFocus(Qt::TabFocusReason);
-            QTest::keyClick(button, Qt::Key_Space);
-        }
-    }
+    pane(QStringLiteral("Alerts"))->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(pane(QStringLiteral("Alerts")), Qt::Key_Space);
     EXPECT_EQ(selection, QStringLiteral("sounds"));
     EXPECT_EQ(spoken(layout.get()), heard(QStringLiteral("Sounds"), QStringLiteral("Sounds")));
 }
