@@ -63,10 +63,8 @@ TEST(BrandTokens, ASwitchThatIsOnWearsTheAccentOfTheSchemeOrElseTheBrandColour)
     for (const auto &row : rows) {
         for (const ColorScheme scheme : {ColorScheme::Light, ColorScheme::Dark}) {
             SCOPED_TRACE(testing::Message() << row.brand << (scheme == ColorScheme::Dark ? ", dark" : ", light"));
-            bool on = true;
-            auto *toggle =
-                new PreferencesToggleRow(QStringLiteral("Keep"), std::nullopt,
-                                         {[&on] { return on; }, [&on](bool value) { on = value; }}, schemed(scheme));
+            auto *toggle = new PreferencesToggleRow(QStringLiteral("Keep"), std::nullopt,
+                                                    {[] { return true; }, [](bool) {}}, schemed(scheme));
             PreferencesLayout page(row.value, QStringLiteral("Settings"), toggle, schemed(scheme));
             page.resize(page.sizeHint());
             OrbelSwitch *knobbed = toggle->toggle();

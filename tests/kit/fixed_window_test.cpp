@@ -45,14 +45,12 @@ protected:
         return host.window();
     }
 
-    // The frame of a window of `client` size centred on `screen`'s visible
-    // area, at whole pixels.
+    // The frame of `window` at `client` size centred on `screen`'s visible area.
     static QRect centred(const QScreen *screen, QSize client, const QWidget *window)
     {
-        const QSize frame = client + window->frameGeometry().size() - window->size();
-        const QRect visible = screen->availableGeometry();
-        return {qRound(visible.x() + (visible.width() - frame.width()) / 2.0),
-                qRound(visible.y() + (visible.height() - frame.height()) / 2.0), frame.width(), frame.height()};
+        QRect frame({}, client + window->frameGeometry().size() - window->size());
+        frame.moveCenter(screen->availableGeometry().center());
+        return frame;
     }
 
     QScreen *left = nullptr;
