@@ -68,6 +68,23 @@ inline QImage drawn(QWidget *widget)
     return picture;
 }
 
+// The stretches of a picture from drawn() that hold paint, along its middle
+// row, left to right, as (first column, width).
+inline QList<QPair<int, int>> paintedRuns(const QImage &picture)
+{
+    QList<QPair<int, int>> runs;
+    for (int x = 0, start = -1; x <= picture.width(); ++x) {
+        const bool painted = x < picture.width() && qAlpha(picture.pixel(x, picture.height() / 2)) > 0;
+        if (painted && start < 0)
+            start = x;
+        if (!painted && start >= 0) {
+            runs.append({start, x - start});
+            start = -1;
+        }
+    }
+    return runs;
+}
+
 // Whether some pixel of `picture` is exactly `colour` (to 8 bits a channel).
 inline bool contains(const QImage &picture, const QColor &colour)
 {

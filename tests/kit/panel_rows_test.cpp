@@ -162,22 +162,11 @@ TEST(KeyCaps, OneChipPerKeyAWordPaddedACharacterSquareReadAsTheKeys)
             EXPECT_TRUE(caps->sizeHint().isEmpty());
             continue;
         }
-        const QImage picture = drawn(caps);
-        const int middle = picture.height() / 2;
-        QList<int> widths;
-        for (int x = 0, start = -1; x <= picture.width(); ++x) {
-            const bool chip = x < picture.width() && qAlpha(picture.pixel(x, middle)) > 0;
-            if (chip && start < 0)
-                start = x;
-            if (!chip && start >= 0) {
-                widths << x - start;
-                start = -1;
-            }
-        }
-        ASSERT_EQ(widths.size(), keys.size());
+        const QList<QPair<int, int>> chips = paintedRuns(drawn(caps));
+        ASSERT_EQ(chips.size(), keys.size());
         for (qsizetype index = 0; index < keys.size(); ++index) {
             const int text = caps->fontMetrics().horizontalAdvance(keys.at(index));
-            EXPECT_EQ(widths.at(index), keys.at(index).size() > 1 ? std::max(20, text + 16) : std::max(20, text))
+            EXPECT_EQ(chips.at(index).second, keys.at(index).size() > 1 ? std::max(20, text + 16) : std::max(20, text))
                 << keys.at(index).toStdString();
         }
     }
