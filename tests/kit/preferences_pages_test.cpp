@@ -110,21 +110,17 @@ TEST(PreferencesPaneLayout, TheFirstPaneOfTheSelectionHeadsItsContentAndReadsSel
             lines << QStringLiteral("heading: ") + heading;
         return lines << QStringLiteral("text: About ") + selection;
     };
-    const struct {
-        QString selection;
-        QString heading;
-    } rows[] = {
-        {QStringLiteral("general"), QStringLiteral("General")},
-        {QStringLiteral("sounds"), QStringLiteral("Sounds")},
-        {QStringLiteral("nothing"), QString()},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.selection.toStdString());
-        selection = row.selection;
+    // Each selection and the title that heads it.
+    const QList<QPair<QString, QString>> rows{{QStringLiteral("general"), QStringLiteral("General")},
+                                              {QStringLiteral("sounds"), QStringLiteral("Sounds")},
+                                              {QStringLiteral("nothing"), QString()}};
+    for (const auto &[selected, heading] : rows) {
+        SCOPED_TRACE(selected.toStdString());
+        selection = selected;
         layout->syncFromBinding();
         settle();
-        EXPECT_EQ(spoken(layout.get()), heard(row.heading, row.heading));
-        EXPECT_EQ(built.constLast(), row.selection);
+        EXPECT_EQ(spoken(layout.get()), heard(heading, heading));
+        EXPECT_EQ(built.constLast(), selected);
     }
 
     const auto pane = [&](const QString &title) {

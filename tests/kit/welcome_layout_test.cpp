@@ -113,12 +113,9 @@ TEST(PermissionRow, ShowsWhetherItIsGrantedAndOffersTheButtonUntilItIs)
     QTest::mouseClick(row.actionButton(), Qt::LeftButton);
     EXPECT_EQ(asked, 1);
 
-    const QLabel *optional = nullptr;
-    for (const QLabel *label : row.findChildren<QLabel *>()) {
-        if (label->text() == QStringLiteral("Optional"))
-            optional = label;
-    }
-    ASSERT_NE(optional, nullptr);
+    const QList<QLabel *> labels = row.findChildren<QLabel *>();
+    const QLabel *optional = *std::find_if(labels.begin(), labels.end(),
+                                           [](auto *label) { return label->text() == QStringLiteral("Optional"); });
     const QImage picture = row.grab().toImage();
     const QRect capital(optional->geometry().topLeft(),
                         QSize(optional->fontMetrics().horizontalAdvance(u'O'), optional->height()));
