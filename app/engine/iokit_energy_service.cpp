@@ -1,7 +1,5 @@
 #include "iokit_energy_service.h"
 
-#include <QTimer>
-
 #include <cmath>
 
 namespace pelorin {
@@ -20,24 +18,16 @@ private:
     SessionID m_id;
 };
 
-struct IOKitEnergyService::TurnAwaiter {
-    // A constructor, not an aggregate: GCC 12 destroys the members of an
-    // aggregate built inside a co_await expression twice.
-    TurnAwaiter(IOKitEnergyService *s, SessionID i) : service(s), id(i) {}
-    IOKitEnergyService *service;
-    SessionID id;
-    bool await_ready()
-    {
-        // Free: the turn is this operation's at once.
-        return service->m_turns.try_emplace(id).second;
-    }
-    void await_suspend(std::coroutine_handle<> coroutine) { service->m_turns[id].push_back(coroutine); }
-    void await_resume() const noexcept {}
-};
-
-IOKitEnergyService::TurnAwaiter IOKitEnergyService::turnOf(const SessionID &id)
+QCoro::Task<> IOKitEnergyService::takeTurn(SessionID id)
 {
-    return TurnAwaiter{this, id};
+    // Free: the turn is this operation's at once.
+    if (m_turns.try_emplace(id).second)
+        co_return;
+    // The service cannot go while one of its operations waits: its callers
+    // hold it.
+    Wake turn;
+    m_turns[id].push_back(turn.trigger());
+    co_await turn;
 }
 
 void IOKitEnergyService::endTurn(const SessionID &id)
@@ -49,11 +39,11 @@ void IOKitEnergyService::endTurn(const SessionID &id)
         m_turns.erase(it);
         return;
     }
-    const std::coroutine_handle<> next = it->second.front();
+    // The next one goes on at a later turn of the event loop, so the
+    // operation that ends now has finished before it starts.
+    const Wake::Trigger next = it->second.front();
     it->second.pop_front();
-    // On a later turn of the event loop, so the operation that ends now has
-    // finished before the next one starts.
-    QTimer::singleShot(0, [next] { next.resume(); });
+    next.fire();
 }
 
 IOKitEnergyService::IOKitEnergyService(std::unique_ptr<EnergyAssertionDriver> driver) : m_driver(std::move(driver))
@@ -77,7 +67,7 @@ void IOKitEnergyService::driverLost(EnergyAssertionID assertion, const EnergyFai
 
 QCoro::Task<> IOKitEnergyService::acquire(Session session, std::optional<Duration> remaining)
 {
-    co_await turnOf(session.id);
+    co_await takeTurn(session.id);
     const Turn turn(this, session.id);
 
     if (m_assertions.contains(session.id))
@@ -117,7 +107,7 @@ QCoro::Task<> IOKitEnergyService::acquire(Session session, std::optional<Duratio
 
 QCoro::Task<> IOKitEnergyService::release(SessionID id)
 {
-    co_await turnOf(id);
+    co_await takeTurn(id);
     const Turn turn(this, id);
     co_await releaseHeld(id);
 }
@@ -149,7 +139,7 @@ QCoro::Task<> IOKitEnergyService::releaseHeld(SessionID id)
 
 QCoro::Task<> IOKitEnergyService::extend(Session session, std::optional<Duration> remaining)
 {
-    co_await turnOf(session.id);
+    co_await takeTurn(session.id);
     const Turn turn(this, session.id);
 
     if (!m_assertions.contains(session.id))

@@ -1,19 +1,17 @@
 #include "native_energy_assertion_driver.h"
 
 #include "boot_clock.h"
-
-#include <QDBusPendingCallWatcher>
-#include <QPointer>
-#include <QTimer>
+#include "wake.h"
 
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDBusUnixFileDescriptor>
+#include <QPointer>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cmath>
-#include <coroutine>
 #include <fcntl.h>
 #include <limits>
 #include <unistd.h>
@@ -100,98 +98,6 @@ void closeDescriptor(int fd)
     if (fd >= 0)
         ::close(fd);
 }
-
-// Where a wait for an answer stands: still waiting, decided (the coroutine is
-// to resume on the next turn of the event loop), or resumed.
-enum class WaitStage { waiting, decided, resumed };
-
-// Resumes the coroutine on the next turn of the event loop, unless something
-// resumed it first.
-void resumeSoon(std::coroutine_handle<> coroutine, std::shared_ptr<WaitStage> stage)
-{
-    *stage = WaitStage::decided;
-    QTimer::singleShot(0, [coroutine, stage] {
-        if (std::exchange(*stage, WaitStage::resumed) != WaitStage::resumed)
-            coroutine.resume();
-    });
-}
-
-// Waits for the answer to a pending call for at most `limit`, and yields it,
-// or nothing when the time ran out first (or `parent` went away). An answer
-// that arrives after that is handed to `late`. The awaiting coroutine resumes
-// on a later turn of the event loop, never inside a signal, except when
-// `parent` is destroyed: then at once, and it must not touch `parent`.
-class AnswerAwaiter {
-public:
-    AnswerAwaiter(const QDBusPendingCall &pending, std::chrono::milliseconds limit, QObject *parent,
-                  std::function<void(const QDBusMessage &)> late)
-        : m_pending(pending), m_limit(limit), m_parent(parent), m_late(std::move(late))
-    {
-    }
-
-    bool await_ready() const noexcept { return false; }
-    void await_suspend(std::coroutine_handle<> coroutine)
-    {
-        auto *watcher = new QDBusPendingCallWatcher(m_pending, m_parent);
-        auto *timer = new QTimer(watcher);
-        auto stage = std::make_shared<WaitStage>(WaitStage::waiting);
-        std::optional<QDBusMessage> *answer = &m_answer;
-        QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                         [stage, answer, coroutine, late = std::move(m_late)](QDBusPendingCallWatcher *finished) {
-                             finished->deleteLater();
-                             if (*stage != WaitStage::waiting) {
-                                 if (late)
-                                     late(finished->reply());
-                                 return;
-                             }
-                             *answer = finished->reply();
-                             resumeSoon(coroutine, stage);
-                         });
-        QObject::connect(timer, &QTimer::timeout, watcher, [stage, coroutine] {
-            if (*stage == WaitStage::waiting)
-                resumeSoon(coroutine, stage);
-        });
-        // The driver is going: the coroutine learns it at once (even when its
-        // resumption was already on its way), so that it ends rather than
-        // wait for ever.
-        QObject::connect(watcher, &QObject::destroyed, [stage, coroutine] {
-            if (std::exchange(*stage, WaitStage::resumed) != WaitStage::resumed)
-                coroutine.resume();
-        });
-        timer->setSingleShot(true);
-        timer->start(m_limit);
-    }
-    std::optional<QDBusMessage> await_resume() { return std::move(m_answer); }
-
-private:
-    QDBusPendingCall m_pending;
-    std::chrono::milliseconds m_limit;
-    QObject *m_parent;
-    std::function<void(const QDBusMessage &)> m_late;
-    std::optional<QDBusMessage> m_answer;
-};
-
-// Sleeps for a while on a timer of `parent`'s; ends at once when `parent`
-// is destroyed, and the coroutine must not touch it then.
-struct Pause {
-    Pause(std::chrono::milliseconds s, QObject *p) : span(s), parent(p) {}
-    std::chrono::milliseconds span;
-    QObject *parent;
-    bool await_ready() const noexcept { return false; }
-    void await_suspend(std::coroutine_handle<> coroutine) const
-    {
-        auto *timer = new QTimer(parent);
-        timer->setSingleShot(true);
-        QObject::connect(timer, &QTimer::timeout, timer, [timer, coroutine] {
-            QObject::disconnect(timer, &QObject::destroyed, nullptr, nullptr);
-            timer->deleteLater();
-            coroutine.resume();
-        });
-        QObject::connect(timer, &QObject::destroyed, [coroutine] { coroutine.resume(); });
-        timer->start(span);
-    }
-    void await_resume() const noexcept {}
-};
 
 } // namespace
 
@@ -365,8 +271,22 @@ QCoro::Task<std::optional<QDBusMessage>> NativeEnergyAssertionDriver::call(QDBus
                                                                            std::chrono::milliseconds limit,
                                                                            LateAnswer late)
 {
-    AnswerAwaiter answer(bus.asyncCall(message, noBusTimeout), limit, this, std::move(late));
-    co_return co_await answer;
+    Wake answered(this, limit);
+    auto answer = std::make_shared<std::optional<QDBusMessage>>();
+    // The watcher outlives the wait, to hand a late answer on; it goes with
+    // the driver.
+    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(message, noBusTimeout), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+            [done = answered.trigger(), answer, late = std::move(late)](QDBusPendingCallWatcher *finished) {
+                finished->deleteLater();
+                if (done.fire())
+                    *answer = finished->reply();
+                else if (late)
+                    late(finished->reply());
+            });
+    if (co_await answered != Wake::Cause::fired)
+        co_return std::nullopt;
+    co_return std::move(*answer);
 }
 
 QCoro::Task<NativeEnergyAssertionDriver::Grant> NativeEnergyAssertionDriver::inhibit(Backend backend, bool display,
@@ -622,6 +542,7 @@ QCoro::Task<> NativeEnergyAssertionDriver::seek(std::uint32_t id)
         const Grant grant = co_await takeFirst(display, window);
         if (!self) {
             closeDescriptor(grant.fd);
+            closeDescriptor(oldDescriptor);
             co_return;
         }
         const auto now = m_locks.find(id);
@@ -640,10 +561,11 @@ QCoro::Task<> NativeEnergyAssertionDriver::seek(std::uint32_t id)
             code = grant.code;
         if (window.hasExpired())
             break;
-        const Pause pause(std::min(retakePause, std::chrono::milliseconds(window.remainingTime())), this);
-        co_await pause;
-        if (!self)
+        Wake pause(this, std::min(retakePause, std::chrono::milliseconds(window.remainingTime())));
+        if (co_await pause == Wake::Cause::contextGone) {
+            closeDescriptor(oldDescriptor);
             co_return;
+        }
         const auto again = m_locks.find(id);
         if (again == m_locks.end() || again->second.generation != generation) {
             closeDescriptor(oldDescriptor);

@@ -132,8 +132,9 @@ private:
     using LateAnswer = std::function<void(const QDBusMessage &)>;
 
     QDBusConnection busFor(Backend backend) const;
-    // Sends a call and waits at most the call time-out for its answer; absent
-    // without one. An answer that comes later goes to `late`.
+    // Sends a call and waits at most `limit` for its answer; absent without
+    // one (or once the driver is going). An answer that comes later goes to
+    // `late`.
     QCoro::Task<std::optional<QDBusMessage>> call(QDBusConnection bus, QDBusMessage message,
                                                   std::chrono::milliseconds limit, LateAnswer late);
     QCoro::Task<Grant> inhibit(Backend backend, bool display, std::chrono::milliseconds limit);

@@ -1,5 +1,7 @@
 #include "session_controller.h"
 
+#include "wake.h"
+
 #include <QPointer>
 
 #include <cerrno>
@@ -19,8 +21,8 @@ Duration atLeastZero(Duration d)
 QCoro::Task<> deadline(QPointer<SessionController> controller, SessionController::Wait wait, Duration span,
                        SessionID id, std::shared_ptr<Cancellation> cancellation)
 {
-    co_await nextTurn();
-    if (cancellation->isCancelled())
+    Wake turn = nextTurn(controller.data());
+    if (co_await turn == Wake::Cause::contextGone || cancellation->isCancelled())
         co_return;
     std::optional<EnergyFailure> failure;
     bool finished = false;
@@ -143,8 +145,8 @@ QCoro::Task<> SessionController::acquireOperation(QUuid key, SessionMachine::Eff
     const Session session = std::get<SessionMachine::Acquire>(effect).session;
     QPointer<SessionController> self(this);
     const std::shared_ptr<EnergyService> service = m_service;
-    co_await nextTurn();
-    if (!self)
+    Wake turn = nextTurn(this);
+    if (co_await turn == Wake::Cause::contextGone)
         co_return;
 
     std::optional<EnergyFailure> failure;
@@ -176,10 +178,10 @@ QCoro::Task<> SessionController::releaseOperation(QUuid key, SessionMachine::Eff
     const SessionID id = std::get<SessionMachine::Release>(effect).id;
     QPointer<SessionController> self(this);
     const std::shared_ptr<EnergyService> service = m_service;
-    co_await nextTurn();
-
     // The locks go even when the controller went away in the meantime: the
     // service outlives it here, and nobody else would ever release them.
+    Wake turn = nextTurn();
+    co_await turn;
     std::optional<EnergyFailure> failure;
     try {
         co_await service->release(id);
@@ -205,8 +207,8 @@ QCoro::Task<> SessionController::extendOperation(QUuid key, Session longer, Dura
 {
     QPointer<SessionController> self(this);
     const std::shared_ptr<EnergyService> service = m_service;
-    co_await nextTurn();
-    if (!self)
+    Wake turn = nextTurn(this);
+    if (co_await turn == Wake::Cause::contextGone)
         co_return;
 
     const Duration left = atLeastZero(*longer.effectiveDuration - atLeastZero(m_monotonic() - stamp));
