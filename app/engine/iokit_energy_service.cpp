@@ -50,6 +50,29 @@ IOKitEnergyService::IOKitEnergyService(std::unique_ptr<EnergyAssertionDriver> dr
 {
     m_driver->setLostHandler(
         [this](EnergyAssertionID assertion, const EnergyFailure &failure) { driverLost(assertion, failure); });
+    m_driver->setGoneHandler([this](EnergyAssertionID assertion) { driverGone(assertion); });
+}
+
+void IOKitEnergyService::driverGone(EnergyAssertionID assertion)
+{
+    for (auto it = m_assertions.begin(); it != m_assertions.end(); ++it) {
+        std::vector<EnergyAssertionID> &list = it->second;
+        const auto found = std::ranges::find(list, assertion);
+        if (found == list.end())
+            continue;
+        list.erase(found);
+        const SessionID session = it->first;
+        if (list.empty())
+            m_assertions.erase(it);
+        // An operation under way on the session settles the rest itself.
+        if (m_turns.contains(session))
+            return;
+        // The one release the driver still allows, so it forgets the lock.
+        m_driver->release(assertion);
+        if (!m_assertions.contains(session))
+            reportReleased(session);
+        return;
+    }
 }
 
 void IOKitEnergyService::driverLost(EnergyAssertionID assertion, const EnergyFailure &failure)
@@ -118,23 +141,37 @@ QCoro::Task<> IOKitEnergyService::releaseHeld(SessionID id)
         co_return;
 
     const std::vector<EnergyAssertionID> held = m_assertions[id];
-    std::vector<EnergyAssertionID> leftovers;
+    std::vector<EnergyAssertionID> failed;
     std::optional<EnergyFailure> lastFailure;
     for (const EnergyAssertionID assertion : held) {
         try {
             co_await m_driver->release(assertion);
         } catch (const EnergyFailure &failure) {
-            leftovers.push_back(assertion);
+            failed.push_back(assertion);
             lastFailure = failure;
         }
     }
-    if (leftovers.empty())
+    // What could not be let go stays, less what went by itself meanwhile
+    // (that left the table already; the driver may forget it now).
+    const std::vector<EnergyAssertionID> current = m_assertions[id];
+    std::vector<EnergyAssertionID> leftovers;
+    for (const EnergyAssertionID assertion : failed) {
+        if (std::ranges::find(current, assertion) != current.end()) {
+            leftovers.push_back(assertion);
+            continue;
+        }
+        try {
+            co_await m_driver->release(assertion);
+        } catch (const EnergyFailure &) {
+            // Gone already.
+        }
+    }
+    if (leftovers.empty()) {
         m_assertions.erase(id);
-    else
-        m_assertions[id] = std::move(leftovers);
-
-    if (lastFailure)
-        throw EnergyFailure(EnergyFailure::Operation::release, lastFailure->code, true);
+        co_return;
+    }
+    m_assertions[id] = std::move(leftovers);
+    throw EnergyFailure(EnergyFailure::Operation::release, lastFailure->code, true);
 }
 
 QCoro::Task<> IOKitEnergyService::extend(Session session, std::optional<Duration> remaining)

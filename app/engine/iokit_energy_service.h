@@ -39,6 +39,7 @@ private:
 
     QCoro::Task<> releaseHeld(SessionID id);
     void driverLost(EnergyAssertionID assertion, const EnergyFailure &failure);
+    void driverGone(EnergyAssertionID assertion);
 
     std::unique_ptr<EnergyAssertionDriver> m_driver;
     std::unordered_map<SessionID, std::vector<EnergyAssertionID>> m_assertions;

@@ -53,6 +53,13 @@ SessionController::SessionController(SessionState state, std::shared_ptr<EnergyS
             if (self)
                 self->send(SessionMachine::Lost{id, failure});
         });
+    // Every lock of the session went by itself (a failed release confirmed
+    // late, a time-out): nothing is held any more, and the panel says so by
+    // itself.
+    m_service->setReleasedHandler([self = QPointer<SessionController>(this)](const SessionID &id) {
+        if (self)
+            self->send(SessionMachine::Released{id});
+    });
 }
 
 SessionController::~SessionController()
