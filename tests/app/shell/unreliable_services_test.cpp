@@ -10,6 +10,7 @@
 #include "notice_card.h"
 #include "panel_header.h"
 #include "panel_host.h"
+#include "session_readout_view.h"
 #include "shell_test_support.h"
 
 #include <QElapsedTimer>
@@ -159,8 +160,9 @@ TEST_F(UnreliableServicesTest, ALostLockGoesBackToItsOwnService)
 }
 
 // A lock service gone with nothing to take its place: the panel stops
-// claiming that the machine stays awake.
-TEST_F(UnreliableServicesTest, ALockServiceThatVanishesFailsTheSession)
+// claiming that the machine stays awake, and says that the session ended
+// early rather than that it never started.
+TEST_F(UnreliableServicesTest, ALockLostForGoodEndsTheSessionInWordsOfItsOwn)
 {
     launch();
     driver().setRetakeWindow(500ms);
@@ -171,10 +173,16 @@ TEST_F(UnreliableServicesTest, ALockServiceThatVanishesFailsTheSession)
     bus.stopServices(Kind::session);
     meter.emplace(); // (stopping the services blocks this thread, not the program's work)
     ASSERT_TRUE(spinUntil([&] { return shell.state() == StateKind::failed && !countdown().state().session(); }, 5s));
-    EXPECT_EQ(countdown().state().failure()->code, -EACCES);
+    EXPECT_EQ(countdown().state().failure(), EnergyFailure(Op::lost, -EACCES, false));
     EXPECT_EQ(shell.app->menuBarExtra()->status(), AppStatus::failed);
     ASSERT_TRUE(system().waitForLockCount(1));
     EXPECT_TRUE(spinUntil([&] { return shell.app->energyService().assertions().empty(); }));
+
+    const MenuView *view = panel();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->panel()->header()->status(), u"The session ended early"_s);
+    EXPECT_EQ(view->notice()->title(), u"The session could not go on"_s);
+    EXPECT_EQ(view->readout()->currentBoard().statusLine(), u"The session could not go on"_s);
 }
 
 // A release that the service confirms only after the call time-out: the
