@@ -105,7 +105,7 @@ QCoro::Task<> PelorinApplicationDelegate::prepareForSleep(bool starting)
     const quint64 round = ++m_sleepRound;
     if (!starting) {
         if (monitor)
-            co_await monitor->takeDelayLock();
+            monitor->takeDelayLock();
         co_return;
     }
     willSleep();
