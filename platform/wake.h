@@ -23,6 +23,15 @@ namespace pelorin {
 //
 // The resumption is posted to the application object and holds the wait only
 // weakly: a wait that no longer exists is not resumed.
+//
+// QCoro 0.8's own waits fall short of this: its signal awaitable resumes
+// inside the time-out timer's signal and never at all once its object is
+// destroyed (the coroutine then waits for ever); sleepFor() and qCoro(timer)
+// resume inside the timer's signal and know no context; a pending D-Bus call
+// has no time limit and no way to hand a late answer on; and its tasks have
+// neither a time limit nor a "whichever comes first". A suspended QCoro task
+// cannot be destroyed from outside either, so a wait whose context goes must
+// still end, later, rather than be dropped.
 class Wake {
     struct State;
 
