@@ -51,10 +51,10 @@ class BootTimer;
 // lock is sought again, under the same ID, from the first service that
 // answers in the order above, for up to the retake window; when none grants
 // it, the lost handler hears of it and a later release of the ID succeeds.
-// When it was taken again from another service, and its own service comes
-// back on the bus within the return window, the lock moves back: the new
-// lock is in place before the stand-in's goes. (A desktop's power manager
-// may watch only its own locks.)
+// When it was taken again from a service further down the order, and its
+// own service comes back on the bus within the return window, the lock moves
+// back: the new lock is in place before the stand-in's goes. (A desktop's
+// power manager may watch only its own locks.)
 //
 // A lock that goes by itself, as it should (its time-out passed, or a
 // release that had gone unanswered is confirmed late), is told to the gone
