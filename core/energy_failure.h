@@ -7,7 +7,10 @@ namespace pelorin {
 // The one error of the energy path: which operation failed, the platform's
 // code for it, and whether locks may still be held afterwards.
 struct EnergyFailure {
-    enum class Operation : std::uint8_t { createSystem, createDisplay, release, invalidDuration };
+    // `lost`: a session that was running could not be kept awake any more
+    // (its lock went and could not be taken again, or its end could not be
+    // kept track of).
+    enum class Operation : std::uint8_t { createSystem, createDisplay, release, invalidDuration, lost };
 
     Operation operation = Operation::invalidDuration;
     std::int32_t code = 0;

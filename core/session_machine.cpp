@@ -147,11 +147,13 @@ SessionMachine::Effects SessionMachine::onLost(const Lost &e)
 {
     if (!carries(e.id) || (m_state.kind() != Kind::starting && m_state.kind() != Kind::active))
         return {};
-    // The panel must not go on claiming that the machine stays awake. The
-    // session is kept until what is left of its locks has gone (a release
-    // that fails then says so); the failure says that nothing was kept, so
-    // once they are gone "Try again" starts afresh.
-    m_state = SessionState::failed(e.failure, m_state.session());
+    // The panel must not go on claiming that the machine stays awake, nor
+    // that the session never started. The session is kept until what is left
+    // of its locks has gone (a release that fails then says so); the failure
+    // says that nothing was kept, so once they are gone "Try again" starts
+    // afresh.
+    m_state =
+        SessionState::failed(EnergyFailure(EnergyFailure::Operation::lost, e.failure.code, false), m_state.session());
     return {CancelDeadline{}, Release{e.id}};
 }
 

@@ -38,7 +38,8 @@ public:
     };
     struct Stop {};
     // The session can no longer be kept awake as shown: a lock went away and
-    // could not be taken again, or its deadline could not be armed.
+    // could not be taken again, or its deadline could not be armed. The
+    // failure's code is kept; its operation becomes `lost`.
     struct Lost {
         SessionID id;
         EnergyFailure failure;

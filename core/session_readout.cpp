@@ -68,7 +68,10 @@ SessionReadout::SessionReadout(const SessionState &state, bool ready, std::optio
         m_kind = Kind::stopping;
         break;
     case K::failed:
-        m_kind = state.failure()->retainsResources ? Kind::attention : Kind::failed;
+        if (state.failure()->retainsResources)
+            m_kind = Kind::attention;
+        else
+            m_kind = state.failure()->operation == EnergyFailure::Operation::lost ? Kind::lost : Kind::failed;
         break;
     }
 }

@@ -33,7 +33,8 @@ struct CountdownTime {
 // What the readout board shows for a state.
 class SessionReadout {
 public:
-    enum class Kind : std::uint8_t { countdown, off, ready, starting, stopping, attention, failed, unlimited };
+    // `lost`: a session that ran could not be kept awake any more.
+    enum class Kind : std::uint8_t { countdown, off, ready, starting, stopping, attention, failed, unlimited, lost };
 
     constexpr SessionReadout(Kind kind) : m_kind(kind) {} // NOLINT(google-explicit-constructor)
     static constexpr SessionReadout countdown(CountdownTime time) { return SessionReadout(Kind::countdown, time); }

@@ -1,6 +1,7 @@
 #include "boot_clock.h"
 
-#include <QCoroSignal>
+#include "wake.h"
+
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -107,46 +108,19 @@ void Cancellation::cancel()
     Q_EMIT cancelled();
 }
 
-namespace {
-// Emits `done` once, for whichever of its sources comes first.
-class WaitEnd : public QObject {
-    Q_OBJECT
-public:
-    void finish()
-    {
-        if (!m_finished) {
-            m_finished = true;
-            Q_EMIT done();
-        }
-    }
-    bool finished() const { return m_finished; }
-Q_SIGNALS:
-    void done();
-
-private:
-    bool m_finished = false;
-};
-} // namespace
-
 QCoro::Task<bool> sleepOnBootClock(Duration span, std::shared_ptr<Cancellation> cancellation)
 {
     if (cancellation->isCancelled())
         co_return false;
-    WaitEnd end;
     BootTimer timer;
-    QObject::connect(&timer, &BootTimer::timeout, &end, &WaitEnd::finish);
-    QObject::connect(cancellation.get(), &Cancellation::cancelled, &end, &WaitEnd::finish);
+    Wake end(cancellation.get());
+    const Wake::Trigger done = end.trigger();
+    QObject::connect(&timer, &BootTimer::timeout, &timer, [done] { done.fire(); });
+    QObject::connect(cancellation.get(), &Cancellation::cancelled, &timer, [done] { done.fire(); });
     if (!timer.start(span))
         throw BootTimerUnavailable{timer.error()};
-    co_await qCoro(&end, &WaitEnd::done);
+    co_await end;
     co_return !cancellation->isCancelled();
 }
 
-void NextTurn::await_suspend(std::coroutine_handle<> coroutine) const
-{
-    QTimer::singleShot(0, [coroutine] { coroutine.resume(); });
-}
-
 } // namespace pelorin
-
-#include "boot_clock.moc"

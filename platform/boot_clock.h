@@ -5,7 +5,6 @@
 #include <QCoroTask>
 #include <QObject>
 
-#include <coroutine>
 #include <memory>
 
 class QSocketNotifier;
@@ -73,18 +72,5 @@ struct BootTimerUnavailable {
 // false when `cancellation` was cancelled first. Throws BootTimerUnavailable
 // when it cannot sleep at all.
 QCoro::Task<bool> sleepOnBootClock(Duration span, std::shared_ptr<Cancellation> cancellation);
-
-// Awaiting this resumes the coroutine on the next turn of the event loop, so
-// that code which must not run before its caller has finished (as a queued
-// task would) waits its turn.
-struct NextTurn {
-    bool await_ready() const noexcept { return false; }
-    void await_suspend(std::coroutine_handle<> coroutine) const;
-    void await_resume() const noexcept {}
-};
-inline NextTurn nextTurn()
-{
-    return {};
-}
 
 } // namespace pelorin

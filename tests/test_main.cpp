@@ -8,6 +8,24 @@
 #include <clocale>
 #include <cstdlib>
 
+namespace {
+
+// Runs what a test left queued (coroutines that resume after their context
+// went, deferred deletions) before the next test begins, so that nothing of
+// one test runs inside another.
+class FinishPendingWork : public testing::EmptyTestEventListener {
+    void OnTestEnd(const testing::TestInfo &) override
+    {
+        for (int i = 0; i < 8; ++i) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QCoreApplication::processEvents();
+        }
+    }
+};
+
+} // namespace
+
 int main(int argc, char **argv)
 {
     // Decided before any Qt object exists.
@@ -45,5 +63,6 @@ int main(int argc, char **argv)
         });
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     testing::InitGoogleTest(&argc, argv);
+    testing::UnitTest::GetInstance()->listeners().Append(new FinishPendingWork);
     return RUN_ALL_TESTS();
 }

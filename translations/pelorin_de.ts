@@ -86,6 +86,10 @@
         <translation>Die Sitzung konnte nicht gestartet werden</translation>
     </message>
     <message>
+        <source>The session could not go on</source>
+        <translation>Die Sitzung konnte nicht weiterlaufen</translation>
+    </message>
+    <message>
         <source>The Mac stays awake until you turn it off</source>
         <translation>Der Mac bleibt wach, bis du die Sitzung beendest</translation>
     </message>
@@ -250,6 +254,10 @@
         <translation>Sitzung erfordert Aufmerksamkeit</translation>
     </message>
     <message>
+        <source>The session ended early</source>
+        <translation>Sitzung vorzeitig beendet</translation>
+    </message>
+    <message>
         <source>The session did not start</source>
         <translation>Sitzung wurde nicht gestartet</translation>
     </message>
@@ -286,8 +294,16 @@
         <translation>Die Sitzung konnte nicht gestartet werden</translation>
     </message>
     <message>
+        <source>The session could not go on</source>
+        <translation>Die Sitzung konnte nicht weiterlaufen</translation>
+    </message>
+    <message>
         <source>The Mac may still be kept awake. Try ending the session again.</source>
         <translation>Der Mac wird eventuell noch wach gehalten. Versuche erneut, die Sitzung zu beenden.</translation>
+    </message>
+    <message>
+        <source>The desktop stopped keeping the Mac awake, and Pelorin could not take over. Try again.</source>
+        <translation>Der Desktop hält den Mac nicht mehr wach, und Pelorin konnte nicht übernehmen. Versuche es erneut.</translation>
     </message>
     <message>
         <source>Pelorin could not confirm that the Mac will stay awake. Try again.</source>

@@ -28,6 +28,10 @@ class EnergyAssertionDriver {
 public:
     // A held lock went away by itself and could not be taken again.
     using LostHandler = std::function<void(EnergyAssertionID, const EnergyFailure &)>;
+    // A lock went by itself, as it should: its time-out passed, or a release
+    // that had failed went through after all. Its ID needs no release (one
+    // still succeeds).
+    using GoneHandler = std::function<void(EnergyAssertionID)>;
 
     virtual ~EnergyAssertionDriver() = default;
 
@@ -38,6 +42,7 @@ public:
     virtual QCoro::Task<> release(EnergyAssertionID id) = 0;
 
     void setLostHandler(LostHandler handler) { m_lost = std::move(handler); }
+    void setGoneHandler(GoneHandler handler) { m_gone = std::move(handler); }
 
 protected:
     void reportLost(EnergyAssertionID id, const EnergyFailure &failure) const
@@ -45,9 +50,15 @@ protected:
         if (m_lost)
             m_lost(id, failure);
     }
+    void reportGone(EnergyAssertionID id) const
+    {
+        if (m_gone)
+            m_gone(id);
+    }
 
 private:
     LostHandler m_lost;
+    GoneHandler m_gone;
 };
 
 } // namespace pelorin

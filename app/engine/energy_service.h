@@ -17,6 +17,10 @@ public:
     // A session's lock went away and could not be taken again: the machine
     // is no longer kept awake as the session promised.
     using LostHandler = std::function<void(const SessionID &, const EnergyFailure &)>;
+    // Every lock of a session went by itself, as it should (its time-out
+    // passed, or a release that had failed went through after all): nothing
+    // of it is held any more.
+    using ReleasedHandler = std::function<void(const SessionID &)>;
 
     virtual ~EnergyService() = default;
 
@@ -29,6 +33,7 @@ public:
     virtual QCoro::Task<> extend(Session session, std::optional<Duration> remaining) = 0;
 
     void setLostHandler(LostHandler handler) { m_lost = std::move(handler); }
+    void setReleasedHandler(ReleasedHandler handler) { m_released = std::move(handler); }
 
 protected:
     void reportLost(const SessionID &id, const EnergyFailure &failure) const
@@ -36,9 +41,15 @@ protected:
         if (m_lost)
             m_lost(id, failure);
     }
+    void reportReleased(const SessionID &id) const
+    {
+        if (m_released)
+            m_released(id);
+    }
 
 private:
     LostHandler m_lost;
+    ReleasedHandler m_released;
 };
 
 } // namespace pelorin

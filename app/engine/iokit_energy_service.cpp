@@ -1,7 +1,5 @@
 #include "iokit_energy_service.h"
 
-#include <QTimer>
-
 #include <cmath>
 
 namespace pelorin {
@@ -20,24 +18,16 @@ private:
     SessionID m_id;
 };
 
-struct IOKitEnergyService::TurnAwaiter {
-    // A constructor, not an aggregate: GCC 12 destroys the members of an
-    // aggregate built inside a co_await expression twice.
-    TurnAwaiter(IOKitEnergyService *s, SessionID i) : service(s), id(i) {}
-    IOKitEnergyService *service;
-    SessionID id;
-    bool await_ready()
-    {
-        // Free: the turn is this operation's at once.
-        return service->m_turns.try_emplace(id).second;
-    }
-    void await_suspend(std::coroutine_handle<> coroutine) { service->m_turns[id].push_back(coroutine); }
-    void await_resume() const noexcept {}
-};
-
-IOKitEnergyService::TurnAwaiter IOKitEnergyService::turnOf(const SessionID &id)
+QCoro::Task<> IOKitEnergyService::takeTurn(SessionID id)
 {
-    return TurnAwaiter{this, id};
+    // Free: the turn is this operation's at once.
+    if (m_turns.try_emplace(id).second)
+        co_return;
+    // The service cannot go while one of its operations waits: its callers
+    // hold it.
+    Wake turn;
+    m_turns[id].push_back(turn.trigger());
+    co_await turn;
 }
 
 void IOKitEnergyService::endTurn(const SessionID &id)
@@ -49,17 +39,40 @@ void IOKitEnergyService::endTurn(const SessionID &id)
         m_turns.erase(it);
         return;
     }
-    const std::coroutine_handle<> next = it->second.front();
+    // The next one goes on at a later turn of the event loop, so the
+    // operation that ends now has finished before it starts.
+    const Wake::Trigger next = it->second.front();
     it->second.pop_front();
-    // On a later turn of the event loop, so the operation that ends now has
-    // finished before the next one starts.
-    QTimer::singleShot(0, [next] { next.resume(); });
+    next.fire();
 }
 
 IOKitEnergyService::IOKitEnergyService(std::unique_ptr<EnergyAssertionDriver> driver) : m_driver(std::move(driver))
 {
     m_driver->setLostHandler(
         [this](EnergyAssertionID assertion, const EnergyFailure &failure) { driverLost(assertion, failure); });
+    m_driver->setGoneHandler([this](EnergyAssertionID assertion) { driverGone(assertion); });
+}
+
+void IOKitEnergyService::driverGone(EnergyAssertionID assertion)
+{
+    for (auto it = m_assertions.begin(); it != m_assertions.end(); ++it) {
+        std::vector<EnergyAssertionID> &list = it->second;
+        const auto found = std::ranges::find(list, assertion);
+        if (found == list.end())
+            continue;
+        list.erase(found);
+        const SessionID session = it->first;
+        if (list.empty())
+            m_assertions.erase(it);
+        // An operation under way on the session settles the rest itself.
+        if (m_turns.contains(session))
+            return;
+        // The one release the driver still allows, so it forgets the lock.
+        m_driver->release(assertion);
+        if (!m_assertions.contains(session))
+            reportReleased(session);
+        return;
+    }
 }
 
 void IOKitEnergyService::driverLost(EnergyAssertionID assertion, const EnergyFailure &failure)
@@ -77,7 +90,7 @@ void IOKitEnergyService::driverLost(EnergyAssertionID assertion, const EnergyFai
 
 QCoro::Task<> IOKitEnergyService::acquire(Session session, std::optional<Duration> remaining)
 {
-    co_await turnOf(session.id);
+    co_await takeTurn(session.id);
     const Turn turn(this, session.id);
 
     if (m_assertions.contains(session.id))
@@ -117,7 +130,7 @@ QCoro::Task<> IOKitEnergyService::acquire(Session session, std::optional<Duratio
 
 QCoro::Task<> IOKitEnergyService::release(SessionID id)
 {
-    co_await turnOf(id);
+    co_await takeTurn(id);
     const Turn turn(this, id);
     co_await releaseHeld(id);
 }
@@ -128,28 +141,42 @@ QCoro::Task<> IOKitEnergyService::releaseHeld(SessionID id)
         co_return;
 
     const std::vector<EnergyAssertionID> held = m_assertions[id];
-    std::vector<EnergyAssertionID> leftovers;
+    std::vector<EnergyAssertionID> failed;
     std::optional<EnergyFailure> lastFailure;
     for (const EnergyAssertionID assertion : held) {
         try {
             co_await m_driver->release(assertion);
         } catch (const EnergyFailure &failure) {
-            leftovers.push_back(assertion);
+            failed.push_back(assertion);
             lastFailure = failure;
         }
     }
-    if (leftovers.empty())
+    // What could not be let go stays, less what went by itself meanwhile
+    // (that left the table already; the driver may forget it now).
+    const std::vector<EnergyAssertionID> current = m_assertions[id];
+    std::vector<EnergyAssertionID> leftovers;
+    for (const EnergyAssertionID assertion : failed) {
+        if (std::ranges::find(current, assertion) != current.end()) {
+            leftovers.push_back(assertion);
+            continue;
+        }
+        try {
+            co_await m_driver->release(assertion);
+        } catch (const EnergyFailure &) {
+            // Gone already.
+        }
+    }
+    if (leftovers.empty()) {
         m_assertions.erase(id);
-    else
-        m_assertions[id] = std::move(leftovers);
-
-    if (lastFailure)
-        throw EnergyFailure(EnergyFailure::Operation::release, lastFailure->code, true);
+        co_return;
+    }
+    m_assertions[id] = std::move(leftovers);
+    throw EnergyFailure(EnergyFailure::Operation::release, lastFailure->code, true);
 }
 
 QCoro::Task<> IOKitEnergyService::extend(Session session, std::optional<Duration> remaining)
 {
-    co_await turnOf(session.id);
+    co_await takeTurn(session.id);
     const Turn turn(this, session.id);
 
     if (!m_assertions.contains(session.id))

@@ -2,8 +2,8 @@
 
 #include "energy_assertion_driver.h"
 #include "energy_service.h"
+#include "wake.h"
 
-#include <coroutine>
 #include <deque>
 #include <memory>
 #include <unordered_map>
@@ -33,18 +33,19 @@ public:
 
 private:
     class Turn;
-    struct TurnAwaiter;
-    TurnAwaiter turnOf(const SessionID &id);
+    // Waits until no other operation on the session runs.
+    QCoro::Task<> takeTurn(SessionID id);
     void endTurn(const SessionID &id);
 
     QCoro::Task<> releaseHeld(SessionID id);
     void driverLost(EnergyAssertionID assertion, const EnergyFailure &failure);
+    void driverGone(EnergyAssertionID assertion);
 
     std::unique_ptr<EnergyAssertionDriver> m_driver;
     std::unordered_map<SessionID, std::vector<EnergyAssertionID>> m_assertions;
     // Sessions with an operation under way, and the operations waiting for
     // their turn after it.
-    std::unordered_map<SessionID, std::deque<std::coroutine_handle<>>> m_turns;
+    std::unordered_map<SessionID, std::deque<Wake::Trigger>> m_turns;
     // The new locks of a renewal under way, not yet in the table.
     std::unordered_map<SessionID, std::vector<EnergyAssertionID>> m_renewing;
 };

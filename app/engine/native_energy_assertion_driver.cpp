@@ -1,19 +1,18 @@
 #include "native_energy_assertion_driver.h"
 
 #include "boot_clock.h"
-
-#include <QDBusPendingCallWatcher>
-#include <QPointer>
-#include <QTimer>
+#include "wake.h"
 
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDBusUnixFileDescriptor>
+#include <QPointer>
+#include <QTimer>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cmath>
-#include <coroutine>
 #include <fcntl.h>
 #include <limits>
 #include <unistd.h>
@@ -24,9 +23,46 @@ namespace pelorin {
 
 namespace {
 
+using Backend = NativeEnergyAssertionDriver::Backend;
+
 // How the locks introduce themselves to the desktop.
 const QString applicationName = u"Pelorin"_s;
 const QString lockName = u"Pelorin session"_s;
+
+// What each lock service is on the bus: its name, the object and interface
+// that grant locks, and the methods that take one and let it go. logind's
+// lock is a descriptor, let go by closing it.
+struct ServiceFacts {
+    Backend backend;
+    bool systemBus;
+    QString name;
+    QString path;
+    QString interface;
+    QString inhibit;
+    QString release;
+};
+
+const std::array<ServiceFacts, 4> services{{
+    {Backend::gnomeSession, false, u"org.gnome.SessionManager"_s, u"/org/gnome/SessionManager"_s,
+     u"org.gnome.SessionManager"_s, u"Inhibit"_s, u"Uninhibit"_s},
+    {Backend::powerManagement, false, u"org.freedesktop.PowerManagement"_s,
+     u"/org/freedesktop/PowerManagement/Inhibit"_s, u"org.freedesktop.PowerManagement.Inhibit"_s, u"Inhibit"_s,
+     u"UnInhibit"_s},
+    {Backend::screenSaver, false, u"org.freedesktop.ScreenSaver"_s, u"/org/freedesktop/ScreenSaver"_s,
+     u"org.freedesktop.ScreenSaver"_s, u"Inhibit"_s, u"UnInhibit"_s},
+    {Backend::logind,
+     true,
+     u"org.freedesktop.login1"_s,
+     u"/org/freedesktop/login1"_s,
+     u"org.freedesktop.login1.Manager"_s,
+     u"Inhibit"_s,
+     {}},
+}};
+
+const ServiceFacts &factsOf(Backend backend)
+{
+    return services[static_cast<std::size_t>(backend)];
+}
 
 // A time-out beyond this is as good as none; capping it keeps the timer's
 // arithmetic in range.
@@ -36,7 +72,8 @@ constexpr Duration expiryRetry = Duration::seconds(30);
 // Calls wait for their answer on a timer of ours; the bus itself never gives
 // up on them, so an answer that comes late is still delivered.
 constexpr int noBusTimeout = std::numeric_limits<int>::max();
-// Between two rounds of seeking a lost lock again.
+// Between two rounds of seeking a lost lock again, or of asking a returning
+// service that is not ready yet.
 constexpr std::chrono::milliseconds retakePause{250};
 
 // The service is not on the bus, or not this kind of service.
@@ -101,97 +138,10 @@ void closeDescriptor(int fd)
         ::close(fd);
 }
 
-// Where a wait for an answer stands: still waiting, decided (the coroutine is
-// to resume on the next turn of the event loop), or resumed.
-enum class WaitStage { waiting, decided, resumed };
-
-// Resumes the coroutine on the next turn of the event loop, unless something
-// resumed it first.
-void resumeSoon(std::coroutine_handle<> coroutine, std::shared_ptr<WaitStage> stage)
+std::chrono::milliseconds remainingOf(const QDeadlineTimer &until)
 {
-    *stage = WaitStage::decided;
-    QTimer::singleShot(0, [coroutine, stage] {
-        if (std::exchange(*stage, WaitStage::resumed) != WaitStage::resumed)
-            coroutine.resume();
-    });
+    return std::chrono::milliseconds(std::max<qint64>(until.remainingTime(), 0));
 }
-
-// Waits for the answer to a pending call for at most `limit`, and yields it,
-// or nothing when the time ran out first (or `parent` went away). An answer
-// that arrives after that is handed to `late`. The awaiting coroutine resumes
-// on a later turn of the event loop, never inside a signal, except when
-// `parent` is destroyed: then at once, and it must not touch `parent`.
-class AnswerAwaiter {
-public:
-    AnswerAwaiter(const QDBusPendingCall &pending, std::chrono::milliseconds limit, QObject *parent,
-                  std::function<void(const QDBusMessage &)> late)
-        : m_pending(pending), m_limit(limit), m_parent(parent), m_late(std::move(late))
-    {
-    }
-
-    bool await_ready() const noexcept { return false; }
-    void await_suspend(std::coroutine_handle<> coroutine)
-    {
-        auto *watcher = new QDBusPendingCallWatcher(m_pending, m_parent);
-        auto *timer = new QTimer(watcher);
-        auto stage = std::make_shared<WaitStage>(WaitStage::waiting);
-        std::optional<QDBusMessage> *answer = &m_answer;
-        QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                         [stage, answer, coroutine, late = std::move(m_late)](QDBusPendingCallWatcher *finished) {
-                             finished->deleteLater();
-                             if (*stage != WaitStage::waiting) {
-                                 if (late)
-                                     late(finished->reply());
-                                 return;
-                             }
-                             *answer = finished->reply();
-                             resumeSoon(coroutine, stage);
-                         });
-        QObject::connect(timer, &QTimer::timeout, watcher, [stage, coroutine] {
-            if (*stage == WaitStage::waiting)
-                resumeSoon(coroutine, stage);
-        });
-        // The driver is going: the coroutine learns it at once (even when its
-        // resumption was already on its way), so that it ends rather than
-        // wait for ever.
-        QObject::connect(watcher, &QObject::destroyed, [stage, coroutine] {
-            if (std::exchange(*stage, WaitStage::resumed) != WaitStage::resumed)
-                coroutine.resume();
-        });
-        timer->setSingleShot(true);
-        timer->start(m_limit);
-    }
-    std::optional<QDBusMessage> await_resume() { return std::move(m_answer); }
-
-private:
-    QDBusPendingCall m_pending;
-    std::chrono::milliseconds m_limit;
-    QObject *m_parent;
-    std::function<void(const QDBusMessage &)> m_late;
-    std::optional<QDBusMessage> m_answer;
-};
-
-// Sleeps for a while on a timer of `parent`'s; ends at once when `parent`
-// is destroyed, and the coroutine must not touch it then.
-struct Pause {
-    Pause(std::chrono::milliseconds s, QObject *p) : span(s), parent(p) {}
-    std::chrono::milliseconds span;
-    QObject *parent;
-    bool await_ready() const noexcept { return false; }
-    void await_suspend(std::coroutine_handle<> coroutine) const
-    {
-        auto *timer = new QTimer(parent);
-        timer->setSingleShot(true);
-        QObject::connect(timer, &QTimer::timeout, timer, [timer, coroutine] {
-            QObject::disconnect(timer, &QObject::destroyed, nullptr, nullptr);
-            timer->deleteLater();
-            coroutine.resume();
-        });
-        QObject::connect(timer, &QObject::destroyed, [coroutine] { coroutine.resume(); });
-        timer->start(span);
-    }
-    void await_resume() const noexcept {}
-};
 
 } // namespace
 
@@ -204,21 +154,38 @@ NativeEnergyAssertionDriver::NativeEnergyAssertionDriver(QDBusConnection session
                                                          QObject *parent)
     : QObject(parent), m_sessionBus(std::move(sessionBus)), m_systemBus(std::move(systemBus))
 {
-    for (auto [watcher, bus, kind] : {std::tuple{&m_sessionOwners, m_sessionBus, Backend::gnomeSession},
-                                      std::tuple{&m_systemOwners, m_systemBus, Backend::logind}}) {
-        watcher->setConnection(bus);
-        watcher->setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
-        connect(watcher, &QDBusServiceWatcher::serviceUnregistered, this,
+    for (auto [owners, homes, bus, kind] :
+         {std::tuple{&m_sessionOwners, &m_sessionHomes, m_sessionBus, Backend::gnomeSession},
+          std::tuple{&m_systemOwners, &m_systemHomes, m_systemBus, Backend::logind}}) {
+        owners->setConnection(bus);
+        owners->setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
+        connect(owners, &QDBusServiceWatcher::serviceUnregistered, this,
                 [this, kind](const QString &name) { ownerLeft(kind, name); });
+        homes->setConnection(bus);
+        homes->setWatchMode(QDBusServiceWatcher::WatchForRegistration);
+        connect(homes, &QDBusServiceWatcher::serviceRegistered, this,
+                [this, kind](const QString &name) { homeAppeared(kind, name); });
     }
 }
 
 NativeEnergyAssertionDriver::~NativeEnergyAssertionDriver()
 {
-    // Nothing is sent: the services drop our locks when we leave the bus.
-    // A descriptor lock goes now, as it would with the process.
-    for (auto &entry : m_locks)
-        closeDescriptor(entry.second.grant.fd);
+    // What is still held goes now, without waiting for answers: a descriptor
+    // is closed, a cookie handed back. (When the process ends, the services
+    // drop our locks anyway as we leave the bus.)
+    for (const auto &[id, lock] : m_locks) {
+        if (lock.stage == Stage::seeking || lock.stage == Stage::released || lock.grant.code != 0)
+            continue;
+        if (lock.grant.backend == Backend::logind) {
+            closeDescriptor(lock.grant.fd);
+        } else if (m_sessionBus.isConnected()) {
+            const ServiceFacts &facts = factsOf(lock.grant.backend);
+            QDBusMessage message =
+                QDBusMessage::createMethodCall(lock.grant.owner, facts.path, facts.interface, facts.release);
+            message << lock.grant.cookie;
+            m_sessionBus.send(message);
+        }
+    }
 }
 
 QVariantMap NativeEnergyAssertionDriver::assertionProperties(bool display, std::optional<double> timeout)
@@ -265,8 +232,8 @@ QCoro::Task<EnergyAssertionID> NativeEnergyAssertionDriver::create(bool display,
         connect(lock.timer.get(), &BootTimer::timeout, this, [this, id] { expire(id); });
         if (!lock.timer->start(Duration::seconds(std::clamp(*timeout, 0.0, longestTimeout)))) {
             const int code = -lock.timer->error();
-            discard(lock.grant);
-            m_locks.erase(id);
+            drop(id);
+            discard(grant);
             throw EnergyFailure(operation, code, false);
         }
     }
@@ -277,14 +244,14 @@ QCoro::Task<> NativeEnergyAssertionDriver::release(EnergyAssertionID id)
 {
     const std::uint32_t key = id.rawValue;
     const auto it = m_locks.find(key);
-    if (it == m_locks.end()) {
+    if (it == m_locks.end() || it->second.stage == Stage::stray) {
         if (m_gone.remove(key))
             co_return;
         throw EnergyFailure(EnergyFailure::Operation::release, -EINVAL, true);
     }
     // Nothing is held while the lock is sought again; the search ends here.
-    if (it->second.seeking) {
-        m_locks.erase(it);
+    if (it->second.stage == Stage::seeking) {
+        drop(key);
         co_return;
     }
     const QPointer<NativeEnergyAssertionDriver> self(this);
@@ -303,9 +270,12 @@ QCoro::Task<int> NativeEnergyAssertionDriver::releaseHeld(std::uint32_t id)
     const QPointer<NativeEnergyAssertionDriver> self(this);
     const Grant grant = lock.grant;
     const quint64 generation = lock.generation;
-    const bool uncertain = lock.uncertain;
-    lock.releasing = true;
-    lock.confirmed = false;
+    // (A release may start while another is under way: a time-out's and
+    // the owner's. Whichever fails leaves the lock held.)
+    const Stage before = lock.stage == Stage::releasing || lock.stage == Stage::released ? Stage::held : lock.stage;
+    // A stray lock's cookie that the service no longer knows is gone as well.
+    const bool uncertain = before == Stage::unanswered || before == Stage::stray;
+    lock.stage = Stage::releasing;
     // The answer to a release given up on: if it went through, the lock is
     // gone; if the service said no, it is still held.
     // (Named, not built inside the co_await: GCC 12 destroys such temporaries twice.)
@@ -315,14 +285,15 @@ QCoro::Task<int> NativeEnergyAssertionDriver::releaseHeld(std::uint32_t id)
         const auto held = self->m_locks.find(id);
         if (held == self->m_locks.end() || held->second.generation != generation)
             return;
+        Lock &now = held->second;
         if (late.type() == QDBusMessage::ReplyMessage ||
             (late.type() == QDBusMessage::ErrorMessage && isGone(late.errorName()))) {
-            if (held->second.releasing)
-                held->second.confirmed = true;
+            if (now.stage == Stage::releasing)
+                now.stage = Stage::released;
             else
-                self->forget(id);
-        } else {
-            held->second.uncertain = false;
+                self->gone(id);
+        } else if (now.stage == Stage::unanswered) {
+            now.stage = Stage::held;
         }
     };
     const int code = co_await letGo(grant, uncertain, std::move(confirmation));
@@ -332,41 +303,54 @@ QCoro::Task<int> NativeEnergyAssertionDriver::releaseHeld(std::uint32_t id)
     if (now == m_locks.end())
         co_return 0;
     Lock &after = now->second;
-    after.releasing = false;
-    if (code == 0 || after.confirmed || after.generation != generation) {
+    if (code == 0 || after.stage == Stage::released || after.generation != generation) {
         drop(id);
         co_return 0;
     }
-    if (code == -ETIMEDOUT)
-        after.uncertain = true;
+    // A stray lock is let go of in any case: it keeps its stage.
+    after.stage = code == -ETIMEDOUT && before != Stage::stray ? Stage::unanswered : before;
     co_return code;
 }
 
 QVariantMap NativeEnergyAssertionDriver::properties(EnergyAssertionID id) const
 {
     const auto it = m_locks.find(id.rawValue);
-    return it == m_locks.end() ? QVariantMap() : it->second.properties;
+    return it == m_locks.end() || it->second.stage == Stage::stray ? QVariantMap() : it->second.properties;
 }
 
 std::optional<NativeEnergyAssertionDriver::Backend> NativeEnergyAssertionDriver::backend(EnergyAssertionID id) const
 {
     const auto it = m_locks.find(id.rawValue);
-    if (it == m_locks.end() || it->second.seeking)
+    if (it == m_locks.end() || it->second.stage == Stage::seeking || it->second.stage == Stage::stray)
         return std::nullopt;
     return it->second.grant.backend;
 }
 
 QDBusConnection NativeEnergyAssertionDriver::busFor(Backend backend) const
 {
-    return backend == Backend::logind ? m_systemBus : m_sessionBus;
+    return factsOf(backend).systemBus ? m_systemBus : m_sessionBus;
 }
 
 QCoro::Task<std::optional<QDBusMessage>> NativeEnergyAssertionDriver::call(QDBusConnection bus, QDBusMessage message,
                                                                            std::chrono::milliseconds limit,
                                                                            LateAnswer late)
 {
-    AnswerAwaiter answer(bus.asyncCall(message, noBusTimeout), limit, this, std::move(late));
-    co_return co_await answer;
+    Wake answered(this, limit);
+    auto answer = std::make_shared<std::optional<QDBusMessage>>();
+    // The watcher outlives the wait, to hand a late answer on; it goes with
+    // the driver.
+    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(message, noBusTimeout), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+            [done = answered.trigger(), answer, late = std::move(late)](QDBusPendingCallWatcher *finished) {
+                finished->deleteLater();
+                if (done.fire())
+                    *answer = finished->reply();
+                else if (late)
+                    late(finished->reply());
+            });
+    if (co_await answered != Wake::Cause::fired)
+        co_return std::nullopt;
+    co_return std::move(*answer);
 }
 
 QCoro::Task<NativeEnergyAssertionDriver::Grant> NativeEnergyAssertionDriver::inhibit(Backend backend, bool display,
@@ -375,24 +359,16 @@ QCoro::Task<NativeEnergyAssertionDriver::Grant> NativeEnergyAssertionDriver::inh
     const QDBusConnection bus = busFor(backend);
     if (!bus.isConnected())
         co_return Grant::failed(-ENOENT);
-    QDBusMessage message;
+    const ServiceFacts &facts = factsOf(backend);
+    QDBusMessage message = QDBusMessage::createMethodCall(facts.name, facts.path, facts.interface, facts.inhibit);
     switch (backend) {
     case Backend::gnomeSession:
-        message = QDBusMessage::createMethodCall(u"org.gnome.SessionManager"_s, u"/org/gnome/SessionManager"_s,
-                                                 u"org.gnome.SessionManager"_s, u"Inhibit"_s);
         // Flag 4 stops suspend, flag 8 keeps the session from going idle
         // (and so the screen on); no toplevel window.
         message << QStringLiteral(PELORIN_APP_ID) << 0u << lockName << (display ? 8u : 4u);
         break;
     case Backend::powerManagement:
-        message = QDBusMessage::createMethodCall(u"org.freedesktop.PowerManagement"_s,
-                                                 u"/org/freedesktop/PowerManagement/Inhibit"_s,
-                                                 u"org.freedesktop.PowerManagement.Inhibit"_s, u"Inhibit"_s);
-        message << applicationName << lockName;
-        break;
     case Backend::screenSaver:
-        message = QDBusMessage::createMethodCall(u"org.freedesktop.ScreenSaver"_s, u"/org/freedesktop/ScreenSaver"_s,
-                                                 u"org.freedesktop.ScreenSaver"_s, u"Inhibit"_s);
         message << applicationName << lockName;
         break;
     case Backend::logind:
@@ -400,8 +376,6 @@ QCoro::Task<NativeEnergyAssertionDriver::Grant> NativeEnergyAssertionDriver::inh
         // pass them receives.
         if (!(bus.connectionCapabilities() & QDBusConnection::UnixFileDescriptorPassing))
             co_return Grant::failed(-ENOENT);
-        message = QDBusMessage::createMethodCall(u"org.freedesktop.login1"_s, u"/org/freedesktop/login1"_s,
-                                                 u"org.freedesktop.login1.Manager"_s, u"Inhibit"_s);
         // Idle only: a "sleep" lock would also block a suspend that the user
         // asks for, or a closed lid.
         message << u"idle"_s << applicationName << lockName << u"block"_s;
@@ -429,9 +403,9 @@ QCoro::Task<NativeEnergyAssertionDriver::Grant> NativeEnergyAssertionDriver::tak
     for (const Backend backend : order) {
         if (until.hasExpired())
             break;
-        const auto limit = until.isForever() ? m_callTimeout
-                                             : std::clamp(std::chrono::milliseconds(until.remainingTime()),
-                                                          std::chrono::milliseconds(1), m_callTimeout);
+        const auto limit = until.isForever()
+                               ? m_callTimeout
+                               : std::clamp(remainingOf(until), std::chrono::milliseconds(1), m_callTimeout);
         const Grant grant = co_await inhibit(backend, display, limit);
         if (grant.code == 0 || !self)
             co_return grant;
@@ -481,22 +455,8 @@ QCoro::Task<int> NativeEnergyAssertionDriver::letGo(Grant grant, bool uncertain,
         co_return 0;
     // Addressed to the very peer that granted the cookie: a cookie means
     // nothing to a service that has since restarted.
-    QDBusMessage message;
-    switch (grant.backend) {
-    case Backend::gnomeSession:
-        message = QDBusMessage::createMethodCall(grant.owner, u"/org/gnome/SessionManager"_s,
-                                                 u"org.gnome.SessionManager"_s, u"Uninhibit"_s);
-        break;
-    case Backend::powerManagement:
-        message = QDBusMessage::createMethodCall(grant.owner, u"/org/freedesktop/PowerManagement/Inhibit"_s,
-                                                 u"org.freedesktop.PowerManagement.Inhibit"_s, u"UnInhibit"_s);
-        break;
-    case Backend::screenSaver:
-    case Backend::logind:
-        message = QDBusMessage::createMethodCall(grant.owner, u"/org/freedesktop/ScreenSaver"_s,
-                                                 u"org.freedesktop.ScreenSaver"_s, u"UnInhibit"_s);
-        break;
-    }
+    const ServiceFacts &facts = factsOf(grant.backend);
+    QDBusMessage message = QDBusMessage::createMethodCall(grant.owner, facts.path, facts.interface, facts.release);
     message << grant.cookie;
     const std::optional<QDBusMessage> answer = co_await call(m_sessionBus, message, m_callTimeout, std::move(late));
     if (!answer)
@@ -519,32 +479,26 @@ void NativeEnergyAssertionDriver::discard(const Grant &grant)
         closeDescriptor(grant.fd);
         return;
     }
-    const QString path = grant.backend == Backend::gnomeSession      ? u"/org/gnome/SessionManager"_s
-                         : grant.backend == Backend::powerManagement ? u"/org/freedesktop/PowerManagement/Inhibit"_s
-                                                                     : u"/org/freedesktop/ScreenSaver"_s;
-    const QString interface = grant.backend == Backend::gnomeSession      ? u"org.gnome.SessionManager"_s
-                              : grant.backend == Backend::powerManagement ? u"org.freedesktop.PowerManagement.Inhibit"_s
-                                                                          : u"org.freedesktop.ScreenSaver"_s;
-    const QString method = grant.backend == Backend::gnomeSession ? u"Uninhibit"_s : u"UnInhibit"_s;
-    QDBusMessage message = QDBusMessage::createMethodCall(grant.owner, path, interface, method);
-    message << grant.cookie;
-    m_sessionBus.send(message);
+    const std::uint32_t id = m_nextId++;
+    Lock &lock = m_locks[id];
+    lock.grant = grant;
+    lock.stage = Stage::stray;
+    watch(grant);
+    expire(id);
 }
 
 void NativeEnergyAssertionDriver::hold(std::uint32_t id, Grant grant)
 {
     Lock &lock = m_locks[id];
     lock.grant = std::move(grant);
-    lock.seeking = false;
-    lock.uncertain = false;
+    lock.stage = Stage::held;
     ++lock.generation;
     watch(lock.grant);
 }
 
 void NativeEnergyAssertionDriver::watch(const Grant &grant)
 {
-    const bool system = grant.backend == Backend::logind;
-    QDBusServiceWatcher &owners = system ? m_systemOwners : m_sessionOwners;
+    QDBusServiceWatcher &owners = factsOf(grant.backend).systemBus ? m_systemOwners : m_sessionOwners;
     if (grant.owner.isEmpty() || owners.watchedServices().contains(grant.owner))
         return;
     owners.addWatchedService(grant.owner);
@@ -564,13 +518,13 @@ void NativeEnergyAssertionDriver::watch(const Grant &grant)
             });
 }
 
-void NativeEnergyAssertionDriver::unwatch(const Grant &grant)
+void NativeEnergyAssertionDriver::unwatch(const Grant &grant, std::uint32_t except)
 {
-    const bool system = grant.backend == Backend::logind;
+    const bool system = factsOf(grant.backend).systemBus;
     const bool stillUsed = std::ranges::any_of(m_locks, [&](const auto &entry) {
-        const Lock &lock = entry.second;
-        return !lock.seeking && lock.grant.owner == grant.owner && (lock.grant.backend == Backend::logind) == system &&
-               &lock.grant != &grant;
+        const auto &[id, lock] = entry;
+        return id != except && lock.stage != Stage::seeking && lock.grant.owner == grant.owner &&
+               factsOf(lock.grant.backend).systemBus == system;
     });
     if (!stillUsed)
         (system ? m_systemOwners : m_sessionOwners).removeWatchedService(grant.owner);
@@ -578,26 +532,37 @@ void NativeEnergyAssertionDriver::unwatch(const Grant &grant)
 
 void NativeEnergyAssertionDriver::ownerLeft(Backend busKind, const QString &name)
 {
-    const bool system = busKind == Backend::logind;
+    const bool system = factsOf(busKind).systemBus;
     (system ? m_systemOwners : m_sessionOwners).removeWatchedService(name);
-    std::vector<std::uint32_t> lost;
-    for (auto &[id, lock] : m_locks) {
-        if (lock.seeking || lock.grant.owner != name || (lock.grant.backend == Backend::logind) != system)
-            continue;
-        // A release under way counts as done: the lock went with its service.
-        if (lock.releasing)
-            lock.confirmed = true;
-        else
-            lost.push_back(id);
+    std::vector<std::uint32_t> affected;
+    for (const auto &[id, lock] : m_locks) {
+        if (lock.stage != Stage::seeking && lock.grant.owner == name && factsOf(lock.grant.backend).systemBus == system)
+            affected.push_back(id);
     }
-    for (const std::uint32_t id : lost) {
-        // A lock on its way out is not taken again: its release went
-        // unanswered, or its time is up.
-        const Lock &lock = m_locks.at(id);
-        if (lock.uncertain || lock.expiring)
-            forget(id);
-        else
+    for (const std::uint32_t id : affected) {
+        const auto it = m_locks.find(id);
+        if (it == m_locks.end())
+            continue;
+        switch (it->second.stage) {
+        case Stage::held:
             seek(id);
+            break;
+        case Stage::releasing:
+            // A release under way counts as done: the lock went with its
+            // service.
+            it->second.stage = Stage::released;
+            break;
+        case Stage::unanswered:
+        case Stage::expired:
+        case Stage::stray:
+            // On its way out: its release went unanswered, its time is up,
+            // or nobody wants it. It is not taken again.
+            gone(id);
+            break;
+        case Stage::seeking:
+        case Stage::released:
+            break;
+        }
     }
 }
 
@@ -610,10 +575,16 @@ QCoro::Task<> NativeEnergyAssertionDriver::seek(std::uint32_t id)
     // A descriptor lock may outlive its service's restart; it goes once the
     // new one is in place.
     const int oldDescriptor = lock.grant.fd;
+    // The service to return to, and for how long: the one that held the lock
+    // before it was first lost.
+    const Backend home = lock.home.value_or(lock.grant.backend);
+    const QDeadlineTimer homeUntil = lock.home ? lock.homeUntil : QDeadlineTimer(m_returnWindow);
     lock.grant = Grant::failed(-ENOENT);
-    lock.seeking = true;
+    lock.stage = Stage::seeking;
+    lock.home.reset();
     const quint64 generation = ++lock.generation;
     const bool display = lock.display;
+    syncHomeWatches();
 
     const QPointer<NativeEnergyAssertionDriver> self(this);
     const QDeadlineTimer window(m_retakeWindow);
@@ -622,6 +593,7 @@ QCoro::Task<> NativeEnergyAssertionDriver::seek(std::uint32_t id)
         const Grant grant = co_await takeFirst(display, window);
         if (!self) {
             closeDescriptor(grant.fd);
+            closeDescriptor(oldDescriptor);
             co_return;
         }
         const auto now = m_locks.find(id);
@@ -634,16 +606,21 @@ QCoro::Task<> NativeEnergyAssertionDriver::seek(std::uint32_t id)
         if (grant.code == 0) {
             hold(id, grant);
             closeDescriptor(oldDescriptor);
+            // Taken from a service further down the order: its own one is
+            // awaited back. (The services are declared in their order.)
+            if (home < grant.backend && !homeUntil.hasExpired())
+                awaitHome(id, home, homeUntil);
             co_return;
         }
         if (weight(grant.code) > weight(code))
             code = grant.code;
         if (window.hasExpired())
             break;
-        const Pause pause(std::min(retakePause, std::chrono::milliseconds(window.remainingTime())), this);
-        co_await pause;
-        if (!self)
+        Wake pause(this, std::min(retakePause, remainingOf(window)));
+        if (co_await pause == Wake::Cause::contextGone) {
+            closeDescriptor(oldDescriptor);
             co_return;
+        }
         const auto again = m_locks.find(id);
         if (again == m_locks.end() || again->second.generation != generation) {
             closeDescriptor(oldDescriptor);
@@ -657,25 +634,164 @@ QCoro::Task<> NativeEnergyAssertionDriver::seek(std::uint32_t id)
                              code, false));
 }
 
+void NativeEnergyAssertionDriver::awaitHome(std::uint32_t id, Backend home, QDeadlineTimer until)
+{
+    Lock &lock = m_locks.at(id);
+    lock.home = home;
+    lock.homeUntil = until;
+    syncHomeWatches();
+    // The window ends.
+    QTimer::singleShot(remainingOf(until), this, [this, id, generation = lock.generation] {
+        const auto it = m_locks.find(id);
+        if (it != m_locks.end() && it->second.generation == generation && it->second.home) {
+            it->second.home.reset();
+            syncHomeWatches();
+        }
+    });
+    // It may be back already: it came while the lock was sought, or it
+    // answered too slowly then.
+    const ServiceFacts &facts = factsOf(home);
+    QDBusMessage question = QDBusMessage::createMethodCall(u"org.freedesktop.DBus"_s, u"/org/freedesktop/DBus"_s,
+                                                           u"org.freedesktop.DBus"_s, u"NameHasOwner"_s);
+    question << facts.name;
+    auto *answer = new QDBusPendingCallWatcher(busFor(home).asyncCall(question), this);
+    connect(answer, &QDBusPendingCallWatcher::finished, this,
+            [this, home, name = facts.name](QDBusPendingCallWatcher *finished) {
+                finished->deleteLater();
+                const QDBusMessage reply = finished->reply();
+                if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+                    reply.arguments().constFirst().toBool())
+                    homeAppeared(home, name);
+            });
+}
+
+void NativeEnergyAssertionDriver::homeAppeared(Backend busKind, const QString &name)
+{
+    const bool system = factsOf(busKind).systemBus;
+    std::vector<std::uint32_t> returning;
+    for (const auto &[id, lock] : m_locks) {
+        if (lock.stage == Stage::held && lock.home && factsOf(*lock.home).systemBus == system &&
+            factsOf(*lock.home).name == name)
+            returning.push_back(id);
+    }
+    for (const std::uint32_t id : returning)
+        moveHome(id);
+}
+
+QCoro::Task<> NativeEnergyAssertionDriver::moveHome(std::uint32_t id)
+{
+    const auto it = m_locks.find(id);
+    if (it == m_locks.end() || it->second.stage != Stage::held || !it->second.home)
+        co_return;
+    const Backend home = *it->second.home;
+    const QDeadlineTimer until = it->second.homeUntil;
+    const quint64 generation = it->second.generation;
+    const bool display = it->second.display;
+    // One move at a time.
+    it->second.home.reset();
+    syncHomeWatches();
+
+    const QPointer<NativeEnergyAssertionDriver> self(this);
+    for (;;) {
+        const Grant grant = co_await inhibit(home, display, m_callTimeout);
+        if (!self) {
+            closeDescriptor(grant.fd);
+            co_return;
+        }
+        const auto now = m_locks.find(id);
+        if (now == m_locks.end() || now->second.generation != generation || now->second.stage != Stage::held) {
+            // Released, lost again or expired meanwhile.
+            discard(grant);
+            co_return;
+        }
+        if (grant.code == 0) {
+            // The new lock first, then the stand-in's goes.
+            const Grant standIn = now->second.grant;
+            hold(id, grant);
+            discard(standIn);
+            unwatch(standIn, 0);
+            co_return;
+        }
+        // A service that is on the bus but not ready yet is asked again; one
+        // that refuses keeps the lock where it is.
+        if ((grant.code != -ENOENT && grant.code != -ETIMEDOUT) || until.hasExpired())
+            co_return;
+        Wake pause(this, std::min(retakePause, remainingOf(until)));
+        if (co_await pause == Wake::Cause::contextGone)
+            co_return;
+        const auto again = m_locks.find(id);
+        if (again == m_locks.end() || again->second.generation != generation || again->second.stage != Stage::held)
+            co_return;
+    }
+}
+
+void NativeEnergyAssertionDriver::syncHomeWatches()
+{
+    for (const bool system : {false, true}) {
+        QDBusServiceWatcher &homes = system ? m_systemHomes : m_sessionHomes;
+        QStringList wanted;
+        for (const auto &[id, lock] : m_locks) {
+            if (lock.home && factsOf(*lock.home).systemBus == system && !wanted.contains(factsOf(*lock.home).name))
+                wanted.append(factsOf(*lock.home).name);
+        }
+        const QStringList watched = homes.watchedServices();
+        for (const QString &name : watched) {
+            if (!wanted.contains(name))
+                homes.removeWatchedService(name);
+        }
+        for (const QString &name : std::as_const(wanted)) {
+            if (!watched.contains(name))
+                homes.addWatchedService(name);
+        }
+    }
+}
+
 QCoro::Task<> NativeEnergyAssertionDriver::expire(std::uint32_t id)
 {
     const auto it = m_locks.find(id);
-    if (it == m_locks.end() || it->second.releasing)
+    if (it == m_locks.end())
         co_return;
-    if (it->second.seeking) {
-        forget(id);
+    Lock &lock = it->second;
+    switch (lock.stage) {
+    case Stage::releasing:
+    case Stage::released:
         co_return;
+    case Stage::seeking:
+        // Nothing is held while it is sought: its time is up, and that ends it.
+        gone(id);
+        co_return;
+    case Stage::held:
+        lock.stage = Stage::expired;
+        break;
+    case Stage::unanswered:
+    case Stage::expired:
+    case Stage::stray:
+        break;
     }
-    it->second.expiring = true;
+    const bool stray = lock.stage == Stage::stray;
     const QPointer<NativeEnergyAssertionDriver> self(this);
     const int code = co_await releaseHeld(id);
     if (!self)
         co_return;
-    if (code == 0) {
-        m_gone.insert(id);
+    if (code != 0) {
+        retryLater(id);
         co_return;
     }
-    m_locks.at(id).timer->start(expiryRetry);
+    if (!stray) {
+        m_gone.insert(id);
+        reportGone(EnergyAssertionID{id});
+    }
+}
+
+void NativeEnergyAssertionDriver::retryLater(std::uint32_t id)
+{
+    Lock &lock = m_locks.at(id);
+    if (!lock.timer) {
+        lock.timer = std::make_unique<BootTimer>();
+        connect(lock.timer.get(), &BootTimer::timeout, this, [this, id] { expire(id); });
+    }
+    // Without a timer a stray lock stays until the process ends.
+    lock.timer->start(expiryRetry);
 }
 
 void NativeEnergyAssertionDriver::drop(std::uint32_t id)
@@ -684,14 +800,17 @@ void NativeEnergyAssertionDriver::drop(std::uint32_t id)
     if (it == m_locks.end())
         return;
     Lock &lock = it->second;
-    if (!lock.seeking)
-        unwatch(lock.grant);
+    if (lock.stage != Stage::seeking)
+        unwatch(lock.grant, id);
     // The timer may be the one delivering the signal that led here.
     if (lock.timer) {
         lock.timer->stop();
         lock.timer.release()->deleteLater();
     }
+    const bool awaited = lock.home.has_value();
     m_locks.erase(it);
+    if (awaited)
+        syncHomeWatches();
 }
 
 void NativeEnergyAssertionDriver::forget(std::uint32_t id)
@@ -700,6 +819,19 @@ void NativeEnergyAssertionDriver::forget(std::uint32_t id)
         return;
     drop(id);
     m_gone.insert(id);
+}
+
+void NativeEnergyAssertionDriver::gone(std::uint32_t id)
+{
+    const auto it = m_locks.find(id);
+    if (it == m_locks.end())
+        return;
+    if (it->second.stage == Stage::stray) {
+        drop(id);
+        return;
+    }
+    forget(id);
+    reportGone(EnergyAssertionID{id});
 }
 
 } // namespace pelorin

@@ -51,6 +51,15 @@ class BootTimer;
 // lock is sought again, under the same ID, from the first service that
 // answers in the order above, for up to the retake window; when none grants
 // it, the lost handler hears of it and a later release of the ID succeeds.
+// When it was taken again from a service further down the order, and its
+// own service comes back on the bus within the return window, the lock moves
+// back: the new lock is in place before the stand-in's goes. (A desktop's
+// power manager may watch only its own locks.)
+//
+// A lock that goes by itself, as it should (its time-out passed, or a
+// release that had gone unanswered is confirmed late), is told to the gone
+// handler. A lock that nobody wants any more (granted too late, or a stand-in
+// replaced) is let go at once, and again every little while until it is gone.
 //
 // Codes of the EnergyFailure thrown or reported:
 //
@@ -70,14 +79,17 @@ class BootTimer;
 // A lock with a time-out is released by the driver itself once that much
 // time has passed on CLOCK_BOOTTIME, so the time asleep counts. Its ID then
 // stays valid for one more release(), which succeeds. Destroying the driver
-// sends nothing: what it still holds goes when the process leaves the bus.
+// lets go of what it still holds, without waiting for the answers.
 class NativeEnergyAssertionDriver final : public QObject, public EnergyAssertionDriver {
     Q_OBJECT
 public:
+    // In the order the services are asked in.
     enum class Backend { gnomeSession, powerManagement, screenSaver, logind };
 
     static constexpr std::chrono::milliseconds defaultCallTimeout{3000};
-    static constexpr std::chrono::milliseconds defaultRetakeWindow{2000};
+    // A power manager that its session restarts takes a few seconds.
+    static constexpr std::chrono::milliseconds defaultRetakeWindow{10000};
+    static constexpr std::chrono::milliseconds defaultReturnWindow{60000};
 
     explicit NativeEnergyAssertionDriver(QObject *parent = nullptr);
     NativeEnergyAssertionDriver(QDBusConnection sessionBus, QDBusConnection systemBus, QObject *parent = nullptr);
@@ -98,6 +110,7 @@ public:
 
     void setCallTimeout(std::chrono::milliseconds timeout) { m_callTimeout = timeout; }
     void setRetakeWindow(std::chrono::milliseconds window) { m_retakeWindow = window; }
+    void setReturnWindow(std::chrono::milliseconds window) { m_returnWindow = window; }
 
 private:
     // The outcome of asking one service, or each in turn, for a lock.
@@ -115,6 +128,16 @@ private:
             return grant;
         }
     };
+    // Where a lock stands.
+    enum class Stage : std::uint8_t {
+        held,       // granted; its service is watched
+        seeking,    // its service went away; being taken again
+        releasing,  // a release is under way
+        released,   // a release under way is known to have gone through
+        unanswered, // a release went unanswered: it may have gone through
+        expired,    // its time-out passed and letting go failed; tried again later
+        stray,      // nobody's (granted too late, or a stand-in replaced): let go, with retries
+    };
     struct Lock {
         bool display = false;
         Grant grant;
@@ -123,17 +146,18 @@ private:
         // Counts the grants this lock has had, so an answer about an earlier
         // one is told apart.
         quint64 generation = 0;
-        bool seeking = false;   // its service went away; being taken again
-        bool releasing = false; // a release is under way
-        bool confirmed = false; // a late answer said that it went through
-        bool uncertain = false; // a release went unanswered: it may have gone through
-        bool expiring = false;  // its time-out has passed; letting go is being retried
+        Stage stage = Stage::held;
+        // Held from another service since its own service left: that
+        // service, awaited back until `homeUntil`.
+        std::optional<Backend> home;
+        QDeadlineTimer homeUntil;
     };
     using LateAnswer = std::function<void(const QDBusMessage &)>;
 
     QDBusConnection busFor(Backend backend) const;
-    // Sends a call and waits at most the call time-out for its answer; absent
-    // without one. An answer that comes later goes to `late`.
+    // Sends a call and waits at most `limit` for its answer; absent without
+    // one (or once the driver is going). An answer that comes later goes to
+    // `late`.
     QCoro::Task<std::optional<QDBusMessage>> call(QDBusConnection bus, QDBusMessage message,
                                                   std::chrono::milliseconds limit, LateAnswer late);
     QCoro::Task<Grant> inhibit(Backend backend, bool display, std::chrono::milliseconds limit);
@@ -143,28 +167,48 @@ private:
     Grant grantFrom(Backend backend, const QDBusMessage &reply) const;
     // Lets go of a grant; 0 once it is gone, else the failure's code.
     QCoro::Task<int> letGo(Grant grant, bool uncertain, LateAnswer late);
-    // Lets go of a held lock: 0 once it is gone and its record dropped, else
-    // the failure's code, with the record kept for another try.
+    // Lets go of a recorded lock: 0 once it is gone and its record dropped,
+    // else the failure's code, with the record kept for another try.
     QCoro::Task<int> releaseHeld(std::uint32_t id);
-    // Lets go of a grant that nobody wants, without waiting for the answer.
+    // Lets go of a grant that nobody wants: a descriptor at once, a cookie
+    // as a stray lock.
     void discard(const Grant &grant);
     void hold(std::uint32_t id, Grant grant);
     void watch(const Grant &grant);
-    void unwatch(const Grant &grant);
+    // Stops watching an owner that no lock but `except` is held by.
+    void unwatch(const Grant &grant, std::uint32_t except);
     void ownerLeft(Backend busKind, const QString &name);
     QCoro::Task<> seek(std::uint32_t id);
+    // Waits for the lock's own service to come back, until `until`.
+    void awaitHome(std::uint32_t id, Backend home, QDeadlineTimer until);
+    void homeAppeared(Backend busKind, const QString &name);
+    QCoro::Task<> moveHome(std::uint32_t id);
+    // Watches the names of exactly the services that locks await.
+    void syncHomeWatches();
+    // Lets go of a lock whose time is up, or a stray one; tries again later
+    // when that fails.
     QCoro::Task<> expire(std::uint32_t id);
-    // Drops the record of a lock that is gone; with forget() its ID stays
-    // good for one release.
+    void retryLater(std::uint32_t id);
+    // Drops the record of a lock.
     void drop(std::uint32_t id);
+    // Drops the record of a lock that went by itself; its ID stays good for
+    // one release.
     void forget(std::uint32_t id);
+    // As forget(), for a lock that went as it should: the gone handler hears
+    // of it. A stray lock is only dropped.
+    void gone(std::uint32_t id);
 
     QDBusConnection m_sessionBus;
     QDBusConnection m_systemBus;
+    // The unique names of the services that hold our locks.
     QDBusServiceWatcher m_sessionOwners;
     QDBusServiceWatcher m_systemOwners;
+    // The names of the services that locks wait to return to.
+    QDBusServiceWatcher m_sessionHomes;
+    QDBusServiceWatcher m_systemHomes;
     std::chrono::milliseconds m_callTimeout = defaultCallTimeout;
     std::chrono::milliseconds m_retakeWindow = defaultRetakeWindow;
+    std::chrono::milliseconds m_returnWindow = defaultReturnWindow;
     std::uint32_t m_nextId = 1;
     std::map<std::uint32_t, Lock> m_locks;
     // IDs whose lock went by itself (time-out, lost, a late confirmation);

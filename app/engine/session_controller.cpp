@@ -1,5 +1,7 @@
 #include "session_controller.h"
 
+#include "wake.h"
+
 #include <QPointer>
 
 #include <cerrno>
@@ -19,8 +21,8 @@ Duration atLeastZero(Duration d)
 QCoro::Task<> deadline(QPointer<SessionController> controller, SessionController::Wait wait, Duration span,
                        SessionID id, std::shared_ptr<Cancellation> cancellation)
 {
-    co_await nextTurn();
-    if (cancellation->isCancelled())
+    Wake turn = nextTurn(controller.data());
+    if (co_await turn == Wake::Cause::contextGone || cancellation->isCancelled())
         co_return;
     std::optional<EnergyFailure> failure;
     bool finished = false;
@@ -51,6 +53,13 @@ SessionController::SessionController(SessionState state, std::shared_ptr<EnergyS
             if (self)
                 self->send(SessionMachine::Lost{id, failure});
         });
+    // Every lock of the session went by itself (a failed release confirmed
+    // late, a time-out): nothing is held any more, and the panel says so by
+    // itself.
+    m_service->setReleasedHandler([self = QPointer<SessionController>(this)](const SessionID &id) {
+        if (self)
+            self->send(SessionMachine::Released{id});
+    });
 }
 
 SessionController::~SessionController()
@@ -143,8 +152,8 @@ QCoro::Task<> SessionController::acquireOperation(QUuid key, SessionMachine::Eff
     const Session session = std::get<SessionMachine::Acquire>(effect).session;
     QPointer<SessionController> self(this);
     const std::shared_ptr<EnergyService> service = m_service;
-    co_await nextTurn();
-    if (!self)
+    Wake turn = nextTurn(this);
+    if (co_await turn == Wake::Cause::contextGone)
         co_return;
 
     std::optional<EnergyFailure> failure;
@@ -176,10 +185,10 @@ QCoro::Task<> SessionController::releaseOperation(QUuid key, SessionMachine::Eff
     const SessionID id = std::get<SessionMachine::Release>(effect).id;
     QPointer<SessionController> self(this);
     const std::shared_ptr<EnergyService> service = m_service;
-    co_await nextTurn();
-
     // The locks go even when the controller went away in the meantime: the
     // service outlives it here, and nobody else would ever release them.
+    Wake turn = nextTurn();
+    co_await turn;
     std::optional<EnergyFailure> failure;
     try {
         co_await service->release(id);
@@ -205,8 +214,8 @@ QCoro::Task<> SessionController::extendOperation(QUuid key, Session longer, Dura
 {
     QPointer<SessionController> self(this);
     const std::shared_ptr<EnergyService> service = m_service;
-    co_await nextTurn();
-    if (!self)
+    Wake turn = nextTurn(this);
+    if (co_await turn == Wake::Cause::contextGone)
         co_return;
 
     const Duration left = atLeastZero(*longer.effectiveDuration - atLeastZero(m_monotonic() - stamp));

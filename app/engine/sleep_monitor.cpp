@@ -1,13 +1,12 @@
 #include "sleep_monitor.h"
 
+#include <QDBusArgument>
 #include <QDBusMessage>
-#include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
 #include <QDBusUnixFileDescriptor>
-#include <QPointer>
-
-#include <QCoroDBus>
 
 #include <fcntl.h>
+#include <limits>
 #include <unistd.h>
 
 namespace pelorin {
@@ -16,11 +15,21 @@ namespace {
 const QString login1Service = QStringLiteral("org.freedesktop.login1");
 const QString login1Path = QStringLiteral("/org/freedesktop/login1");
 const QString login1Manager = QStringLiteral("org.freedesktop.login1.Manager");
-constexpr int callTimeoutMs = 3000;
+// The bus never gives up on the request: a logind that answers late still
+// grants the lock.
+constexpr int noBusTimeout = std::numeric_limits<int>::max();
 } // namespace
 
-SleepMonitor::SleepMonitor(QDBusConnection systemBus, QObject *parent) : QObject(parent), m_bus(std::move(systemBus))
+SleepMonitor::SleepMonitor(QDBusConnection systemBus, QObject *parent)
+    : QObject(parent), m_bus(std::move(systemBus)), m_logind(login1Service, m_bus)
 {
+    m_logind.setWatchMode(QDBusServiceWatcher::WatchForRegistration);
+    connect(&m_logind, &QDBusServiceWatcher::serviceRegistered, this, [this] {
+        // A logind that came, or came back, knows nothing of a lock asked of
+        // the one before: ask again.
+        if (m_wanted)
+            ask();
+    });
 }
 
 SleepMonitor::~SleepMonitor()
@@ -28,40 +37,53 @@ SleepMonitor::~SleepMonitor()
     releaseDelayLock();
 }
 
-QCoro::Task<> SleepMonitor::start()
+void SleepMonitor::start()
 {
     if (!m_bus.isConnected())
-        co_return;
+        return;
+    // The match follows the name to whichever process owns it.
     m_bus.connect(login1Service, login1Path, login1Manager, QStringLiteral("PrepareForSleep"), this,
                   SLOT(onPrepareForSleep(bool)));
-    co_await takeDelayLock();
+    takeDelayLock();
 }
 
-QCoro::Task<> SleepMonitor::takeDelayLock()
+void SleepMonitor::takeDelayLock()
 {
     if (!m_bus.isConnected())
-        co_return;
+        return;
     m_wanted = true;
-    if (m_delayLock >= 0 || m_taking)
-        co_return;
-    m_taking = true;
-    // The monitor may be gone by the time logind answers.
-    const QPointer<SleepMonitor> self(this);
+    if (m_delayLock >= 0 || m_asking > 0)
+        return;
+    ask();
+}
+
+void SleepMonitor::ask()
+{
     QDBusMessage call =
         QDBusMessage::createMethodCall(login1Service, login1Path, login1Manager, QStringLiteral("Inhibit"));
     call << QStringLiteral("sleep") << QStringLiteral("Pelorin") << QStringLiteral("Ending the keep-awake session")
          << QStringLiteral("delay");
-    const QDBusMessage reply = co_await m_bus.asyncCall(call, callTimeoutMs);
-    if (!self)
-        co_return;
-    m_taking = false;
-    // Let go at once (the reply's descriptor closes with it) when the sleep
-    // notice came while we were asking.
-    if (!m_wanted || reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        co_return;
-    const auto fd = qdbus_cast<QDBusUnixFileDescriptor>(reply.arguments().constFirst());
-    if (fd.isValid() && m_delayLock < 0)
-        m_delayLock = ::fcntl(fd.fileDescriptor(), F_DUPFD_CLOEXEC, 3);
+    ++m_asking;
+    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, noBusTimeout), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *finished) {
+        finished->deleteLater();
+        --m_asking;
+        const QDBusMessage reply = finished->reply();
+        // Let go at once (the reply's descriptor closes with it) when the
+        // sleep notice came while we were asking.
+        if (!m_wanted || reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+            return;
+        const auto fd = qdbus_cast<QDBusUnixFileDescriptor>(reply.arguments().constFirst());
+        if (!fd.isValid())
+            return;
+        const int fresh = ::fcntl(fd.fileDescriptor(), F_DUPFD_CLOEXEC, 3);
+        if (fresh < 0)
+            return;
+        // The new one is in place: the one held before goes.
+        if (m_delayLock >= 0)
+            ::close(m_delayLock);
+        m_delayLock = fresh;
+    });
 }
 
 void SleepMonitor::releaseDelayLock()

@@ -239,8 +239,11 @@ QString MenuView::statusText(const SessionState &state, std::optional<Duration> 
 {
     switch (state.kind()) {
     case SessionState::Kind::failed:
-        return state.failure() && state.failure()->retainsResources ? tr("The session needs attention")
-                                                                    : tr("The session did not start");
+        if (state.failure() && state.failure()->retainsResources)
+            return tr("The session needs attention");
+        if (state.failure() && state.failure()->operation == EnergyFailure::Operation::lost)
+            return tr("The session ended early");
+        return tr("The session did not start");
     case SessionState::Kind::starting:
         return tr("Starting the session…");
     case SessionState::Kind::stopping:
@@ -292,9 +295,14 @@ void MenuView::refresh()
     const bool failed = state.kind() == SessionState::Kind::failed;
     if (failed) {
         const bool retains = state.failure() && state.failure()->retainsResources;
-        m_notice->setTitle(retains ? tr("The session could not end") : tr("The session could not start"));
-        m_notice->setMessage(retains ? tr("The Mac may still be kept awake. Try ending the session again.")
-                                     : tr("Pelorin could not confirm that the Mac will stay awake. Try again."));
+        const bool lost = !retains && state.failure() && state.failure()->operation == EnergyFailure::Operation::lost;
+        m_notice->setTitle(retains ? tr("The session could not end")
+                           : lost  ? tr("The session could not go on")
+                                   : tr("The session could not start"));
+        m_notice->setMessage(
+            retains ? tr("The Mac may still be kept awake. Try ending the session again.")
+            : lost  ? tr("The desktop stopped keeping the Mac awake, and Pelorin could not take over. Try again.")
+                    : tr("Pelorin could not confirm that the Mac will stay awake. Try again."));
     }
     m_notice->setVisible(failed);
     // A control nobody sees cannot be pressed, not even by a screen reader.

@@ -53,6 +53,7 @@ QString ReadoutBoard::word() const
     case Kind::attention:
         return tr("ATTENTION");
     case Kind::failed:
+    case Kind::lost:
         return tr("FAILED");
     case Kind::unlimited:
         return tr("NO LIMIT");
@@ -114,6 +115,8 @@ std::optional<QString> ReadoutBoard::statusLine() const
         return tr("The Mac may still be kept awake. Try ending the session again.");
     case Kind::failed:
         return tr("The session could not start");
+    case Kind::lost:
+        return tr("The session could not go on");
     case Kind::unlimited:
         return tr("The Mac stays awake until you turn it off");
     }

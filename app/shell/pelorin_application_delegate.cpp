@@ -3,13 +3,10 @@
 #include "app_model.h"
 #include "pelorin_preferences.h"
 #include "sleep_monitor.h"
+#include "wake.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QTimer>
-
-#include <coroutine>
-#include <memory>
 
 #include <cstdio>
 
@@ -19,43 +16,20 @@ namespace {
 const QString validateFlag = QStringLiteral("--validate-energy");
 const QString welcomeFlag = QStringLiteral("--welcome");
 
-// Whichever comes first of a piece of work and a time limit.
-struct Race {
-    bool over = false;
-    std::coroutine_handle<> waiting;
-
-    void finish()
-    {
-        if (over)
-            return;
-        over = true;
-        if (const auto resume = std::exchange(waiting, {}))
-            QTimer::singleShot(0, [resume] { resume.resume(); });
-    }
-};
-
-struct RaceAwaiter {
-    explicit RaceAwaiter(std::shared_ptr<Race> r) : race(std::move(r)) {}
-    std::shared_ptr<Race> race;
-    bool await_ready() const noexcept { return race->over; }
-    void await_suspend(std::coroutine_handle<> coroutine) const noexcept { race->waiting = coroutine; }
-    void await_resume() const noexcept {}
-};
-
-QCoro::Task<> runThenFinish(QCoro::Task<> work, std::shared_ptr<Race> race)
+QCoro::Task<> runThenFire(QCoro::Task<> work, Wake::Trigger done)
 {
     co_await work;
-    race->finish();
+    done.fire();
 }
 
-// Waits for `work` to end, for at most `limit`; the work goes on after that
-// if it has not ended, but nobody waits for it any more.
-QCoro::Task<> within(QCoro::Task<> work, std::chrono::milliseconds limit)
+// Waits for `work` to end, for at most `limit`, or until `context` goes; the
+// work goes on after that if it has not ended, but nobody waits for it any
+// more.
+QCoro::Task<> within(QCoro::Task<> work, std::chrono::milliseconds limit, QObject *context)
 {
-    auto race = std::make_shared<Race>();
-    QTimer::singleShot(limit, [race] { race->finish(); });
-    runThenFinish(std::move(work), race);
-    co_await RaceAwaiter(race);
+    Wake end(context, limit);
+    runThenFire(std::move(work), end.trigger());
+    co_await end;
 }
 } // namespace
 
@@ -131,7 +105,7 @@ QCoro::Task<> PelorinApplicationDelegate::prepareForSleep(bool starting)
     const quint64 round = ++m_sleepRound;
     if (!starting) {
         if (monitor)
-            co_await monitor->takeDelayLock();
+            monitor->takeDelayLock();
         co_return;
     }
     willSleep();
@@ -140,7 +114,7 @@ QCoro::Task<> PelorinApplicationDelegate::prepareForSleep(bool starting)
     // mislays such variables in the coroutine frame.)
     const QPointer<AppModel> model = m_model;
     if (model)
-        co_await within(model->countdown().sessions().drain(), sleepLimit);
+        co_await within(model->countdown().sessions().drain(), sleepLimit, this);
     // When logind gave up waiting and the machine has slept and woken in the
     // meantime, the delay lock held now was taken for the next sleep.
     if (self && round != m_sleepRound)
@@ -166,7 +140,7 @@ QCoro::Task<> PelorinApplicationDelegate::terminate()
 {
     const auto exit = m_exit;
     QPointer<AppModel> model = m_model;
-    co_await within(model->shutdown(), quitLimit);
+    co_await within(model->shutdown(), quitLimit, this);
     exit(0);
 }
 

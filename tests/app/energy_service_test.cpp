@@ -217,6 +217,39 @@ TEST_F(EnergyServiceTest, OperationsOnOneSessionTakeTurns)
     EXPECT_EQ(driver->log.back(), "release 6");
 }
 
+// A lock that went by itself (its time-out passed, a release went through
+// late) leaves the table, and the driver may forget it; a session with none
+// left is reported released. While an operation on the session is under way,
+// that operation has the last word.
+TEST_F(EnergyServiceTest, LocksThatWentByThemselvesLeaveTheTable)
+{
+    std::vector<SessionID> released;
+    service->setReleasedHandler([&](const SessionID &id) { released.push_back(id); });
+    acquired(session(SessionDuration::hour1(), true));
+    driver->letGo(1);
+    EXPECT_THAT(entry(), ElementsAre(2u));
+    EXPECT_THAT(released, IsEmpty());
+    driver->letGo(2);
+    EXPECT_FALSE(hasEntry());
+    EXPECT_THAT(released, ElementsAre(testId(0xa1)));
+    EXPECT_THAT(driver->log, ElementsAre("release 1", "release 2"));
+
+    acquired(session(SessionDuration::hour1(), false));
+    driver->parks = true;
+    std::optional<std::optional<EnergyFailure>> result;
+    auto track = [&](QCoro::Task<> operation) -> QCoro::Task<> { result = co_await failureOf(std::move(operation)); };
+    auto releasing = track(service->release(testId(0xa1)));
+    settle();
+    driver->letGo(3);
+    EXPECT_THAT(released, ElementsAre(testId(0xa1)));
+    driver->parks = false;
+    driver->proceed();
+    settle();
+    ASSERT_TRUE(result);
+    EXPECT_EQ(*result, std::nullopt);
+    EXPECT_FALSE(hasEntry());
+}
+
 TEST_F(EnergyServiceTest, ALockLostForGoodIsReportedForItsSession)
 {
     std::vector<std::pair<SessionID, EnergyFailure>> reports;

@@ -122,6 +122,12 @@ public:
         held.erase(id);
         reportLost(EnergyAssertionID{id}, failure);
     }
+    // Tells the service that a lock went by itself, as it should.
+    void letGo(std::uint32_t id)
+    {
+        held.erase(id);
+        reportGone(EnergyAssertionID{id});
+    }
     // The next create of that kind fails with `code`; calls queue up.
     void failNextCreate(bool display, std::int32_t code) { m_createFailures[display].push_back(code); }
     // The next release of `id` fails with `code`.

@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QtCore/qtestsupport_core.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -18,6 +19,7 @@ using pelorin::EnergyFailure;
 using pelorin::NativeEnergyAssertionDriver;
 using pelorin::test::TestBus;
 using pelorin::test::TestLock;
+using pelorin::test::TestLockEvent;
 using Backend = NativeEnergyAssertionDriver::Backend;
 using Kind = TestBus::Kind;
 using Operation = EnergyFailure::Operation;
@@ -60,10 +62,14 @@ class NativeEnergyAssertionDriverTest : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(bus.isValid()); }
 
-    std::unique_ptr<NativeEnergyAssertionDriver> makeDriver() const
+    // A driver whose lost and gone reports land in `lost` and `gone`.
+    std::unique_ptr<NativeEnergyAssertionDriver> makeDriver()
     {
-        return std::make_unique<NativeEnergyAssertionDriver>(bus.connection(Kind::session),
-                                                             bus.connection(Kind::system));
+        auto driver =
+            std::make_unique<NativeEnergyAssertionDriver>(bus.connection(Kind::session), bus.connection(Kind::system));
+        driver->setLostHandler([this](EnergyAssertionID id, const EnergyFailure &f) { lost.emplace_back(id, f); });
+        driver->setGoneHandler([this](EnergyAssertionID id) { gone.push_back(id); });
+        return driver;
     }
 
     // logind on the stand-in system bus, the others on the session bus.
@@ -86,6 +92,8 @@ protected:
     }
 
     TestBus bus;
+    std::vector<std::pair<EnergyAssertionID, EnergyFailure>> lost;
+    std::vector<EnergyAssertionID> gone;
 };
 
 TEST_F(NativeEnergyAssertionDriverTest, EachLockComesFromTheFirstServicePresent)
@@ -143,6 +151,7 @@ TEST_F(NativeEnergyAssertionDriverTest, ALockIsReleasedWhenItsTimeOutPasses)
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return !driver->backend(timedSystem) && !driver->backend(timedDisplay); }, 5000));
     EXPECT_GE(clock.elapsed(), 300);
+    EXPECT_THAT(gone, testing::UnorderedElementsAre(timedSystem, timedDisplay));
     EXPECT_TRUE(bus.services(Kind::system).waitForLockCount(0));
     EXPECT_TRUE(bus.services(Kind::session).waitForLockCount(1));
     EXPECT_EQ(driver->backend(endless), Backend::powerManagement);
@@ -250,7 +259,8 @@ TEST_F(NativeEnergyAssertionDriverTest, ALockGrantedTooLateIsLetGo)
 
 // A release confirmed after the call time-out fails, but a second try
 // succeeds, whether it goes before the late confirmation arrives (the
-// service no longer knows the cookie) or after it.
+// service no longer knows the cookie) or after it; a confirmation that comes
+// first is reported.
 TEST_F(NativeEnergyAssertionDriverTest, AReleaseConfirmedTooLateCanBeTriedAgain)
 {
     serve({gnome});
@@ -259,11 +269,13 @@ TEST_F(NativeEnergyAssertionDriverTest, AReleaseConfirmedTooLateCanBeTriedAgain)
     driver->setCallTimeout(200ms);
     for (const int settleMs : {0, 800}) {
         SCOPED_TRACE(settleMs);
+        gone.clear();
         services.setBehaviour(gnome, u"Uninhibit"_s, u"reply"_s);
         const EnergyAssertionID id = held(*driver, false);
         services.setBehaviour(gnome, u"Uninhibit"_s, u"late:500"_s);
         EXPECT_EQ(release(*driver, id), EnergyFailure(Operation::release, -ETIMEDOUT, true));
         QTest::qWait(settleMs);
+        EXPECT_EQ(gone, settleMs > 0 ? std::vector{id} : std::vector<EnergyAssertionID>{});
         services.setBehaviour(gnome, u"Uninhibit"_s, u"reply"_s);
         EXPECT_EQ(release(*driver, id), std::nullopt);
         EXPECT_TRUE(services.waitForLockCount(0));
@@ -274,23 +286,28 @@ TEST_F(NativeEnergyAssertionDriverTest, AReleaseConfirmedTooLateCanBeTriedAgain)
 // again under the same ID, or reported lost.
 TEST_F(NativeEnergyAssertionDriverTest, ALockWhoseServiceLeftIsSoughtAgain)
 {
-    serve({gnome});
+    // A power manager that its session restarts, back three seconds later
+    // with nothing to stand in meanwhile: the lock is sought long enough.
+    serve({powerManagement});
     const auto driver = makeDriver();
-    std::vector<std::pair<EnergyAssertionID, EnergyFailure>> lost;
-    driver->setLostHandler([&](EnergyAssertionID id, const EnergyFailure &f) { lost.emplace_back(id, f); });
-    const EnergyAssertionID display = held(*driver, true, 3600.0);
-    // Long enough for a restart on a busy machine.
-    driver->setRetakeWindow(10s);
+    const EnergyAssertionID system = held(*driver, false, 3600.0);
+    bus.stopServices(Kind::session);
+    QTest::qWait(3000);
+    serve({powerManagement});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return driver->backend(system).has_value(); }, 5000));
+    EXPECT_TRUE(lost.empty());
+    EXPECT_EQ(driver->backend(system), Backend::powerManagement);
+    EXPECT_EQ(driver->properties(system).value(u"TimeoutSeconds"_s), 3600.0);
+    EXPECT_EQ(release(*driver, system), std::nullopt);
 
+    // Another client of a restarted instance may get the old cookie: only
+    // our own lock goes with our release.
+    serve({gnome});
+    const EnergyAssertionID display = held(*driver, true);
     serve({gnome}); // killed and started again
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return driver->backend(display).has_value() && bus.services(Kind::session).locks().size() == 1; }, 2000));
-    EXPECT_EQ(driver->backend(display), Backend::gnomeSession);
     EXPECT_EQ(bus.services(Kind::session).locks().constFirst().flags, 8u);
-    EXPECT_EQ(driver->properties(display).value(u"TimeoutSeconds"_s), 3600.0);
-
-    // Another client of the new instance may get the old cookie: only our
-    // own lock goes with our release.
     NativeEnergyAssertionDriver other(bus.connection(Kind::session), bus.connection(Kind::system));
     const EnergyAssertionID foreign = held(other, false);
     EXPECT_EQ(release(*driver, display), std::nullopt);
@@ -302,25 +319,78 @@ TEST_F(NativeEnergyAssertionDriverTest, ALockWhoseServiceLeftIsSoughtAgain)
     // Gone for good: reported once the search gives up, and a later release
     // of the ID succeeds.
     driver->setRetakeWindow(300ms);
-    const EnergyAssertionID system = held(*driver, false);
+    const EnergyAssertionID abandoned = held(*driver, false);
     bus.stopServices(Kind::session);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !lost.empty(); }, 5000));
     ASSERT_EQ(lost.size(), 1u);
-    EXPECT_EQ(lost[0].first, system);
+    EXPECT_EQ(lost[0].first, abandoned);
     EXPECT_EQ(lost[0].second, EnergyFailure(Operation::createSystem, -ENOENT, false));
-    EXPECT_EQ(release(*driver, system), std::nullopt);
+    EXPECT_EQ(release(*driver, abandoned), std::nullopt);
 }
 
-// Descriptor locks are closed when the driver goes, as they would be when the
-// process ends.
-TEST_F(NativeEnergyAssertionDriverTest, ADriverThatGoesLetsItsDescriptorLocksGo)
+// A lock taken again from a service further down the order goes back to its
+// own service when that one returns within the window, the new lock in place
+// before the stand-in's goes; after the window it stays where it is.
+TEST_F(NativeEnergyAssertionDriverTest, ALostLockGoesBackToItsOwnService)
 {
-    serve({logind});
-    auto driver = makeDriver();
-    held(*driver, false);
-    ASSERT_EQ(bus.services(Kind::system).locks().size(), 1);
-    driver.reset();
-    EXPECT_TRUE(waitUntilNoLocks());
+    for (const bool inTime : {true, false}) {
+        SCOPED_TRACE(inTime ? "back in time" : "back too late");
+        serve({gnome, logind});
+        const auto driver = makeDriver();
+        if (!inTime)
+            driver->setReturnWindow(300ms);
+        const EnergyAssertionID system = held(*driver, false, 3600.0);
+        const EnergyAssertionID display = held(*driver, true, 3600.0);
+
+        bus.stopServices(Kind::session);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return driver->backend(system) == Backend::logind; }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return driver->backend(display) == Backend::logind; }, 5000));
+        ASSERT_TRUE(bus.services(Kind::system).waitForLockCount(2));
+        if (!inTime)
+            QTest::qWait(400);
+
+        ASSERT_TRUE(bus.startServices(Kind::session, {gnome}));
+        const Backend expected = inTime ? Backend::gnomeSession : Backend::logind;
+        if (inTime) {
+            ASSERT_TRUE(QTest::qWaitFor(
+                [&] { return driver->backend(system) == expected && driver->backend(display) == expected; }, 5000));
+        } else {
+            QTest::qWait(500);
+        }
+        EXPECT_EQ(driver->backend(system), expected);
+        EXPECT_EQ(driver->backend(display), expected);
+        EXPECT_TRUE(bus.services(Kind::session).waitForLockCount(inTime ? 2 : 0));
+        EXPECT_TRUE(bus.services(Kind::system).waitForLockCount(inTime ? 0 : 2));
+        EXPECT_EQ(driver->properties(display).value(u"TimeoutSeconds"_s), 3600.0);
+        EXPECT_TRUE(lost.empty());
+        if (inTime) {
+            // The stand-in's locks went only after the new ones were taken.
+            const QList<TestLockEvent> taken = bus.services(Kind::session).events();
+            const QList<TestLockEvent> standIn = bus.services(Kind::system).events();
+            ASSERT_EQ(taken.size(), 2);
+            ASSERT_EQ(standIn.size(), 4);
+            EXPECT_LT(std::max(taken[0].at, taken[1].at), std::min(standIn[2].at, standIn[3].at));
+        }
+
+        EXPECT_EQ(release(*driver, system), std::nullopt);
+        EXPECT_EQ(release(*driver, display), std::nullopt);
+        EXPECT_TRUE(waitUntilNoLocks());
+    }
+}
+
+// A driver that goes lets go of what it holds, descriptors and cookies
+// alike, although the connection stays.
+TEST_F(NativeEnergyAssertionDriverTest, ADriverThatGoesLetsItsLocksGo)
+{
+    for (const QString &service : {logind, gnome}) {
+        SCOPED_TRACE(service.toStdString());
+        serve({service});
+        auto driver = makeDriver();
+        held(*driver, false);
+        ASSERT_EQ(allLocks().size(), 1);
+        driver.reset();
+        EXPECT_TRUE(waitUntilNoLocks());
+    }
 }
 
 TEST_F(NativeEnergyAssertionDriverTest, LocksDieWithAKilledProcess)

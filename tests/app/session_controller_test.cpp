@@ -315,7 +315,7 @@ TEST_F(SessionControllerTest, ADeadlineThatCannotBeArmedFailsTheSession)
     ::close(own);
     ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
 
-    EXPECT_EQ(controller->state(), SessionState::failed(EnergyFailure(Op::createSystem, -EMFILE, false), std::nullopt));
+    EXPECT_EQ(controller->state(), SessionState::failed(EnergyFailure(Op::lost, -EMFILE, false), std::nullopt));
     settle();
     EXPECT_THAT(driver->log, ElementsAre(testing::StartsWith("create system"), "release 2"));
     EXPECT_TRUE(energy->assertions().empty());

@@ -83,8 +83,8 @@ inline void PrintTo(const CountdownTime &t, std::ostream *os)
 
 inline void PrintTo(const SessionReadout &r, std::ostream *os)
 {
-    static constexpr const char *names[] = {"countdown ", "off",       "ready",  "starting",
-                                            "stopping",   "attention", "failed", "unlimited"};
+    static constexpr const char *names[] = {"countdown ", "off",    "ready",     "starting", "stopping",
+                                            "attention",  "failed", "unlimited", "lost"};
     *os << names[static_cast<int>(r.kind())] << (r.kind() == SessionReadout::Kind::countdown ? r.time().text() : "");
 }
 

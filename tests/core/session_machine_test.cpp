@@ -40,6 +40,9 @@ const Session openAsTimed = [] {
 const EnergyFailure kept(Op::createDisplay, -536870199, true);
 const EnergyFailure lost(Op::createSystem, -536870212, false);
 const EnergyFailure releaseFailure(Op::release, -536870206, false);
+// What a session that lost its lock for good fails with, whatever the
+// reporter said; the code is kept.
+const EnergyFailure lostLock(Op::lost, -536870212, false);
 
 const SessionState inactive = SessionState::inactive();
 const SessionState starting = SessionState::starting(timed);
@@ -51,6 +54,8 @@ const SessionState failedBare = SessionState::failed(lost, std::nullopt);
 const SessionState failedKept = SessionState::failed(kept, timed);
 // A session kept by a failed release whose failure claims nothing is held.
 const SessionState failedLostWithSession = SessionState::failed(lost, timed);
+// A session whose lock went for good, while the rest of its locks go.
+const SessionState failedLostLock = SessionState::failed(lostLock, timed);
 
 M::Event start(SessionDuration d, SessionID id = idB, bool display = true)
 {
@@ -181,9 +186,10 @@ std::vector<Row> transitionRows()
 
         // lost: the panel stops claiming the machine stays awake, and what
         // is left of the session's locks goes.
-        row("LostWhileActive", active, M::Lost{idA, lost}, failedLostWithSession, cancelAndRelease),
-        row("LostWhileStarting", starting, M::Lost{idA, lost}, failedLostWithSession, cancelAndRelease),
-        row("ReleasedAfterALostLockKeepsTheFailure", failedLostWithSession, M::Released{idA}, failedBare, cancel),
+        row("LostWhileActive", active, M::Lost{idA, lost}, failedLostLock, cancelAndRelease),
+        row("LostWhileStarting", starting, M::Lost{idA, lost}, failedLostLock, cancelAndRelease),
+        row("ReleasedAfterALostLockKeepsTheFailure", failedLostLock, M::Released{idA},
+            SessionState::failed(lostLock, std::nullopt), cancel),
         same("LostForOtherId", active, M::Lost{idB, lost}),
         same("LostWhileStopping", stopping, M::Lost{idA, lost}),
         same("LostWhileFailedWithSession", failedKept, M::Lost{idA, lost}),

@@ -69,6 +69,7 @@ const Session open(testId(0xa1), {SessionDuration::untilStopped(), true}, startD
 const EnergyFailure releaseFailure(EnergyFailure::Operation::release, 5, false);
 const EnergyFailure keptOnCreate(EnergyFailure::Operation::createDisplay, 5, true);
 const EnergyFailure lostOnCreate(EnergyFailure::Operation::createSystem, 5, false);
+const EnergyFailure lostLock(EnergyFailure::Operation::lost, 5, false);
 
 struct ReadoutCase {
     const char *name;
@@ -104,6 +105,7 @@ TEST(CoreSessionReadout, OneReadoutPerState)
         {"invalid span", SessionState::failed(EnergyFailure::invalidDuration(), std::nullopt), true, std::nullopt,
          K::failed},
         {"failed, nothing held, session kept", SessionState::failed(lostOnCreate, timed), true, left, K::failed},
+        {"lock lost for good", SessionState::failed(lostLock, std::nullopt), true, std::nullopt, K::lost},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

@@ -204,18 +204,43 @@ TEST_F(ShellTest, TheDelayLockTakenOnWakingOutlivesALateRelease)
     EXPECT_TRUE(bus.services(Kind::system).waitForLockCount(0));
 }
 
-TEST_F(ShellTest, DelayLockLetGoWhileBeingTakenIsDropped)
+// The delay lock is held whenever it is wanted and logind is there: logind
+// may come after the program, restart, or answer late. A lock let go while
+// it is being taken is dropped when the answer comes.
+TEST_F(ShellTest, TheDelayLockFollowsLogind)
 {
+    const auto logindLocks = [&] { return bus.services(Kind::system).locks(); };
+    bus.stopServices(Kind::system);
     SleepMonitor monitor(bus.connection(Kind::system));
-    // Asked for, then let go before logind answers: the answer is dropped.
-    auto taking = monitor.takeDelayLock();
+    monitor.start();
+    spinFor(50ms);
+    EXPECT_FALSE(monitor.holdsDelayLock());
+
+    // logind comes after the program.
+    ASSERT_TRUE(bus.startServices(Kind::system, {logind}));
+    ASSERT_TRUE(spinUntil([&] { return monitor.holdsDelayLock(); }));
+    ASSERT_EQ(logindLocks().size(), 1);
+    EXPECT_EQ(logindLocks().constFirst().mode, u"delay"_s);
+
+    // It restarts, and answers only after three seconds: the answer counts
+    // however late it comes.
+    ASSERT_TRUE(bus.startServices(Kind::system, {logind}));
+    bus.services(Kind::system).setBehaviour(logind, u"Inhibit"_s, u"late:3200"_s);
+    spinFor(3500ms);
+    ASSERT_EQ(logindLocks().size(), 1);
+    EXPECT_EQ(logindLocks().constFirst().holder, bus.connection(Kind::system).baseService());
+    for (const TestLockEvent &event : bus.services(Kind::system).events())
+        EXPECT_EQ(event.kind, u"taken"_s);
+
+    // Let go, and let go again while being taken: nothing stays held.
     monitor.releaseDelayLock();
-    QCoro::waitFor(std::move(taking));
     EXPECT_TRUE(bus.services(Kind::system).waitForLockCount(0));
-    QCoro::waitFor(monitor.takeDelayLock());
-    EXPECT_TRUE(bus.services(Kind::system).waitForLockCount(1));
+    bus.services(Kind::system).setBehaviour(logind, u"Inhibit"_s, u"late:200"_s);
+    monitor.takeDelayLock();
     monitor.releaseDelayLock();
+    spinFor(400ms);
     EXPECT_TRUE(bus.services(Kind::system).waitForLockCount(0));
+    EXPECT_FALSE(monitor.holdsDelayLock());
 }
 
 // Quitting (asked twice) while the session's locks are being taken: the

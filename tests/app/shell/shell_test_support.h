@@ -61,10 +61,17 @@ class ShellHarness {
 public:
     explicit ShellHarness(test::TestBus &bus) : m_bus(bus) {}
 
-    ~ShellHarness()
+    ~ShellHarness() { finish(); }
+
+    // Ends the program as its owner does, once its pending work is done: the
+    // operations on the locks end first (within their call time-outs), then
+    // the program goes, then the deferred deletions and late replies run.
+    void finish()
     {
+        if (!app)
+            return;
+        spinUntil([this] { return app->model().countdown().sessions().pendingOperations() == 0; }, 15s);
         app.reset();
-        // Deferred deletions of the panel and late replies.
         spinFor(20ms);
     }
 
@@ -104,10 +111,7 @@ public:
     // and, when logind is served, the sleep delay lock is held.
     PelorinApp &launch(bool expectDelayLock = true, QStringList arguments = {QStringLiteral("pelorin")})
     {
-        if (app) {
-            app.reset();
-            spinFor(20ms);
-        }
+        finish();
         build(environment(std::move(arguments)));
         bool launched = false;
         const QObject scope; // ends the connection with this call

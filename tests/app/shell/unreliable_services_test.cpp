@@ -4,7 +4,13 @@
 // stalls while the program waits on them.
 
 #include "iokit_energy_service.h"
+#include "menu_bar_extra.h"
+#include "menu_view.h"
 #include "native_energy_assertion_driver.h"
+#include "notice_card.h"
+#include "panel_header.h"
+#include "panel_host.h"
+#include "session_readout_view.h"
 #include "shell_test_support.h"
 
 #include <QElapsedTimer>
@@ -18,6 +24,7 @@
 using namespace pelorin;
 using namespace pelorin::shelltest;
 using namespace Qt::StringLiterals;
+using pelorin::test::TestLockEvent;
 using pelorin::test::TestServicesClient;
 using StateKind = SessionState::Kind;
 using Op = EnergyFailure::Operation;
@@ -67,6 +74,13 @@ protected:
         return dynamic_cast<NativeEnergyAssertionDriver &>(shell.app->energyService().driver());
     }
     Countdown &countdown() const { return shell.model().countdown(); }
+    // The panel the program shows (as a window: the offscreen platform has
+    // no tray).
+    MenuView *panel() const
+    {
+        PanelHost *host = shell.app->menuBarExtra() ? shell.app->menuBarExtra()->panel() : nullptr;
+        return host ? host->findChild<MenuView *>() : nullptr;
+    }
     TestServicesClient session() const { return bus.services(Kind::session); }
     TestServicesClient system() const { return bus.services(Kind::system); }
     bool settlesIn(StateKind kind, std::chrono::milliseconds timeout = 10s)
@@ -113,11 +127,45 @@ TEST_F(UnreliableServicesTest, ALockGrantedTooLateIsLetGoAndNeverShownAsHeld)
     expectOnlyTheDelayLock();
 }
 
-// A lock service gone with nothing to take its place: the panel stops
-// claiming that the machine stays awake.
-TEST_F(UnreliableServicesTest, ALockServiceThatVanishesFailsTheSession)
+// The service that holds a session's locks restarts: they are taken again
+// at once from logind, so the machine is never unguarded, and go back to it
+// when it returns, the new locks in place before logind's go. The panel says
+// "awake" all along.
+TEST_F(UnreliableServicesTest, ALostLockGoesBackToItsOwnService)
 {
     launch();
+    countdown().start(SessionDuration::hour1());
+    ASSERT_TRUE(settlesIn(StateKind::active));
+
+    bus.stopServices(Kind::session);
+    meter.emplace();
+    ASSERT_TRUE(system().waitForLockCount(3)); // the delay lock and two idle locks
+    EXPECT_EQ(shell.state(), StateKind::active);
+
+    ASSERT_TRUE(bus.startServices(Kind::session, {gnomeSession}));
+    meter.emplace();
+    ASSERT_TRUE(session().waitForLockCount(2));
+    ASSERT_TRUE(system().waitForLockCount(1));
+    EXPECT_EQ(system().locks().constFirst().mode, u"delay"_s);
+    EXPECT_EQ(shell.state(), StateKind::active);
+    QList<TestLockEvent> standIn = system().events();
+    standIn.removeIf([](const TestLockEvent &e) { return e.lock.what != u"idle"_s || e.kind != u"released"_s; });
+    ASSERT_EQ(standIn.size(), 2);
+    for (const TestLockEvent &taken : session().events())
+        EXPECT_LT(taken.at, std::min(standIn[0].at, standIn[1].at)) << "logind's lock went before the new one came";
+
+    countdown().stop();
+    ASSERT_TRUE(settlesIn(StateKind::inactive));
+    expectOnlyTheDelayLock();
+}
+
+// A lock service gone with nothing to take its place: the panel stops
+// claiming that the machine stays awake, and says that the session ended
+// early rather than that it never started.
+TEST_F(UnreliableServicesTest, ALockLostForGoodEndsTheSessionInWordsOfItsOwn)
+{
+    launch();
+    driver().setRetakeWindow(500ms);
     countdown().start(SessionDuration::hour1());
     ASSERT_TRUE(settlesIn(StateKind::active));
 
@@ -125,10 +173,36 @@ TEST_F(UnreliableServicesTest, ALockServiceThatVanishesFailsTheSession)
     bus.stopServices(Kind::session);
     meter.emplace(); // (stopping the services blocks this thread, not the program's work)
     ASSERT_TRUE(spinUntil([&] { return shell.state() == StateKind::failed && !countdown().state().session(); }, 5s));
-    EXPECT_EQ(countdown().state().failure()->code, -EACCES);
+    EXPECT_EQ(countdown().state().failure(), EnergyFailure(Op::lost, -EACCES, false));
     EXPECT_EQ(shell.app->menuBarExtra()->status(), AppStatus::failed);
     ASSERT_TRUE(system().waitForLockCount(1));
     EXPECT_TRUE(spinUntil([&] { return shell.app->energyService().assertions().empty(); }));
+
+    const MenuView *view = panel();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->panel()->header()->status(), u"The session ended early"_s);
+    EXPECT_EQ(view->notice()->title(), u"The session could not go on"_s);
+    EXPECT_EQ(view->readout()->currentBoard().statusLine(), u"The session could not go on"_s);
+}
+
+// A release that the service confirms only after the call time-out: the
+// session fails at first, as nothing confirmed it, then the panel returns to
+// "Ready to start" by itself once the confirmation comes.
+TEST_F(UnreliableServicesTest, ALateConfirmationClearsTheFailure)
+{
+    launch();
+    countdown().start(SessionDuration::hour1());
+    ASSERT_TRUE(settlesIn(StateKind::active));
+    session().setBehaviour(gnomeSession, u"Uninhibit"_s, u"late:500"_s);
+
+    countdown().stop();
+    ASSERT_TRUE(settlesIn(StateKind::failed));
+    EXPECT_EQ(countdown().state().failure()->operation, Op::release);
+    ASSERT_TRUE(settlesIn(StateKind::inactive, 5s));
+    EXPECT_TRUE(shell.app->energyService().assertions().empty());
+    EXPECT_EQ(panel()->panel()->header()->status(), u"Ready to start"_s);
+    EXPECT_TRUE(panel()->notice()->isHidden());
+    expectOnlyTheDelayLock();
 }
 
 TEST_F(UnreliableServicesTest, AHangingReleaseHoldsNeitherSleepNorQuitForLong)
@@ -153,6 +227,9 @@ TEST_F(UnreliableServicesTest, AHangingReleaseHoldsNeitherSleepNorQuitForLong)
             ASSERT_TRUE(system().waitForLockCount(0, 6s));
         }
         EXPECT_LT(clock.elapsed(), 5000) << "the hanging release held it up";
+        // A restart ends the hanging call, so the program need not wait for
+        // its time-out before it goes.
+        ASSERT_TRUE(bus.startServices(Kind::session, {gnomeSession}));
     }
 }
 
