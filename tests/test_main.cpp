@@ -26,6 +26,23 @@ class FinishPendingWork : public testing::EmptyTestEventListener {
 
 } // namespace
 
+// The sanitizers' settings, built into every test program so that they hold
+// however it is started: by ctest, one test or the whole program at a time,
+// or by hand. (The functions are read only in a sanitized build.)
+extern "C" const char *__asan_default_options()
+{
+    return "detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=0";
+}
+extern "C" const char *__lsan_default_options()
+{
+    // One-time allocations of system libraries that live until exit.
+    return "suppressions=" PELORIN_LSAN_SUPPRESSIONS ":print_suppressions=0";
+}
+extern "C" const char *__ubsan_default_options()
+{
+    return "print_stacktrace=1:halt_on_error=1";
+}
+
 int main(int argc, char **argv)
 {
     // Decided before any Qt object exists.
