@@ -49,13 +49,9 @@ void SplitFlap::setText(const QString &text, bool flip)
 {
     if (text == m_text)
         return;
-    // A count-down changes its digits every second but rarely its size;
-    // asking the layouts again only when the size changes keeps each tick to
-    // a repaint of this flap.
-    const QSize before = sizeHint();
+    // The board places the flap and knows when its size changes; a tick
+    // only draws this flap again.
     m_text = text;
-    if (sizeHint() != before)
-        updateGeometry();
     if (flip) {
         if (!m_flip) {
             m_flip = new QVariantAnimation(this);
@@ -110,10 +106,15 @@ int pieceHeight(const QFont &font)
 
 } // namespace
 
+QSize SplitFlap::sizeFor(const QString &text, const QFont &font)
+{
+    const qreal advance = QFontMetricsF(font).horizontalAdvance(text);
+    return {int(std::ceil(advance)) + 2 * padding, pieceHeight(font)};
+}
+
 QSize SplitFlap::sizeHint() const
 {
-    const qreal advance = QFontMetricsF(font()).horizontalAdvance(m_text);
-    return {int(std::ceil(advance)) + 2 * padding, pieceHeight(font())};
+    return sizeFor(m_text, font());
 }
 
 QSize SplitFlap::minimumSizeHint() const
@@ -174,9 +175,15 @@ void FlapColon::setInk(const QColor &ink)
     update();
 }
 
+QSize FlapColon::sizeFor(const QFont &font)
+{
+    const int colon = int(std::ceil(QFontMetricsF(font).horizontalAdvance(QLatin1Char(':'))));
+    return {std::max(colonWidth, colon), pieceHeight(font)};
+}
+
 QSize FlapColon::sizeHint() const
 {
-    return {colonWidth, pieceHeight(font())};
+    return sizeFor(font());
 }
 
 QSize FlapColon::minimumSizeHint() const

@@ -18,9 +18,10 @@ QColor readoutCardColor(orbel::ColorScheme scheme);
 
 // One flap of the readout board: a dark rounded tile 40 pixels high, cut
 // across the middle by a hairline, carrying its text at its natural size with
-// 8 pixels on either side (taller only when the largest text sizes need it). When the text changes it can play the
-// flip: the text (never the tile) tips back about the horizontal axis to -35 degrees and returns, 90 ms each way, seen
-// in perspective.
+// 8 pixels on either side (taller only when the largest text sizes need it).
+// When the text changes it can play the flip: the text (never the tile) tips
+// back about the horizontal axis to -35 degrees and returns, 90 ms each way,
+// seen in perspective. Only the flap itself is drawn again, frame by frame.
 class SplitFlap : public QWidget {
     Q_OBJECT
 
@@ -54,6 +55,8 @@ public:
     // turn of `degrees` about the horizontal axis, seen from a distance equal
     // to the box's longer side. Negative angles bring the top edge forward.
     static QTransform flipTransform(qreal degrees, QSizeF size);
+    // The size of a flap showing `text` in `font`.
+    static QSize sizeFor(const QString &text, const QFont &font);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -74,7 +77,8 @@ private:
 };
 
 // The separator between two count-down flaps: a colon centred in a box 12
-// wide and as tall as a flap of the same font.
+// wide, or as wide as the colon where large text makes it wider, and as tall
+// as a flap of the same font.
 class FlapColon : public QWidget {
     Q_OBJECT
 
@@ -85,6 +89,9 @@ public:
 
     void setInk(const QColor &ink);
     QColor ink() const { return m_ink; }
+
+    // The size of a colon in `font`.
+    static QSize sizeFor(const QFont &font);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
