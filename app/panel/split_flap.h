@@ -4,11 +4,13 @@
 #include "orbel_metrics.h"
 
 #include <QColor>
+#include <QImage>
+#include <QPixmap>
 #include <QSizeF>
 #include <QTransform>
 #include <QWidget>
 
-class QVariantAnimation;
+class QTimeLine;
 
 namespace pelorin {
 
@@ -21,7 +23,10 @@ QColor readoutCardColor(orbel::ColorScheme scheme);
 // 8 pixels on either side (taller only when the largest text sizes need it).
 // When the text changes it can play the flip: the text (never the tile) tips
 // back about the horizontal axis to -35 degrees and returns, 90 ms each way,
-// seen in perspective. Only the flap itself is drawn again, frame by frame.
+// seen in perspective. Only the flap itself is drawn again, frame by frame:
+// it paints the card's colour behind its rounded corners, so nothing under it
+// is drawn with it, and the turning text is an image of it drawn once per
+// flip.
 class SplitFlap : public QWidget {
     Q_OBJECT
 
@@ -31,6 +36,10 @@ public:
     static constexpr int cornerRadius = 4;
     static constexpr qreal flipAngle = -35.0;
     static constexpr int flipLegMs = 90;
+    // A flip is drawn every 30 ms, so its frames land on the turn's start,
+    // its deepest tilt and its end; a faster pace looks no different in so
+    // short a turn and wakes the program twice as often.
+    static constexpr int flipFrameMs = 30;
 
     SplitFlap(const QString &text, orbel::ColorScheme scheme, QWidget *parent = nullptr);
     ~SplitFlap() override;
@@ -67,13 +76,28 @@ protected:
 
 private:
     void setAngle(qreal degrees);
+    // The text's advance by the font's line height, measured once per text.
+    QSizeF textSize() const;
+    // The text as an image, `size` large at the screen's pixel ratio.
+    const QImage &textImage(QSizeF size) const;
+    // The tile with its hinge on the card's colour, at the flap's size.
+    const QPixmap &tile() const;
 
     QString m_text;
     QColor m_ink = Qt::white;
     orbel::ColorScheme m_scheme;
     qreal m_angle = 0;
     int m_flipCount = 0;
-    QVariantAnimation *m_flip = nullptr;
+    QTimeLine *m_flip = nullptr;
+    mutable QSizeF m_textSize;
+    mutable QString m_sizeText;
+    mutable QFont m_sizeFont;
+    mutable QImage m_textImage;
+    mutable QString m_imageText;
+    mutable QFont m_imageFont;
+    mutable QColor m_imageInk;
+    mutable QPixmap m_tile;
+    mutable orbel::ColorScheme m_tileScheme = orbel::ColorScheme::Light;
 };
 
 // The separator between two count-down flaps: a colon centred in a box 12
