@@ -14,6 +14,7 @@
 #include <QPalette>
 
 #include <functional>
+#include <span>
 
 using namespace pelorin;
 using namespace Qt::StringLiterals;
@@ -158,11 +159,13 @@ TEST_F(DesktopAppearancePanel, AHangingPortalBlocksNothing)
 
 // The open panel takes the text size the desktop asks for, whenever it
 // changes: the portal's text scale where it has one, else the application
-// font against the usual 10 points, never smaller than the everyday size.
+// font against the usual 10 points, never smaller than the everyday size. So
+// do the tiles before a session and the session's buttons during one.
 TEST_F(DesktopAppearancePanel, FollowsTheDesktopsTextSizeLive)
 {
     makePanel();
     view->show();
+    engine.model->setPanelVisible(true);
     const auto portalScale = [this](double scale) {
         return [this, scale] { services().setPortalSetting(gnomeInterface, textScaling, scale, true); };
     };
@@ -187,9 +190,21 @@ TEST_F(DesktopAppearancePanel, FollowsTheDesktopsTextSizeLive)
         {"a font that the portal overrides", applicationFont(20), orbel::TextSize::Accessibility5},
         {"the usual text scale", portalScale(1), orbel::TextSize::Large},
     };
-    for (const auto &step : steps) {
-        SCOPED_TRACE(step.setting);
-        step.apply();
-        EXPECT_TRUE(takesTheSizeOf(step.size));
+    // During a session, with the portal's answer in, once more from GNOME's
+    // large text on.
+    for (const bool session : {false, true}) {
+        if (session)
+            engine.startSession(SessionDuration::hour1());
+        for (const auto &step : std::span(steps).subspan(session ? 2 : 0)) {
+            SCOPED_TRACE(std::string(step.setting) + (session ? ", during a session" : ""));
+            step.apply();
+            EXPECT_TRUE(takesTheSizeOf(step.size));
+        }
     }
+
+    // A panel opened afresh starts at the size the desktop asks for.
+    services().setPortalSetting(gnomeInterface, textScaling, 3.0, false);
+    makePanel();
+    view->show();
+    EXPECT_TRUE(takesTheSizeOf(orbel::TextSize::Accessibility5));
 }

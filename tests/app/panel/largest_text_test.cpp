@@ -148,6 +148,29 @@ TEST(PanelText, NothingIsCutShrunkOrSplitInAnyStateLanguageOrSize)
     installTranslations(QStringLiteral("en_US"));
 }
 
+// Tiles narrower than the panel's, where a title has to shrink as well as a
+// subtitle: the titles still share one size, the subtitles another, no
+// larger than the titles.
+TEST(PanelText, TheTilesShareTheirSizesAtAnyWidth)
+{
+    for (const QString &locale : locales) {
+        installTranslations(locale);
+        for (const orbel::TextSize size : textSizes) {
+            for (const int width : {336, 280, 240}) {
+                SCOPED_TRACE(locale.toStdString() + " at the " + nameOf(size) + ", " + std::to_string(width) + " wide");
+                orbel::OrbelEnvironment environment;
+                environment.textSize = size;
+                DurationGrid grid({}, locale, environment, [] { return utc(2025, 3, 14, 2, 25); });
+                grid.show();
+                grid.resize(width, grid.heightForWidth(width));
+                fakes::settle();
+                expectEvenTiles(grid);
+            }
+        }
+    }
+    installTranslations(QStringLiteral("en_US"));
+}
+
 // Every count-down the snapshot options stage, at both sizes: its digits and
 // colons share one size, the largest at which each group fits the card, the
 // flaps keep their padding and the colons their whole width, and where one row

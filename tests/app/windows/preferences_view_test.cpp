@@ -11,6 +11,7 @@
 #include "text_fit.h"
 #include "text_label.h"
 #include "translations.h"
+#include "welcome_steps_layout.h"
 
 using namespace pelorin;
 using namespace pelorin::windowstest;
@@ -107,6 +108,9 @@ TEST(PreferencesView, BothWindowsKeepEveryTextWholeAtEitherSize)
             const orbel::TextLabel *title = texts[0];
             const orbel::TextLabel *detail = texts[1];
             EXPECT_GE(title->fittedFont(title->width()).pixelSize(), detail->fittedFont(detail->width()).pixelSize());
+            // The step number stands in its disc at the size of its text.
+            const QWidget *badge = welcome.page()->badge();
+            EXPECT_GE(badge->height(), QFontMetrics(badge->font()).height());
         }
     }
     installTranslations(u"en_US"_s);
