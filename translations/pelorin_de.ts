@@ -251,7 +251,7 @@
     </message>
     <message>
         <source>The session needs attention</source>
-        <translation>Sitzung erfordert Aufmerksamkeit</translation>
+        <translation>Sitzung erfordert Auf­merk­sam­keit</translation>
     </message>
     <message>
         <source>The session ended early</source>
@@ -345,11 +345,11 @@
     </message>
     <message>
         <source>Review Pelorin in Login Items in System Settings.</source>
-        <translation>Prüfe Pelorin unter „Anmeldeobjekte“ in den Systemeinstellungen.</translation>
+        <translation>Prüfe Pelorin unter „Anmelde­objekte“ in den System­einstellungen.</translation>
     </message>
     <message>
         <source>Open System Settings</source>
-        <translation>Systemeinstellungen öffnen</translation>
+        <translation>System­einstellungen öffnen</translation>
     </message>
     <message>
         <source>Preferences</source>
@@ -357,7 +357,7 @@
     </message>
     <message>
         <source>The login setting could not change</source>
-        <translation>Die Anmeldeeinstellung konnte nicht geändert werden</translation>
+        <translation>Die Anmelde­einstellung konnte nicht geändert werden</translation>
     </message>
 </context>
 <context>

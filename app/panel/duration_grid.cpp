@@ -3,6 +3,7 @@
 #include "item_list_layout.h"
 #include "locale_formats.h"
 #include "orbel_metrics.h"
+#include "text_wrap.h"
 
 #include <QThread>
 
@@ -95,6 +96,7 @@ DurationGrid::DurationGrid(Start start, QString locale, const orbel::OrbelEnviro
             if (m_start)
                 m_start(duration);
         });
+        tile->setFontSource([this](int room) { return fontsFor(room); });
         grid->addWidget(tile);
         m_tiles[index] = tile;
     }
@@ -155,11 +157,39 @@ DurationTile *DurationGrid::tile(const SessionDuration &duration) const
 void DurationGrid::refresh()
 {
     m_now = m_clock();
-    for (DurationTile *tile : m_tiles)
-        tile->setSubtitle(subtitle(tile->duration(), m_now, m_locale));
+    for (DurationTile *tile : m_tiles) {
+        const QString text = subtitle(tile->duration(), m_now, m_locale);
+        if (text == tile->subtitle())
+            continue;
+        // Before the tile asks for its fonts again.
+        m_fonts.room = -1;
+        tile->setSubtitle(text);
+    }
     // After a jump of the clock the next minute begins at another moment.
     if (m_minuteTimer.isActive())
         scheduleNextMinute();
+}
+
+TileFonts DurationGrid::fontsFor(int room) const
+{
+    if (m_fonts.room == room)
+        return m_fonts.fonts;
+    TileFonts group{m_tiles[0]->titleFont(), m_tiles[0]->subtitleFont()};
+    for (const DurationTile *tile : m_tiles) {
+        const TileFonts own = tile->ownFonts(room);
+        group.title = orbel::TextWrap::smaller(group.title, own.title);
+        group.subtitle = orbel::TextWrap::smaller(group.subtitle, own.subtitle);
+    }
+    // A title never stands smaller than the line under it.
+    group.subtitle = orbel::TextWrap::smaller(group.subtitle, group.title);
+    m_fonts = {room, group};
+    return group;
+}
+
+void DurationGrid::environmentChanged()
+{
+    m_fonts.room = -1;
+    updateGeometry();
 }
 
 void DurationGrid::scheduleNextMinute()

@@ -19,6 +19,11 @@ namespace pelorin {
 // Under each title stands the wall-clock time a session started now would
 // end; those times move on at the start of every minute, from a single-shot
 // timer that runs only while the grid is on screen.
+//
+// The tiles draw their titles at one size and their subtitles at one size,
+// so that one tile's long word or time does not set it apart from the others:
+// where a word needs a smaller size in one tile, all tiles take it, and the
+// subtitles never stand larger than the titles.
 class DurationGrid : public QWidget, public orbel::EnvironmentAware {
     Q_OBJECT
 
@@ -53,9 +58,14 @@ public:
     // minute from it when the grid is on screen.
     void refresh();
 
+    // The fonts every tile draws in when its texts are `room` wide. Worked
+    // out again only when the room, a text or the text size changes.
+    TileFonts fontsFor(int room) const;
+
 protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void environmentChanged() override;
 
 private:
     void minuteBegan();
@@ -67,6 +77,11 @@ private:
     std::array<DurationTile *, 6> m_tiles{};
     QTimer m_minuteTimer;
     Date m_now;
+    struct Fonts {
+        int room = -1;
+        TileFonts fonts;
+    };
+    mutable Fonts m_fonts;
 };
 
 } // namespace pelorin

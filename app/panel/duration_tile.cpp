@@ -153,6 +153,13 @@ void DurationTile::setSubtitle(const QString &subtitle)
     QAccessible::updateAccessibility(&event);
 }
 
+void DurationTile::setFontSource(FontSource source)
+{
+    m_fontSource = std::move(source);
+    updateGeometry();
+    update();
+}
+
 QFont DurationTile::titleFont() const
 {
     return orbel::orbelFont(orbel::OrbelFont::Heading, environment().textSize);
@@ -163,19 +170,30 @@ QFont DurationTile::subtitleFont() const
     return orbel::orbelFont(orbel::OrbelFont::Detail, environment().textSize);
 }
 
-int DurationTile::textWidth(int width) const
+int DurationTile::textWidth(int width)
 {
     return std::max(width - 2 * tileTextInset, 1);
 }
 
+TileFonts DurationTile::ownFonts(int room) const
+{
+    return {orbel::TextWrap::fitted(text(), titleFont(), room, minimumTextScale),
+            orbel::TextWrap::fitted(m_subtitle, subtitleFont(), room, minimumTextScale)};
+}
+
+TileFonts DurationTile::fonts(int room) const
+{
+    return m_fontSource ? m_fontSource(room) : ownFonts(room);
+}
+
 QFont DurationTile::fittedTitleFont(int room) const
 {
-    return orbel::TextWrap::fitted(text(), titleFont(), room, minimumTextScale);
+    return fonts(room).title;
 }
 
 QFont DurationTile::fittedSubtitleFont(int room) const
 {
-    return orbel::TextWrap::fitted(m_subtitle, subtitleFont(), room, minimumTextScale);
+    return fonts(room).subtitle;
 }
 
 QStringList DurationTile::titleLines() const
@@ -192,17 +210,22 @@ QStringList DurationTile::subtitleLines() const
     return orbel::TextWrap::lines(m_subtitle, font, balancedWidth(font, m_subtitle, room));
 }
 
-int DurationTile::textHeight(const QFont &font, const QString &text, int width) const
+int DurationTile::textsHeight(int width) const
 {
-    return wrappedHeight(font, text, width);
+    const int room = textWidth(width);
+    const TileFonts shown = fonts(room);
+    if (m_height.width != width || m_height.subtitle != m_subtitle || m_height.titlePixels != shown.title.pixelSize() ||
+        m_height.subtitlePixels != shown.subtitle.pixelSize()) {
+        const int height = wrappedHeight(shown.title, text(), room) + tileTextSpacing +
+                           wrappedHeight(shown.subtitle, m_subtitle, room);
+        m_height = {width, m_subtitle, shown.title.pixelSize(), shown.subtitle.pixelSize(), height};
+    }
+    return m_height.height;
 }
 
 int DurationTile::heightForWidth(int width) const
 {
-    const int room = textWidth(width);
-    const int texts = textHeight(fittedTitleFont(room), text(), room) + tileTextSpacing +
-                      textHeight(fittedSubtitleFont(room), m_subtitle, room);
-    return std::max(orbel::OrbelMetrics::tileMinHeight, texts);
+    return std::max(orbel::OrbelMetrics::tileMinHeight, textsHeight(width));
 }
 
 QSize DurationTile::sizeHint() const
@@ -232,11 +255,11 @@ void DurationTile::paintEvent(QPaintEvent *)
 
     // Title over subtitle, the pair centred in the tile.
     const int room = textWidth(width());
-    const QFont title = fittedTitleFont(room);
-    const QFont subtitle = fittedSubtitleFont(room);
-    const int titleHeight = textHeight(title, text(), room);
-    const int subtitleHeight = textHeight(subtitle, m_subtitle, room);
-    const int block = titleHeight + tileTextSpacing + subtitleHeight;
+    const TileFonts shown = fonts(room);
+    const QFont &title = shown.title;
+    const QFont &subtitle = shown.subtitle;
+    const int titleHeight = wrappedHeight(title, text(), room);
+    const int block = textsHeight(width());
     const int top = (height() - block) / 2;
     const qreal centre = width() / 2.0;
 

@@ -1,20 +1,29 @@
 #pragma once
 
+#include "flap_flow.h"
 #include "orbel_environment.h"
 #include "readout_board.h"
 
 #include <QColor>
+#include <QFont>
 #include <QList>
 #include <QWidget>
 
 namespace pelorin {
 
-class FlapFlow;
 class SplitFlap;
 
-// The board row: one widget per piece in a FlapFlow. The piece at each
-// position keeps its widget as long as its kind stays the same, so a flap whose
-// text changes is the same flap showing new text, and only that flap flips.
+// The board row: one widget per piece, flowing as FlapFlow places them. The
+// piece at each position keeps its widget as long as its kind stays the same,
+// so a flap whose text changes is the same flap showing new text, and only
+// that flap flips and is drawn again.
+//
+// Every piece is set in one font, the board's own (the readout role), made
+// smaller only where a group of pieces that stays together (a state's word,
+// or a count-down's "01:" and "05:09") would not fit the width on a row of its
+// own: digits stay equal, colons whole and flaps padded at every size, and
+// nothing is cut however many hours a count-down has. A count-down that does
+// not fit one row breaks after its hours.
 class FlapBoard : public QWidget {
     Q_OBJECT
 
@@ -37,16 +46,43 @@ public:
     // The flap at `index`, or null for a colon.
     SplitFlap *flapAt(int index) const;
 
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
 private:
+    // How the pieces stand at one width, kept until the width, the font or
+    // the pieces' shapes change.
+    struct Fit {
+        int width = -1;
+        QString shape;
+        QFont font;
+        QFont fitted;
+        QList<QSize> sizes;
+        FlapFlow::Arrangement arrangement;
+    };
+    const Fit &fit(int width) const;
+    QList<QSize> sizesIn(const QFont &font) const;
+    QList<bool> joined() const;
+    // What decides the pieces' sizes: their kinds and texts, digits counted
+    // alike since they all have one width.
+    QString shape() const;
     QWidget *makePiece(const ReadoutBoard::Piece &piece);
     void removeFrom(int index);
+    // Sets the pieces in the font for the current width and places them.
+    void place();
 
-    FlapFlow *m_flow;
     QList<ReadoutBoard::Piece> m_pieces;
     QList<QWidget *> m_widgets;
     orbel::ColorScheme m_scheme;
     QColor m_flapInk = Qt::white;
     QColor m_colonInk = Qt::white;
+    mutable QList<Fit> m_fits;
 };
 
 } // namespace pelorin

@@ -39,7 +39,7 @@ orbel::BorderedButton *sessionButton(const QString &title, const QString &symbol
     button->setSymbol(symbol);
     button->setControlSize(orbel::BorderedButton::ControlSize::Large);
     button->setBorderShape(orbel::BorderedButton::BorderShape::Capsule);
-    button->setFont(orbel::orbelFont(orbel::OrbelFont::Heading, environment.textSize));
+    button->setTextRole(orbel::OrbelFont::Heading);
     button->setAccessibleName(accessibleName);
     // The buttons share the row equally; alone, "End" takes all of it.
     button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -103,6 +103,7 @@ MenuView::MenuView(AppModel &model, const orbel::OrbelEnvironment &environment, 
     connect(m_keyboardUse, &orbel::KeyboardUseTracker::keyboardUsedChanged, this,
             [this] { orbel::propagateEnvironment(this, childEnvironment()); });
     addFocusRings();
+    environmentChanged();
 
     Countdown &countdown = model.countdown();
     connect(&countdown, &Countdown::stateChanged, this, &MenuView::refresh);
@@ -164,7 +165,6 @@ QWidget *MenuView::buildBody()
     stack->addWidget(m_actionRow);
 
     m_displayCard = new orbel::PanelCard(orbel::OrbelMetrics::gapS, env, body);
-    m_displayCard->setFont(orbel::orbelFont(orbel::OrbelFont::Detail, env.textSize));
     m_displayRow = new PanelDisplayRow(
         orbel::Binding<bool>{
             [weakModel] { return weakModel && weakModel->countdown().selection().keepsDisplayAwake; },
@@ -210,6 +210,11 @@ void MenuView::addFocusRings()
 bool MenuView::keyboardUsed() const
 {
     return m_keyboardUse && m_keyboardUse->keyboardUsed();
+}
+
+void MenuView::environmentChanged()
+{
+    m_displayCard->setFont(orbel::orbelFont(orbel::OrbelFont::Detail, environment().textSize));
 }
 
 orbel::OrbelEnvironment MenuView::childEnvironment() const

@@ -94,6 +94,7 @@ public:
 
 protected:
     orbel::OrbelEnvironment childEnvironment() const override;
+    void environmentChanged() override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 

@@ -82,26 +82,20 @@ PanelDisplayRow::PanelDisplayRow(orbel::Binding<bool> keepsDisplayAwake, const o
     }();
     Q_UNUSED(factoryInstalled);
 
-    const QFont detail = orbel::orbelFont(orbel::OrbelFont::Detail, environment.textSize);
-    setFont(detail);
-
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(orbel::OrbelMetrics::gapS);
 
     m_symbol = new orbel::SymbolView(QStringLiteral("display"), {}, this);
-    m_symbol->setFont(detail);
     m_symbol->setFrameWidth(orbel::OrbelMetrics::symbolFrameWidth);
     row->addWidget(m_symbol, 0, Qt::AlignVCenter);
 
     m_title = new orbel::TextLabel(title(), this);
-    m_title->setFont(detail);
     row->addWidget(m_title, 1, Qt::AlignVCenter);
 
     row->addSpacing(orbel::OrbelMetrics::gapS);
 
     m_value = new orbel::TextLabel(QString(), this);
-    m_value->setFont(detail);
     m_value->setWordWrap(false);
     m_value->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     m_value->hide();
@@ -160,6 +154,9 @@ void PanelDisplayRow::syncSwitch()
 
 void PanelDisplayRow::environmentChanged()
 {
+    const QFont detail = orbel::orbelFont(orbel::OrbelFont::Detail, environment().textSize);
+    for (QWidget *part : std::initializer_list<QWidget *>{this, m_symbol, m_title, m_value})
+        part->setFont(detail);
     const orbel::ColorScheme scheme = environment().scheme;
     const QColor accent = appBrand().accent(scheme);
     m_symbol->setTint(accent);

@@ -1,6 +1,7 @@
 #include "desktop_appearance.h"
 
 #include "orbel_environment.h"
+#include "orbel_font.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -8,6 +9,7 @@
 #include <QDBusPendingReply>
 #include <QDBusVariant>
 #include <QEvent>
+#include <QFont>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QWidget>
@@ -26,6 +28,19 @@ const QString colorSchemeKey = QStringLiteral("color-scheme");
 const QString reducedMotionKey = QStringLiteral("reduced-motion");
 const QString gnomeInterfaceGroup = QStringLiteral("org.gnome.desktop.interface");
 const QString animationsKey = QStringLiteral("enable-animations");
+const QString textScalingKey = QStringLiteral("text-scaling-factor");
+
+// The size of the application font on a desktop left as it came, in points.
+// Qt's own fallback, with no desktop settings at all, is smaller still.
+constexpr double usualFontPoints = 10;
+
+// How much larger than usual the application font is, never less than 1.
+double applicationFontScale()
+{
+    const QFont font = QGuiApplication::font();
+    const double points = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 72.0 / 96.0;
+    return points > usualFontPoints ? points / usualFontPoints : 1.0;
+}
 
 // The portal's Read wraps the value in one variant more than it declares.
 QVariant unwrap(QVariant value)
@@ -52,6 +67,7 @@ DesktopAppearance::DesktopAppearance(QWidget *view, QDBusConnection bus)
         read(appearanceGroup, colorSchemeKey);
         read(appearanceGroup, reducedMotionKey);
         read(gnomeInterfaceGroup, animationsKey);
+        read(gnomeInterfaceGroup, textScalingKey);
     }
     update();
 }
@@ -61,7 +77,8 @@ bool DesktopAppearance::eventFilter(QObject *watched, QEvent *event)
     // Compared as plain objects: the view may be part way through its own
     // destruction when the last events reach it.
     if (watched == static_cast<QObject *>(parent()) &&
-        (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::ThemeChange))
+        (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::ThemeChange ||
+         event->type() == QEvent::ApplicationFontChange))
         update();
     return QObject::eventFilter(watched, event);
 }
@@ -95,6 +112,10 @@ void DesktopAppearance::apply(const QString &group, const QString &key, const QV
         m_reducedMotion = value.toUInt() == 1;
     } else if (group == gnomeInterfaceGroup && key == animationsKey) {
         m_animationsOff = !value.toBool();
+    } else if (group == gnomeInterfaceGroup && key == textScalingKey) {
+        bool valid = false;
+        const double scale = value.toDouble(&valid);
+        m_portalTextScale = valid && scale > 0 ? std::optional(scale) : std::nullopt;
     } else {
         return;
     }
@@ -107,6 +128,7 @@ void DesktopAppearance::update()
     orbel::OrbelEnvironment environment = m_view->environment();
     environment.scheme = dark ? orbel::ColorScheme::Dark : orbel::ColorScheme::Light;
     environment.reduceMotion = m_reducedMotion || m_animationsOff;
+    environment.textSize = orbel::textSizeForScale(m_portalTextScale.value_or(applicationFontScale()));
     m_view->setEnvironment(environment);
 }
 

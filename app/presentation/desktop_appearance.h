@@ -14,16 +14,20 @@ class EnvironmentAware;
 
 namespace pelorin {
 
-// Keeps a screen in the desktop's colour scheme and animation setting. The
-// desktop portal's settings say whether the user prefers a dark or a light
-// appearance and whether animations are wanted; where the portal has no
-// preference (or there is no portal) the application palette decides the
-// scheme. Every answer arrives asynchronously and nothing waits for it.
+// Keeps a screen in the desktop's colour scheme, animation setting and text
+// size. The desktop portal's settings say whether the user prefers a dark or
+// a light appearance, whether animations are wanted and, on GNOME-like
+// desktops, how much larger than usual text should be; where the portal has
+// no answer (or there is no portal) the application palette decides the
+// scheme and the application font the text size: its size against the usual
+// 10 points, never smaller than the everyday size. Every answer arrives
+// asynchronously and nothing waits for it; changes are followed while the
+// screen is open.
 //
 // The screen owns it: `view` must be a kit widget (orbel::EnvironmentAware),
-// whose environment it sets from then on, keeping the text size, the tint and
-// the rest as they are. `bus` is where the portal is asked; a bus that is not
-// connected leaves the palette to decide.
+// whose environment it sets from then on, keeping the tint and the rest as
+// they are. `bus` is where the portal is asked; a bus that is not connected
+// leaves the palette and the font to decide.
 class DesktopAppearance : public QObject {
     Q_OBJECT
 
@@ -45,6 +49,8 @@ private:
     orbel::EnvironmentAware *m_view;
     QDBusConnection m_bus;
     std::optional<bool> m_portalDark;
+    // The portal's text scale; absent where it has none.
+    std::optional<double> m_portalTextScale;
     bool m_reducedMotion = false;
     bool m_animationsOff = false;
 };

@@ -16,8 +16,6 @@ InlineNotice::InlineNotice(NoticeKind kind, const QString &text, const OrbelEnvi
                            QWidget *parent)
     : QWidget(parent), EnvironmentAware(environment), m_kind(kind), m_hasTrailing(trailing != nullptr)
 {
-    setFont(orbelFont(OrbelFont::Support, environment.textSize));
-
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(OrbelMetrics::cardPadding, OrbelMetrics::cardPadding, OrbelMetrics::cardPadding,
                                OrbelMetrics::cardPadding);
@@ -62,6 +60,8 @@ QString InlineNotice::symbolFor(NoticeKind kind)
 
 void InlineNotice::environmentChanged()
 {
+    // The symbol and the text take the notice's font.
+    setFont(orbelFont(OrbelFont::Support, environment().textSize));
     const ColorScheme scheme = environment().scheme;
     m_icon->setTint(m_kind == NoticeKind::Warning ? BrandPalette::attention(scheme) : BrandPalette::primary70(scheme));
     m_text->setColor(BrandPalette::primary(scheme));

@@ -32,9 +32,15 @@ KeyCaps::KeyCaps(const QStringList &keys, const OrbelEnvironment &environment, Q
     : QWidget(parent), EnvironmentAware(environment)
 {
     setAccessibilityElement(this, QAccessible::StaticText);
-    setFont(orbelFont(OrbelFont::KeyCap, environment.textSize));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setKeys(keys);
+    environmentChanged();
+}
+
+void KeyCaps::environmentChanged()
+{
+    setFont(orbelFont(OrbelFont::KeyCap, environment().textSize));
+    update();
 }
 
 QString KeyCaps::spokenKeys(const QStringList &keys)

@@ -34,7 +34,7 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void changeEvent(QEvent *event) override;
-    void environmentChanged() override { update(); }
+    void environmentChanged() override;
 
 private:
     QSize chipSize(const QString &key) const;

@@ -17,8 +17,6 @@ NoticeCard::NoticeCard(const QString &symbol, const QString &title, const QStrin
                        const OrbelEnvironment &environment, QWidget *parent)
     : QWidget(parent), EnvironmentAware(environment)
 {
-    const QFont header = orbelFont(OrbelFont::DetailSemibold, environment.textSize);
-
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(OrbelMetrics::cardPadding, OrbelMetrics::cardPadding, OrbelMetrics::cardPadding,
                                OrbelMetrics::cardPadding);
@@ -27,16 +25,13 @@ NoticeCard::NoticeCard(const QString &symbol, const QString &title, const QStrin
     auto *headerRow = new QHBoxLayout;
     headerRow->setSpacing(6);
     m_icon = new SymbolView(symbol, {}, this);
-    m_icon->setFont(header);
     m_title = new TextLabel(title, this);
-    m_title->setFont(header);
     m_title->setBesideSymbol(true);
     headerRow->addWidget(m_icon, 0, Qt::AlignTop);
     headerRow->addWidget(m_title, 1, Qt::AlignTop);
     layout->addLayout(headerRow);
 
     m_message = new TextLabel(message, this);
-    m_message->setFont(textStyleFont(TextStyle::Callout, environment.textSize));
     // It wraps and keeps its whole height, however long the message.
     m_message->setSizePolicy(TextLabel::growingPolicy());
     layout->addWidget(m_message);
@@ -57,7 +52,7 @@ BorderedButton *NoticeCard::addAction(const QString &title)
 {
     auto *button = new BorderedButton(title, environment(), m_actions);
     button->setControlSize(BorderedButton::ControlSize::Small);
-    button->setFont(textStyleFont(TextStyle::Callout, environment().textSize));
+    button->setTextRole(OrbelFont::Detail);
     addAction(button);
     return button;
 }
@@ -91,6 +86,11 @@ QString NoticeCard::message() const
 
 void NoticeCard::environmentChanged()
 {
+    const TextSize size = environment().textSize;
+    const QFont header = orbelFont(OrbelFont::DetailSemibold, size);
+    m_icon->setFont(header);
+    m_title->setFont(header);
+    m_message->setFont(textStyleFont(TextStyle::Callout, size));
     const ColorScheme scheme = environment().scheme;
     m_icon->setTint(BrandPalette::attention(scheme));
     m_title->setColor(BrandPalette::primary(scheme));

@@ -47,9 +47,17 @@ void TextLabel::setMaxLines(int lines)
 
 QFont TextLabel::fittedFont(int width) const
 {
-    if (!wordWrap())
-        return font();
-    return TextWrap::fitted(text(), font(), textWidth(width), minimumScaleFactor, m_maxLines);
+    return wordWrap() ? fit(width).fitted : font();
+}
+
+const TextLabel::Fit &TextLabel::fit(int width) const
+{
+    const int room = textWidth(width);
+    if (m_fit.room != room || m_fit.text != text() || m_fit.font != font()) {
+        const QFont fitted = TextWrap::fitted(text(), font(), room, minimumScaleFactor);
+        m_fit = {text(), font(), room, fitted, TextWrap::hasWordWiderThan(text(), fitted, room)};
+    }
+    return m_fit;
 }
 
 void TextLabel::setBesideSymbol(bool beside)
@@ -98,16 +106,14 @@ int TextLabel::textWidth(int width) const
     return std::max(0, width - margins.left() - margins.right() - 2 * margin());
 }
 
-bool TextLabel::wordOutgrowsLine(int textWidth) const
-{
-    return wordWrap() && TextWrap::hasWordWiderThan(text(), font(), textWidth);
-}
-
 int TextLabel::heightForWidth(int width) const
 {
     const int room = textWidth(width);
-    const QFont fitted = fittedFont(width);
-    if (fitted == font() && !wordOutgrowsLine(room))
+    if (!wordWrap())
+        return clampedHeight(QLabel::heightForWidth(width), font());
+    const Fit &fitting = fit(width);
+    const QFont fitted = fitting.fitted;
+    if (fitted == font() && !fitting.breaksWord)
         return clampedHeight(QLabel::heightForWidth(width), fitted);
     // A word wider than the whole line breaks inside, and a smaller font
     // takes fewer lines, so the height is worked out here rather than by
@@ -151,7 +157,7 @@ void TextLabel::paintEvent(QPaintEvent *event)
 {
     const QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
     const QFont fitted = fittedFont(width());
-    const bool ownLayout = fitted != font() || wordOutgrowsLine(area.width());
+    const bool ownLayout = wordWrap() && (fitted != font() || fit(width()).breaksWord);
     if (!ownLayout && (m_maxLines == 0 || QLabel::heightForWidth(width()) <= height())) {
         QLabel::paintEvent(event);
         return;

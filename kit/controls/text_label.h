@@ -6,10 +6,10 @@ namespace orbel {
 
 // Plain text in one colour that wraps to the offered width and grows in
 // height; optionally limited to a number of lines, the last one ending in an
-// ellipsis when the text runs longer. It wraps between words. A word wider
-// than a whole line (a time counts as one word), or a text longer than its
-// lines, is first drawn smaller, down to the minimum scale factor; only what
-// still does not fit then breaks inside a word, or ends in the ellipsis.
+// ellipsis when the text runs longer. It wraps between words and keeps its
+// size while it does. Only a word wider than a whole line (a time counts as
+// one word) makes the text smaller, all of it alike, down to the minimum
+// scale factor; what still does not fit then breaks inside the word.
 //
 // Its height depends on its width: in a layout, give it room to grow (see
 // growingPolicy()) or a vertical alignment, or the layout holds it to the
@@ -28,7 +28,8 @@ public:
     // How small the text may be drawn to fit (see above).
     static constexpr qreal minimumScaleFactor = 0.5;
     // The font the text is drawn in at `width`: the label's own, or a
-    // smaller one where the text needs it.
+    // smaller one where a word needs it. Worked out again only when the
+    // text, the font or the width changes.
     QFont fittedFont(int width) const;
     // A symbol of the text's size stands before the label, top-aligned:
     // centre the first line on it, whichever is taller.
@@ -53,10 +54,21 @@ private:
     int clampedHeight(int height, const QFont &font) const;
     // The room for the text in a label `width` wide.
     int textWidth(int width) const;
-    // A word of the text is wider than `textWidth`, so it must break inside.
-    bool wordOutgrowsLine(int textWidth) const;
+    struct Fit {
+        QString text;
+        QFont font;
+        int room = -1;
+        // The font to draw in, and whether a word is still wider than the
+        // room in it, so that it must break inside.
+        QFont fitted;
+        bool breaksWord = false;
+    };
+    // How the text fits a label `width` wide, kept until the text, the font
+    // or the width changes.
+    const Fit &fit(int width) const;
     void updateSymbolBand();
 
+    mutable Fit m_fit;
     int m_maxLines = 0;
     bool m_besideSymbol = false;
     bool m_prefersWholeLine = false;

@@ -10,9 +10,30 @@ namespace orbel {
 
 enum class ColorScheme { Light, Dark };
 
-// The two text sizes the kit draws: the everyday one and the largest
-// accessibility size, which scales every text role by one factor.
-enum class TextSize { Large, Accessibility5 };
+// The text sizes the kit draws, smallest first: seven everyday sizes, `Large`
+// the desktop's default, then five accessibility sizes. Each scales every
+// text role by one factor (see textScale()).
+enum class TextSize {
+    XSmall,
+    Small,
+    Medium,
+    Large,
+    XLarge,
+    XXLarge,
+    XXXLarge,
+    Accessibility1,
+    Accessibility2,
+    Accessibility3,
+    Accessibility4,
+    Accessibility5,
+};
+
+// The sizes at which layouts make room for large text (a row's control moves
+// under its title, say).
+inline bool isAccessibilitySize(TextSize size)
+{
+    return size >= TextSize::Accessibility1;
+}
 
 // What a screen hands down to the kit widgets it contains. Widgets never read
 // the scheme or the keyboard state from a global, so any screen can be drawn in

@@ -66,10 +66,32 @@ QFont withEqualWidthDigits(const QFont &font)
     return fixed;
 }
 
+namespace {
+
+// Body text at each size, in points, smallest first; `Large` sets it at 17.
+constexpr std::array<double, 12> bodyPoints{14, 15, 16, 17, 19, 21, 23, 28, 33, 40, 47, 53};
+constexpr double largeBody = 17;
+
+} // namespace
+
 double textScale(TextSize size)
 {
-    // The largest accessibility size sets body text at 53 points against 17.
-    return size == TextSize::Accessibility5 ? 53.0 / 17.0 : 1.0;
+    return bodyPoints[std::size_t(size)] / largeBody;
+}
+
+TextSize textSizeForScale(double scale)
+{
+    if (!(scale > 0) || !std::isfinite(scale))
+        return TextSize::Large;
+    // Nearest on a ratio scale: a step from 17 to 19 weighs as much as one
+    // from 47 to 53.
+    const double wanted = std::log(scale * largeBody);
+    std::size_t nearest = 0;
+    for (std::size_t i = 1; i < bodyPoints.size(); ++i) {
+        if (std::abs(std::log(bodyPoints[i]) - wanted) < std::abs(std::log(bodyPoints[nearest]) - wanted))
+            nearest = i;
+    }
+    return TextSize(nearest);
 }
 
 QFont textStyleFont(TextStyle style, TextSize size)

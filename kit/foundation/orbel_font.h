@@ -37,8 +37,12 @@ inline constexpr std::array<OrbelFont, 14> allOrbelFonts{
     OrbelFont::FooterSymbol,    OrbelFont::Readout,
 };
 
-// How much the accessibility size enlarges every role.
+// How much a text size enlarges every role against `Large`.
 double textScale(TextSize size);
+// The text size nearest to a desktop's text scale (1 is its default, 1.25
+// a quarter larger): the everyday sizes up to about one and a half, the
+// accessibility sizes beyond.
+TextSize textSizeForScale(double scale);
 
 // The desktop's UI font at the style's size; headline is bold.
 QFont textStyleFont(TextStyle style, TextSize size = TextSize::Large);

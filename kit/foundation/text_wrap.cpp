@@ -136,13 +136,9 @@ QStringList lines(const QString &text, const QFont &font, qreal width)
     return result;
 }
 
-QFont fitted(const QString &text, const QFont &font, qreal width, qreal minimumScale, int maxLines)
+QFont fitted(const QString &text, const QFont &font, qreal width, qreal minimumScale)
 {
-    const auto fits = [&](const QFont &candidate) {
-        if (widestWord(text, candidate) > width)
-            return false;
-        return maxLines <= 0 || lines(text, candidate, width).size() <= maxLines;
-    };
+    const auto fits = [&](const QFont &candidate) { return widestWord(text, candidate) <= width; };
     const int size = font.pixelSize();
     if (size <= 0 || text.isEmpty() || width <= 0 || fits(font))
         return font;
@@ -154,6 +150,15 @@ QFont fitted(const QString &text, const QFont &font, qreal width, qreal minimumS
             return candidate;
     }
     return candidate;
+}
+
+QFont smaller(const QFont &font, const QFont &other)
+{
+    if (font.pixelSize() <= 0 || other.pixelSize() <= 0 || other.pixelSize() >= font.pixelSize())
+        return font;
+    QFont result = font;
+    result.setPixelSize(other.pixelSize());
+    return result;
 }
 
 } // namespace orbel::TextWrap

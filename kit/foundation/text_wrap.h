@@ -41,11 +41,14 @@ QStringList lines(const QString &text, const QFont &font, qreal width);
 
 // `font` made smaller where `text` needs it, but to no less than
 // `minimumScale` of its size: small enough that every word (a time such as
-// "21:52" or "9:25 PM" counts as one) fits a line `width` wide and, with
-// `maxLines` above 0, that the text takes no more lines than that. Shrinking
-// comes before breaking: what still does not fit at the smallest size breaks
-// (see breakable()) or is cut short by its label. Fonts sized in points are
-// returned as they are.
-QFont fitted(const QString &text, const QFont &font, qreal width, qreal minimumScale, int maxLines = 0);
+// "21:52" or "9:25 PM" counts as one) fits a line `width` wide. A text that
+// only needs more lines keeps its size: it wraps. What still does not fit at
+// the smallest size breaks inside the word (see breakable()). Fonts sized in
+// points are returned as they are.
+QFont fitted(const QString &text, const QFont &font, qreal width, qreal minimumScale);
+
+// The smaller of two fonts of one family, by pixel size: a group of texts
+// drawn alike takes the size its most demanding text needs.
+QFont smaller(const QFont &font, const QFont &other);
 
 } // namespace orbel::TextWrap

@@ -155,7 +155,7 @@ PanelFooter::PanelFooter(const OrbelBrand &brand, const QString &privacy, const 
     stack->addWidget(m_divider);
 
     auto *privacyLines = new QWidget(this);
-    privacyLines->setFont(textStyleFont(TextStyle::Callout, environment.textSize));
+    m_privacyLines = privacyLines;
     auto *privacyStack = new QVBoxLayout(privacyLines);
     privacyStack->setContentsMargins(0, 0, 0, 0);
     privacyStack->setSpacing(OrbelMetrics::gapXS);
@@ -167,7 +167,6 @@ PanelFooter::PanelFooter(const OrbelBrand &brand, const QString &privacy, const 
     auto *buttons = new CaptionRowLayout(row);
     m_version = new TextLabel(versionCaption(), row);
     m_version->setWordWrap(false);
-    m_version->setFont(textStyleFont(TextStyle::Caption, environment.textSize));
     m_version->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     buttons->addWidget(m_version);
 
@@ -224,6 +223,9 @@ const QString &PanelFooter::versionCaption()
 
 void PanelFooter::environmentChanged()
 {
+    const TextSize size = environment().textSize;
+    m_privacyLines->setFont(textStyleFont(TextStyle::Callout, size));
+    m_version->setFont(textStyleFont(TextStyle::Caption, size));
     const ColorScheme scheme = environment().scheme;
     static_cast<Divider *>(m_divider)->color = BrandPalette::separator(scheme);
     m_divider->update();

@@ -43,6 +43,7 @@ protected:
     void environmentChanged() override;
 
 private:
+    QWidget *m_privacyLines = nullptr;
     QWidget *m_divider;
     TextLabel *m_version;
     PanelFooterButton *m_preferences = nullptr;

@@ -22,9 +22,16 @@ PanelFooterButton::PanelFooterButton(const QString &title, const QString &symbol
     setText(title);
     setToolTip(title);
     setAccessibleName(title);
-    setFont(orbelFont(OrbelFont::FooterSymbol, environment.textSize));
     setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    environmentChanged();
+}
+
+void PanelFooterButton::environmentChanged()
+{
+    setFont(orbelFont(OrbelFont::FooterSymbol, environment().textSize));
+    updateGeometry();
+    update();
 }
 
 void PanelFooterButton::setFocusChanged(std::function<void(bool)> callback)

@@ -35,7 +35,7 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void hideEvent(QHideEvent *event) override;
-    void environmentChanged() override { update(); }
+    void environmentChanged() override;
 
 private:
     void setFocused(bool focused);

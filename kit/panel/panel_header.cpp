@@ -59,7 +59,6 @@ PanelHeader::PanelHeader(const OrbelBrand &brand, const QString &status, const Q
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(OrbelMetrics::gapXS);
     m_name = new TextLabel(brand.name(), texts);
-    m_name->setFont(textStyleFont(TextStyle::Headline, environment.textSize));
     m_name->setSizePolicy(TextLabel::growingPolicy());
     column->addWidget(m_name);
 
@@ -69,8 +68,6 @@ PanelHeader::PanelHeader(const OrbelBrand &brand, const QString &status, const Q
     dot->color = dotColor;
     m_dot = dot;
     m_status = new TextLabel(status, texts);
-    m_status->setFont(textStyleFont(TextStyle::Callout, environment.textSize));
-    m_status->setMaxLines(2);
     statusRow->addWidget(m_dot, 0, Qt::AlignVCenter);
     statusRow->addWidget(m_status, 1, Qt::AlignVCenter);
     column->addLayout(statusRow);
@@ -125,6 +122,12 @@ void PanelHeader::updateHelp()
 
 void PanelHeader::environmentChanged()
 {
+    const TextSize size = environment().textSize;
+    m_name->setFont(textStyleFont(TextStyle::Headline, size));
+    m_status->setFont(textStyleFont(TextStyle::Callout, size));
+    // Two lines hold every status at the everyday sizes; the largest ones
+    // take more lines rather than a smaller or shortened status.
+    m_status->setMaxLines(isAccessibilitySize(size) ? 0 : 2);
     const ColorScheme scheme = environment().scheme;
     m_name->setColor(BrandPalette::primary(scheme));
     m_status->setColor(BrandPalette::primary70(scheme));

@@ -39,7 +39,6 @@ PanelShortcutKeys::PanelShortcutKeys(const QStringList &keys, const std::optiona
       m_brand(brand), m_isEditing(isEditing), m_hasConflict(hasConflict), m_isDisabled(isDisabled),
       m_editor(std::move(editor))
 {
-    setFont(orbelFont(OrbelFont::Detail, environment.textSize));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     // A button's roles would turn the placeholder into button text.
     setBackgroundRole(QPalette::Window);
@@ -129,6 +128,7 @@ QSize PanelShortcutKeys::sizeHint() const
 void PanelShortcutKeys::environmentChanged()
 {
     const OrbelEnvironment &env = environment();
+    setFont(orbelFont(OrbelFont::Detail, env.textSize));
     m_status->setTint(tint());
     if (m_placeholder) {
         m_placeholder->setFont(font());

@@ -28,8 +28,6 @@ SettingRow::SettingRow(const QString &title, const QString &symbol, std::optiona
     : QWidget(parent), EnvironmentAware(environment), m_symbolTint(std::move(symbolTint)),
       m_control(control ? control : new QWidget)
 {
-    setFont(textStyleFont(TextStyle::Body, environment.textSize));
-
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(spacing);
@@ -64,6 +62,7 @@ QString SettingRow::title() const
 
 void SettingRow::environmentChanged()
 {
+    setFont(textStyleFont(TextStyle::Body, environment().textSize));
     const ColorScheme scheme = environment().scheme;
     m_icon->setTint(m_symbolTint.value_or(BrandPalette::primary70(scheme)));
     m_title->setColor(BrandPalette::primary(scheme));

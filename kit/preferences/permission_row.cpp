@@ -125,6 +125,7 @@ PermissionRow::PermissionRow(int number, bool isGranted, bool isOptional, const 
     column->addSpacing(buttonTopPadding);
     m_action = new BorderedButton(action, environment, this);
     m_action->setControlSize(BorderedButton::ControlSize::Small);
+    m_action->setTextRole(OrbelFont::Detail);
     m_action->setBorderShape(BorderedButton::BorderShape::Capsule);
     preferencesFocusRing(m_action, RingShape::capsule(), environment);
     connect(m_action, &QAbstractButton::clicked, this, [perform = std::move(perform)] {
@@ -185,7 +186,6 @@ void PermissionRow::environmentChanged()
     }
     m_message->setFont(callout);
     m_message->setColor(BrandPalette::primary70(env.scheme));
-    m_action->setFont(callout);
     static_cast<PermissionBadge *>(m_badge)->show(badgeSymbol(), badgeColor(), false);
 }
 

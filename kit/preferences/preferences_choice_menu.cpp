@@ -32,7 +32,7 @@ PreferencesChoiceMenu::PreferencesChoiceMenu(const QString &title, int count, st
       m_selection(std::move(selection))
 {
     m_hover = new HoverTracker(this);
-    setFont(orbelFont(OrbelFont::Support, environment.textSize));
+    environmentChanged();
     setAttribute(Qt::WA_Hover);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAccessibleName(title);
@@ -96,8 +96,14 @@ void PreferencesChoiceMenu::openMenu()
 void PreferencesChoiceMenu::setCompact()
 {
     m_compact = true;
-    setFont(orbelFont(OrbelFont::Detail, environment().textSize));
+    environmentChanged();
+}
+
+void PreferencesChoiceMenu::environmentChanged()
+{
+    setFont(orbelFont(m_compact ? OrbelFont::Detail : OrbelFont::Support, environment().textSize));
     updateGeometry();
+    update();
 }
 
 int PreferencesChoiceMenu::controlHeight() const

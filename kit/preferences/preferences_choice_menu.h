@@ -76,7 +76,7 @@ protected:
     }
 
     void paintEvent(QPaintEvent *event) override;
-    void environmentChanged() override { update(); }
+    void environmentChanged() override;
 
 private:
     void openMenu();

@@ -81,7 +81,7 @@ std::optional<QString> PreferencesRow::note() const
 
 bool PreferencesRow::isStacked() const
 {
-    return environment().textSize == TextSize::Accessibility5;
+    return isAccessibilitySize(environment().textSize);
 }
 
 void PreferencesRow::arrange()

@@ -23,21 +23,6 @@ constexpr int rowPadding = 12;
 constexpr int textSpacing = 4;
 constexpr int buttonGap = 8;
 
-// The row's button keeps its ideal size while there is room for it. With the
-// largest text there may not be: then it shortens its title rather than
-// pushing the row wider than the card, and the texts above it keep wrapping
-// at the width they really have.
-class StatusActionButton final : public BorderedButton {
-public:
-    using BorderedButton::BorderedButton;
-
-    QSize minimumSizeHint() const override
-    {
-        const QSize hint = sizeHint();
-        return {qMin(hint.width(), 2 * hint.height()), hint.height()};
-    }
-};
-
 } // namespace
 
 PreferencesStatusRow::PreferencesStatusRow(PreferencesStatus status, const QString &title,
@@ -92,10 +77,15 @@ PreferencesStatusRow::PreferencesStatusRow(PreferencesStatus status, const QStri
         // The button is the row's own child, so its ring has the row's
         // padding to draw in.
         column->addSpacing(buttonGap);
-        m_button = new StatusActionButton(action->title, environment, this);
+        m_button = new BorderedButton(action->title, environment, this);
         m_button->setControlSize(BorderedButton::ControlSize::Large);
         m_button->setBorderShape(BorderedButton::BorderShape::Capsule);
-        m_button->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+        m_button->setTextRole(OrbelFont::Support);
+        // Its ideal size while there is room for it; with the largest text
+        // there may not be, and then its title wraps rather than pushing the
+        // row wider than the card or being shortened.
+        m_button->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
+        m_button->setWraps(true);
         m_button->setAccessibleName(action->title);
         if (action->run)
             connect(m_button, &QAbstractButton::clicked, this, std::move(action->run));
@@ -191,8 +181,6 @@ void PreferencesStatusRow::environmentChanged()
     m_title->setColor(BrandPalette::primary(env.scheme));
     m_detail->setFont(support);
     m_detail->setColor(BrandPalette::primary70(env.scheme));
-    if (m_button)
-        m_button->setFont(support);
 }
 
 } // namespace orbel

@@ -44,8 +44,9 @@ constexpr int scrollBarGap = 8;
 constexpr int scrollBarWidth = 10;
 
 // The step number on a faint accent disc, or a green check once the step is
-// done, 24 square at every text size: large text draws the number or the
-// check as large as fits the disc.
+// done, 24 square at the everyday sizes. Larger text makes the disc larger
+// by the same factor, so the number keeps its place in it and stays as
+// readable as the title beside it.
 class StepBadge final : public QWidget, public EnvironmentAware {
 public:
     StepBadge(int step, bool done, const OrbelBrand &brand, const OrbelEnvironment &environment, QWidget *parent)
@@ -59,7 +60,8 @@ public:
     bool isDone() const { return m_done; }
     QString number() const { return QString::number(m_step); }
 
-    QSize sizeHint() const override { return {badgeSide, badgeSide}; }
+    int side() const { return std::max(badgeSide, int(std::lround(badgeSide * textScale(environment().textSize)))); }
+    QSize sizeHint() const override { return {side(), side()}; }
 
     // The font the number is drawn in: the badge's own, or one small enough
     // for the number to fit the disc.
@@ -68,7 +70,7 @@ public:
         QFont fitted = font();
         const auto fits = [this](const QFont &candidate) {
             const QFontMetrics metrics(candidate);
-            return metrics.height() <= badgeSide && metrics.horizontalAdvance(number()) <= badgeSide - 4;
+            return metrics.height() <= side() && metrics.horizontalAdvance(number()) <= side() - 4;
         };
         while (fitted.pixelSize() > 6 && !fits(fitted))
             fitted.setPixelSize(fitted.pixelSize() - 1);

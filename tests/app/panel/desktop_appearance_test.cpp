@@ -1,6 +1,7 @@
-// The tray panel following the desktop's colour scheme and animation setting
-// through the desktop portal's settings, over a private bus with a stand-in
-// portal that the tests steer.
+// The tray panel following the desktop's colour scheme, animation setting and
+// text size through the desktop portal's settings (or, for the text size, the
+// application font), over a private bus with a stand-in portal that the tests
+// steer.
 #include "panel_test_support.h"
 
 #include "panel_content.h"
@@ -9,7 +10,11 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFont>
 #include <QPalette>
+
+#include <functional>
+#include <span>
 
 using namespace pelorin;
 using namespace Qt::StringLiterals;
@@ -20,6 +25,8 @@ namespace {
 const QString portal = u"org.freedesktop.portal.Desktop"_s;
 const QString appearance = u"org.freedesktop.appearance"_s;
 const QString colorScheme = u"color-scheme"_s;
+const QString gnomeInterface = u"org.gnome.desktop.interface"_s;
+const QString textScaling = u"text-scaling-factor"_s;
 
 // The portal's color-scheme values.
 constexpr uint noPreference = 0;
@@ -36,7 +43,11 @@ protected:
         ASSERT_TRUE(bus.startServices(Kind::session, {portal}));
     }
 
-    void TearDown() override { QApplication::setPalette(savedPalette); }
+    void TearDown() override
+    {
+        QApplication::setPalette(savedPalette);
+        QApplication::setFont(savedFont);
+    }
 
     // A palette with a dark or a light window colour. Widgets hear of it
     // through posted events, so they are let through.
@@ -59,7 +70,24 @@ protected:
         options.desktopBus = bus.connection(Kind::session);
         options.locale = u"en_US"_s;
         options.panelHeight = 4000;
+        options.clock = [] { return paneltest::utc(2025, 3, 14, 15, 0); };
         view.reset(makePanelContent(*engine.model, std::move(options)));
+    }
+
+    // Whether the panel comes to the size of one made at `size` from the
+    // start.
+    bool takesTheSizeOf(orbel::TextSize size) const
+    {
+        PanelContentOptions options;
+        options.environment.textSize = size;
+        options.locale = u"en_US"_s;
+        options.panelHeight = 4000;
+        options.clock = [] { return paneltest::utc(2025, 3, 14, 15, 0); };
+        const std::unique_ptr<MenuView> reference(makePanelContent(*engine.model, std::move(options)));
+        reference->show();
+        fakes::settle();
+        const QSize wanted = reference->sizeHint();
+        return QTest::qWaitFor([&] { return view->sizeHint() == wanted; }, 5000);
     }
 
     orbel::ColorScheme scheme() const { return view->environment().scheme; }
@@ -73,6 +101,7 @@ protected:
     test::TestBus bus;
     paneltest::ReadoutModel engine;
     const QPalette savedPalette = QApplication::palette();
+    const QFont savedFont = QApplication::font();
     std::unique_ptr<MenuView> view;
 };
 
@@ -126,4 +155,56 @@ TEST_F(DesktopAppearancePanel, AHangingPortalBlocksNothing)
 
     view.reset();
     fakes::settle();
+}
+
+// The open panel takes the text size the desktop asks for, whenever it
+// changes: the portal's text scale where it has one, else the application
+// font against the usual 10 points, never smaller than the everyday size. So
+// do the tiles before a session and the session's buttons during one.
+TEST_F(DesktopAppearancePanel, FollowsTheDesktopsTextSizeLive)
+{
+    makePanel();
+    view->show();
+    engine.model->setPanelVisible(true);
+    const auto portalScale = [this](double scale) {
+        return [this, scale] { services().setPortalSetting(gnomeInterface, textScaling, scale, true); };
+    };
+    const auto applicationFont = [](double points) {
+        return [points] {
+            QFont font = QApplication::font();
+            font.setPointSizeF(points);
+            QApplication::setFont(font);
+        };
+    };
+    const struct {
+        const char *setting;
+        std::function<void()> apply;
+        orbel::TextSize size;
+    } steps[] = {
+        // Without a portal answer, the font decides.
+        {"a font twice the usual size", applicationFont(20), orbel::TextSize::Accessibility2},
+        {"Qt's own smaller fallback font", applicationFont(9), orbel::TextSize::Large},
+        // The portal's answer, once there, wins over the font.
+        {"GNOME's large text", portalScale(1.25), orbel::TextSize::XXLarge},
+        {"the largest text scale", portalScale(3), orbel::TextSize::Accessibility5},
+        {"a font that the portal overrides", applicationFont(20), orbel::TextSize::Accessibility5},
+        {"the usual text scale", portalScale(1), orbel::TextSize::Large},
+    };
+    // During a session, with the portal's answer in, once more from GNOME's
+    // large text on.
+    for (const bool session : {false, true}) {
+        if (session)
+            engine.startSession(SessionDuration::hour1());
+        for (const auto &step : std::span(steps).subspan(session ? 2 : 0)) {
+            SCOPED_TRACE(std::string(step.setting) + (session ? ", during a session" : ""));
+            step.apply();
+            EXPECT_TRUE(takesTheSizeOf(step.size));
+        }
+    }
+
+    // A panel opened afresh starts at the size the desktop asks for.
+    services().setPortalSetting(gnomeInterface, textScaling, 3.0, false);
+    makePanel();
+    view->show();
+    EXPECT_TRUE(takesTheSizeOf(orbel::TextSize::Accessibility5));
 }

@@ -1,12 +1,19 @@
-// The panel at the largest text size, in every staged state: every text keeps
-// the height it needs at the panel's width, no word that fits a line is
-// split, and nothing runs past the edge of what holds it.
+// The panel at the everyday and the largest text size, in English and German,
+// in every staged state: every text keeps the height it needs at the panel's
+// width, wraps rather than shrinks, no word that fits a line is split, nothing
+// runs past the edge of what holds it, and texts drawn side by side in one
+// role (the tiles' titles, their subtitles, a count-down's digits) share one
+// size.
 #include "panel_test_support.h"
 
 #include "flap_board.h"
+#include "orbel_font.h"
 #include "orbel_panel.h"
 #include "panel_content.h"
 #include "session_readout_view.h"
+#include "snapshot_window.h"
+#include "split_flap.h"
+#include "text_fit.h"
 #include "text_label.h"
 #include "text_wrap.h"
 #include "translations.h"
@@ -20,11 +27,19 @@ using namespace pelorin::paneltest;
 
 namespace {
 
-std::unique_ptr<MenuView> openPanel(AppModel &model, Date now, const QString &locale)
+const orbel::TextSize textSizes[] = {orbel::TextSize::Large, orbel::TextSize::Accessibility5};
+const QString locales[] = {QStringLiteral("en_US"), QStringLiteral("de_DE")};
+
+std::string nameOf(orbel::TextSize size)
+{
+    return size == orbel::TextSize::Large ? "everyday size" : "largest size";
+}
+
+std::unique_ptr<MenuView> openPanel(AppModel &model, Date now, const QString &locale, orbel::TextSize size)
 {
     PanelContentOptions options;
     options.clock = [now] { return now; };
-    options.environment.textSize = orbel::TextSize::Accessibility5;
+    options.environment.textSize = size;
     options.environment.reduceMotion = true;
     options.locale = locale;
     options.panelHeight = 4000.0;
@@ -34,33 +49,6 @@ std::unique_ptr<MenuView> openPanel(AppModel &model, Date now, const QString &lo
     view->resize(view->sizeHint());
     fakes::settle();
     return view;
-}
-
-std::string describe(const QWidget *widget)
-{
-    std::string name = widget->metaObject()->className();
-    if (const auto *label = qobject_cast<const QLabel *>(widget))
-        name += " \"" + label->text().toStdString() + '"';
-    return name;
-}
-
-// Every shown widget lies inside its parent, and every label is at least as
-// tall (or, on one line, as wide) as its text needs.
-void expectNothingCut(const QWidget *parent)
-{
-    for (const QWidget *child : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-        if (child->isHidden() || child->isWindow())
-            continue;
-        EXPECT_TRUE(parent->rect().contains(child->geometry()))
-            << describe(child) << " runs out of " << describe(parent);
-        if (const auto *label = qobject_cast<const orbel::TextLabel *>(child)) {
-            if (label->wordWrap())
-                EXPECT_GE(label->height(), label->heightForWidth(label->width())) << describe(label);
-            else
-                EXPECT_GE(label->width(), label->sizeHint().width()) << describe(label);
-        }
-        expectNothingCut(child);
-    }
 }
 
 // Each word of `text` stands whole on one of `lines`.
@@ -79,68 +67,163 @@ void expectWholeWords(const QString &text, const QStringList &lines, const QStri
     }
 }
 
-// English and German at hours of one and two digits, in every staged state:
-// nothing is cut, and the tiles, the status line and the count-down keep
-// every word and every time whole, inside the tile or card that holds them,
-// with tile columns of one width.
-TEST(LargestText, NothingIsCutOrSplitInAnyStateLanguageOrHour)
+// The six tiles: columns of one width, every word whole and inside its tile,
+// each tile as tall as its texts, the titles at one size, the subtitles at
+// one size, and no title smaller than the subtitles.
+void expectEvenTiles(const DurationGrid &grid)
 {
-    const QString locales[] = {QStringLiteral("en_US"), QStringLiteral("de_DE")};
-    // 01:00 ends the tiles at 1:30 to 9:00; 15:00 at 15:30 to 23:00 (3:30 PM
-    // to 11:00 PM).
-    const Date clocks[] = {utc(2025, 3, 14, 1, 0), utc(2025, 3, 14, 15, 0)};
+    std::set<int> columnWidths;
+    std::set<int> titleSizes;
+    std::set<int> subtitleSizes;
+    for (const DurationTile *tile : grid.tiles()) {
+        columnWidths.insert(tile->width());
+        const int room = tile->width();
+        const QFont title = tile->fittedTitleFont(DurationTile::textWidth(room));
+        const QFont subtitle = tile->fittedSubtitleFont(DurationTile::textWidth(room));
+        titleSizes.insert(title.pixelSize());
+        subtitleSizes.insert(subtitle.pixelSize());
+        EXPECT_GE(title.pixelSize(), subtitle.pixelSize()) << tile->title().toStdString();
+        expectWholeWords(tile->title(), tile->titleLines(), tile->title());
+        expectWholeWords(tile->subtitle(), tile->subtitleLines(), tile->title());
+        for (const QString &line : tile->titleLines())
+            EXPECT_LE(QFontMetrics(title).horizontalAdvance(line), room) << line.toStdString();
+        for (const QString &line : tile->subtitleLines())
+            EXPECT_LE(QFontMetrics(subtitle).horizontalAdvance(line), room) << line.toStdString();
+        EXPECT_GE(tile->height(), tile->heightForWidth(tile->width())) << tile->title().toStdString();
+    }
+    EXPECT_EQ(columnWidths.size(), 1u) << "tile columns differ";
+    EXPECT_EQ(titleSizes.size(), 1u) << "the titles differ in size";
+    EXPECT_EQ(subtitleSizes.size(), 1u) << "the subtitles differ in size";
+}
+
+} // namespace
+
+// English and German at both sizes, in every staged state, and the tiles at
+// hours of one and two digits: nothing is cut or shrunk, and the tiles, the
+// status line and the count-down keep every word and every time whole.
+TEST(PanelText, NothingIsCutShrunkOrSplitInAnyStateLanguageOrSize)
+{
+    // 01:00 ends the tiles at 1:30 to 9:00, 02:25 at 2:55 to 10:25 (one and
+    // two digits side by side), 15:00 at 15:30 to 23:00 (3:30 PM to 11:00 PM).
+    const Date readyClocks[] = {utc(2025, 3, 14, 1, 0), utc(2025, 3, 14, 2, 25)};
+    const Date afternoon = utc(2025, 3, 14, 15, 0);
+    struct Case {
+        AppModel::Scenario scenario;
+        Date now;
+    };
+    QList<Case> cases;
+    for (const AppModel::Scenario scenario : {AppModel::Ready, AppModel::Off, AppModel::Active, AppModel::Failure,
+                                              AppModel::RetainedFailure, AppModel::Starting, AppModel::Stopping})
+        cases.append({scenario, afternoon});
+    for (const Date &now : readyClocks)
+        cases.append({AppModel::Ready, now});
+
     for (const QString &locale : locales) {
         installTranslations(locale);
-        for (const Date &now : clocks) {
-            for (const AppModel::Scenario scenario :
-                 {AppModel::Ready, AppModel::Off, AppModel::Active, AppModel::Failure, AppModel::RetainedFailure,
-                  AppModel::Starting, AppModel::Stopping}) {
+        for (const orbel::TextSize size : textSizes) {
+            for (const Case &test : cases) {
                 ReadoutModel fixture(true);
-                fixture.model->applySnapshotFixture(scenario);
-                const auto view = openPanel(*fixture.model, now, locale);
-                SCOPED_TRACE(locale.toStdString() + " at " + std::to_string(std::lround(now.timeIntervalSince1970())) +
-                             ", state " + std::to_string(int(scenario)));
+                fixture.model->applySnapshotFixture(test.scenario);
+                const auto view = openPanel(*fixture.model, test.now, locale, size);
+                SCOPED_TRACE(locale.toStdString() + " at the " + nameOf(size) + ", " +
+                             std::to_string(std::lround(test.now.timeIntervalSince1970())) + ", state " +
+                             std::to_string(int(test.scenario)));
                 // The panel is as tall as its content at its width.
                 EXPECT_EQ(view->panel()->height(), view->panel()->heightForWidth(view->panel()->width()));
-                expectNothingCut(view.get());
+                test::expectTextsWhole(view.get());
 
+                // The status line keeps its role's size in every state.
                 const orbel::TextLabel *status = view->panel()->header()->statusLabel();
-                const QStringList statusLines = orbel::TextWrap::lines(
-                    status->text(), status->fittedFont(status->width()), status->contentsRect().width());
-                expectWholeWords(status->text(), statusLines, status->text());
-                EXPECT_LE(statusLines.size(), status->maxLines()) << status->text().toStdString();
-
-                if (scenario == AppModel::Active) {
-                    // The count-down stands on one row, inside the card.
-                    const FlapBoard &board = view->readout()->flapBoard();
-                    ASSERT_EQ(board.pieceCount(), 5);
-                    for (int i = 0; i < board.pieceCount(); ++i) {
-                        EXPECT_EQ(board.pieceWidget(i)->y(), board.pieceWidget(0)->y()) << i;
-                        EXPECT_TRUE(board.rect().contains(board.pieceWidget(i)->geometry())) << i;
-                    }
-                }
-                if (!shown(view->grid()))
-                    continue;
-
-                std::set<int> columnWidths;
-                for (const DurationTile *tile : view->grid()->tiles()) {
-                    columnWidths.insert(tile->width());
-                    const int room = tile->width();
-                    expectWholeWords(tile->title(), tile->titleLines(), tile->title());
-                    expectWholeWords(tile->subtitle(), tile->subtitleLines(), tile->title());
-                    for (const QString &line : tile->titleLines())
-                        EXPECT_LE(QFontMetrics(tile->fittedTitleFont(room)).horizontalAdvance(line), room)
-                            << line.toStdString();
-                    for (const QString &line : tile->subtitleLines())
-                        EXPECT_LE(QFontMetrics(tile->fittedSubtitleFont(room)).horizontalAdvance(line), room)
-                            << line.toStdString();
-                    EXPECT_GE(tile->height(), tile->heightForWidth(tile->width())) << tile->title().toStdString();
-                }
-                EXPECT_EQ(columnWidths.size(), 1u) << "tile columns differ";
+                EXPECT_EQ(status->fittedFont(status->width()).pixelSize(), status->font().pixelSize())
+                    << status->text().toStdString();
+                expectWholeWords(status->text(),
+                                 orbel::TextWrap::lines(status->text(), status->fittedFont(status->width()),
+                                                        status->contentsRect().width()),
+                                 status->text());
+                if (shown(view->grid()))
+                    expectEvenTiles(*view->grid());
             }
         }
     }
     installTranslations(QStringLiteral("en_US"));
 }
 
-} // namespace
+// Tiles narrower than the panel's, where a title has to shrink as well as a
+// subtitle: the titles still share one size, the subtitles another, no
+// larger than the titles.
+TEST(PanelText, TheTilesShareTheirSizesAtAnyWidth)
+{
+    for (const QString &locale : locales) {
+        installTranslations(locale);
+        for (const orbel::TextSize size : textSizes) {
+            for (const int width : {336, 280, 240}) {
+                SCOPED_TRACE(locale.toStdString() + " at the " + nameOf(size) + ", " + std::to_string(width) + " wide");
+                orbel::OrbelEnvironment environment;
+                environment.textSize = size;
+                DurationGrid grid({}, locale, environment, [] { return utc(2025, 3, 14, 2, 25); });
+                grid.show();
+                grid.resize(width, grid.heightForWidth(width));
+                fakes::settle();
+                expectEvenTiles(grid);
+            }
+        }
+    }
+    installTranslations(QStringLiteral("en_US"));
+}
+
+// Every count-down the snapshot options stage, at both sizes: its digits and
+// colons share one size, the largest at which each group fits the card, the
+// flaps keep their padding and the colons their whole width, and where one row
+// is too narrow the count-down breaks after its hours, never inside a group.
+TEST(PanelText, ACountDownKeepsOneSizeEqualDigitsAndWholeColons)
+{
+    const struct {
+        const char *duration;
+        // A count-down whose hours alone are too wide for the card at the
+        // largest size.
+        bool hoursOverflow;
+    } countDowns[] = {
+        {"", false}, {"custom", false}, {"long-hours", false}, {"maximum-hours", true}, {"subsecond", false},
+    };
+    for (const orbel::TextSize size : textSizes) {
+        for (const auto &countDown : countDowns) {
+            SCOPED_TRACE(std::string(countDown.duration) + " at the " + nameOf(size));
+            ReadoutModel fixture(true);
+            QStringList arguments{QStringLiteral("pelorin"), SnapshotWindow::stateOption, QStringLiteral("active")};
+            if (*countDown.duration)
+                arguments << SnapshotWindow::durationOption << QString::fromLatin1(countDown.duration);
+            SnapshotWindow::stageModel(*fixture.model, arguments);
+            const auto view = openPanel(*fixture.model, utc(2025, 3, 14, 15, 0), QStringLiteral("en_US"), size);
+            test::expectTextsWhole(view.get());
+
+            const FlapBoard &board = view->readout()->flapBoard();
+            ASSERT_EQ(board.pieceCount(), 5);
+            const QFont font = board.pieceWidget(0)->font();
+            for (int i = 0; i < board.pieceCount(); ++i) {
+                const QWidget *piece = board.pieceWidget(i);
+                EXPECT_EQ(piece->font(), font) << "piece " << i;
+                const QFontMetrics metrics(piece->font());
+                if (const SplitFlap *flap = board.flapAt(i)) {
+                    EXPECT_GE(flap->width(), metrics.horizontalAdvance(flap->text()) + 2 * SplitFlap::padding)
+                        << flap->text().toStdString();
+                } else {
+                    EXPECT_GE(piece->width(), metrics.horizontalAdvance(u':')) << "a colon is cut";
+                }
+            }
+            const int roleSize = orbel::orbelFont(orbel::OrbelFont::Readout, size).pixelSize();
+            if (countDown.hoursOverflow && size == orbel::TextSize::Accessibility5) {
+                EXPECT_LT(font.pixelSize(), roleSize);
+            } else {
+                EXPECT_EQ(font.pixelSize(), roleSize) << "the count-down shrinks where it could wrap";
+            }
+
+            // One row, or the hours with their colon over the minutes and
+            // seconds.
+            const auto row = [&board](int i) { return board.pieceWidget(i)->y(); };
+            const bool oneRow = row(0) == row(4) && row(1) == row(0) && row(2) == row(0) && row(3) == row(0);
+            const bool afterHours = row(1) == row(0) && row(2) > row(0) && row(3) == row(2) && row(4) == row(2);
+            EXPECT_TRUE(oneRow || afterHours)
+                << row(0) << ' ' << row(1) << ' ' << row(2) << ' ' << row(3) << ' ' << row(4);
+        }
+    }
+}

@@ -1,9 +1,12 @@
 // The panel's split-flap count-down over the model: what it reads in each
-// state, when its second timer runs, and which flaps flip.
+// state, when its second timer runs, and which flaps flip and are drawn.
 #include "panel_test_support.h"
 
+#include "flap_board.h"
 #include "session_readout_view.h"
 #include "split_flap.h"
+
+#include <set>
 
 using namespace pelorin;
 using namespace pelorin::paneltest;
@@ -99,6 +102,52 @@ TEST_F(ReadoutView, OnlyTheFlapsThatChangeFlip)
     tick(61);
     ASSERT_EQ(word(), QStringLiteral("00:38:58"));
     EXPECT_EQ(flips(), (std::array<int, 3>{hours, minutes + 2, seconds + 1}));
+}
+
+// On screen, a tick draws again only the flaps whose text changed, whether
+// they turn or not: not the card, its other flaps, its caption or its status
+// line.
+TEST_F(ReadoutView, ATickDrawsOnlyTheFlapsThatChange)
+{
+    // Half a minute past, so that no tick moves the end time to another minute.
+    engine.clock.wall = Date::fromUnixSeconds(utc(2025, 3, 14, 15, 0).timeIntervalSince1970() + 30);
+    view->setClock([this] { return engine.clock.wall; });
+    view->show();
+    view->resize(view->sizeHint());
+    engine.model->setPanelVisible(true);
+    engine.startSession(SessionDuration::hour1());
+    tick(50 * 60);
+    ASSERT_EQ(word(), QStringLiteral("00:10:00"));
+    QTest::qWait(2 * SplitFlap::flipLegMs + 100);
+
+    struct PaintLog : QObject {
+        std::set<QObject *> painted;
+        bool eventFilter(QObject *watched, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint)
+                painted.insert(watched);
+            return false;
+        }
+    } log;
+    const auto paintedDuringTick = [&] {
+        log.painted.clear();
+        qApp->installEventFilter(&log);
+        tick(1);
+        QTest::qWait(2 * SplitFlap::flipLegMs + 100);
+        qApp->removeEventFilter(&log);
+        return log.painted;
+    };
+    const FlapBoard &board = view->flapBoard();
+    const std::set<QObject *> minutesAndSeconds{board.flapAt(2), board.flapAt(4)};
+    EXPECT_EQ(paintedDuringTick(), minutesAndSeconds);
+    ASSERT_EQ(word(), QStringLiteral("00:09:59"));
+
+    orbel::OrbelEnvironment reduced;
+    reduced.reduceMotion = true;
+    view->setEnvironment(reduced);
+    QTest::qWait(50);
+    EXPECT_EQ(paintedDuringTick(), std::set<QObject *>{board.flapAt(4)});
+    ASSERT_EQ(word(), QStringLiteral("00:09:58"));
 }
 
 TEST_F(ReadoutView, KeepsItsLastPictureWhenTheModelGoesFirst)
