@@ -12,7 +12,6 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <iterator>
 #include <set>
 #include <string>
 
@@ -68,8 +67,7 @@ std::set<std::string> openPipes()
     std::set<std::string> pipes;
     for (const auto &entry : std::filesystem::directory_iterator("/proc/self/fd")) {
         std::error_code error;
-        const std::string name = std::filesystem::read_symlink(entry.path(), error).string();
-        if (name.starts_with("pipe:"))
+        if (const std::string name = std::filesystem::read_symlink(entry, error).string(); name.starts_with("pipe:"))
             pipes.insert(entry.path().filename().string() + ' ' + name);
     }
     return pipes;
@@ -316,14 +314,10 @@ TEST_F(NativeEnergyAssertionDriverTest, ALockWhoseServiceLeftIsSoughtAgain)
     const auto driver = makeDriver();
     const std::set<std::string> before = openPipes();
     const EnergyAssertionID sought = held(*driver, false);
-    std::set<std::string> lock;
-    std::ranges::set_difference(openPipes(), before, std::inserter(lock, lock.end()));
     bus.stopServices(Kind::system);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !driver->backend(sought); }, 5000));
     EXPECT_EQ(release(*driver, sought), std::nullopt);
-    EXPECT_FALSE(lock.empty());
-    for (const std::string &pipe : openPipes())
-        EXPECT_FALSE(lock.contains(pipe)) << "still open: " << pipe;
+    EXPECT_TRUE(std::ranges::includes(before, openPipes())) << "the lost lock's descriptor is still open";
 
     // A power manager that its session restarts, back three seconds later
     // with nothing to stand in meanwhile: the lock is sought long enough.

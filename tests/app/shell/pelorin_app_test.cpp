@@ -232,10 +232,9 @@ TEST_F(ShellTest, TheDelayLockFollowsLogind)
     const qint64 letGo = std::chrono::steady_clock::now().time_since_epoch().count();
     monitor.releaseDelayLock();
     EXPECT_TRUE(system.waitForLockCount(0));
-    const QList<TestLockEvent> events = system.events();
-    ASSERT_EQ(events.size(), 2);
-    EXPECT_EQ(events[1].kind, u"released"_s);
-    EXPECT_GT(events[1].at, letGo) << "the late answer's lock was not the one held";
+    const TestLockEvent last = system.events().constLast();
+    EXPECT_EQ(last.kind, u"released"_s);
+    EXPECT_GT(last.at, letGo) << "the late answer's lock was not the one held";
 
     // A request that logind never answers does not keep the next one (on
     // waking) from being sent.
