@@ -55,8 +55,7 @@ inline bool eachReplacedBeforeItWent(std::vector<qint64> taken, std::vector<qint
 {
     std::ranges::sort(taken);
     std::ranges::sort(went);
-    return taken.size() == went.size() &&
-           std::ranges::equal(taken, went, [](qint64 newOne, qint64 oldOne) { return newOne < oldOne; });
+    return std::ranges::equal(taken, went, [](qint64 newOne, qint64 oldOne) { return newOne < oldOne; });
 }
 
 // Talks to the control object of a services process (org.pelorin.Test at
