@@ -14,7 +14,7 @@
 #include <cerrno>
 #include <cmath>
 #include <fcntl.h>
-#include <limits>
+#include <functional>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -35,29 +35,35 @@ const QString lockName = u"Pelorin session"_s;
 struct ServiceFacts {
     Backend backend;
     bool systemBus;
-    QString name;
-    QString path;
-    QString interface;
-    QString inhibit;
-    QString release;
+    QLatin1StringView name;
+    QLatin1StringView path;
+    QLatin1StringView interface;
+    QLatin1StringView inhibit;
+    QLatin1StringView release;
 };
 
-const std::array<ServiceFacts, 4> services{{
-    {Backend::gnomeSession, false, u"org.gnome.SessionManager"_s, u"/org/gnome/SessionManager"_s,
-     u"org.gnome.SessionManager"_s, u"Inhibit"_s, u"Uninhibit"_s},
-    {Backend::powerManagement, false, u"org.freedesktop.PowerManagement"_s,
-     u"/org/freedesktop/PowerManagement/Inhibit"_s, u"org.freedesktop.PowerManagement.Inhibit"_s, u"Inhibit"_s,
-     u"UnInhibit"_s},
-    {Backend::screenSaver, false, u"org.freedesktop.ScreenSaver"_s, u"/org/freedesktop/ScreenSaver"_s,
-     u"org.freedesktop.ScreenSaver"_s, u"Inhibit"_s, u"UnInhibit"_s},
+// In the order of Backend, which is the order the services are asked in.
+constexpr std::array<ServiceFacts, 4> services{{
+    {Backend::gnomeSession, false, "org.gnome.SessionManager"_L1, "/org/gnome/SessionManager"_L1,
+     "org.gnome.SessionManager"_L1, "Inhibit"_L1, "Uninhibit"_L1},
+    {Backend::powerManagement, false, "org.freedesktop.PowerManagement"_L1,
+     "/org/freedesktop/PowerManagement/Inhibit"_L1, "org.freedesktop.PowerManagement.Inhibit"_L1, "Inhibit"_L1,
+     "UnInhibit"_L1},
+    {Backend::screenSaver, false, "org.freedesktop.ScreenSaver"_L1, "/org/freedesktop/ScreenSaver"_L1,
+     "org.freedesktop.ScreenSaver"_L1, "Inhibit"_L1, "UnInhibit"_L1},
     {Backend::logind,
      true,
-     u"org.freedesktop.login1"_s,
-     u"/org/freedesktop/login1"_s,
-     u"org.freedesktop.login1.Manager"_s,
-     u"Inhibit"_s,
+     "org.freedesktop.login1"_L1,
+     "/org/freedesktop/login1"_L1,
+     "org.freedesktop.login1.Manager"_L1,
+     "Inhibit"_L1,
      {}},
 }};
+static_assert(std::ranges::all_of(services,
+                                  [](const ServiceFacts &facts) {
+                                      return &facts == &services[static_cast<std::size_t>(facts.backend)];
+                                  }),
+              "the services are listed in the order of Backend");
 
 const ServiceFacts &factsOf(Backend backend)
 {
@@ -67,11 +73,6 @@ const ServiceFacts &factsOf(Backend backend)
 // A time-out beyond this is as good as none; capping it keeps the timer's
 // arithmetic in range.
 constexpr double longestTimeout = 100.0 * 365 * 24 * 3600;
-// When a lock cannot be let go at its time-out, the next try comes this late.
-constexpr Duration expiryRetry = Duration::seconds(30);
-// Calls wait for their answer on a timer of ours; the bus itself never gives
-// up on them, so an answer that comes late is still delivered.
-constexpr int noBusTimeout = std::numeric_limits<int>::max();
 // Between two rounds of seeking a lost lock again, or of asking a returning
 // service that is not ready yet.
 constexpr std::chrono::milliseconds retakePause{250};
@@ -91,8 +92,8 @@ bool isAbsent(const QString &error)
 // The peer that granted a lock has left the bus, and its locks with it.
 bool isGone(const QString &error)
 {
-    // Calls are sent without a bus time-out, so NoReply means that the
-    // service left the bus without answering.
+    // The bus's own time-out comes to no caller (DBusCall), so NoReply
+    // means that the service left the bus without answering.
     return error == "org.freedesktop.DBus.Error.ServiceUnknown"_L1 ||
            error == "org.freedesktop.DBus.Error.NoReply"_L1 ||
            error == "org.freedesktop.DBus.Error.NameHasNoOwner"_L1 ||
@@ -143,6 +144,22 @@ std::chrono::milliseconds remainingOf(const QDeadlineTimer &until)
     return std::chrono::milliseconds(std::max<qint64>(until.remainingTime(), 0));
 }
 
+// Asks the bus whether `name` has an owner; `then` hears a clear answer.
+void askHasOwner(const QDBusConnection &bus, const QString &name, QObject *context, std::function<void(bool)> then)
+{
+    QDBusMessage question = QDBusMessage::createMethodCall(u"org.freedesktop.DBus"_s, u"/org/freedesktop/DBus"_s,
+                                                           u"org.freedesktop.DBus"_s, u"NameHasOwner"_s);
+    question << name;
+    auto *answer = new QDBusPendingCallWatcher(bus.asyncCall(question), context);
+    QObject::connect(answer, &QDBusPendingCallWatcher::finished, context,
+                     [then = std::move(then)](QDBusPendingCallWatcher *finished) {
+                         finished->deleteLater();
+                         const QDBusMessage reply = finished->reply();
+                         if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
+                             then(reply.arguments().constFirst().toBool());
+                     });
+}
+
 } // namespace
 
 NativeEnergyAssertionDriver::NativeEnergyAssertionDriver(QObject *parent)
@@ -174,6 +191,7 @@ NativeEnergyAssertionDriver::~NativeEnergyAssertionDriver()
     // is closed, a cookie handed back. (When the process ends, the services
     // drop our locks anyway as we leave the bus.)
     for (const auto &[id, lock] : m_locks) {
+        closeDescriptor(lock.oldDescriptor);
         if (lock.stage == Stage::seeking || lock.stage == Stage::released || lock.grant.code != 0)
             continue;
         if (lock.grant.backend == Backend::logind) {
@@ -292,7 +310,7 @@ QCoro::Task<int> NativeEnergyAssertionDriver::releaseHeld(std::uint32_t id)
                 now.stage = Stage::released;
             else
                 self->gone(id);
-        } else if (now.stage == Stage::unanswered) {
+        } else if (late.type() == QDBusMessage::ErrorMessage && now.stage == Stage::unanswered) {
             now.stage = Stage::held;
         }
     };
@@ -309,6 +327,12 @@ QCoro::Task<int> NativeEnergyAssertionDriver::releaseHeld(std::uint32_t id)
     }
     // A stray lock is let go of in any case: it keeps its stage.
     after.stage = code == -ETIMEDOUT && before != Stage::stray ? Stage::unanswered : before;
+    // Its time-out passed while the release was under way: it is let go of
+    // later, as an expired lock.
+    if (after.due && after.stage == Stage::held)
+        after.stage = Stage::expired;
+    if (after.due || after.stage == Stage::stray)
+        retryLater(id);
     co_return code;
 }
 
@@ -329,28 +353,6 @@ std::optional<NativeEnergyAssertionDriver::Backend> NativeEnergyAssertionDriver:
 QDBusConnection NativeEnergyAssertionDriver::busFor(Backend backend) const
 {
     return factsOf(backend).systemBus ? m_systemBus : m_sessionBus;
-}
-
-QCoro::Task<std::optional<QDBusMessage>> NativeEnergyAssertionDriver::call(QDBusConnection bus, QDBusMessage message,
-                                                                           std::chrono::milliseconds limit,
-                                                                           LateAnswer late)
-{
-    Wake answered(this, limit);
-    auto answer = std::make_shared<std::optional<QDBusMessage>>();
-    // The watcher outlives the wait, to hand a late answer on; it goes with
-    // the driver.
-    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(message, noBusTimeout), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-            [done = answered.trigger(), answer, late = std::move(late)](QDBusPendingCallWatcher *finished) {
-                finished->deleteLater();
-                if (done.fire())
-                    *answer = finished->reply();
-                else if (late)
-                    late(finished->reply());
-            });
-    if (co_await answered != Wake::Cause::fired)
-        co_return std::nullopt;
-    co_return std::move(*answer);
 }
 
 QCoro::Task<NativeEnergyAssertionDriver::Grant> NativeEnergyAssertionDriver::inhibit(Backend backend, bool display,
@@ -387,7 +389,8 @@ QCoro::Task<NativeEnergyAssertionDriver::Grant> NativeEnergyAssertionDriver::inh
         if (self)
             self->discard(self->grantFrom(backend, answer));
     };
-    const std::optional<QDBusMessage> answer = co_await call(bus, message, limit, std::move(late));
+    const std::optional<QDBusMessage> answer =
+        co_await DBusCall::call(bus, message, this, limit, std::move(late), busTimeout());
     if (!answer)
         co_return Grant::failed(-ETIMEDOUT);
     co_return grantFrom(backend, *answer);
@@ -455,12 +458,26 @@ QCoro::Task<int> NativeEnergyAssertionDriver::letGo(Grant grant, bool uncertain,
         co_return 0;
     // Addressed to the very peer that granted the cookie: a cookie means
     // nothing to a service that has since restarted.
+    // A release still unanswered is not sent again: its answer is the one to
+    // wait for.
+    const CookieKey key{grant.owner, grant.backend, grant.cookie};
+    if (!m_releasing.insert(key).second)
+        co_return -ETIMEDOUT;
     const ServiceFacts &facts = factsOf(grant.backend);
     QDBusMessage message = QDBusMessage::createMethodCall(grant.owner, facts.path, facts.interface, facts.release);
     message << grant.cookie;
-    const std::optional<QDBusMessage> answer = co_await call(m_sessionBus, message, m_callTimeout, std::move(late));
-    if (!answer)
+    const QPointer<NativeEnergyAssertionDriver> self(this);
+    LateAnswer settled = [self, key, late = std::move(late)](const QDBusMessage &answer) {
+        if (self)
+            self->m_releasing.erase(key);
+        if (late)
+            late(answer);
+    };
+    const std::optional<QDBusMessage> answer =
+        co_await DBusCall::call(m_sessionBus, message, this, m_callTimeout, std::move(settled), busTimeout());
+    if (!self || !answer)
         co_return -ETIMEDOUT;
+    m_releasing.erase(key);
     if (answer->type() == QDBusMessage::ReplyMessage)
         co_return 0;
     // After a release that went unanswered, a service that no longer knows
@@ -504,18 +521,11 @@ void NativeEnergyAssertionDriver::watch(const Grant &grant)
     owners.addWatchedService(grant.owner);
     // The owner may have left before the watch was in place; the bus answers
     // this only after it has set the watch up.
-    QDBusMessage question = QDBusMessage::createMethodCall(u"org.freedesktop.DBus"_s, u"/org/freedesktop/DBus"_s,
-                                                           u"org.freedesktop.DBus"_s, u"NameHasOwner"_s);
-    question << grant.owner;
-    auto *answer = new QDBusPendingCallWatcher(busFor(grant.backend).asyncCall(question), this);
-    connect(answer, &QDBusPendingCallWatcher::finished, this,
-            [this, kind = grant.backend, owner = grant.owner](QDBusPendingCallWatcher *finished) {
-                finished->deleteLater();
-                const QDBusMessage reply = finished->reply();
-                if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
-                    !reply.arguments().constFirst().toBool())
-                    ownerLeft(kind, owner);
-            });
+    askHasOwner(busFor(grant.backend), grant.owner, this,
+                [this, kind = grant.backend, owner = grant.owner](bool owned) {
+                    if (!owned)
+                        ownerLeft(kind, owner);
+                });
 }
 
 void NativeEnergyAssertionDriver::unwatch(const Grant &grant, std::uint32_t except)
@@ -573,8 +583,8 @@ QCoro::Task<> NativeEnergyAssertionDriver::seek(std::uint32_t id)
         co_return;
     Lock &lock = it->second;
     // A descriptor lock may outlive its service's restart; it goes once the
-    // new one is in place.
-    const int oldDescriptor = lock.grant.fd;
+    // new one is in place (or with the record).
+    closeDescriptor(std::exchange(lock.oldDescriptor, lock.grant.fd));
     // The service to return to, and for how long: the one that held the lock
     // before it was first lost.
     const Backend home = lock.home.value_or(lock.grant.backend);
@@ -593,19 +603,17 @@ QCoro::Task<> NativeEnergyAssertionDriver::seek(std::uint32_t id)
         const Grant grant = co_await takeFirst(display, window);
         if (!self) {
             closeDescriptor(grant.fd);
-            closeDescriptor(oldDescriptor);
             co_return;
         }
         const auto now = m_locks.find(id);
         if (now == m_locks.end() || now->second.generation != generation) {
             // Released, or timed out, while it was sought.
             discard(grant);
-            closeDescriptor(oldDescriptor);
             co_return;
         }
         if (grant.code == 0) {
             hold(id, grant);
-            closeDescriptor(oldDescriptor);
+            closeDescriptor(std::exchange(now->second.oldDescriptor, -1));
             // Taken from a service further down the order: its own one is
             // awaited back. (The services are declared in their order.)
             if (home < grant.backend && !homeUntil.hasExpired())
@@ -617,17 +625,12 @@ QCoro::Task<> NativeEnergyAssertionDriver::seek(std::uint32_t id)
         if (window.hasExpired())
             break;
         Wake pause(this, std::min(retakePause, remainingOf(window)));
-        if (co_await pause == Wake::Cause::contextGone) {
-            closeDescriptor(oldDescriptor);
+        if (co_await pause == Wake::Cause::contextGone)
             co_return;
-        }
         const auto again = m_locks.find(id);
-        if (again == m_locks.end() || again->second.generation != generation) {
-            closeDescriptor(oldDescriptor);
+        if (again == m_locks.end() || again->second.generation != generation)
             co_return;
-        }
     }
-    closeDescriptor(oldDescriptor);
     forget(id);
     reportLost(EnergyAssertionID{id},
                EnergyFailure(display ? EnergyFailure::Operation::createDisplay : EnergyFailure::Operation::createSystem,
@@ -650,19 +653,11 @@ void NativeEnergyAssertionDriver::awaitHome(std::uint32_t id, Backend home, QDea
     });
     // It may be back already: it came while the lock was sought, or it
     // answered too slowly then.
-    const ServiceFacts &facts = factsOf(home);
-    QDBusMessage question = QDBusMessage::createMethodCall(u"org.freedesktop.DBus"_s, u"/org/freedesktop/DBus"_s,
-                                                           u"org.freedesktop.DBus"_s, u"NameHasOwner"_s);
-    question << facts.name;
-    auto *answer = new QDBusPendingCallWatcher(busFor(home).asyncCall(question), this);
-    connect(answer, &QDBusPendingCallWatcher::finished, this,
-            [this, home, name = facts.name](QDBusPendingCallWatcher *finished) {
-                finished->deleteLater();
-                const QDBusMessage reply = finished->reply();
-                if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
-                    reply.arguments().constFirst().toBool())
-                    homeAppeared(home, name);
-            });
+    const QString name = factsOf(home).name;
+    askHasOwner(busFor(home), name, this, [this, home, name](bool owned) {
+        if (owned)
+            homeAppeared(home, name);
+    });
 }
 
 void NativeEnergyAssertionDriver::homeAppeared(Backend busKind, const QString &name)
@@ -693,7 +688,11 @@ QCoro::Task<> NativeEnergyAssertionDriver::moveHome(std::uint32_t id)
 
     const QPointer<NativeEnergyAssertionDriver> self(this);
     for (;;) {
-        const Grant grant = co_await inhibit(home, display, m_callTimeout);
+        // The stand-in holds meanwhile: no hurry. A service that is slow to
+        // answer is waited for as long as the bus waits, rather than asked
+        // again and again.
+        const auto limit = std::clamp(remainingOf(until), m_callTimeout, busTimeout());
+        const Grant grant = co_await inhibit(home, display, limit);
         if (!self) {
             closeDescriptor(grant.fd);
             co_return;
@@ -752,9 +751,12 @@ QCoro::Task<> NativeEnergyAssertionDriver::expire(std::uint32_t id)
     if (it == m_locks.end())
         co_return;
     Lock &lock = it->second;
+    if (lock.stage != Stage::stray)
+        lock.due = true;
     switch (lock.stage) {
     case Stage::releasing:
     case Stage::released:
+        // Should the release under way fail, it is let go of then.
         co_return;
     case Stage::seeking:
         // Nothing is held while it is sought: its time is up, and that ends it.
@@ -770,13 +772,10 @@ QCoro::Task<> NativeEnergyAssertionDriver::expire(std::uint32_t id)
     }
     const bool stray = lock.stage == Stage::stray;
     const QPointer<NativeEnergyAssertionDriver> self(this);
+    // (When it fails, releaseHeld() has it tried again later.)
     const int code = co_await releaseHeld(id);
-    if (!self)
+    if (!self || code != 0)
         co_return;
-    if (code != 0) {
-        retryLater(id);
-        co_return;
-    }
     if (!stray) {
         m_gone.insert(id);
         reportGone(EnergyAssertionID{id});
@@ -791,7 +790,7 @@ void NativeEnergyAssertionDriver::retryLater(std::uint32_t id)
         connect(lock.timer.get(), &BootTimer::timeout, this, [this, id] { expire(id); });
     }
     // Without a timer a stray lock stays until the process ends.
-    lock.timer->start(expiryRetry);
+    lock.timer->start(Duration::milliseconds(m_retryInterval.count()));
 }
 
 void NativeEnergyAssertionDriver::drop(std::uint32_t id)
@@ -802,6 +801,7 @@ void NativeEnergyAssertionDriver::drop(std::uint32_t id)
     Lock &lock = it->second;
     if (lock.stage != Stage::seeking)
         unwatch(lock.grant, id);
+    closeDescriptor(lock.oldDescriptor);
     // The timer may be the one delivering the signal that led here.
     if (lock.timer) {
         lock.timer->stop();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dbus_call.h"
 #include "energy_assertion_driver.h"
 
 #include <QDBusConnection>
@@ -17,6 +18,8 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
+#include <tuple>
 
 namespace pelorin {
 
@@ -41,11 +44,13 @@ class BootTimer;
 // errors are remembered, and the next one is tried too.
 //
 // No call blocks: each is sent and awaited on the event loop, for at most
-// the call time-out. A service that answers after that is still heard: a
-// lock it grants then is let go at once, and a release it confirms then
-// counts. A release whose service has left the bus, has restarted, or no
-// longer knows a lock whose earlier release went unanswered, succeeds: the
-// lock is gone either way.
+// the call time-out. A service that answers after that, within ten times as
+// long, is still heard: a lock it grants then is let go at once, and a
+// release it confirms then counts. A lock whose release is still unanswered
+// is not released again until the answer comes or the bus gives up, so calls
+// to a service that hangs do not pile up. A release whose service has left
+// the bus, has restarted, or no longer knows a lock whose earlier release
+// went unanswered, succeeds: the lock is gone either way.
 //
 // The service behind every held lock is watched. When it leaves the bus the
 // lock is sought again, under the same ID, from the first service that
@@ -77,9 +82,11 @@ class BootTimer;
 // can try again.
 //
 // A lock with a time-out is released by the driver itself once that much
-// time has passed on CLOCK_BOOTTIME, so the time asleep counts. Its ID then
-// stays valid for one more release(), which succeeds. Destroying the driver
-// lets go of what it still holds, without waiting for the answers.
+// time has passed on CLOCK_BOOTTIME, so the time asleep counts, and again
+// every little while until it is gone (also when a release that was under
+// way then fails). Its ID then stays valid for one more release(), which
+// succeeds. Destroying the driver lets go of what it still holds, without
+// waiting for the answers.
 class NativeEnergyAssertionDriver final : public QObject, public EnergyAssertionDriver {
     Q_OBJECT
 public:
@@ -90,6 +97,8 @@ public:
     // A power manager that its session restarts takes a few seconds.
     static constexpr std::chrono::milliseconds defaultRetakeWindow{10000};
     static constexpr std::chrono::milliseconds defaultReturnWindow{60000};
+    // Between two tries to let go of a lock whose time is up, or a stray one.
+    static constexpr std::chrono::milliseconds defaultRetryInterval{30000};
 
     explicit NativeEnergyAssertionDriver(QObject *parent = nullptr);
     NativeEnergyAssertionDriver(QDBusConnection sessionBus, QDBusConnection systemBus, QObject *parent = nullptr);
@@ -111,6 +120,7 @@ public:
     void setCallTimeout(std::chrono::milliseconds timeout) { m_callTimeout = timeout; }
     void setRetakeWindow(std::chrono::milliseconds window) { m_retakeWindow = window; }
     void setReturnWindow(std::chrono::milliseconds window) { m_returnWindow = window; }
+    void setRetryInterval(std::chrono::milliseconds interval) { m_retryInterval = interval; }
 
 private:
     // The outcome of asking one service, or each in turn, for a lock.
@@ -143,6 +153,13 @@ private:
         Grant grant;
         QVariantMap properties;
         std::unique_ptr<BootTimer> timer;
+        // Its time-out has passed: once a release under way fails, it is
+        // let go of as an expired lock.
+        bool due = false;
+        // While it is sought again: the descriptor of the lock from a
+        // service that left, which may still hold; it goes once the lock is
+        // in place again, or with the record.
+        int oldDescriptor = -1;
         // Counts the grants this lock has had, so an answer about an earlier
         // one is told apart.
         quint64 generation = 0;
@@ -152,14 +169,13 @@ private:
         std::optional<Backend> home;
         QDeadlineTimer homeUntil;
     };
-    using LateAnswer = std::function<void(const QDBusMessage &)>;
+    using LateAnswer = DBusCall::LateAnswer;
+    // A cookie lock as its service knows it: owner, service, cookie.
+    using CookieKey = std::tuple<QString, Backend, std::uint32_t>;
 
     QDBusConnection busFor(Backend backend) const;
-    // Sends a call and waits at most `limit` for its answer; absent without
-    // one (or once the driver is going). An answer that comes later goes to
-    // `late`.
-    QCoro::Task<std::optional<QDBusMessage>> call(QDBusConnection bus, QDBusMessage message,
-                                                  std::chrono::milliseconds limit, LateAnswer late);
+    // How long the bus waits for an answer that came too late for us.
+    std::chrono::milliseconds busTimeout() const { return m_callTimeout * DBusCall::busPatience; }
     QCoro::Task<Grant> inhibit(Backend backend, bool display, std::chrono::milliseconds limit);
     // Asks each service in turn, each for at most the call time-out and none
     // past `until`.
@@ -209,11 +225,14 @@ private:
     std::chrono::milliseconds m_callTimeout = defaultCallTimeout;
     std::chrono::milliseconds m_retakeWindow = defaultRetakeWindow;
     std::chrono::milliseconds m_returnWindow = defaultReturnWindow;
+    std::chrono::milliseconds m_retryInterval = defaultRetryInterval;
     std::uint32_t m_nextId = 1;
     std::map<std::uint32_t, Lock> m_locks;
     // IDs whose lock went by itself (time-out, lost, a late confirmation);
     // each may still be released once.
     QSet<std::uint32_t> m_gone;
+    // Cookies whose release has been sent and not answered yet.
+    std::set<CookieKey> m_releasing;
 };
 
 } // namespace pelorin

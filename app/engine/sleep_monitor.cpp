@@ -6,7 +6,6 @@
 #include <QDBusUnixFileDescriptor>
 
 #include <fcntl.h>
-#include <limits>
 #include <unistd.h>
 
 namespace pelorin {
@@ -15,9 +14,9 @@ namespace {
 const QString login1Service = QStringLiteral("org.freedesktop.login1");
 const QString login1Path = QStringLiteral("/org/freedesktop/login1");
 const QString login1Manager = QStringLiteral("org.freedesktop.login1.Manager");
-// The bus never gives up on the request: a logind that answers late still
-// grants the lock.
-constexpr int noBusTimeout = std::numeric_limits<int>::max();
+// A logind that answers late still grants the lock; one that has not
+// answered within this is asked again next time.
+constexpr int busTimeoutMs = 60'000;
 } // namespace
 
 SleepMonitor::SleepMonitor(QDBusConnection systemBus, QObject *parent)
@@ -52,9 +51,10 @@ void SleepMonitor::takeDelayLock()
     if (!m_bus.isConnected())
         return;
     m_wanted = true;
-    if (m_delayLock >= 0 || m_asking > 0)
-        return;
-    ask();
+    // A request still unanswered may never be: logind may have dropped it.
+    // Another one costs little, as answers replace one another.
+    if (m_delayLock < 0)
+        ask();
 }
 
 void SleepMonitor::ask()
@@ -63,11 +63,9 @@ void SleepMonitor::ask()
         QDBusMessage::createMethodCall(login1Service, login1Path, login1Manager, QStringLiteral("Inhibit"));
     call << QStringLiteral("sleep") << QStringLiteral("Pelorin") << QStringLiteral("Ending the keep-awake session")
          << QStringLiteral("delay");
-    ++m_asking;
-    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, noBusTimeout), this);
+    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, busTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *finished) {
         finished->deleteLater();
-        --m_asking;
         const QDBusMessage reply = finished->reply();
         // Let go at once (the reply's descriptor closes with it) when the
         // sleep notice came while we were asking.

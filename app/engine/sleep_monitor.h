@@ -24,8 +24,8 @@ public:
     // Subscribes to the sleep notice and takes the delay lock. Without logind
     // there is no notice until it comes, and nothing else changes.
     void start();
-    // Takes the delay lock unless it is held or on its way, and from now on
-    // whenever logind comes (back).
+    // Takes the delay lock unless it is held, and from now on whenever logind
+    // comes (back).
     void takeDelayLock();
     // Lets the delay lock go; one still on its way is let go as it arrives.
     void releaseDelayLock();
@@ -45,8 +45,6 @@ private:
     QDBusConnection m_bus;
     QDBusServiceWatcher m_logind;
     int m_delayLock = -1;
-    // Requests sent and not answered yet.
-    int m_asking = 0;
     // Whether the lock should be held: a release while the lock is still
     // being taken must win over the answer that comes in later.
     bool m_wanted = false;

@@ -1,10 +1,9 @@
 #include "single_instance.h"
 
-#include <QDBusMessage>
-#include <QDBusPendingCall>
-#include <QPointer>
+#include "dbus_call.h"
 
-#include <QCoroDBus>
+#include <QDBusMessage>
+#include <QPointer>
 
 using namespace Qt::StringLiterals;
 
@@ -14,7 +13,7 @@ namespace {
 const QString serviceName = QStringLiteral(PELORIN_APP_ID);
 const QString objectPath = u"/org/pelorin/Pelorin"_s;
 const QString interfaceName = u"org.pelorin.Pelorin"_s;
-constexpr int callTimeoutMs = 3000;
+constexpr std::chrono::milliseconds callTimeout{3000};
 
 // RequestName's flag and answers.
 constexpr uint doNotQueue = 4;
@@ -57,12 +56,12 @@ QCoro::Task<bool> SingleInstance::claim(bool welcome)
     QDBusMessage request = QDBusMessage::createMethodCall(u"org.freedesktop.DBus"_s, u"/org/freedesktop/DBus"_s,
                                                           u"org.freedesktop.DBus"_s, u"RequestName"_s);
     request << serviceName << doNotQueue;
-    const QDBusMessage answer = co_await m_bus.asyncCall(request, callTimeoutMs);
+    const std::optional<QDBusMessage> answer = co_await DBusCall::call(m_bus, request, this, callTimeout);
     if (!self)
         co_return false;
-    if (answer.type() != QDBusMessage::ReplyMessage || answer.arguments().isEmpty())
+    if (!answer || answer->type() != QDBusMessage::ReplyMessage || answer->arguments().isEmpty())
         co_return true; // the bus would not say: run rather than not at all
-    const uint result = answer.arguments().constFirst().toUInt();
+    const uint result = answer->arguments().constFirst().toUInt();
     if (result == primaryOwner || result == alreadyOwner) {
         m_owner = true;
         co_return true;
@@ -70,7 +69,7 @@ QCoro::Task<bool> SingleInstance::claim(bool welcome)
 
     const QDBusMessage open = QDBusMessage::createMethodCall(serviceName, objectPath, interfaceName,
                                                              welcome ? u"OpenWelcome"_s : u"OpenPanel"_s);
-    co_await m_bus.asyncCall(open, callTimeoutMs);
+    co_await DBusCall::call(m_bus, open, this, callTimeout);
     co_return false;
 }
 

@@ -23,6 +23,7 @@
 #include <csignal>
 #include <memory>
 #include <sys/prctl.h>
+#include <vector>
 
 namespace pelorin::test {
 
@@ -37,14 +38,25 @@ struct TestLock {
     QString mode;   // org.freedesktop.login1 only
 };
 
-// One change to a stand-in's locks: the lock, what happened to it ("taken",
-// "released" by its holder, "dropped" as the holder left the bus) and when,
-// on a clock shared by the session and the system bus's services.
+// One change to a stand-in's locks: the lock, what happened to it ("taken"
+// as the grant went out, "released" by its holder, "dropped" as the holder
+// left the bus) and when, on a clock shared by the session and the system
+// bus's services.
 struct TestLockEvent {
     TestLock lock;
     QString kind;
     qint64 at = 0;
 };
+
+// Whether each of some locks that went had a new one in its place before.
+// The locks look alike, so this holds when the k-th lock taken came before
+// the k-th lock that went.
+inline bool eachReplacedBeforeItWent(std::vector<qint64> taken, std::vector<qint64> went)
+{
+    std::ranges::sort(taken);
+    std::ranges::sort(went);
+    return std::ranges::equal(taken, went, [](qint64 newOne, qint64 oldOne) { return newOne < oldOne; });
+}
 
 // Talks to the control object of a services process (org.pelorin.Test at
 // /control, see services/test_services.cpp). Failing calls are reported as

@@ -20,11 +20,13 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
 #include <list>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -67,6 +69,7 @@ struct HeldLock {
     QVariantMap info;
     uint cookie = 0;
     std::unique_ptr<QSocketNotifier> pipe; // logind's: the read end of the lock
+    bool granted = false;                  // its reply has gone out
 };
 
 // Every stand-in at each of its paths, with the locks it holds, and the
@@ -177,15 +180,24 @@ public:
         return false;
     }
 
-    // Now, or as late as the behaviour says.
-    void answer(const QDBusMessage &call, const QVariant &value)
+    // Now, or as late as the behaviour says; a lock counts as taken once
+    // its reply has gone out.
+    void answer(const QDBusMessage &call, const QVariant &value, std::optional<uint> grants = std::nullopt)
     {
         call.setDelayedReply(true);
         const QDBusMessage reply = value.isValid() ? call.createReply(value) : call.createReply();
-        if (const int lateBy = std::exchange(m_lateBy, -1); lateBy >= 0)
-            QTimer::singleShot(lateBy, this, [this, reply] { m_bus.send(reply); });
-        else
+        const auto send = [this, reply, grants] {
             m_bus.send(reply);
+            const auto lock = std::ranges::find_if(m_locks, [&](const HeldLock &l) { return l.cookie == grants; });
+            if (lock != m_locks.end()) {
+                lock->granted = true;
+                record(u"taken"_s, *lock);
+            }
+        };
+        if (const int lateBy = std::exchange(m_lateBy, -1); lateBy >= 0)
+            QTimer::singleShot(lateBy, this, send);
+        else
+            send();
     }
 
     void fail(const QDBusMessage &call, const QString &error)
@@ -202,7 +214,8 @@ public:
         // Watched before the reply goes out, so a holder that dies right
         // after is still noticed.
         m_watcher.addWatchedService(call.service());
-        answer(call, add(call, std::move(info)).cookie);
+        const uint cookie = add(call, std::move(info)).cookie;
+        answer(call, cookie, cookie);
     }
 
     void releaseCookieLock(const QDBusMessage &call, const QString &service, uint cookie)
@@ -239,7 +252,8 @@ public:
             held->pipe.release()->deleteLater();
             m_locks.erase(held);
         });
-        answer(call, QVariant::fromValue(QDBusUnixFileDescriptor(ends[1]))); // the reply holds its own copy
+        // The reply holds its own copy.
+        answer(call, QVariant::fromValue(QDBusUnixFileDescriptor(ends[1])), lock.cookie);
         ::close(ends[1]);
     }
 
@@ -248,8 +262,10 @@ private:
     {
         if (member == u"Locks"_s) {
             QList<QVariantMap> locks;
-            for (const HeldLock &lock : m_locks)
-                locks.append(lock.info);
+            for (const HeldLock &lock : m_locks) {
+                if (lock.granted)
+                    locks.append(lock.info);
+            }
             answer(call, QVariant::fromValue(locks));
         } else if (member == u"Events"_s) {
             answer(call, QVariant::fromValue(m_events));
@@ -339,9 +355,7 @@ private:
     HeldLock &add(const QDBusMessage &call, QVariantMap info)
     {
         info.insert(u"holder"_s, call.service());
-        HeldLock &lock = m_locks.emplace_back(HeldLock{std::move(info), m_nextCookie++, nullptr});
-        record(u"taken"_s, lock);
-        return lock;
+        return m_locks.emplace_back(HeldLock{std::move(info), m_nextCookie++, nullptr});
     }
 
     // "at" is CLOCK_MONOTONIC in nanoseconds, comparable across processes.
@@ -361,7 +375,7 @@ private:
         m_items.removeIf([&](const QVariantMap &item) { return item.value(u"holder"_s) == name; });
         std::erase_if(m_locks, [&](const HeldLock &lock) {
             const bool gone = !lock.pipe && lock.info[u"holder"_s] == name;
-            if (gone)
+            if (gone && lock.granted)
                 record(u"dropped"_s, lock);
             return gone;
         });
