@@ -42,12 +42,21 @@ struct View {
 // sway on its headless back-end, in a runtime folder of its own.
 class HeadlessSway {
 public:
-    // Empty when it started; otherwise why it could not.
+    // Why sway cannot run here at all, or nothing.
+    static QString missing()
+    {
+        if (QStandardPaths::findExecutable(u"sway"_s).isEmpty())
+            return u"sway (Debian package sway) is not installed"_s;
+        if (::getuid() == 0 && QProcess::execute(u"setpriv"_s, {u"--reuid=65534"_s, u"--regid=65534"_s,
+                                                                u"--clear-groups"_s, u"true"_s}) != 0)
+            return u"sway will not run as root, and setpriv (util-linux) cannot run it as nobody (uid 65534)"_s;
+        return {};
+    }
+
+    // Empty when it started; otherwise why it did not.
     QString start()
     {
         const QString sway = QStandardPaths::findExecutable(u"sway"_s);
-        if (sway.isEmpty())
-            return u"sway (Debian package sway) is not installed"_s;
         if (!m_dir.isValid())
             return u"no temporary folder"_s;
         // sway will not run as root: then it runs as nobody, in a folder
@@ -72,10 +81,12 @@ public:
         m_process->setStandardOutputFile(QProcess::nullDevice());
         m_process->setStandardErrorFile(m_dir.filePath(u"sway.log"_s));
         const QStringList arguments{u"-c"_s, config};
+        // (Changing the user clears the signal the test's end sends: it is
+        // set again.)
         if (root)
-            m_process->start(u"setpriv"_s,
-                             QStringList{u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s, sway} +
-                                 arguments);
+            m_process->start(u"setpriv"_s, QStringList{u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s,
+                                                       u"--pdeathsig=TERM"_s, sway} +
+                                               arguments);
         else
             m_process->start(sway, arguments);
 
@@ -153,8 +164,10 @@ class WaylandSessionTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (const QString why = sway.start(); !why.isEmpty())
+        if (const QString why = HeadlessSway::missing(); !why.isEmpty())
             GTEST_SKIP() << "No Wayland compositor, so Pelorin was not tried on one: " << why.toStdString();
+        const QString why = sway.start();
+        ASSERT_TRUE(why.isEmpty()) << why.toStdString();
         ASSERT_TRUE(bus.isValid());
         ASSERT_TRUE(bus.startServices(Kind::session, {gnomeSession}));
         ASSERT_TRUE(bus.startServices(Kind::system, {logind}));
@@ -231,7 +244,9 @@ TEST_F(WaylandSessionTest, WithoutATrayTheWindowComesForwardAndTheCompositorsClo
 
     ASSERT_TRUE(sway.swaymsg({u"[app_id=\"%1\" title=\"^Getting Started$\"] kill"_s.arg(appId)}));
     ASSERT_TRUE(sway.waitForViews([](const QList<View> &v) { return !shows(v, u"Getting Started"_s); }));
-    spinFor(300ms);
+    // Still the running copy: one quitting would have let a later one take
+    // over.
+    handOver({});
     EXPECT_EQ(pelorin->state(), QProcess::Running);
 
     ASSERT_TRUE(sway.swaymsg({u"[app_id=\"%1\"] kill"_s.arg(appId)}));
