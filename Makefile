@@ -3,9 +3,11 @@
 
 PACKAGES := cmake make g++ pkg-config \
 	qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools \
-	libqt6svg6 qt6-qpa-plugins qcoro-qt6-dev libicu-dev libgtest-dev libgmock-dev \
+	libqt6svg6 qt6-qpa-plugins qcoro-qt6-dev libicu-dev libxcb1-dev libgtest-dev libgmock-dev \
 	dbus-daemon adwaita-icon-theme clang-format xvfb at-spi2-core locales \
-	qt6-wayland sway
+	qt6-wayland
+# Only the tests need a headless Wayland compositor.
+test: PACKAGES += sway
 
 BUILD      := build
 TEST_BUILD := build/sanitize

@@ -12,6 +12,9 @@
 #include <QPainter>
 #include <QSystemTrayIcon>
 
+#include <cstdlib>
+#include <xcb/xcb.h>
+
 namespace pelorin {
 
 namespace {
@@ -46,13 +49,50 @@ bool isX11()
     return QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
+// Whether an X11 tray runs: a client owns the screen's system tray
+// selection. Asked of the X server itself: asking Qt would have it settle its
+// kind of icon for good, asking the StatusNotifier watcher as it does. The
+// tray's window is watched, so that its end is seen (X11TrayEvents).
+bool x11TrayRuns()
+{
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return false;
+    static const xcb_atom_t selection = [connection] {
+        char *host = nullptr;
+        int display = 0;
+        int screen = 0;
+        if (xcb_parse_display(nullptr, &host, &display, &screen) != 0)
+            std::free(host);
+        const QByteArray name = "_NET_SYSTEM_TRAY_S" + QByteArray::number(screen);
+        xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.constData()), nullptr);
+        const xcb_atom_t found = atom ? atom->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(atom);
+        return found;
+    }();
+    xcb_get_selection_owner_reply_t *owner =
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
+    const xcb_window_t window = owner ? owner->owner : xcb_window_t(XCB_WINDOW_NONE);
+    std::free(owner);
+    if (window == XCB_WINDOW_NONE)
+        return false;
+    // (A window gone meanwhile is no error worth a word.)
+    const uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_discard_reply(connection,
+                      xcb_change_window_attributes_checked(connection, window, XCB_CW_EVENT_MASK, &events).sequence);
+    xcb_flush(connection);
+    return true;
+}
+
 } // namespace
 
 MenuBarExtra::MenuBarExtra(AppModel &model, ContentFactory content, QDBusConnection sessionBus, TrayCheck trayCheck,
                            QObject *parent)
     : QObject(parent), m_model(&model), m_content(std::move(content)),
       m_host(std::make_unique<TrayHostWatcher>(std::move(sessionBus))), m_trayCheck(std::move(trayCheck)),
-      m_x11(isX11())
+      m_x11(isX11()), m_confirmItems(m_x11 || QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
 {
     if (!m_trayCheck)
         m_trayCheck = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
@@ -78,6 +118,14 @@ MenuBarExtra::MenuBarExtra(AppModel &model, ContentFactory content, QDBusConnect
     connect(&m_hostReturn, &QTimer::timeout, this, [this] {
         if (!trayUsable())
             enterWindow();
+    });
+    m_itemCheck.setSingleShot(true);
+    m_itemCheck.setInterval(itemLimit);
+    connect(&m_itemCheck, &QTimer::timeout, this, [this] {
+        if (m_presence != Presence::tray || m_host->itemListed())
+            return;
+        m_refusedAt = m_host->generation();
+        enterWindow();
     });
     connect(m_host.get(), &TrayHostWatcher::changed, this, &MenuBarExtra::update);
 
@@ -120,26 +168,31 @@ void MenuBarExtra::updateSoon()
 
 bool MenuBarExtra::trayUsable()
 {
-    const bool host = m_host->hostPresent();
+    if (!m_host->isKnown())
+        return false;
+    // The watcher lists an icon of ours: Qt's icons are StatusNotifierItems.
+    if (m_host->itemListed())
+        m_qtIcons = QtIcons::items;
+    const bool host = m_host->hostPresent() && m_refusedAt != m_host->generation();
     switch (m_qtIcons) {
     case QtIcons::unknown: {
-        // Qt settles what kind of icon it makes the first time it is asked,
-        // so it is not asked before a host runs, except on X11, where its
-        // own X11 tray icons may do; and not before the watcher has answered
-        // (Qt asks it again, blocking).
-        if (!m_host->isKnown() || (!host && !m_x11))
+        // Qt settles its kind of icon the first time it is asked, asking the
+        // watcher itself, blocking: so not before a host or an X11 tray runs
+        // (an X11 tray is asked of the X server, not of Qt), and only right
+        // after the watcher answered quickly.
+        if (!m_host->answeredQuickly() || (!host && !(m_x11 && x11TrayRuns())) || !m_trayCheck())
             return false;
-        const bool available = m_trayCheck();
-        if (!host)
-            m_qtIcons = QtIcons::x11;
-        else if (available)
-            m_qtIcons = QtIcons::items;
-        return available;
+        // Should a host have come or gone meanwhile, the listed item (or its
+        // absence) tells: see above and confirmItem().
+        m_qtIcons = host ? QtIcons::items : QtIcons::x11;
+        return true;
     }
     case QtIcons::items:
-        return host;
+        // Qt asks the watcher again as it shows the item: only right after a
+        // quick answer.
+        return host && (m_presence == Presence::tray || m_host->answeredQuickly());
     case QtIcons::x11:
-        return m_trayCheck();
+        return m_x11 && x11TrayRuns();
     }
     return false;
 }
@@ -151,6 +204,7 @@ void MenuBarExtra::update()
     if (trayUsable()) {
         m_hostReturn.stop();
         enterTray();
+        confirmItem();
         return;
     }
     switch (m_presence) {
@@ -192,13 +246,30 @@ void MenuBarExtra::enterTray()
     }
     m_tray->setIcon(statusIcon(m_status));
     m_tray->show();
+    // Qt registers the item as it shows it: the watcher's list is read
+    // afresh (an earlier showing's item went as the icon was hidden).
+    if (m_confirmItems && m_qtIcons == QtIcons::items)
+        m_host->lookForItem();
     // The window goes; the panel now opens from the icon.
     m_panel->setStyle(m_x11 ? PanelHost::Style::dropDown : PanelHost::Style::placedByCompositor);
+}
+
+// A host may refuse the item or lose it, and Qt only logs that: unless the
+// watcher lists it within itemLimit, the window comes back.
+void MenuBarExtra::confirmItem()
+{
+    if (!m_confirmItems || m_qtIcons != QtIcons::items || m_host->itemListed()) {
+        m_itemCheck.stop();
+        return;
+    }
+    if (!m_itemCheck.isActive())
+        m_itemCheck.start();
 }
 
 void MenuBarExtra::enterWindow()
 {
     m_firstAnswer.stop();
+    m_itemCheck.stop();
     if (m_presence == Presence::window)
         return;
     m_presence = Presence::window;

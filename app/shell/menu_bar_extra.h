@@ -11,6 +11,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAbstractNativeEventFilter;
 class QMenu;
@@ -27,8 +28,9 @@ class TrayHostWatcher;
 // state and opens the panel while a tray runs, or else the panel as an
 // ordinary window. It follows the tray while it runs: a tray that comes
 // later takes the icon and the window goes; a tray that goes and does not
-// come back within hostReturnLimit gives way to the window again. So Pelorin
-// is always on the desktop somewhere.
+// come back within hostReturnLimit, or does not list the icon within
+// itemLimit, gives way to the window again. So Pelorin is always on the
+// desktop somewhere.
 class MenuBarExtra : public QObject {
     Q_OBJECT
 public:
@@ -64,6 +66,7 @@ public:
 
     static constexpr std::chrono::milliseconds firstAnswerLimit{1000};
     static constexpr std::chrono::milliseconds hostReturnLimit{3000};
+    static constexpr std::chrono::milliseconds itemLimit{3000};
 
 Q_SIGNALS:
     void quitRequested();
@@ -71,15 +74,17 @@ Q_SIGNALS:
 
 private:
     enum class Presence { undecided, tray, window };
-    // What kind of icon Qt makes: it decides once per process whether its
-    // icons are StatusNotifierItems (a host ran when it was first asked) or
-    // X11 tray icons, and never looks again.
+    // What kind of icon Qt makes: it decides once per process, the first
+    // time it is asked or makes an icon, whether its icons are
+    // StatusNotifierItems (a host ran then) or X11 tray icons (or, on
+    // Wayland, none), and never looks again.
     enum class QtIcons { unknown, items, x11 };
 
     void update();
     void updateSoon();
     bool trayUsable();
     void enterTray();
+    void confirmItem();
     void enterWindow();
     void updateStatus();
     void ensureContent();
@@ -95,12 +100,19 @@ private:
     TrayCheck m_trayCheck;
     std::unique_ptr<QAbstractNativeEventFilter> m_x11TrayEvents;
     bool m_x11 = false;
+    // Whether Qt's icons register with the watcher here (not on the
+    // offscreen platform).
+    bool m_confirmItems = false;
     bool m_installed = false;
     bool m_updatePending = false;
     Presence m_presence = Presence::undecided;
     QtIcons m_qtIcons = QtIcons::unknown;
     QTimer m_firstAnswer;
     QTimer m_hostReturn;
+    QTimer m_itemCheck;
+    // The tray's generation whose watcher did not list the icon: not tried
+    // again until it changes.
+    std::optional<quint64> m_refusedAt;
 };
 
 } // namespace pelorin

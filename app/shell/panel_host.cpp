@@ -175,7 +175,8 @@ void PanelHost::keyPressEvent(QKeyEvent *event)
 void PanelHost::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (!m_open && !m_comingForward) {
+    // (Qt announces a hidden window that is no longer minimised as shown.)
+    if (!m_open && !m_comingForward && isVisible()) {
         m_open = true;
         Q_EMIT appeared();
     }
@@ -226,7 +227,8 @@ void PanelHost::changeEvent(QEvent *event)
         [this] {
             const Qt::WindowStates now = windowState();
             setWindowState(now & ~(Qt::WindowMinimized | Qt::WindowMaximized));
-            if (now & Qt::WindowMinimized) {
+            // A tray took over meanwhile: the hidden panel waits for its icon.
+            if ((now & Qt::WindowMinimized) && m_style == Style::standalone) {
                 // A minimised toplevel cannot be restored by its program; a
                 // new one takes its place.
                 m_comingForward = true;

@@ -108,6 +108,10 @@ public:
     // service does. A tray watcher that comes back knows no items.
     void setOwned(const QString &name, bool owned) const { call(QStringLiteral("SetOwned"), {name, owned}); }
 
+    // Has a host register with the tray watcher, or leave it (a watcher
+    // starts with one).
+    void setTrayHost(bool registered) const { call(QStringLiteral("SetTrayHost"), {registered}); }
+
     // The bus names of the items registered with the tray watcher.
     QStringList trayItems() const
     {

@@ -45,11 +45,18 @@ TEST_F(MenuBarExtraTest, StatusFollowsTheSession)
 }
 
 // The panel window closes on Escape and when it loses the focus; a click on
-// the tray icon that took the focus does not open it again at once.
+// the tray icon that took the focus does not open it again at once. (Before,
+// a window minimised just as a tray takes over stays hidden, not minimised.)
 TEST(PanelHostTest, EscapeClosesAndSoDoesAClickOnTheIconThatTookTheFocus)
 {
-    PanelHost panel(PanelHost::Style::dropDown);
+    PanelHost panel(PanelHost::Style::standalone);
     panel.setContent(new QLabel(QStringLiteral("content")));
+    panel.open(QRect());
+    panel.setWindowState(Qt::WindowMinimized);
+    panel.setStyle(PanelHost::Style::dropDown);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(panel.isVisible());
+    EXPECT_EQ(panel.windowState(), Qt::WindowNoState);
     int appeared = 0;
     int disappeared = 0;
     QObject::connect(&panel, &PanelHost::appeared, [&] { ++appeared; });

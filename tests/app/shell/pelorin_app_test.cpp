@@ -70,14 +70,17 @@ TEST_F(ShellTest, WithoutATrayTheWindowShowsAndClosingItQuitsAfterTheRelease)
     EXPECT_TRUE(locksAtExit.isEmpty());
 }
 
-// The tray host comes after Pelorin, goes, comes back within moments, goes
-// for good and comes again: the icon takes over from the window whenever a
-// host runs, and the window comes back only once the host has stayed away
-// for a while. The panel by the icon hides on a close or as another window
-// opens, and none of it quits.
+// The tray's watcher is there but does not answer at first, then answers;
+// its host restarts at once, leaves for good and comes again: the icon takes
+// over from the window whenever a host runs, and the window comes back only
+// once the host has stayed away for a while. The panel by the icon hides on
+// a close or as another window opens, and none of it quits.
 TEST_F(ShellTest, FollowsATrayHostThatComesGoesAndComesBack)
 {
     shell.trayAvailable = [] { return true; };
+    const test::TestServicesClient services = bus.services(Kind::session);
+    services.setOwned(trayWatcher, true);
+    services.setBehaviour(trayWatcher, u"Get"_s, u"hang"_s);
     PelorinApp &app = shell.launch();
     MenuBarExtra *extra = app.menuBarExtra();
     PanelHost *panel = extra->panel();
@@ -87,8 +90,8 @@ TEST_F(ShellTest, FollowsATrayHostThatComesGoesAndComesBack)
     extra->stepAside();
     EXPECT_TRUE(panel->isVisible());
 
-    const test::TestServicesClient services = bus.services(Kind::session);
-    services.setOwned(trayWatcher, true);
+    // Asked again, the watcher answers.
+    services.setBehaviour(trayWatcher, u"Get"_s, u"reply"_s);
     ASSERT_TRUE(spinUntil([&] { return extra->showsTrayIcon(); }));
     EXPECT_FALSE(panel->isVisible());
     EXPECT_FALSE(shell.model().panelVisible());
@@ -104,38 +107,50 @@ TEST_F(ShellTest, FollowsATrayHostThatComesGoesAndComesBack)
     extra->stepAside();
     EXPECT_FALSE(panel->isVisible());
 
-    // A host that restarts at once keeps the icon.
+    // A host that restarts at once keeps the icon; the window never shows.
+    int windows = 0;
+    const QObject scope;
+    QObject::connect(panel, &PanelHost::appeared, &scope, [&] { ++windows; });
     services.setOwned(trayWatcher, false);
     spinFor(MenuBarExtra::hostReturnLimit / 2);
     services.setOwned(trayWatcher, true);
     spinFor(MenuBarExtra::hostReturnLimit);
     EXPECT_TRUE(extra->showsTrayIcon());
-    EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(windows, 0);
 
-    // One that stays away gives way to the window.
+    // One that leaves the watcher and stays away gives way to the window.
     QElapsedTimer away;
     away.start();
-    services.setOwned(trayWatcher, false);
+    services.setTrayHost(false);
     ASSERT_TRUE(spinUntil([&] { return panel->isVisible(); }));
     // (A coarse timer may fire a little early.)
     EXPECT_GE(away.elapsed(), MenuBarExtra::hostReturnLimit.count() * 9 / 10);
     EXPECT_FALSE(extra->showsTrayIcon());
 
-    services.setOwned(trayWatcher, true);
+    services.setTrayHost(true);
     ASSERT_TRUE(spinUntil([&] { return extra->showsTrayIcon(); }));
     EXPECT_FALSE(panel->isVisible());
     EXPECT_TRUE(shell.exits.empty());
 }
 
-// A host runs, but Qt cannot show an icon in it (it settled on another kind
-// of tray before): the window stays, so Pelorin is never out of reach.
-TEST_F(ShellTest, AHostQtCannotUseLeavesTheWindow)
+// A host runs, but its watcher answers slowly: Qt, which would ask it too,
+// blocking, is not asked until it answers quickly. Where Qt then cannot show
+// an icon in it (it settled on another kind of tray before), the window
+// stays, so Pelorin is never out of reach.
+TEST_F(ShellTest, ASlowWatcherOrAHostQtCannotUseLeavesTheWindow)
 {
-    shell.trayAvailable = [] { return false; };
+    const auto asked = std::make_shared<int>(0);
+    shell.trayAvailable = [asked] {
+        ++*asked;
+        return false;
+    };
     bus.services(Kind::session).setOwned(trayWatcher, true);
+    bus.services(Kind::session).setBehaviour(trayWatcher, u"Get"_s, u"late:400"_s);
     PelorinApp &app = shell.launch();
     ASSERT_TRUE(spinUntil([&] { return app.menuBarExtra()->panel()->isVisible(); }));
-    spinFor(100ms);
+    EXPECT_EQ(*asked, 0);
+    bus.services(Kind::session).setBehaviour(trayWatcher, u"Get"_s, u"reply"_s);
+    ASSERT_TRUE(spinUntil([&] { return *asked > 0; }));
     EXPECT_FALSE(app.menuBarExtra()->showsTrayIcon());
     EXPECT_TRUE(app.menuBarExtra()->panel()->isVisible());
 }

@@ -184,4 +184,33 @@ TEST_F(ProgramTest, OnlyOneCopyRunsAndASecondHandsOverToIt)
     EXPECT_TRUE(welcomeShown());
 }
 
+// On X11 with no tray at all, Pelorin is a window and Qt is not asked about
+// trays (it would settle on X11 tray icons for good): a StatusNotifier tray
+// that starts later gets the item.
+TEST_F(ProgramTest, OnX11ATrayThatStartsLaterGetsTheItem)
+{
+    const auto xvfb = test::childProcess(SIGTERM);
+    xvfb->start(u"Xvfb"_s, {u"-displayfd"_s, u"1"_s, u"-nolisten"_s, u"tcp"_s});
+    const QByteArray display = test::firstLine(*xvfb, childTimeoutMs);
+    ASSERT_FALSE(display.isEmpty()) << "Xvfb (Debian package xvfb) did not start";
+    test::TestBus bus;
+    ASSERT_TRUE(bus.startServices(Kind::session, {gnomeSession}));
+    ASSERT_TRUE(bus.startServices(Kind::system, {logind}));
+    const auto onX11 = [&](QProcessEnvironment &environment) {
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+        environment.insert(u"DISPLAY"_s, u':' + QString::fromLatin1(display));
+    };
+    QProcess pelorin;
+    start(pelorin, {}, &bus, onX11);
+    ASSERT_TRUE(bus.services(Kind::system).waitForLockCount(1, std::chrono::milliseconds(childTimeoutMs)));
+    // Once a later copy has handed over to it, it has had the answer to its
+    // first question about the tray, which came before.
+    QProcess later;
+    start(later, {}, &bus, onX11);
+    ASSERT_TRUE(finishes(later));
+    const test::TestServicesClient services = bus.services(Kind::session);
+    services.setOwned(trayWatcher, true);
+    EXPECT_TRUE(spinUntil([&] { return !services.trayItems().isEmpty(); }, std::chrono::milliseconds(childTimeoutMs)));
+}
+
 } // namespace

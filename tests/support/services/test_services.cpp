@@ -300,6 +300,14 @@ private:
                 fail(call, QDBusError::errorString(QDBusError::InvalidArgs));
             else
                 answer(call, {});
+        } else if (member == u"SetTrayHost"_s) {
+            // (registered): a tray's host registers with the watcher or
+            // leaves it, and the watcher says so.
+            m_trayHost = a.value(0).toBool();
+            m_bus.send(QDBusMessage::createSignal(trayWatcherPath, trayWatcher,
+                                                  m_trayHost ? u"StatusNotifierHostRegistered"_s
+                                                             : u"StatusNotifierHostUnregistered"_s));
+            answer(call, {});
         } else if (member == u"SetPortalSetting"_s) {
             // (group, key, value, announce): the portal answers Read with
             // the value from now on, and with `announce` says it changed.
@@ -340,7 +348,7 @@ private:
         for (const QVariantMap &item : std::as_const(m_items))
             items.append(item.value(u"item"_s).toString());
         const QVariantMap all{{u"RegisteredStatusNotifierItems"_s, items},
-                              {u"IsStatusNotifierHostRegistered"_s, true},
+                              {u"IsStatusNotifierHostRegistered"_s, m_trayHost},
                               {u"ProtocolVersion"_s, 0}};
         if (member == u"GetAll"_s) {
             answer(call, all);
@@ -388,6 +396,7 @@ private:
     QList<QVariantMap> m_items; // the tray watcher's
     QHash<QString, QString> m_behaviours;
     QHash<QString, QVariantMap> m_settings; // the portal's
+    bool m_trayHost = true;                 // the tray watcher's
     uint m_nextCookie = 100;
     int m_lateBy = -1; // the delay of the call being handled, when it is late
 };
