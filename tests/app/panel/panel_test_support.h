@@ -17,6 +17,13 @@
 #include <chrono>
 #include <ctime>
 #include <memory>
+#include <ostream>
+
+// Texts in test output as text.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace pelorin::paneltest {
 

@@ -19,18 +19,11 @@
 
 #include <cstdio>
 #include <functional>
-#include <ostream>
 
 using namespace pelorin;
 using namespace pelorin::paneltest;
 using namespace Qt::StringLiterals;
 using Kind = test::TestBus::Kind;
-
-// Texts in test output as text.
-static void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
