@@ -1,15 +1,19 @@
 // The tray's panel window as its content changes size while it is open: the
-// edge by the tray icon stays where it is, and the panel stays on the screen.
-// And as a keyboard user meets it: no control is focused on opening, and
-// every control Tab reaches shows where focus is.
+// edge by the tray icon stays where it is, and the panel stays on the screen,
+// on a laptop with a taller second screen too (two_screens.json: 800 and
+// 1200 high). And as a keyboard user meets it: no control is focused on
+// opening, and every control Tab reaches shows where focus is.
 #include "panel_host.h"
 
 #include "panel_test_support.h"
+#include "pelorin_panel_viewport.h"
 #include "snapshot_window.h"
 
 #include "widget_pictures.h"
 
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 
 using namespace pelorin;
 using namespace Qt::StringLiterals;
@@ -44,6 +48,40 @@ TEST(OpenPanel, OpenedUpwardsItGrowsAndShrinksAboveTheIcon)
     fakes::settle();
     EXPECT_EQ(panel.y(), area.top());
     panel.hide();
+}
+
+// The panel is never taller than the screen it opens on, less 32: before it
+// knows that screen, the limit is the smallest screen's; once its window
+// reports its own, that one's. On the laptop's screen the panel's bottom
+// (End, Quit) is reached by scrolling; on the taller one it all shows.
+TEST(OpenPanel, ItFitsTheSmallestScreenUntilItKnowsItsOwn)
+{
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    ASSERT_EQ(screens.size(), 2) << "run with -platform offscreen:configfile=two_screens.json";
+    const int smallest = std::min(screens[0]->availableGeometry().height(), screens[1]->availableGeometry().height());
+    constexpr int contentHeight = 1000;
+    for (QScreen *screen : screens) {
+        SCOPED_TRACE(screen->name().toStdString());
+        auto *content = new QWidget;
+        content->setFixedSize(368, contentHeight);
+        auto *viewport = new PelorinPanelViewport(content, orbel::OrbelEnvironment{});
+        EXPECT_EQ(viewport->sizeHint().height(), smallest - 32);
+
+        PanelHost panel(PanelHost::Style::dropDown);
+        panel.setContent(viewport);
+        const QRect area = screen->availableGeometry();
+        panel.open(QRect(area.center().x(), area.top(), 24, 24));
+        const int limit = area.height() - 32;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return panel.height() == std::min(contentHeight, limit); }))
+            << panel.height() << " on a screen " << area.height() << " high";
+        // Once the window has reported its screen, as well.
+        fakes::settle();
+        EXPECT_EQ(panel.height(), std::min(contentHeight, limit));
+        EXPECT_EQ(panel.screen(), screen);
+        EXPECT_TRUE(area.contains(panel.geometry()));
+        EXPECT_EQ(viewport->scrollArea()->verticalScrollBar()->maximum(), std::max(0, contentHeight - limit));
+        panel.hide();
+    }
 }
 
 // Opened, the panel focuses none of its controls, so a stray Space or Return
