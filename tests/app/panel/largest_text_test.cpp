@@ -177,8 +177,8 @@ TEST(PanelText, TheTilesShareTheirSizesAtAnyWidth)
 
 // Every count-down the snapshot options stage, at both sizes: its digits and
 // colons share one size, the largest at which each group fits the card, the
-// flaps keep their padding and the colons their whole width, and where one row
-// is too narrow the count-down breaks after its hours, never inside a group.
+// flaps keep their padding and the colons their whole width. (How the board
+// wraps is the board's test.)
 TEST(PanelText, ACountDownKeepsOneSizeEqualDigitsAndWholeColons)
 {
     const struct {
@@ -220,14 +220,6 @@ TEST(PanelText, ACountDownKeepsOneSizeEqualDigitsAndWholeColons)
             } else {
                 EXPECT_EQ(font.pixelSize(), roleSize) << "the count-down shrinks where it could wrap";
             }
-
-            // One row, or the hours with their colon over the minutes and
-            // seconds.
-            const auto row = [&board](int i) { return board.pieceWidget(i)->y(); };
-            const bool oneRow = row(0) == row(4) && row(1) == row(0) && row(2) == row(0) && row(3) == row(0);
-            const bool afterHours = row(1) == row(0) && row(2) > row(0) && row(3) == row(2) && row(4) == row(2);
-            EXPECT_TRUE(oneRow || afterHours)
-                << row(0) << ' ' << row(1) << ' ' << row(2) << ' ' << row(3) << ' ' << row(4);
         }
     }
 }
