@@ -26,8 +26,7 @@ void AppModel::setPanelVisible(bool visible)
     storePanelVisible(visible);
     if (!visible || m_isSnapshot)
         return;
-    if (!m_countdown->fixture())
-        m_countdown->sessions().expireIfDue();
+    m_countdown->sessions().expireIfDue();
     m_preferences->refreshLoginState();
 }
 
@@ -45,8 +44,7 @@ QCoro::Task<> AppModel::refresh()
     if (m_isSnapshot || !m_isRunning)
         co_return;
     m_preferences->refreshLoginState();
-    if (!m_countdown->fixture())
-        m_countdown->sessions().expireIfDue();
+    m_countdown->sessions().expireIfDue();
 }
 
 QCoro::Task<> AppModel::shutdown()
@@ -57,37 +55,6 @@ QCoro::Task<> AppModel::shutdown()
     m_countdown->setRunning(false);
     m_countdown->stop();
     co_await m_countdown->sessions().drain();
-}
-
-void AppModel::applySnapshotFixture(Scenario scenario)
-{
-    if (!m_isSnapshot)
-        return;
-    const Session sample(SessionID::random(), m_countdown->selection(), Date::now().addingTimeInterval(-900));
-    m_preferences->stageArmed(scenario != Off);
-    switch (scenario) {
-    case Active:
-        m_countdown->setFixture(SessionState::active(sample));
-        break;
-    case Failure:
-        m_countdown->setFixture(
-            SessionState::failed(EnergyFailure(EnergyFailure::Operation::createSystem, -1, false), std::nullopt));
-        break;
-    case RetainedFailure:
-        m_countdown->setFixture(
-            SessionState::failed(EnergyFailure(EnergyFailure::Operation::release, -1, true), sample));
-        break;
-    case Starting:
-        m_countdown->setFixture(SessionState::starting(sample));
-        break;
-    case Stopping:
-        m_countdown->setFixture(SessionState::stopping(sample));
-        break;
-    case Ready:
-    case Off:
-        m_countdown->setFixture(SessionState::inactive());
-        break;
-    }
 }
 
 } // namespace pelorin

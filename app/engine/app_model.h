@@ -40,10 +40,6 @@ public:
     // locks included, has finished.
     QCoro::Task<> shutdown();
 
-    // The staged states of snapshot runs.
-    enum Scenario { Ready, Off, Active, Failure, RetainedFailure, Starting, Stopping };
-    void applySnapshotFixture(Scenario scenario);
-
 Q_SIGNALS:
     void panelVisibleChanged(bool visible);
 

@@ -2,24 +2,16 @@
 
 namespace pelorin {
 
-namespace {
-// The sample session of a staged picture started this long before "now".
-constexpr Duration fixtureElapsed = Duration::seconds(900);
-} // namespace
-
 Countdown::Countdown(std::unique_ptr<SessionController> sessions, QObject *parent)
     : QObject(parent), m_sessions(std::move(sessions))
 {
     m_sessions->setParent(nullptr);
-    connect(m_sessions.get(), &SessionController::stateChanged, this, [this] {
-        if (!m_fixture)
-            Q_EMIT stateChanged();
-    });
+    connect(m_sessions.get(), &SessionController::stateChanged, this, &Countdown::stateChanged);
 }
 
 const SessionState &Countdown::state() const
 {
-    return m_fixture ? *m_fixture : m_sessions->state();
+    return m_sessions->state();
 }
 
 bool Countdown::refusesNewSession() const
@@ -53,8 +45,6 @@ void Countdown::start()
 
 void Countdown::stop()
 {
-    if (m_fixture)
-        return;
     m_sessions->send(SessionMachine::Stop{});
 }
 
@@ -75,20 +65,7 @@ void Countdown::extend()
 
 std::optional<Duration> Countdown::remaining() const
 {
-    if (!m_fixture)
-        return m_sessions->remaining();
-    const auto &session = m_fixture->session();
-    if (!session || !session->effectiveDuration)
-        return std::nullopt;
-    const Duration left = *session->effectiveDuration - fixtureElapsed;
-    return left < Duration::zero() ? Duration::zero() : left;
-}
-
-void Countdown::setFixture(const SessionState &state)
-{
-    // Staging always notifies, even a state equal to the one staged before.
-    m_fixture = state;
-    Q_EMIT stateChanged();
+    return m_sessions->remaining();
 }
 
 } // namespace pelorin

@@ -19,7 +19,7 @@ public:
 
     SessionController &sessions() const { return *m_sessions; }
 
-    // The staged state in snapshot runs, otherwise the controller's.
+    // The controller's state.
     const SessionState &state() const;
     const SessionSelection &selection() const { return m_storedSelection; }
     // Ignored while a session exists or a transition runs.
@@ -38,10 +38,6 @@ public:
     void setRunning(bool running) { m_isRunning = running; }
     void setIsArmed(std::function<bool()> isArmed) { m_isArmed = std::move(isArmed); }
 
-    const std::optional<SessionState> &fixture() const { return m_fixture; }
-    // Stages a fixed state for a snapshot; never cleared.
-    void setFixture(const SessionState &state);
-
 Q_SIGNALS:
     void stateChanged();
     void selectionChanged();
@@ -53,7 +49,6 @@ private:
     std::function<bool()> m_isArmed = [] { return false; };
     std::unique_ptr<SessionController> m_sessions;
     bool m_isRunning = false;
-    std::optional<SessionState> m_fixture;
 };
 
 } // namespace pelorin

@@ -70,11 +70,6 @@ void PelorinPreferences::setArmed(bool armed)
     }
 }
 
-void PelorinPreferences::stageArmed(bool armed)
-{
-    storeArmed(armed);
-}
-
 void PelorinPreferences::markWelcomeSeen()
 {
     setHasSeenWelcome(true);

@@ -59,9 +59,6 @@ public:
     // and every call with false calls onDisarm, even when the value is
     // unchanged.
     void setArmed(bool armed);
-    // Stores armed for a staged snapshot: notifies, writes nothing, calls
-    // nothing.
-    void stageArmed(bool armed);
 
     // The welcome window has been shown; recorded on every call.
     void markWelcomeSeen();

@@ -6,7 +6,6 @@
 #include "brand_palette.h"
 #include "duration_grid.h"
 #include "keyboard_use_tracker.h"
-#include "locale_formats.h"
 #include "notice_card.h"
 #include "orbel_font.h"
 #include "orbel_metrics.h"
@@ -15,6 +14,7 @@
 #include "panel_footer.h"
 #include "panel_footer_button.h"
 #include "panel_header.h"
+#include "panel_state.h"
 #include "pelorin_panel_viewport.h"
 #include "pelorin_preferences.h"
 #include "preferences_focus_ring.h"
@@ -62,7 +62,7 @@ MenuView::MenuView(AppModel &model, const orbel::OrbelEnvironment &environment, 
         .dot = orbel::PanelStatus::Off,
         .isOn =
             orbel::Binding<bool>{
-                [weakModel] { return weakModel && weakModel->preferences().armed(); },
+                [self] { return self && self->facts().armed; },
                 [weakModel](bool armed) {
                     if (weakModel)
                         weakModel->preferences().setArmed(armed);
@@ -137,6 +137,7 @@ QWidget *MenuView::buildBody()
     m_readout = new SessionReadoutView(*m_model, env, m_locale, body);
     if (m_clock)
         m_readout->setClock(m_clock);
+    m_readout->setFacts([this] { return facts(); });
     stack->addWidget(m_readout);
 
     m_grid = new DurationGrid(
@@ -239,95 +240,62 @@ void MenuView::setQuit(std::function<void()> quit)
     m_quit = std::move(quit);
 }
 
-QString MenuView::statusText(const SessionState &state, std::optional<Duration> remaining, bool armed, Date now,
-                             QStringView locale)
+void MenuView::stage(std::optional<SessionFacts> staged)
 {
-    switch (state.kind()) {
-    case SessionState::Kind::failed:
-        if (state.failure() && state.failure()->retainsResources)
-            return tr("The session needs attention");
-        if (state.failure() && state.failure()->operation == EnergyFailure::Operation::lost)
-            return tr("The session ended early");
-        return tr("The session did not start");
-    case SessionState::Kind::starting:
-        return tr("Starting the session…");
-    case SessionState::Kind::stopping:
-        return tr("Ending the session…");
-    case SessionState::Kind::active: {
-        // The end is worked out from the time left each time, so it never
-        // drifts from the session's own deadline.
-        const std::optional<Date> end = remaining ? now.addingClamped(*remaining) : std::nullopt;
-        if (!end || !state.session() || !state.session()->effectiveDuration)
-            return tr("On until you turn it off");
-        return tr("Awake until %1").arg(formatShortTime(locale, *end));
-    }
-    case SessionState::Kind::inactive:
-        break;
-    }
-    return armed ? tr("Ready to start") : tr("Off: the Mac can sleep");
+    m_staged = std::move(staged);
+    m_readout->refresh();
+    refresh();
 }
 
-orbel::PanelStatus MenuView::dotStatus(const SessionState &state)
+SessionFacts MenuView::facts() const
 {
-    switch (state.kind()) {
-    case SessionState::Kind::active:
-        return orbel::PanelStatus::Working;
-    case SessionState::Kind::inactive:
-        return orbel::PanelStatus::Off;
-    case SessionState::Kind::starting:
-    case SessionState::Kind::stopping:
-    case SessionState::Kind::failed:
-        break;
-    }
-    return orbel::PanelStatus::Attention;
+    if (m_staged)
+        return *m_staged;
+    // With the model gone, the switch reads off.
+    return m_model ? SessionReadoutView::liveFacts(*m_model)
+                   : SessionFacts{SessionState::inactive(), std::nullopt, false};
 }
 
 void MenuView::refresh()
 {
     if (!m_model)
         return;
-    const Countdown &countdown = m_model->countdown();
-    const SessionState &state = countdown.state();
-    const std::optional<Session> &session = state.session();
-    const bool busy = state.isTransitioning();
-    const bool armed = m_model->preferences().armed();
+    const PanelState shown = PanelState::of(facts(), m_model->panelVisible(), m_clock(), m_locale);
 
-    m_panel->setStatus(statusText(state, countdown.remaining(), armed, m_clock(), m_locale));
-    m_panel->setDot(dotStatus(state));
-    m_panel->setSwitchEnabled(!busy);
+    m_panel->setStatus(shown.status);
+    switch (shown.dot) {
+    case PanelState::Dot::off:
+        m_panel->setDot(orbel::PanelStatus::Off);
+        break;
+    case PanelState::Dot::working:
+        m_panel->setDot(orbel::PanelStatus::Working);
+        break;
+    case PanelState::Dot::attention:
+        m_panel->setDot(orbel::PanelStatus::Attention);
+        break;
+    }
+    m_panel->setSwitchEnabled(shown.switchEnabled);
     m_panel->syncSwitch();
 
-    const bool failed = state.kind() == SessionState::Kind::failed;
-    if (failed) {
-        const bool retains = state.failure() && state.failure()->retainsResources;
-        const bool lost = !retains && state.failure() && state.failure()->operation == EnergyFailure::Operation::lost;
-        m_notice->setTitle(retains ? tr("The session could not end")
-                           : lost  ? tr("The session could not go on")
-                                   : tr("The session could not start"));
-        m_notice->setMessage(
-            retains ? tr("The Mac may still be kept awake. Try ending the session again.")
-            : lost  ? tr("The desktop stopped keeping the Mac awake, and Pelorin could not take over. Try again.")
-                    : tr("Pelorin could not confirm that the Mac will stay awake. Try again."));
+    if (shown.notice) {
+        m_notice->setTitle(shown.notice->title);
+        m_notice->setMessage(shown.notice->message);
     }
-    m_notice->setVisible(failed);
+    m_notice->setVisible(shown.notice.has_value());
     // A control nobody sees cannot be pressed, not even by a screen reader.
-    m_retry->setEnabled(failed && !busy);
+    m_retry->setEnabled(shown.notice.has_value());
 
-    // The controls: the tiles before a session, its buttons while there is
-    // one, and the display row under either; none while switched off with
-    // no session.
-    const bool controls = armed || session.has_value();
-    const bool tiles = controls && !session;
+    const bool tiles = shown.controls == PanelState::Controls::tiles;
+    const bool session = shown.controls == PanelState::Controls::session;
     m_grid->setVisible(tiles);
-    m_grid->setEnabled(tiles && !busy);
-    m_actionRow->setVisible(controls && session.has_value());
-    m_actionRow->setEnabled(state.kind() == SessionState::Kind::active);
-    const bool extends = session && session->effectiveDuration.has_value();
-    m_extend->setVisible(extends);
-    m_extend->setEnabled(extends);
-    m_displayCard->setVisible(controls);
-    m_displayRow->showSessionChoice(session ? std::optional<bool>(session->selection.keepsDisplayAwake) : std::nullopt);
-    m_displayRow->setSwitchEnabled(controls && !session && !busy);
+    m_grid->setEnabled(tiles);
+    m_actionRow->setVisible(session);
+    m_actionRow->setEnabled(shown.sessionButtonsEnabled);
+    m_extend->setVisible(shown.extends);
+    m_extend->setEnabled(shown.extends);
+    m_displayCard->setVisible(shown.controls != PanelState::Controls::none);
+    m_displayRow->showSessionChoice(shown.sessionKeepsDisplayAwake);
+    m_displayRow->setSwitchEnabled(tiles);
     m_displayRow->syncSwitch();
 }
 

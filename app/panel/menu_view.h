@@ -2,11 +2,10 @@
 
 #include "binding.h"
 #include "date.h"
-#include "duration.h"
 #include "orbel_environment.h"
 #include "orbel_panel.h"
 #include "panel_display_row.h"
-#include "session_state.h"
+#include "session_facts.h"
 
 #include <QPointer>
 #include <QString>
@@ -38,9 +37,9 @@ class SessionReadoutView;
 // or the session's buttons, and the display row), all inside the viewport
 // that keeps the panel on the screen.
 //
-// It keeps no state of its own: every text, colour and enabled state is
-// worked out again from the model whenever the session, the selection or the
-// master switch changes.
+// It keeps no state of its own: it shows the PanelState worked out from the
+// model's session and master switch (or a staged session) whenever the
+// session, the selection or the master switch changes.
 class MenuView : public QWidget, public orbel::EnvironmentAware {
     Q_OBJECT
 
@@ -66,10 +65,11 @@ public:
     // not (the snapshot) turns this on.
     void setReportsVisibility(bool reports) { m_reportsVisibility = reports; }
 
-    // The status line under the product name.
-    static QString statusText(const SessionState &state, std::optional<Duration> remaining, bool armed, Date now,
-                              QStringView locale);
-    static orbel::PanelStatus dotStatus(const SessionState &state);
+    // Shows `staged` in place of the model's session and master switch (a
+    // snapshot's picture); none shows the model's again.
+    void stage(std::optional<SessionFacts> staged);
+    // The session and the master switch the panel shows.
+    SessionFacts facts() const;
 
     PelorinPanelViewport *viewport() const { return m_viewport; }
     orbel::OrbelPanel *panel() const { return m_panel; }
@@ -82,7 +82,7 @@ public:
     orbel::BorderedButton *endButton() const { return m_end; }
     PanelDisplayRow *displayRow() const { return m_displayRow; }
 
-    // Works everything out again from the model.
+    // Works everything out again from the session and the clock.
     void refresh();
     // The wall clock jumped or the time zone changed: every end time shown
     // (the status line, the tiles, the readout) is written again at once.
@@ -103,6 +103,7 @@ private:
     void addFocusRings();
 
     QPointer<AppModel> m_model;
+    std::optional<SessionFacts> m_staged;
     QString m_locale;
     Clock m_clock;
     std::function<void()> m_showGuide;

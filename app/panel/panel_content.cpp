@@ -17,6 +17,8 @@ MenuView *makePanelContent(AppModel &model, PanelContentOptions options)
     view->setShowGuide(std::move(options.showGuide));
     view->setShowPreferences(std::move(options.showPreferences));
     view->setReportsVisibility(options.reportsVisibility);
+    if (options.staged)
+        view->stage(options.staged);
     if (options.followsDesktop) {
         if (options.desktopBus)
             new DesktopAppearance(view, *options.desktopBus);

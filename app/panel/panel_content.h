@@ -36,6 +36,8 @@ struct PanelContentOptions {
     // A forced height limit for the panel (snapshot runs only); absent means
     // the limit of the screen the panel is on.
     std::optional<double> panelHeight;
+    // A session shown in place of the model's (snapshot runs only).
+    std::optional<SessionFacts> staged;
     // The wall clock the status line and the tiles read; absent means the
     // system's.
     MenuView::Clock clock;

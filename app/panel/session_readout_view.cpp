@@ -6,6 +6,7 @@
 #include "orbel_font.h"
 #include "orbel_metrics.h"
 #include "pelorin_preferences.h"
+#include "split_flap.h"
 #include "text_label.h"
 
 #include <QAccessible>
@@ -26,6 +27,13 @@ using orbel::OrbelMetrics::cardCornerRadius;
 using orbel::OrbelMetrics::cardPadding;
 using orbel::OrbelMetrics::gapS;
 using orbel::OrbelMetrics::readoutMinHeight;
+
+// The board's characters, and the dimmer ones while nothing runs ("OFF",
+// "READY").
+const QColor ink(245, 241, 232);
+const QColor offInk(210, 208, 201);
+// The caption, the status line and the colons.
+const QColor support(200, 198, 192);
 
 // The card as one element for screen readers. Qt 6.4 hands a widget's value
 // text to AT-SPI only through the text or value interfaces, and the value
@@ -129,7 +137,7 @@ orbel::TextLabel *makeLine(QWidget *parent)
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     // As tall as its text at the card's width, however many lines that takes.
     label->setSizePolicy(orbel::TextLabel::growingPolicy());
-    label->setColor(ReadoutBoard::support());
+    label->setColor(support);
     orbel::setAccessibilityHidden(label);
     return label;
 }
@@ -139,8 +147,8 @@ orbel::TextLabel *makeLine(QWidget *parent)
 SessionReadoutView::SessionReadoutView(AppModel &model, const orbel::OrbelEnvironment &environment, QString locale,
                                        QWidget *parent)
     : QWidget(parent), EnvironmentAware(environment), m_model(&model), m_locale(std::move(locale)),
-      m_clock([] { return Date::now(); }), m_caption(makeLine(this)), m_flaps(new FlapBoard(environment.scheme, this)),
-      m_status(makeLine(this))
+      m_clock([] { return Date::now(); }), m_facts([&model] { return liveFacts(model); }), m_caption(makeLine(this)),
+      m_flaps(new FlapBoard(environment.scheme, this)), m_status(makeLine(this))
 {
     installReadoutAccessibility(this);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
@@ -159,28 +167,26 @@ SessionReadoutView::SessionReadoutView(AppModel &model, const orbel::OrbelEnviro
 
     applyFonts();
 
-    connect(&model.countdown(), &Countdown::stateChanged, this, &SessionReadoutView::evaluate);
-    connect(&model.preferences(), &PelorinPreferences::armedChanged, this, &SessionReadoutView::evaluate);
-    connect(&model, &AppModel::panelVisibleChanged, this, &SessionReadoutView::evaluate);
+    connect(&model.countdown(), &Countdown::stateChanged, this, &SessionReadoutView::refresh);
+    connect(&model.preferences(), &PelorinPreferences::armedChanged, this, &SessionReadoutView::refresh);
+    connect(&model, &AppModel::panelVisibleChanged, this, &SessionReadoutView::refresh);
     // Nothing is left to count once the model is gone.
     connect(&model, &QObject::destroyed, this, [this] { m_timeline.reset(); });
-    evaluate();
+    refresh();
 }
 
 SessionReadoutView::~SessionReadoutView() = default;
 
-ReadoutBoard SessionReadoutView::board(std::optional<Duration> remaining, Date now) const
+SessionFacts SessionReadoutView::liveFacts(const AppModel &model)
 {
-    ReadoutBoard result;
-    result.scheme = environment().scheme;
-    result.locale = m_locale;
-    result.reduceMotion = environment().reduceMotion;
-    result.readout = m_model ? SessionReadout(m_model->countdown().state(), m_model->preferences().armed(), remaining)
-                             : m_board.readout;
-    result.now = now;
-    if (remaining)
-        result.end = now.addingClamped(*remaining);
-    return result;
+    const Countdown &countdown = model.countdown();
+    return {countdown.state(), countdown.remaining(), model.preferences().armed()};
+}
+
+void SessionReadoutView::setFacts(Facts facts)
+{
+    m_facts = std::move(facts);
+    refresh();
 }
 
 void SessionReadoutView::setClock(std::function<Date()> clock)
@@ -190,49 +196,34 @@ void SessionReadoutView::setClock(std::function<Date()> clock)
 
 void SessionReadoutView::refresh()
 {
-    render();
-}
-
-void SessionReadoutView::evaluate()
-{
     if (!m_model) {
         m_timeline.reset();
         return;
     }
-    const SessionState &state = m_model->countdown().state();
-    const bool timed = state.kind() == SessionState::Kind::active && state.session() &&
-                       state.session()->effectiveDuration && m_model->panelVisible();
-    const std::optional<SessionID> session = timed ? std::optional(state.session()->id) : std::nullopt;
-    if (timed != hasTimeline() || session != m_timelineSession) {
+    const SessionFacts facts = m_facts();
+    const bool announcing = QAccessible::isActive();
+    const QString oldCaption = announcing ? m_board.caption() : QString();
+    const QString oldValue = announcing ? m_board.accessibilityValue() : QString();
+    m_board = ReadoutBoard::of(facts, m_model->panelVisible(), m_clock(), m_locale);
+
+    const std::optional<SessionID> session = m_board.ticks ? std::optional(facts.state.session()->id) : std::nullopt;
+    if (m_board.ticks != hasTimeline() || session != m_timelineSession) {
         // Another body of the card: a fresh board, which shows its first
         // time without a flip.
         m_flaps->clear();
         m_timelineSession = session;
         m_timeline.reset();
-        if (timed) {
+        if (m_board.ticks) {
             m_timeline = std::make_unique<QTimer>();
             m_timeline->setSingleShot(true);
             m_timeline->setTimerType(Qt::PreciseTimer);
-            connect(m_timeline.get(), &QTimer::timeout, this, &SessionReadoutView::render);
+            connect(m_timeline.get(), &QTimer::timeout, this, &SessionReadoutView::refresh);
         }
     }
-    render();
-}
-
-void SessionReadoutView::render()
-{
-    if (!m_model)
-        return;
-    const bool announcing = QAccessible::isActive();
-    const QString oldCaption = announcing ? m_board.caption() : QString();
-    const QString oldValue = announcing ? m_board.accessibilityValue() : QString();
-
-    const std::optional<Duration> remaining = m_timeline ? m_model->countdown().remaining() : std::optional<Duration>();
-    m_board = board(remaining, m_clock());
 
     m_caption->setText(m_board.caption());
-    m_flaps->setColors(m_board.boardInk(), ReadoutBoard::support());
-    m_flaps->setPieces(m_board.pieces(), m_board.flips());
+    m_flaps->setColors(m_board.isDimmed() ? offInk : ink, support);
+    m_flaps->setPieces(m_board.pieces(), m_board.isCountdown() && !environment().reduceMotion);
     if (const std::optional<QString> status = m_board.statusLine()) {
         m_status->setText(*status);
         m_status->setHidden(false);
@@ -242,7 +233,7 @@ void SessionReadoutView::render()
     }
 
     if (m_timeline)
-        scheduleTick(remaining);
+        scheduleTick(facts.remaining);
     if (announcing)
         announce(oldCaption, oldValue);
 }
@@ -286,7 +277,7 @@ void SessionReadoutView::environmentChanged()
 {
     applyFonts();
     m_flaps->setScheme(environment().scheme);
-    render();
+    refresh();
     update();
 }
 
@@ -312,7 +303,7 @@ void SessionReadoutView::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath card;
     card.addRoundedRect(QRectF(rect()), cardCornerRadius, cardCornerRadius);
-    painter.fillPath(card, ReadoutBoard::cardColor(environment().scheme));
+    painter.fillPath(card, readoutCardColor(environment().scheme));
 }
 
 } // namespace pelorin

@@ -3,8 +3,8 @@
 #include "flap_board.h"
 #include "readout_board.h"
 
-#include "duration.h"
 #include "orbel_environment.h"
+#include "session_facts.h"
 #include "session_id.h"
 
 #include <QPointer>
@@ -29,10 +29,11 @@ class AppModel;
 // long the computer stays awake, or what the session is doing: a caption, the
 // split-flap board and a status line.
 //
-// While a timed session runs and the panel is on screen it redraws once a
-// second, from a timer that exists only then and fires each time the time
-// left passes a whole second. Otherwise it redraws only when the session's
-// state, the armed switch or the panel's visibility changes.
+// It shows what ReadoutBoard works out. While that ticks (a timed session
+// runs and the panel is on screen) the card redraws once a second, from a
+// timer that exists only then and fires each time the time left passes a
+// whole second. Otherwise it redraws only when the session's state, the
+// armed switch or the panel's visibility changes.
 //
 // Screen readers see the card as one element: the caption is its name, the
 // readout with its status line its value (also offered as read-only text).
@@ -45,9 +46,13 @@ public:
                        QWidget *parent = nullptr);
     ~SessionReadoutView() override;
 
-    // What the card shows for a time left (none when the panel is not known to
-    // be on screen) at the wall-clock moment `now`.
-    ReadoutBoard board(std::optional<Duration> remaining, Date now) const;
+    using Facts = std::function<SessionFacts()>;
+    // The session and the master switch as the model has them now.
+    static SessionFacts liveFacts(const AppModel &model);
+    // Where the session and the master switch are read: the model's own
+    // unless replaced (by a staged session); read again at once.
+    void setFacts(Facts facts);
+
     // What it shows now.
     const ReadoutBoard &currentBoard() const { return m_board; }
 
@@ -61,7 +66,8 @@ public:
 
     // Where the wall-clock time comes from; the system clock unless replaced.
     void setClock(std::function<Date()> clock);
-    // Works the card out again from the model and the clock, as a tick does.
+    // Works the card out again from the session and the clock, as a tick
+    // does.
     void refresh();
 
     int heightForWidth(int width) const override;
@@ -73,8 +79,6 @@ protected:
     void environmentChanged() override;
 
 private:
-    void evaluate();
-    void render();
     void scheduleTick(std::optional<Duration> remaining);
     void applyFonts();
     void announce(const QString &oldCaption, const QString &oldValue);
@@ -83,6 +87,7 @@ private:
     QPointer<AppModel> m_model;
     QString m_locale;
     std::function<Date()> m_clock;
+    Facts m_facts;
     ReadoutBoard m_board;
     orbel::TextLabel *m_caption;
     FlapBoard *m_flaps;

@@ -25,6 +25,7 @@ SnapshotScreens defaultSnapshotScreens()
         options.environment = snapshot.environment;
         options.locale = snapshot.localeIdentifier;
         options.panelHeight = snapshot.panelHeight;
+        options.staged = snapshot.session;
         // No tray host shows a picture, so the panel reports its own appearance.
         options.reportsVisibility = true;
         return makePanelContent(model, std::move(options));

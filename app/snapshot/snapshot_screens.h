@@ -1,6 +1,7 @@
 #pragma once
 
 #include "orbel_environment.h"
+#include "session_facts.h"
 
 #include <QLocale>
 #include <QString>
@@ -25,6 +26,8 @@ struct SnapshotScreenOptions {
     QString localeIdentifier;
     // The panel's forced maximum height; absent means the screen's limit.
     std::optional<double> panelHeight;
+    // The session and the master switch the picture shows.
+    SessionFacts session;
 
     QLocale locale() const { return QLocale(localeIdentifier); }
 };

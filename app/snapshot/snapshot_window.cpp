@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <QWidget>
 
+#include <algorithm>
 #include <array>
 #include <clocale>
 #include <cmath>
@@ -68,24 +69,56 @@ std::optional<SessionDuration> stagedDuration(const QStringList &arguments)
     return std::nullopt;
 }
 
-AppModel::Scenario fixtureScenario(const QStringList &arguments)
+Scenario fixtureScenario(const QStringList &arguments)
 {
-    static const std::array<std::pair<QLatin1StringView, AppModel::Scenario>, 6> scenarios{{
-        {"off"_L1, AppModel::Off},
-        {"active"_L1, AppModel::Active},
-        {"failure"_L1, AppModel::Failure},
-        {"retained-failure"_L1, AppModel::RetainedFailure},
-        {"starting"_L1, AppModel::Starting},
-        {"stopping"_L1, AppModel::Stopping},
+    static const std::array<std::pair<QLatin1StringView, Scenario>, 6> scenarios{{
+        {"off"_L1, Scenario::off},
+        {"active"_L1, Scenario::active},
+        {"failure"_L1, Scenario::failure},
+        {"retained-failure"_L1, Scenario::retainedFailure},
+        {"starting"_L1, Scenario::starting},
+        {"stopping"_L1, Scenario::stopping},
     }};
     const std::optional<QString> given = value(stateOption, arguments);
     if (!given)
-        return AppModel::Ready;
+        return Scenario::ready;
     for (const auto &[name, scenario] : scenarios) {
         if (*given == name)
             return scenario;
     }
-    return AppModel::Ready;
+    return Scenario::ready;
+}
+
+SessionFacts stagedSession(Scenario scenario, const SessionSelection &selection, Date now)
+{
+    constexpr int sampleElapsed = 900;
+    const Session sample(SessionID::random(), selection, now.addingTimeInterval(-sampleElapsed));
+    SessionFacts staged;
+    staged.armed = scenario != Scenario::off;
+    switch (scenario) {
+    case Scenario::ready:
+    case Scenario::off:
+        break;
+    case Scenario::active:
+        staged.state = SessionState::active(sample);
+        break;
+    case Scenario::failure:
+        staged.state =
+            SessionState::failed(EnergyFailure(EnergyFailure::Operation::createSystem, -1, false), std::nullopt);
+        break;
+    case Scenario::retainedFailure:
+        staged.state = SessionState::failed(EnergyFailure(EnergyFailure::Operation::release, -1, true), sample);
+        break;
+    case Scenario::starting:
+        staged.state = SessionState::starting(sample);
+        break;
+    case Scenario::stopping:
+        staged.state = SessionState::stopping(sample);
+        break;
+    }
+    if (const std::optional<Session> &session = staged.state.session(); session && session->effectiveDuration)
+        staged.remaining = std::max(*session->effectiveDuration - Duration::seconds(sampleElapsed), Duration::zero());
+    return staged;
 }
 
 orbel::ColorScheme colorScheme(const QStringList &arguments)
@@ -153,15 +186,15 @@ SnapshotScreenOptions screenOptions(const QStringList &arguments)
     return options;
 }
 
-void stageModel(AppModel &model, const QStringList &arguments)
+SessionFacts stageModel(AppModel &model, const QStringList &arguments)
 {
     Countdown &countdown = model.countdown();
-    // Nothing is staged yet, so the countdown still takes a new selection.
+    // A snapshot starts no session, so the countdown takes a new selection.
     if (const std::optional<SessionDuration> duration = stagedDuration(arguments))
         countdown.setSelection({*duration, countdown.selection().keepsDisplayAwake});
     if (valueIs(displayOption, "no"_L1, arguments))
         countdown.setSelection({countdown.selection().duration, false});
-    model.applySnapshotFixture(fixtureScenario(arguments));
+    return stagedSession(fixtureScenario(arguments), countdown.selection(), Date::now());
 }
 
 QWidget *rootView(AppModel &model, const SnapshotScreenOptions &options, const SnapshotScreens &screens,
@@ -199,8 +232,8 @@ QCoro::Task<> run(QPointer<AppModel> model, QStringList arguments, SnapshotScree
     const QString path = outputPath(arguments);
     std::unique_ptr<QWidget> root;
     if (model) {
-        stageModel(*model, arguments);
-        const SnapshotScreenOptions options = screenOptions(arguments);
+        SnapshotScreenOptions options = screenOptions(arguments);
+        options.session = stageModel(*model, arguments);
         // Texts and formats follow the chosen language from the first widget on.
         QLocale::setDefault(options.locale());
         if (screens.installTranslations)

@@ -2,6 +2,7 @@
 
 #include "app_model.h"
 #include "session.h"
+#include "session_facts.h"
 #include "snapshot_screens.h"
 
 #include <QPointer>
@@ -44,12 +45,19 @@ inline const QString defaultFileName = QStringLiteral("pelorin-snapshot.png");
 // which wins over the panel.
 enum class Screen { Panel, Preferences, Welcome };
 
+// The states a picture can show.
+enum class Scenario { ready, off, active, failure, retainedFailure, starting, stopping };
+
 // The staged duration of "--snapshot-duration"; absent keeps the selection's.
 std::optional<SessionDuration> stagedDuration(const QStringList &arguments);
-// The staged state for AppModel::applySnapshotFixture: "off", "active",
-// "failure", "retained-failure", "starting" or "stopping"; anything else is
-// Ready.
-AppModel::Scenario fixtureScenario(const QStringList &arguments);
+// The staged state of "--snapshot-state": "off", "active", "failure",
+// "retained-failure", "starting" or "stopping"; anything else is ready.
+Scenario fixtureScenario(const QStringList &arguments);
+// The session a picture shows for `scenario`: switched off for `off`, armed
+// otherwise; the session itself, where there is one, a sample with
+// `selection` that started a quarter of an hour before `now`, with the time
+// left that gives (never below zero).
+SessionFacts stagedSession(Scenario scenario, const SessionSelection &selection, Date now);
 orbel::ColorScheme colorScheme(const QStringList &arguments);
 orbel::TextSize textSize(const QStringList &arguments);
 // The option's value read as one floating-point number the way strtod reads
@@ -64,9 +72,9 @@ Screen screen(const QStringList &arguments);
 QString outputPath(const QStringList &arguments);
 SnapshotScreenOptions screenOptions(const QStringList &arguments);
 
-// Writes the staged selection into the countdown, then stages the state on
-// the model, so the sample session carries that selection.
-void stageModel(AppModel &model, const QStringList &arguments);
+// Writes the staged selection into the countdown, then returns the staged
+// session, which carries that selection.
+SessionFacts stageModel(AppModel &model, const QStringList &arguments);
 
 // The screen to draw, built by its factory; null when the screen asked for is
 // not available.

@@ -6,6 +6,7 @@
 #include "preferences_group.h"
 #include "preferences_layout.h"
 #include "preferences_note.h"
+#include "preferences_state.h"
 #include "preferences_status_row.h"
 #include "preferences_toggle_row.h"
 #include "window_content.h"
@@ -87,21 +88,14 @@ void PreferencesView::refresh()
     if (!m_model)
         return;
     const PelorinPreferences &preferences = m_model->preferences();
+    const PreferencesState shown =
+        PreferencesState::of(preferences.loginState(), preferences.loginBusy(), preferences.loginFailed());
     m_loginRow->syncFromBinding();
-    // Not while a change is under way; the row keeps any disabling that
-    // comes from further out.
-    m_loginRow->setEnabled(!preferences.loginBusy());
-
-    // At most one status: waiting for approval says more than a failure.
-    if (preferences.loginState() == LoginItemState::requiresApproval) {
-        m_statusRow->setTitle(tr("Allow Pelorin to open at login"));
-        m_statusRow->show();
-    } else if (preferences.loginFailed()) {
-        m_statusRow->setTitle(tr("The login setting could not change"));
-        m_statusRow->show();
-    } else {
-        m_statusRow->hide();
-    }
+    // The row keeps any disabling that comes from further out.
+    m_loginRow->setEnabled(shown.switchEnabled);
+    if (shown.warning)
+        m_statusRow->setTitle(*shown.warning);
+    m_statusRow->setVisible(shown.warning.has_value());
 }
 
 void PreferencesView::openLoginItemsSettings()

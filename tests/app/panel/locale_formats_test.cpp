@@ -79,17 +79,6 @@ TEST(LocaleFormats, WithoutALocaleTimesFollowTheEnvironmentsTimeLocale)
     }
 }
 
-// The date never shows in the short time, even when it falls on another day.
-TEST(LocaleFormats, ShortTimeLeavesTheDateOut)
-{
-    // A two-hour span started at 23:50 ends on the next day at 1:50.
-    const Date nextDay = utc(2024, 3, 5, 23, 50).addingTimeInterval(2 * 3600);
-    EXPECT_EQ(formatShortTime(u"en_US", utc(2024, 3, 5, 0, 5)).toStdString(), "12:05\u202FAM");
-    EXPECT_EQ(formatShortTime(u"de_DE", utc(2024, 3, 5, 0, 5)).toStdString(), "00:05");
-    EXPECT_EQ(formatShortTime(u"en_US", nextDay).toStdString(), "1:50\u202FAM");
-    EXPECT_EQ(formatShortTime(u"de_DE", nextDay).toStdString(), "01:50");
-}
-
 TEST(LocaleFormats, EndDateAddsTheYearOnlyInAnotherYear)
 {
     const Date newYearsEve = utc(2024, 12, 31, 23, 0);

@@ -1,5 +1,6 @@
-// The tray panel's content over the real engine with a fake lock service:
-// what it says and offers in each state, and what its controls do.
+// The tray panel's content over the real engine with a fake lock service: its
+// widgets show what PanelState says in every state, and its controls reach
+// the session.
 #include "panel_test_support.h"
 
 #include "bordered_button.h"
@@ -8,191 +9,130 @@
 #include "panel_content.h"
 #include "panel_footer.h"
 #include "panel_footer_button.h"
-
+#include "panel_state.h"
 #include "session_readout_view.h"
+#include "snapshot_window.h"
 
 using namespace pelorin;
 using namespace pelorin::paneltest;
+using namespace Qt::StringLiterals;
 
-namespace {
-
-const EnergyFailure startFailure(EnergyFailure::Operation::createSystem, -1, false);
-const EnergyFailure releaseFailure(EnergyFailure::Operation::release, -1, true);
-
-QString awakeUntil(const PanelFixture &panel, int seconds)
+// Every staged state, timed and without end, switched on and off: each widget
+// shows what the panel's value says, and a control out of sight cannot be
+// pressed, not even by a screen reader.
+TEST(MenuView, ItsWidgetsShowThePanelsValueInEveryState)
 {
-    return QStringLiteral("Awake until ") +
-           formatShortTime(u"en_US", panel.engine.clock.wall.addingTimeInterval(seconds));
+    using Scenario = SnapshotWindow::Scenario;
+    PanelFixture panel(true);
+    MenuView &view = *panel.view;
+    panel.engine.model->setPanelVisible(true);
+    const auto dot = [](PanelState::Dot value) {
+        return value == PanelState::Dot::off       ? orbel::PanelStatus::Off
+               : value == PanelState::Dot::working ? orbel::PanelStatus::Working
+                                                   : orbel::PanelStatus::Attention;
+    };
+    for (const bool timed : {true, false}) {
+        for (const bool armed : {true, false}) {
+            for (const Scenario scenario : {Scenario::ready, Scenario::active, Scenario::failure,
+                                            Scenario::retainedFailure, Scenario::starting, Scenario::stopping}) {
+                SCOPED_TRACE(testing::Message() << "scenario " << int(scenario) << (timed ? ", timed" : ", no limit")
+                                                << (armed ? "" : ", switched off"));
+                const SessionDuration duration = timed ? SessionDuration::hour1() : SessionDuration::untilStopped();
+                SessionFacts staged =
+                    SnapshotWindow::stagedSession(scenario, {duration, !timed}, panel.engine.clock.wall);
+                staged.armed = armed;
+                view.stage(staged);
+                fakes::settle();
+                const PanelState value = PanelState::of(staged, true, panel.engine.clock.wall, u"en_US"_s);
+                const bool tiles = value.controls == PanelState::Controls::tiles;
+                const bool session = value.controls == PanelState::Controls::session;
+
+                EXPECT_EQ(panel.status(), value.status);
+                EXPECT_EQ(dotOf(view), dot(value.dot));
+                EXPECT_EQ(panel.masterSwitch()->isChecked(), staged.armed);
+                EXPECT_EQ(panel.masterSwitch()->isEnabled(), value.switchEnabled);
+                ASSERT_EQ(shown(view.notice()), value.notice.has_value());
+                if (value.notice) {
+                    EXPECT_EQ(view.notice()->title(), value.notice->title);
+                    EXPECT_EQ(view.notice()->message(), value.notice->message);
+                }
+                EXPECT_EQ(shown(view.grid()), tiles);
+                EXPECT_EQ(shown(view.actionRow()), session);
+                EXPECT_EQ(view.actionRow()->isEnabled(), value.sessionButtonsEnabled);
+                EXPECT_EQ(shown(view.extendButton()), value.extends);
+                if (session && !value.extends) {
+                    EXPECT_EQ(view.endButton()->width(), view.actionRow()->width()) << "End fills the row";
+                }
+                EXPECT_EQ(shown(view.displayRow()), value.controls != PanelState::Controls::none);
+                EXPECT_EQ(view.displayRow()->valueText(), value.sessionKeepsDisplayAwake
+                                                              ? (*value.sessionKeepsDisplayAwake ? u"Yes"_s : u"No"_s)
+                                                              : QString());
+                EXPECT_EQ(shown(view.displayRow()->displaySwitch()), tiles);
+                EXPECT_EQ(view.readout()->accessibleCaption(), value.readout.caption());
+                EXPECT_EQ(view.readout()->accessibleReadout(), value.readout.accessibilityValue());
+                for (const QAbstractButton *control : view.findChildren<QAbstractButton *>())
+                    EXPECT_TRUE(control->isVisibleTo(&view) || !control->isEnabled()) << control->text().toStdString();
+            }
+        }
+    }
 }
 
-} // namespace
-
-// The whole cycle from the tiles: ready, starting, active, extended,
-// stopping and ready again, with every row of the panel checked on the way.
-TEST(MenuViewCycle, TileStartsThatLengthAndThePanelFollowsEveryStep)
+// The switches change their settings; a tile starts a session of its length
+// with the display choice; "Try again" repeats what failed; "+30 min" and
+// "End" act on the running session.
+TEST(MenuView, ItsControlsReachTheSession)
 {
     PanelFixture panel;
     MenuView &view = *panel.view;
-    ASSERT_NE(view.displayRow(), nullptr);
-    ASSERT_NE(view.actionRow(), nullptr);
-
-    // Ready: the six tiles and the display switch.
-    EXPECT_EQ(panel.status(), QStringLiteral("Ready to start"));
-    EXPECT_EQ(dotOf(view), orbel::PanelStatus::Off);
-    EXPECT_TRUE(shown(view.grid()));
-    EXPECT_FALSE(shown(view.actionRow()));
-    EXPECT_TRUE(shown(view.displayRow()->displaySwitch()));
-
-    // A click on "2 h" starts a two-hour session at once.
-    panel.clickTile(SessionDuration::hours2());
-    ASSERT_EQ(panel.service().calls.size(), 1u);
-    ASSERT_TRUE(panel.service().last().session);
-    EXPECT_EQ(panel.service().last().session->selection.duration, SessionDuration::hours2());
-
-    // Starting: the session's buttons, shown but not to be pressed; the
-    // master switch held.
-    EXPECT_EQ(panel.status(), QStringLiteral("Starting the session\u2026"));
-    EXPECT_EQ(dotOf(view), orbel::PanelStatus::Attention);
-    EXPECT_FALSE(panel.masterSwitch()->isEnabled());
-    EXPECT_FALSE(shown(view.grid()));
-    EXPECT_FALSE(view.grid()->isEnabled());
-    EXPECT_TRUE(shown(view.actionRow()));
-    EXPECT_FALSE(view.actionRow()->isEnabled());
-    EXPECT_TRUE(view.displayRow()->isCombined());
-    EXPECT_EQ(view.displayRow()->valueText(), QStringLiteral("Yes"));
-
-    // Active: the end time, the working dot, both buttons live.
-    panel.service().last().succeed();
-    fakes::settle();
-    EXPECT_EQ(panel.status(), awakeUntil(panel, 7200));
-    EXPECT_EQ(dotOf(view), orbel::PanelStatus::Working);
-    EXPECT_TRUE(panel.masterSwitch()->isEnabled());
-    EXPECT_TRUE(view.actionRow()->isEnabled());
-    EXPECT_TRUE(shown(view.extendButton()));
-
-    // "+30 min" moves the end half an hour on.
-    panel.click(view.extendButton());
-    ASSERT_EQ(panel.service().last().kind, fakes::ServiceCall::Kind::extend);
-    panel.service().last().succeed();
-    fakes::settle();
-    EXPECT_EQ(panel.status(), awakeUntil(panel, 9000));
-
-    // "End": stopping, then ready again.
-    panel.click(view.endButton());
-    EXPECT_EQ(panel.status(), QStringLiteral("Ending the session\u2026"));
-    EXPECT_FALSE(panel.masterSwitch()->isEnabled());
-    EXPECT_FALSE(view.actionRow()->isEnabled());
-    EXPECT_FALSE(view.displayRow()->displaySwitch()->isEnabled());
-    panel.service().last().succeed();
-    fakes::settle();
-    EXPECT_EQ(panel.status(), QStringLiteral("Ready to start"));
-    EXPECT_TRUE(shown(view.grid()));
-    EXPECT_FALSE(shown(view.actionRow()));
-    EXPECT_TRUE(view.displayRow()->displaySwitch()->isEnabled());
-}
-
-TEST(MenuViewCycle, UnlimitedSessionHasNoExtendAndEndFillsTheRow)
-{
-    PanelFixture panel;
-    MenuView &view = *panel.view;
-    panel.startActive(SessionDuration::untilStopped());
-
-    EXPECT_EQ(panel.status(), QStringLiteral("On until you turn it off"));
-    EXPECT_FALSE(shown(view.extendButton()));
-    EXPECT_FALSE(view.extendButton()->isEnabled()) << "hidden, so out of a screen reader's reach";
-    ASSERT_TRUE(shown(view.endButton()));
-    EXPECT_EQ(view.endButton()->width(), view.actionRow()->width());
-}
-
-TEST(MenuViewCycle, MasterSwitchHidesTheControls)
-{
-    PanelFixture panel;
-    MenuView &view = *panel.view;
-
     panel.click(panel.masterSwitch());
     EXPECT_FALSE(panel.engine.preferences().armed());
-    // Switched off with no session: the readout alone.
-    EXPECT_EQ(panel.status(), QStringLiteral("Off: the Mac can sleep"));
-    EXPECT_EQ(dotOf(view), orbel::PanelStatus::Off);
     EXPECT_FALSE(panel.masterSwitch()->isChecked());
-    EXPECT_FALSE(shown(view.notice()));
-    EXPECT_TRUE(shown(view.readout()));
-    EXPECT_FALSE(shown(view.grid()));
-    EXPECT_FALSE(shown(view.actionRow()));
-    EXPECT_FALSE(shown(view.displayRow()));
-
     panel.click(panel.masterSwitch());
     EXPECT_TRUE(panel.engine.preferences().armed());
-    EXPECT_TRUE(shown(view.grid()));
-    EXPECT_TRUE(shown(view.displayRow()));
-}
+    panel.click(view.displayRow()->displaySwitch());
+    EXPECT_FALSE(panel.countdown().selection().keepsDisplayAwake);
 
-// A start that fails offers "Try again" beside the tiles, which starts the
-// same selection again; an end that fails keeps the session, and "Try again"
-// ends it.
-TEST(MenuViewFailure, TryAgainRepeatsWhatFailed)
-{
-    PanelFixture panel;
-    MenuView &view = *panel.view;
-    panel.clickTile(SessionDuration::hour1());
-    panel.service().last().fail(startFailure);
+    const auto lastCall = [&panel](fakes::ServiceCall::Kind kind, const SessionDuration &duration) {
+        ASSERT_EQ(panel.service().last().kind, kind);
+        ASSERT_TRUE(panel.service().last().session);
+        EXPECT_EQ(panel.service().last().session->selection, (SessionSelection{duration, false}));
+    };
+    const auto awakeUntil = [&panel](int seconds) -> QString {
+        return u"Awake until "_s + formatShortTime(u"en_US", panel.engine.clock.wall.addingTimeInterval(seconds));
+    };
+    panel.clickTile(SessionDuration::hours2());
+    lastCall(fakes::ServiceCall::Kind::acquire, SessionDuration::hours2());
+    panel.service().last().fail(EnergyFailure(EnergyFailure::Operation::createSystem, -1, false));
     fakes::settle();
-    EXPECT_EQ(panel.status(), QStringLiteral("The session did not start"));
-    EXPECT_EQ(dotOf(view), orbel::PanelStatus::Attention);
-    ASSERT_TRUE(shown(view.notice()));
-    EXPECT_EQ(view.notice()->title(), QStringLiteral("The session could not start"));
-    EXPECT_TRUE(shown(view.grid()));
-    EXPECT_TRUE(view.grid()->isEnabled());
-    EXPECT_FALSE(shown(view.actionRow()));
-
     panel.click(view.retryButton());
-    EXPECT_EQ(panel.service().last().kind, fakes::ServiceCall::Kind::acquire);
-    ASSERT_TRUE(panel.service().last().session);
-    EXPECT_EQ(panel.service().last().session->selection.duration, SessionDuration::hour1());
-    EXPECT_FALSE(shown(view.notice()));
-
+    lastCall(fakes::ServiceCall::Kind::acquire, SessionDuration::hours2());
     panel.service().last().succeed();
     fakes::settle();
-    panel.click(view.endButton());
-    panel.service().last().fail(releaseFailure);
-    fakes::settle();
-    EXPECT_EQ(panel.status(), QStringLiteral("The session needs attention"));
-    ASSERT_TRUE(shown(view.notice()));
-    EXPECT_EQ(view.notice()->title(), QStringLiteral("The session could not end"));
-    EXPECT_TRUE(shown(view.actionRow()));
-    EXPECT_FALSE(view.actionRow()->isEnabled());
-    EXPECT_FALSE(shown(view.grid()));
+    EXPECT_EQ(panel.status(), awakeUntil(7200));
 
+    panel.click(view.extendButton());
+    EXPECT_EQ(panel.service().last().kind, fakes::ServiceCall::Kind::extend);
+    panel.service().last().succeed();
+    fakes::settle();
+    EXPECT_EQ(panel.status(), awakeUntil(9000));
+    panel.click(view.endButton());
+    EXPECT_EQ(panel.service().last().kind, fakes::ServiceCall::Kind::release);
+    panel.service().last().fail(EnergyFailure(EnergyFailure::Operation::release, -1, true));
+    fakes::settle();
     panel.click(view.retryButton());
     EXPECT_EQ(panel.service().last().kind, fakes::ServiceCall::Kind::release);
     EXPECT_EQ(panel.countdown().state().kind(), SessionState::Kind::stopping);
 }
 
-TEST(MenuViewFailure, FailureWithTheSwitchOffShowsNoticeAndReadoutOnly)
-{
-    PanelFixture panel(true);
-    panel.engine.model->applySnapshotFixture(AppModel::Failure);
-    panel.engine.preferences().stageArmed(false);
-    fakes::settle();
-    MenuView &view = *panel.view;
-    EXPECT_TRUE(shown(view.notice()));
-    EXPECT_TRUE(shown(view.readout()));
-    EXPECT_FALSE(shown(view.grid()));
-    EXPECT_FALSE(shown(view.actionRow()));
-    EXPECT_FALSE(shown(view.displayRow()));
-}
-
 // The tiles' end times follow the minute while the panel is open; once it is
 // closed, that timer stops.
-TEST(MenuViewTimers, NothingTicksOnceThePanelIsClosed)
+TEST(MenuView, TheTilesStopTheirMinuteOnceThePanelIsClosed)
 {
     PanelFixture panel;
     EXPECT_TRUE(panel.view->grid()->minuteTimer().isActive());
-    panel.startActive(SessionDuration::hour1());
     panel.view->hide();
     fakes::settle();
     EXPECT_FALSE(panel.view->grid()->minuteTimer().isActive());
-    EXPECT_FALSE(panel.view->readout()->hasTimeline());
 }
 
 TEST(PanelContent, TrayPanelQuitsThroughTheGivenPath)

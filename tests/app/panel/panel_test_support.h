@@ -17,6 +17,13 @@
 #include <chrono>
 #include <ctime>
 #include <memory>
+#include <ostream>
+
+// Texts in test output as text.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace pelorin::paneltest {
 
@@ -93,13 +100,6 @@ struct PanelFixture {
 
     // Clicks the tile, which asks for the session's locks.
     void clickTile(const SessionDuration &duration) { click(view->grid()->tile(duration)); }
-    // Clicks the tile and lets the session's locks be taken.
-    void startActive(const SessionDuration &duration)
-    {
-        clickTile(duration);
-        service().last().succeed();
-        fakes::settle();
-    }
     void click(QWidget *control)
     {
         ASSERT_NE(control, nullptr);

@@ -1,7 +1,15 @@
-// The snapshot runner's pieces inside one process: reading numbers and
-// drawing content that is still settling.
+// The snapshot runner's pieces inside one process: the staged session as the
+// panel shows it, reading numbers and drawing content that is still settling.
 #include "snapshot/snapshot_renderer.h"
 #include "snapshot/snapshot_window.h"
+
+#include "app/fake_app_model.h"
+
+#include "flap_board.h"
+#include "menu_view.h"
+#include "orbel_switch.h"
+#include "panel_header.h"
+#include "session_readout_view.h"
 
 #include <QCoroTask>
 #include <QFile>
@@ -22,6 +30,60 @@ using namespace Qt::StringLiterals;
 
 namespace pelorin {
 namespace {
+
+// Every state and duration the options stage reaches the panel as a picture
+// shows it: the flaps, the display row's answer (or its switch) and the
+// master switch. The sample session started a quarter of an hour ago.
+TEST(SnapshotStaging, EveryStagedStateAndDurationReachesThePanel)
+{
+    const QString state = SnapshotWindow::stateOption;
+    const QString duration = SnapshotWindow::durationOption;
+    const struct {
+        QStringList options;
+        const char16_t *flaps;
+        // "Yes" or "No" for a session's choice, "switch" for the next one's,
+        // empty without a display row.
+        const char16_t *display;
+    } rows[] = {
+        {{}, u"READY", u"switch"},
+        {{state, u"off"_s}, u"OFF", u""},
+        {{state, u"active"_s}, u"00|:|45|:|00", u"Yes"},
+        {{state, u"active"_s, duration, u"custom"_s}, u"01|:|15|:|00", u"Yes"},
+        {{state, u"active"_s, duration, u"long-hours"_s}, u"100|:|00|:|00", u"Yes"},
+        {{state, u"active"_s, duration, u"maximum-hours"_s}, u"2562047788015214|:|15|:|07", u"Yes"},
+        {{state, u"active"_s, duration, u"subsecond"_s}, u"00|:|00|:|01", u"Yes"},
+        {{state, u"active"_s, duration, u"unlimited"_s, SnapshotWindow::displayOption, u"no"_s}, u"NO|LIMIT", u"No"},
+        {{state, u"failure"_s}, u"FAILED", u"switch"},
+        {{state, u"retained-failure"_s}, u"ATTENTION", u"Yes"},
+        {{state, u"starting"_s}, u"STARTING", u"Yes"},
+        {{state, u"stopping"_s}, u"ENDING", u"Yes"},
+        {{state, u"stopping"_s, SnapshotWindow::displayOption, u"no"_s}, u"ENDING", u"No"},
+    };
+    for (const auto &row : rows) {
+        const QStringList arguments = QStringList{u"pelorin"_s} + row.options;
+        SCOPED_TRACE(arguments.join(u' ').toStdString());
+        fakes::FakeAppModel fixture(true);
+        SnapshotScreenOptions options = SnapshotWindow::screenOptions(arguments);
+        options.session = SnapshotWindow::stageModel(*fixture.model, arguments);
+        std::unique_ptr<QWidget> root(
+            SnapshotWindow::rootView(*fixture.model, options, defaultSnapshotScreens(), arguments));
+        auto *panel = qobject_cast<MenuView *>(root.get());
+        ASSERT_NE(panel, nullptr);
+        root->show();
+        fakes::settle();
+
+        QStringList flaps;
+        for (const ReadoutBoard::Piece &piece : panel->readout()->flapBoard().pieces())
+            flaps << (piece.kind == ReadoutBoard::Piece::Kind::colon ? u":"_s : piece.text);
+        EXPECT_EQ(flaps.join(u'|').toStdString(), QString::fromUtf16(row.flaps).toStdString());
+        const PanelDisplayRow *displayRow = panel->displayRow();
+        const QString display = !displayRow->isVisible()                   ? QString()
+                                : displayRow->displaySwitch()->isVisible() ? u"switch"_s
+                                                                           : displayRow->valueText();
+        EXPECT_EQ(display.toStdString(), QString::fromUtf16(row.display).toStdString());
+        EXPECT_EQ(panel->panel()->header()->masterSwitch()->isChecked(), row.options.value(1) != u"off"_s);
+    }
+}
 
 TEST(SnapshotNumbers, OnlyAWholeFiniteNumberAboveZeroCounts)
 {

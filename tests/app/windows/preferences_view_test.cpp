@@ -6,6 +6,7 @@
 
 #include "bordered_button.h"
 #include "orbel_switch.h"
+#include "preferences_state.h"
 #include "preferences_status_row.h"
 #include "preferences_toggle_row.h"
 #include "text_fit.h"
@@ -25,57 +26,56 @@ bool showsStatus(const PreferencesView &view)
 
 } // namespace
 
-TEST(PreferencesView, TheStatusRowFollowsEveryStateOfTheLoginItem)
+// The switch can be flipped unless a change is under way; at most one
+// warning, and waiting for approval says more than a change that failed.
+TEST(PreferencesState, OneWarningAndNoFlipWhileAChangeIsUnderWay)
 {
-    // The switch reads on while approval is pending; waiting for approval
-    // says more than a failure. A failed change leaves the switch showing the
-    // item as it stayed.
+    const QString approval = u"Allow Pelorin to open at login"_s;
+    const QString failure = u"The login setting could not change"_s;
     const struct {
-        const char *name;
         LoginItemState state;
-        bool switchOn;
-    } states[] = {
-        {"disabled", LoginItemState::disabled, false},
-        {"enabled", LoginItemState::enabled, true},
-        {"requiresApproval", LoginItemState::requiresApproval, true},
-        {"unavailable", LoginItemState::unavailable, false},
+        bool busy;
+        bool failed;
+        bool switchEnabled;
+        std::optional<QString> warning;
+    } rows[] = {
+        {LoginItemState::disabled, false, false, true, std::nullopt},
+        {LoginItemState::enabled, true, false, false, std::nullopt},
+        {LoginItemState::requiresApproval, false, false, true, approval},
+        {LoginItemState::requiresApproval, true, true, false, approval},
+        {LoginItemState::enabled, false, true, true, failure},
+        {LoginItemState::unavailable, false, true, true, failure},
+        {LoginItemState::unavailable, false, false, true, std::nullopt},
     };
-    for (const auto &row : states) {
-        for (const bool failed : {false, true}) {
-            for (const bool busy : {false, true}) {
-                SCOPED_TRACE(testing::Message() << row.name << (failed ? ", failed" : "") << (busy ? ", busy" : ""));
-                WindowsModel fixture;
-                PreferencesView view(*fixture.model, orbel::OrbelEnvironment{});
-                if (failed)
-                    fixture.failAChange();
-                fixture.setLoginState(row.state);
-                if (busy)
-                    fixture.holdAChange(!row.switchOn);
-                ASSERT_EQ(fixture.preferences().loginBusy(), busy);
-
-                EXPECT_EQ(view.loginRow()->isOn(), row.switchOn);
-                EXPECT_EQ(view.loginRow()->toggle()->isEnabled(), !busy);
-                const bool awaitsApproval = row.state == LoginItemState::requiresApproval;
-                ASSERT_EQ(showsStatus(view), awaitsApproval || failed);
-                if (showsStatus(view)) {
-                    orbel::PreferencesStatusRow *status = view.statusRow();
-                    EXPECT_EQ(status->title(), awaitsApproval ? u"Allow Pelorin to open at login"_s
-                                                              : u"The login setting could not change"_s);
-                    ASSERT_TRUE(status->hasAction());
-                    EXPECT_TRUE(status->actionButton()->isEnabled()) << "busy or not, the settings can open";
-                }
-
-                if (busy) {
-                    // The change goes through: the switch comes back, shows
-                    // the new state, and the failure is forgotten.
-                    fixture.releaseChange();
-                    EXPECT_TRUE(view.loginRow()->toggle()->isEnabled());
-                    EXPECT_EQ(view.loginRow()->isOn(), !row.switchOn);
-                    EXPECT_FALSE(showsStatus(view));
-                }
-            }
-        }
+    for (const auto &row : rows) {
+        const PreferencesState shown = PreferencesState::of(row.state, row.busy, row.failed);
+        EXPECT_EQ(shown.switchEnabled, row.switchEnabled) << int(row.state) << row.busy << row.failed;
+        EXPECT_EQ(shown.warning, row.warning) << int(row.state) << row.busy << row.failed;
     }
+}
+
+// The window shows the value as the login item changes: a change that fails
+// brings its warning; one under way holds the switch, which then shows the
+// item as it now stands, and the warning goes.
+TEST(PreferencesView, ShowsTheLoginItemAsItChanges)
+{
+    WindowsModel fixture;
+    PreferencesView view(*fixture.model, orbel::OrbelEnvironment{});
+    EXPECT_FALSE(showsStatus(view));
+    fixture.failAChange();
+    ASSERT_TRUE(showsStatus(view));
+    EXPECT_EQ(view.statusRow()->title(), u"The login setting could not change"_s);
+    EXPECT_FALSE(view.loginRow()->isOn());
+
+    fixture.holdAChange(true);
+    EXPECT_FALSE(view.loginRow()->toggle()->isEnabled());
+    EXPECT_TRUE(view.statusRow()->actionButton()->isEnabled()) << "busy or not, the settings can open";
+    fixture.releaseChange();
+    EXPECT_TRUE(view.loginRow()->toggle()->isEnabled());
+    EXPECT_TRUE(view.loginRow()->isOn());
+    EXPECT_FALSE(showsStatus(view));
+    fixture.setLoginState(LoginItemState::requiresApproval);
+    EXPECT_EQ(view.statusRow()->title(), u"Allow Pelorin to open at login"_s);
 }
 
 // Both windows at both text sizes, in English and German, with the status

@@ -1,7 +1,10 @@
 // The welcome window on a screen too short for its page (see
 // tests/kit/small_screen.json: 1024 x 600): the upper half scrolls and the
-// switch and "Let’s go" stay in view.
+// switch and "Let’s go" stay in view; Return and a click on "Let’s go" close
+// the window and change nothing else.
 #include "windows_test_support.h"
+
+#include "test_files.h"
 
 #include "orbel_switch.h"
 #include "preferences_toggle_row.h"
@@ -52,9 +55,25 @@ TEST(WelcomeShortScreen, TheUpperHalfScrollsAndTheButtonsStayInView)
         settle();
         EXPECT_EQ(geometryIn(page->primaryButton(), window), button);
 
-        // Return still reaches "Let’s go", which closes the window.
+        // Return reaches "Let’s go" whatever holds the focus, which closes
+        // the window; opened again, the same window comes back, and a click
+        // on "Let’s go" closes it too.
+        const QByteArray settings = test::readFile(fixture.settingsPath());
+        ASSERT_TRUE(settings.contains("seenWelcome=true"));
         ASSERT_TRUE(activate(window));
+        page->loginRow()->toggle()->setFocus(Qt::TabFocusReason);
         QTest::keyClick(window, Qt::Key_Return);
         EXPECT_FALSE(window->isVisible());
+        showWelcome(*fixture.model);
+        settle();
+        ASSERT_EQ(shownView<WelcomeView>(), view);
+        ASSERT_TRUE(activate(window));
+        click(page->primaryButton());
+        EXPECT_FALSE(window->isVisible());
+        EXPECT_EQ(test::readFile(fixture.settingsPath()), settings);
+        EXPECT_TRUE(fixture.login->requests.isEmpty());
+        EXPECT_TRUE(fixture.preferences().armed());
+        EXPECT_TRUE(fixture.service->calls.empty());
+        EXPECT_EQ(builtWindows<WelcomeView>(), 1) << "the window is kept for next time";
     }
 }

@@ -2,7 +2,8 @@
 //
 // The tray panel on a real display, for the screen-reader tests: the panel
 // content in the tray's own drop-down window over a staged session (an hour
-// long, a quarter of an hour in) and a fixed wall clock. It prints
+// long, a quarter of an hour in) and a fixed wall clock; "ready" is the
+// model itself, where nothing has started and the switch is on. It prints
 // "shown<TAB>caption<TAB>value", what the readout card offers screen
 // readers, once on screen and after each "stage <state>" line on its
 // standard input; "settings" lines are answered as printSettings() says.
@@ -18,6 +19,7 @@
 #include "pelorin_preferences.h"
 #include "session_controller.h"
 #include "session_readout_view.h"
+#include "snapshot_window.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -39,7 +41,7 @@ public:
     QCoro::Task<> extend(Session, std::optional<Duration>) override { co_return; }
 };
 
-// In the order of AppModel::Scenario.
+// In the order of SnapshotWindow::Scenario.
 const QStringList scenarios{u"ready"_s,    u"off"_s,     u"active"_s, u"failure"_s, u"retained-failure"_s,
                             u"starting"_s, u"stopping"_s};
 
@@ -77,13 +79,16 @@ int main(int argc, char **argv)
     countdown->setIsArmed([p = preferences.get()] { return p->armed(); });
     countdown->setSelection({SessionDuration::hour1(), countdown->selection().keepsDisplayAwake});
     AppModel model(std::move(countdown), std::move(preferences), false, false, true);
-    const auto scenario = [](const QString &state) {
-        return static_cast<AppModel::Scenario>(scenarios.indexOf(state));
-    };
-    model.applySnapshotFixture(scenario(arguments[1]));
     orbel::OrbelEnvironment environment;
     environment.reduceMotion = true;
     auto *content = new MenuView(model, environment, u"en_US"_s, std::nullopt, &fixedNow);
+    const auto stage = [&model, content](const QString &state) {
+        if (state == u"ready"_s)
+            return content->stage(std::nullopt);
+        const auto scenario = static_cast<SnapshotWindow::Scenario>(scenarios.indexOf(state));
+        content->stage(SnapshotWindow::stagedSession(scenario, model.countdown().selection(), fixedNow()));
+    };
+    stage(arguments[1]);
 
     // Once the card has followed the model.
     const auto printShown = [content] {
@@ -126,7 +131,7 @@ int main(int argc, char **argv)
             if (line == u"settings"_s)
                 printSettings();
             else if (line.startsWith(u"stage "_s) && scenarios.contains(line.mid(6))) {
-                model.applySnapshotFixture(scenario(line.mid(6)));
+                stage(line.mid(6));
                 printShown();
             } else
                 std::fprintf(stderr, "unknown command: %s\n", qUtf8Printable(line));

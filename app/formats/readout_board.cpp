@@ -1,39 +1,34 @@
 #include "readout_board.h"
 
 #include "locale_formats.h"
-#include "split_flap.h"
 
 namespace pelorin {
 
-QColor ReadoutBoard::ink()
+ReadoutBoard ReadoutBoard::of(const SessionFacts &facts, bool panelVisible, Date now, const QString &locale)
 {
-    return {245, 241, 232};
+    const SessionState &state = facts.state;
+    ReadoutBoard board;
+    board.locale = locale;
+    board.now = now;
+    board.ticks = state.kind() == SessionState::Kind::active && state.session() && state.session()->effectiveDuration &&
+                  panelVisible;
+    // The time left shows only on a card that counts it down.
+    const std::optional<Duration> remaining = board.ticks ? facts.remaining : std::nullopt;
+    board.readout = SessionReadout(state, facts.armed, remaining);
+    if (remaining)
+        board.end = now.addingClamped(*remaining);
+    return board;
 }
 
-QColor ReadoutBoard::support()
-{
-    return {200, 198, 192};
-}
-
-QColor ReadoutBoard::offInk()
-{
-    return {210, 208, 201};
-}
-
-QColor ReadoutBoard::cardColor(orbel::ColorScheme scheme)
-{
-    return readoutCardColor(scheme);
-}
-
-QColor ReadoutBoard::boardInk() const
+bool ReadoutBoard::isDimmed() const
 {
     const auto kind = readout.kind();
-    return kind == SessionReadout::Kind::off || kind == SessionReadout::Kind::ready ? offInk() : ink();
+    return kind == SessionReadout::Kind::off || kind == SessionReadout::Kind::ready;
 }
 
-bool ReadoutBoard::flips() const
+bool ReadoutBoard::isCountdown() const
 {
-    return readout.kind() == SessionReadout::Kind::countdown && !reduceMotion;
+    return readout.kind() == SessionReadout::Kind::countdown;
 }
 
 QString ReadoutBoard::word() const

@@ -1,10 +1,9 @@
 #pragma once
 
 #include "date.h"
-#include "orbel_environment.h"
+#include "session_facts.h"
 #include "session_readout.h"
 
-#include <QColor>
 #include <QCoreApplication>
 #include <QList>
 #include <QString>
@@ -14,9 +13,9 @@
 namespace pelorin {
 
 // Everything the readout card shows at one moment, worked out from the
-// session's readout, the clock and the reader's locale: the caption, the
-// pieces of the split-flap board, the status line under it and what a screen
-// reader says for the whole card.
+// session, the clock and the reader's locale: the caption, the pieces of the
+// split-flap board, the status line under it and what a screen reader says
+// for the whole card. The card only draws it.
 struct ReadoutBoard {
     Q_DECLARE_TR_FUNCTIONS(ReadoutBoard)
 
@@ -33,30 +32,29 @@ public:
         bool operator==(const Piece &) const = default;
     };
 
-    orbel::ColorScheme scheme = orbel::ColorScheme::Light;
     // ICU locale id for dates and spoken spans; empty means the environment's.
     QString locale;
-    bool reduceMotion = false;
     SessionReadout readout = SessionReadout::Kind::ready;
     // The wall-clock moment the card is drawn for.
     Date now;
     // When a timed session ends; absent without a time left, or past the
     // latest date the program names.
     std::optional<Date> end;
+    // Whether the card is drawn again every second: only while a timed
+    // session runs and the panel is on screen.
+    bool ticks = false;
 
-    // The board's characters.
-    static QColor ink();
-    // Caption, status line and the colons.
-    static QColor support();
-    // The board's characters while nothing is running ("OFF", "READY").
-    static QColor offInk();
-    static QColor cardColor(orbel::ColorScheme scheme);
+    // The card for `facts` at `now`. It counts the time left only while it
+    // ticks; with the panel not (yet) known to be on screen, an active timed
+    // session reads as starting.
+    static ReadoutBoard of(const SessionFacts &facts, bool panelVisible, Date now, const QString &locale);
 
-    // ink() or offInk(), as the readout asks.
-    QColor boardInk() const;
-    // Whether a changed flap plays its flip: only a count-down, and never
-    // when the reader asked for less motion.
-    bool flips() const;
+    // The board's characters are the dimmer ink while nothing runs ("OFF",
+    // "READY").
+    bool isDimmed() const;
+    // A count-down: a flap whose text changes flips (unless the reader asked
+    // for less motion).
+    bool isCountdown() const;
 
     // The count-down as "01:05:09", or the state's word in capitals.
     QString word() const;
