@@ -47,6 +47,7 @@ protected:
     {
         QApplication::setPalette(savedPalette);
         QApplication::setFont(savedFont);
+        qunsetenv("XDG_CURRENT_DESKTOP");
     }
 
     // A palette with a dark or a light window colour. Widgets hear of it
@@ -68,6 +69,7 @@ protected:
         PanelContentOptions options;
         options.followsDesktop = true;
         options.desktopBus = bus.connection(Kind::session);
+        options.timeSources = {.systemBus = bus.connection(Kind::system), .zoneFile = {}};
         options.locale = u"en_US"_s;
         options.panelHeight = 4000;
         options.clock = [] { return paneltest::utc(2025, 3, 14, 15, 0); };
@@ -158,14 +160,13 @@ TEST_F(DesktopAppearancePanel, AHangingPortalBlocksNothing)
 }
 
 // The open panel takes the text size the desktop asks for, whenever it
-// changes: the portal's text scale where it has one, else the application
-// font against the usual 10 points, never smaller than the everyday size. So
-// do the tiles before a session and the session's buttons during one.
+// changes: on GNOME the portal's text scale, and the application font where
+// the portal has none; on other desktops, whose portal answers GNOME's
+// default, always the font against the usual 10 points, never smaller than
+// the everyday size. So do the tiles before a session and the session's
+// buttons during one.
 TEST_F(DesktopAppearancePanel, FollowsTheDesktopsTextSizeLive)
 {
-    makePanel();
-    view->show();
-    engine.model->setPanelVisible(true);
     const auto portalScale = [this](double scale) {
         return [this, scale] { services().setPortalSetting(gnomeInterface, textScaling, scale, true); };
     };
@@ -176,11 +177,12 @@ TEST_F(DesktopAppearancePanel, FollowsTheDesktopsTextSizeLive)
             QApplication::setFont(font);
         };
     };
-    const struct {
+    struct Step {
         const char *setting;
         std::function<void()> apply;
         orbel::TextSize size;
-    } steps[] = {
+    };
+    const Step gnome[] = {
         // Without a portal answer, the font decides.
         {"a font twice the usual size", applicationFont(20), orbel::TextSize::Accessibility2},
         {"Qt's own smaller fallback font", applicationFont(9), orbel::TextSize::Large},
@@ -190,21 +192,43 @@ TEST_F(DesktopAppearancePanel, FollowsTheDesktopsTextSizeLive)
         {"a font that the portal overrides", applicationFont(20), orbel::TextSize::Accessibility5},
         {"the usual text scale", portalScale(1), orbel::TextSize::Large},
     };
-    // During a session, with the portal's answer in, once more from GNOME's
-    // large text on.
-    for (const bool session : {false, true}) {
-        if (session)
-            engine.startSession(SessionDuration::hour1());
-        for (const auto &step : std::span(steps).subspan(session ? 2 : 0)) {
-            SCOPED_TRACE(std::string(step.setting) + (session ? ", during a session" : ""));
-            step.apply();
-            EXPECT_TRUE(takesTheSizeOf(step.size));
+    const Step xfce[] = {
+        {"a font twice the usual size", applicationFont(20), orbel::TextSize::Accessibility2},
+        {"GNOME's large text", portalScale(1.25), orbel::TextSize::Accessibility2},
+        {"Qt's own smaller fallback font", applicationFont(9), orbel::TextSize::Large},
+    };
+    // On GNOME, during a session, with the portal's answer in, once more
+    // from GNOME's large text on.
+    const struct {
+        const char *desktop;
+        std::span<const Step> steps;
+        std::size_t inSessionFrom;
+    } desktops[] = {{"ubuntu:GNOME", gnome, 2}, {"XFCE", xfce, std::size(xfce)}};
+    for (const auto &[desktop, steps, inSessionFrom] : desktops) {
+        qputenv("XDG_CURRENT_DESKTOP", desktop);
+        makePanel();
+        view->show();
+        engine.model->setPanelVisible(true);
+        for (const bool session : {false, true}) {
+            if (session)
+                engine.startSession(SessionDuration::hour1());
+            for (const Step &step : steps.subspan(session ? inSessionFrom : 0)) {
+                SCOPED_TRACE(std::string(desktop) + ", " + step.setting + (session ? ", during a session" : ""));
+                step.apply();
+                EXPECT_TRUE(takesTheSizeOf(step.size));
+            }
         }
+        engine.endSession();
     }
 
-    // A panel opened afresh starts at the size the desktop asks for.
+    // A panel opened afresh on GNOME keeps the size it was made at until the
+    // portal answers, whatever the font, then takes the size asked for.
+    qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+    services().setBehaviour(portal, u"Read"_s, u"late:1000"_s);
     services().setPortalSetting(gnomeInterface, textScaling, 3.0, false);
+    applicationFont(20)();
     makePanel();
     view->show();
+    EXPECT_TRUE(takesTheSizeOf(orbel::TextSize::Large));
     EXPECT_TRUE(takesTheSizeOf(orbel::TextSize::Accessibility5));
 }
