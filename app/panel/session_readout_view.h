@@ -3,6 +3,7 @@
 #include "flap_board.h"
 #include "readout_board.h"
 
+#include "accessibility_element.h"
 #include "duration.h"
 #include "orbel_environment.h"
 #include "session_id.h"
@@ -52,8 +53,8 @@ public:
     const ReadoutBoard &currentBoard() const { return m_board; }
 
     // The name and value screen readers get.
-    QString accessibleCaption() const { return m_board.caption(); }
-    QString accessibleReadout() const { return m_board.accessibilityValue(); }
+    QString accessibleCaption() const { return orbel::spokenText(m_board.caption()); }
+    QString accessibleReadout() const { return orbel::spokenText(m_board.accessibilityValue()); }
 
     // Whether the once-a-second timer exists.
     bool hasTimeline() const { return m_timeline != nullptr; }
