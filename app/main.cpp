@@ -41,6 +41,15 @@ bool needsDesktop(const QStringList &platforms)
     return true;
 }
 
+// Whether Qt may show windows through X11: the first platform asked for is
+// X11's, or none is asked for and there is an X display to choose.
+bool mayUseX11(const QStringList &platforms)
+{
+    if (!platforms.isEmpty())
+        return platforms.first().startsWith(QLatin1String("xcb"));
+    return !qEnvironmentVariableIsEmpty("DISPLAY");
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -95,12 +104,17 @@ int main(int argc, char **argv)
     // Qt's X11 back-end waits for the X server to take each frame it hands
     // over in shared memory before it paints the next one: a round trip and a
     // wake-up per frame of the count-down's flips. The panel's small frames
-    // cost less sent in the request itself.
-    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+    // cost less sent in the request itself. Qt reads the setting when it
+    // connects to the X server; the programs Pelorin starts never see it.
+    const bool noSharedMemory =
+        mayUseX11(requestedPlatforms(argc, argv)) && !qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
+    if (noSharedMemory)
         qputenv("QT_XCB_NO_MITSHM", "1");
 
     QApplication application(qtArgc, qtArguments.data());
     qInstallMessageHandler(previousHandler);
+    if (noSharedMemory)
+        qunsetenv("QT_XCB_NO_MITSHM");
 
     QApplication::setApplicationName(QStringLiteral("Pelorin"));
     QApplication::setApplicationVersion(QStringLiteral(PELORIN_VERSION));

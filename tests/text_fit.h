@@ -4,12 +4,14 @@
 // holds it (except what a scroll area scrolls), a label is as tall as its
 // lines and holds all of them, a paragraph wraps at its role's size and is
 // drawn smaller only as far as a word too long for a line of its own needs,
-// and a button shows its whole title, on one line or wrapped.
+// and a button shows its whole title, on one line or wrapped. A screen reader
+// gets each text without the soft hyphens that mark where a word may break.
 
 #include "bordered_button.h"
 #include "text_label.h"
 #include "text_wrap.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QScrollArea>
 #include <QWidget>
@@ -41,6 +43,11 @@ inline void expectTextsWhole(const QWidget *parent)
         if (!scrolled) {
             EXPECT_TRUE(parent->rect().contains(child->geometry()))
                 << describe(child) << " runs out of " << describe(parent);
+        }
+        if (QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(const_cast<QWidget *>(child))) {
+            for (const QAccessible::Text kind : {QAccessible::Name, QAccessible::Description, QAccessible::Value})
+                EXPECT_FALSE(spoken->text(kind).contains(QChar(0x00AD)))
+                    << describe(child) << " is read with soft hyphens";
         }
         if (const auto *label = qobject_cast<const orbel::TextLabel *>(child)) {
             if (label->wordWrap()) {

@@ -9,7 +9,7 @@
     </message>
     <message>
         <source>No internet, no data collected</source>
-        <translatorcomment>Contains soft hyphens (U+00AD): where the word may break at the largest text size.</translatorcomment>
+        <translatorcomment>Contains soft hyphens (U+00AD) on purpose: invisible, they mark where the word may break at the largest text size. Screen readers get the text without them.</translatorcomment>
         <translation>Kein Internet, keine Daten­erfassung</translation>
     </message>
 </context>
@@ -204,7 +204,7 @@
     </message>
     <message>
         <source>until you turn it off</source>
-        <translatorcomment>Contains soft hyphens (U+00AD): where the word may break at the largest text size.</translatorcomment>
+        <translatorcomment>Contains soft hyphens (U+00AD) on purpose: invisible, they mark where the word may break at the largest text size. Screen readers get the text without them.</translatorcomment>
         <translation>bis zum Aus­schal­ten</translation>
     </message>
     <message>
@@ -251,6 +251,7 @@
     </message>
     <message>
         <source>The session needs attention</source>
+        <translatorcomment>Contains soft hyphens (U+00AD) on purpose: invisible, they mark where the word may break at the largest text size. Screen readers get the text without them.</translatorcomment>
         <translation>Sitzung erfordert Auf­merk­sam­keit</translation>
     </message>
     <message>
@@ -345,10 +346,12 @@
     </message>
     <message>
         <source>Review Pelorin in Login Items in System Settings.</source>
+        <translatorcomment>Contains soft hyphens (U+00AD) on purpose: invisible, they mark where the word may break at the largest text size. Screen readers get the text without them.</translatorcomment>
         <translation>Prüfe Pelorin unter „Anmelde­objekte“ in den System­einstellungen.</translation>
     </message>
     <message>
         <source>Open System Settings</source>
+        <translatorcomment>Contains soft hyphens (U+00AD) on purpose: invisible, they mark where the word may break at the largest text size. Screen readers get the text without them.</translatorcomment>
         <translation>System­einstellungen öffnen</translation>
     </message>
     <message>
@@ -357,6 +360,7 @@
     </message>
     <message>
         <source>The login setting could not change</source>
+        <translatorcomment>Contains soft hyphens (U+00AD) on purpose: invisible, they mark where the word may break at the largest text size. Screen readers get the text without them.</translatorcomment>
         <translation>Die Anmelde­einstellung konnte nicht geändert werden</translation>
     </message>
 </context>

@@ -2,10 +2,12 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QSocketNotifier>
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <ctime>
 #include <limits>
 #include <sys/stat.h>
@@ -23,12 +25,46 @@ const QString timedatePath = u"/org/freedesktop/timedate1"_s;
 const QString timedateInterface = u"org.freedesktop.timedate1"_s;
 const QString timezoneProperty = u"Timezone"_s;
 
+Q_LOGGING_CATEGORY(lcTime, "time")
+
 qint64 nanoseconds(const struct timespec &time)
 {
     return qint64(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
 }
 
+// glibc's tzset() reads the zone again only when TZ's text has changed since
+// it last did (or, with TZ unset, when /etc/localtime has): a zone file that
+// TZ names and that now holds another zone is read again only after TZ has
+// said something else in between.
+void readZoneAgain()
+{
+    const QByteArray tz = qgetenv("TZ");
+    if (!tz.isEmpty() && tz != "UTC0") {
+        qputenv("TZ", "UTC0");
+        ::tzset();
+        qputenv("TZ", tz);
+    }
+    ::tzset();
+}
+
 } // namespace
+
+QString cLibraryZoneFile()
+{
+    if (!qEnvironmentVariableIsSet("TZ"))
+        return u"/etc/localtime"_s;
+    QString name = qEnvironmentVariable("TZ");
+    if (name.startsWith(u':'))
+        name.remove(0, 1);
+    if (name.isEmpty() || name.startsWith(u'/'))
+        return name;
+    // A name in the zone database, or else a POSIX rule.
+    QString database = qEnvironmentVariable("TZDIR");
+    if (database.isEmpty())
+        database = u"/usr/share/zoneinfo"_s;
+    const QString path = database + u'/' + name;
+    return QFileInfo(path).isFile() ? path : QString();
+}
 
 LocalTimeMonitor::LocalTimeMonitor(QObject *parent) : LocalTimeMonitor(Sources{}, parent)
 {
@@ -60,10 +96,10 @@ void LocalTimeMonitor::watchClock()
     // cancels whenever the clock is set: its descriptor turns readable then
     // and only then, so nothing wakes up while the clock runs on.
     m_clockFd = ::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
-    if (m_clockFd < 0)
-        return;
-    if (!armClock()) {
-        ::close(m_clockFd);
+    if (m_clockFd < 0 || !armClock()) {
+        qCWarning(lcTime, "times shown will not follow a change of the wall clock: %s", std::strerror(errno));
+        if (m_clockFd >= 0)
+            ::close(m_clockFd);
         m_clockFd = -1;
         return;
     }
@@ -148,9 +184,9 @@ void LocalTimeMonitor::timedatePropertiesChanged(const QString &interface, const
 
 void LocalTimeMonitor::announce(bool zoneChanged)
 {
-    // The C library reads TZ, or the zone file, again only when asked to.
+    // The C library reads its zone again only when asked to.
     if (zoneChanged)
-        ::tzset();
+        readZoneAgain();
     if (m_announcing)
         return;
     m_announcing = true;

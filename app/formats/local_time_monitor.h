@@ -13,11 +13,16 @@ class QSocketNotifier;
 
 namespace pelorin {
 
+// The zone file the C library reads: the one TZ names (":/etc/localtime",
+// "/path", or "Europe/Berlin" in the zone database), else /etc/localtime;
+// empty when TZ is a POSIX rule such as "CET-1CEST,M3.5.0,M10.5.0/3".
+QString cLibraryZoneFile();
+
 // Tells when the local times on screen may have gone stale: the wall clock
 // was set (by hand, by a time server stepping it, or on waking from sleep),
 // or the system's time zone changed (timedated's Timezone property, or the
 // zone file being replaced or rewritten). On a zone change the C library is
-// told to read its zone again first, so the formats write the new zone by
+// made to read its zone again first, so the formats write the new zone by
 // the time `changed` is emitted. Changes that come together (timedated's
 // signal and the new zone file, say) are announced once, when the event loop
 // turns. Main thread only.
@@ -28,11 +33,11 @@ public:
     struct Sources {
         // Where timedated is; absent means the system bus.
         std::optional<QDBusConnection> systemBus;
-        // The zone file the C library reads when TZ does not name another.
-        QString zoneFile = QStringLiteral("/etc/localtime");
+        // The zone file to watch; empty watches none.
+        QString zoneFile = cLibraryZoneFile();
     };
 
-    // Watches the system bus and /etc/localtime.
+    // Watches the system bus and the zone file the C library reads.
     explicit LocalTimeMonitor(QObject *parent = nullptr);
     explicit LocalTimeMonitor(Sources sources, QObject *parent = nullptr);
     ~LocalTimeMonitor() override;

@@ -172,7 +172,8 @@ void DurationGrid::refresh()
 
 TileFonts DurationGrid::fontsFor(int room) const
 {
-    if (m_fonts.room == room)
+    const orbel::TextSize size = m_tiles[0]->environment().textSize;
+    if (m_fonts.room == room && m_fonts.size == size)
         return m_fonts.fonts;
     TileFonts group{m_tiles[0]->titleFont(), m_tiles[0]->subtitleFont()};
     for (const DurationTile *tile : m_tiles) {
@@ -182,13 +183,12 @@ TileFonts DurationGrid::fontsFor(int room) const
     }
     // A title never stands smaller than the line under it.
     group.subtitle = orbel::TextWrap::smaller(group.subtitle, group.title);
-    m_fonts = {room, group};
+    m_fonts = {room, size, group};
     return group;
 }
 
 void DurationGrid::environmentChanged()
 {
-    m_fonts.room = -1;
     updateGeometry();
 }
 

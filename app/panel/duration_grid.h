@@ -79,6 +79,7 @@ private:
     Date m_now;
     struct Fonts {
         int room = -1;
+        orbel::TextSize size = orbel::TextSize::Large;
         TileFonts fonts;
     };
     mutable Fonts m_fonts;

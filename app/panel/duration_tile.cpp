@@ -1,5 +1,6 @@
 #include "duration_tile.h"
 
+#include "accessibility_element.h"
 #include "brand_palette.h"
 #include "duration_grid.h"
 #include "orbel_font.h"
@@ -86,7 +87,7 @@ public:
     QString text(QAccessible::Text kind) const override
     {
         if (kind == QAccessible::Value)
-            return tile()->subtitle();
+            return orbel::spokenText(tile()->subtitle());
         return QAccessibleWidget::text(kind);
     }
 
@@ -132,8 +133,8 @@ DurationTile::DurationTile(const SessionDuration &duration, const orbel::OrbelEn
     Q_UNUSED(factoryInstalled);
 
     setText(DurationGrid::title(duration));
-    setAccessibleName(text());
-    setAccessibleDescription(DurationGrid::tr("Starts the session"));
+    setAccessibleName(orbel::spokenText(text()));
+    setAccessibleDescription(orbel::spokenText(DurationGrid::tr("Starts the session")));
     setCursor(Qt::PointingHandCursor);
     // Like the desktop's buttons, a click does not take keyboard focus.
     setFocusPolicy(Qt::TabFocus);
@@ -149,7 +150,7 @@ void DurationTile::setSubtitle(const QString &subtitle)
     m_subtitle = subtitle;
     updateGeometry();
     update();
-    QAccessibleValueChangeEvent event(this, subtitle);
+    QAccessibleValueChangeEvent event(this, orbel::spokenText(subtitle));
     QAccessible::updateAccessibility(&event);
 }
 

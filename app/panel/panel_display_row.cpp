@@ -1,5 +1,6 @@
 #include "panel_display_row.h"
 
+#include "accessibility_element.h"
 #include "app_brand.h"
 #include "brand_palette.h"
 #include "orbel_font.h"
@@ -34,12 +35,12 @@ public:
             return QAccessibleWidget::text(kind);
         switch (kind) {
         case QAccessible::Name:
-            return PanelDisplayRow::title();
+            return orbel::spokenText(PanelDisplayRow::title());
         case QAccessible::Value:
         // The AT-SPI bridge passes no value text on for a plain element, so
         // the answer is its description as well.
         case QAccessible::Description:
-            return row()->valueText();
+            return orbel::spokenText(row()->valueText());
         default:
             return QAccessibleWidget::text(kind);
         }
@@ -137,7 +138,7 @@ void PanelDisplayRow::showSessionChoice(std::optional<bool> sessionChoice)
         QAccessibleEvent event(this, QAccessible::ObjectReorder);
         QAccessible::updateAccessibility(&event);
     } else {
-        QAccessibleValueChangeEvent event(this, valueText());
+        QAccessibleValueChangeEvent event(this, orbel::spokenText(valueText()));
         QAccessible::updateAccessibility(&event);
     }
 }

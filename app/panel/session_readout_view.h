@@ -3,6 +3,7 @@
 #include "flap_board.h"
 #include "readout_board.h"
 
+#include "accessibility_element.h"
 #include "orbel_environment.h"
 #include "session_facts.h"
 #include "session_id.h"
@@ -57,8 +58,8 @@ public:
     const ReadoutBoard &currentBoard() const { return m_board; }
 
     // The name and value screen readers get.
-    QString accessibleCaption() const { return m_board.caption(); }
-    QString accessibleReadout() const { return m_board.accessibilityValue(); }
+    QString accessibleCaption() const { return orbel::spokenText(m_board.caption()); }
+    QString accessibleReadout() const { return orbel::spokenText(m_board.accessibilityValue()); }
 
     // Whether the once-a-second timer exists.
     bool hasTimeline() const { return m_timeline != nullptr; }

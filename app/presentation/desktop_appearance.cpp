@@ -12,11 +12,16 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <QPalette>
+#include <QScreen>
+#include <QStringList>
 #include <QWidget>
 
+#include <algorithm>
 #include <utility>
 
 namespace pelorin {
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -30,16 +35,40 @@ const QString gnomeInterfaceGroup = QStringLiteral("org.gnome.desktop.interface"
 const QString animationsKey = QStringLiteral("enable-animations");
 const QString textScalingKey = QStringLiteral("text-scaling-factor");
 
-// The size of the application font on a desktop left as it came, in points.
-// Qt's own fallback, with no desktop settings at all, is smaller still.
-constexpr double usualFontPoints = 10;
+// The size of the application font on a desktop left as it came, in
+// pixels: 10 points at 96 dots per inch. Qt's own fallback, with no desktop
+// settings at all, is smaller still.
+constexpr double usualFontPixels = 10 * 96 / 72.0;
 
-// How much larger than usual the application font is, never less than 1.
+// How much larger than usual the application font is on screen, never less
+// than 1. Measured in pixels, so that a desktop's forced font resolution
+// (KDE's, Xft.dpi) counts where Qt does not make it a scale of the whole
+// window.
 double applicationFontScale()
 {
     const QFont font = QGuiApplication::font();
-    const double points = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 72.0 / 96.0;
-    return points > usualFontPoints ? points / usualFontPoints : 1.0;
+    double pixels = font.pixelSize();
+    if (pixels <= 0) {
+        const QScreen *screen = QGuiApplication::primaryScreen();
+        pixels = font.pointSizeF() * (screen ? screen->logicalDotsPerInchY() : 96.0) / 72;
+    }
+    return std::max(1.0, pixels / usualFontPixels);
+}
+
+// Whether the desktop's own text size is GNOME's text-scaling-factor, which
+// the portal hands on: GNOME itself (Ubuntu's, Classic and Flashback
+// included), Unity, Budgie and Pantheon. Elsewhere (XFCE, MATE, KDE, sway)
+// a portal that answers at all answers GNOME's default, whatever size the
+// desktop was set to.
+bool portalKnowsTextSize()
+{
+    static const QStringList desktops{u"gnome"_s, u"unity"_s, u"budgie"_s, u"pantheon"_s};
+    const QStringList current = qEnvironmentVariable("XDG_CURRENT_DESKTOP").toLower().split(u':');
+    return std::ranges::any_of(current, [](const QString &desktop) {
+        return std::ranges::any_of(desktops, [&desktop](const QString &known) {
+            return desktop == known || desktop.startsWith(known + u'-');
+        });
+    });
 }
 
 // The portal's Read wraps the value in one variant more than it declares.
@@ -53,7 +82,8 @@ QVariant unwrap(QVariant value)
 } // namespace
 
 DesktopAppearance::DesktopAppearance(QWidget *view, QDBusConnection bus)
-    : QObject(view), m_view(dynamic_cast<orbel::EnvironmentAware *>(view)), m_bus(std::move(bus))
+    : QObject(view), m_view(dynamic_cast<orbel::EnvironmentAware *>(view)), m_bus(std::move(bus)),
+      m_textScaleFromPortal(portalKnowsTextSize())
 {
     Q_ASSERT(m_view);
     view->installEventFilter(this);
@@ -67,8 +97,12 @@ DesktopAppearance::DesktopAppearance(QWidget *view, QDBusConnection bus)
         read(appearanceGroup, colorSchemeKey);
         read(appearanceGroup, reducedMotionKey);
         read(gnomeInterfaceGroup, animationsKey);
-        read(gnomeInterfaceGroup, textScalingKey);
+        if (m_textScaleFromPortal)
+            read(gnomeInterfaceGroup, textScalingKey);
     }
+    // The portal's answer is awaited at the size the screen was made at,
+    // rather than the font's for a moment.
+    m_awaitsTextScale = m_textScaleFromPortal && m_bus.isConnected();
     update();
 }
 
@@ -98,6 +132,8 @@ void DesktopAppearance::read(const QString &group, const QString &key)
         const QDBusPendingReply<QDBusVariant> reply = *w;
         if (!reply.isError())
             apply(group, key, unwrap(reply.argumentAt<0>().variant()));
+        else if (key == textScalingKey)
+            apply(group, key, QVariant());
         w->deleteLater();
     });
 }
@@ -112,10 +148,11 @@ void DesktopAppearance::apply(const QString &group, const QString &key, const QV
         m_reducedMotion = value.toUInt() == 1;
     } else if (group == gnomeInterfaceGroup && key == animationsKey) {
         m_animationsOff = !value.toBool();
-    } else if (group == gnomeInterfaceGroup && key == textScalingKey) {
+    } else if (group == gnomeInterfaceGroup && key == textScalingKey && m_textScaleFromPortal) {
         bool valid = false;
         const double scale = value.toDouble(&valid);
         m_portalTextScale = valid && scale > 0 ? std::optional(scale) : std::nullopt;
+        m_awaitsTextScale = false;
     } else {
         return;
     }
@@ -128,7 +165,8 @@ void DesktopAppearance::update()
     orbel::OrbelEnvironment environment = m_view->environment();
     environment.scheme = dark ? orbel::ColorScheme::Dark : orbel::ColorScheme::Light;
     environment.reduceMotion = m_reducedMotion || m_animationsOff;
-    environment.textSize = orbel::textSizeForScale(m_portalTextScale.value_or(applicationFontScale()));
+    if (!m_awaitsTextScale)
+        environment.textSize = orbel::textSizeForScale(m_portalTextScale.value_or(applicationFontScale()));
     m_view->setEnvironment(environment);
 }
 

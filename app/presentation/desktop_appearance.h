@@ -17,12 +17,15 @@ namespace pelorin {
 // Keeps a screen in the desktop's colour scheme, animation setting and text
 // size. The desktop portal's settings say whether the user prefers a dark or
 // a light appearance, whether animations are wanted and, on GNOME-like
-// desktops, how much larger than usual text should be; where the portal has
-// no answer (or there is no portal) the application palette decides the
-// scheme and the application font the text size: its size against the usual
-// 10 points, never smaller than the everyday size. Every answer arrives
-// asynchronously and nothing waits for it; changes are followed while the
-// screen is open.
+// desktops (by XDG_CURRENT_DESKTOP), how much larger than usual text should
+// be; where the portal has no answer (or there is no portal) the application
+// palette decides the scheme. On other desktops, and where the portal has no
+// text scale, the application font decides the text size: its pixel size
+// against the usual 10 points at 96 dots per inch, never smaller than the
+// everyday size. Every answer arrives asynchronously and nothing waits for
+// it: the screen keeps the text size it was made with until the portal's
+// text scale comes or fails to. Changes are followed while the screen is
+// open.
 //
 // The screen owns it: `view` must be a kit widget (orbel::EnvironmentAware),
 // whose environment it sets from then on, keeping the tint and the rest as
@@ -49,7 +52,10 @@ private:
     orbel::EnvironmentAware *m_view;
     QDBusConnection m_bus;
     std::optional<bool> m_portalDark;
-    // The portal's text scale; absent where it has none.
+    // Whether the portal's text scale is the desktop's, and it has not yet
+    // answered; its answer, absent where it has none.
+    bool m_textScaleFromPortal;
+    bool m_awaitsTextScale = false;
     std::optional<double> m_portalTextScale;
     bool m_reducedMotion = false;
     bool m_animationsOff = false;

@@ -1,5 +1,6 @@
 #include "inline_notice.h"
 
+#include "accessibility_element.h"
 #include "accessibility_hidden.h"
 #include "brand_palette.h"
 #include "orbel_font.h"
@@ -32,7 +33,7 @@ InlineNotice::InlineNotice(NoticeKind kind, const QString &text, const OrbelEnvi
         layout->addWidget(trailing, 0, Qt::AlignTop);
     } else {
         // Read as one element: the notice carries the words, its parts stay silent.
-        setAccessibleName(text);
+        setAccessibleName(spokenText(text));
         setAccessibilityHidden(m_text);
     }
 

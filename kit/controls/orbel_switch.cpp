@@ -1,5 +1,6 @@
 #include "orbel_switch.h"
 
+#include "accessibility_element.h"
 #include "brand_palette.h"
 
 #include <QPainter>
@@ -15,7 +16,7 @@ OrbelSwitch::OrbelSwitch(const QString &label, const OrbelEnvironment &environme
 {
     setCheckable(true);
     setText(label);
-    setAccessibleName(label);
+    setAccessibleName(spokenText(label));
     // Like the desktop's switches, a click flips it without taking keyboard focus.
     setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);

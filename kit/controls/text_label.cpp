@@ -1,10 +1,13 @@
 #include "text_label.h"
 
+#include "accessibility_element.h"
+#include "accessibility_heading.h"
+#include "accessibility_hidden.h"
 #include "symbol_view.h"
 #include "text_wrap.h"
 
+#include <QAccessibleWidget>
 #include <QEvent>
-
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QStyle>
@@ -15,8 +18,39 @@
 
 namespace orbel {
 
+namespace {
+
+// A label as screen readers meet it: its text, spoken (see spokenText()).
+// Labels marked hidden, as headings or as elements are read as marked.
+class TextLabelAccessible : public QAccessibleWidget {
+public:
+    explicit TextLabelAccessible(QLabel *label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return spokenText(static_cast<const QLabel *>(widget())->text());
+        return spokenText(QAccessibleWidget::text(kind));
+    }
+};
+
+QAccessibleInterface *textLabelFactory(const QString &, QObject *object)
+{
+    auto *label = qobject_cast<TextLabel *>(object);
+    if (!label || isAccessibilityHidden(label) || isAccessibilityHeading(label) || isAccessibilityElement(label))
+        return nullptr;
+    return new TextLabelAccessible(label);
+}
+
+} // namespace
+
 TextLabel::TextLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
 {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(textLabelFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     setTextFormat(Qt::PlainText);
     setAlignment(Qt::AlignLeading | Qt::AlignTop);
     // Word wrap turns on the height-for-width policy, so it comes after the policy.

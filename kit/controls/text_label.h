@@ -7,9 +7,10 @@ namespace orbel {
 // Plain text in one colour that wraps to the offered width and grows in
 // height; optionally limited to a number of lines, the last one ending in an
 // ellipsis when the text runs longer. It wraps between words and keeps its
-// size while it does. Only a word wider than a whole line (a time counts as
-// one word) makes the text smaller, all of it alike, down to the minimum
-// scale factor; what still does not fit then breaks inside the word.
+// size while it does. Only a word wider than a whole line (a time's digits
+// count as one word; it may break before its day period) makes the text
+// smaller, all of it alike, down to the minimum scale factor; what still does
+// not fit then breaks inside the word.
 //
 // Its height depends on its width: in a layout, give it room to grow (see
 // growingPolicy()) or a vertical alignment, or the layout holds it to the

@@ -21,7 +21,7 @@ public:
     {
         if (kind == QAccessible::Value)
             return widget()->property(valueProperty).toString();
-        return QAccessibleWidget::text(kind);
+        return spokenText(QAccessibleWidget::text(kind));
     }
 
     QAccessible::State state() const override
@@ -99,8 +99,14 @@ bool isAccessibilityElement(const QWidget *widget)
     return widget->property(roleProperty).isValid();
 }
 
-void setAccessibilityValue(QWidget *widget, const QString &value)
+QString spokenText(QString text)
 {
+    return text.remove(QChar(0x00AD));
+}
+
+void setAccessibilityValue(QWidget *widget, const QString &given)
+{
+    const QString value = spokenText(given);
     if (widget->property(valueProperty).toString() == value)
         return;
     widget->setProperty(valueProperty, value);

@@ -2,7 +2,8 @@
 
 #include <QAccessible>
 
-class QString;
+#include <QString>
+
 class QWidget;
 
 namespace orbel {
@@ -14,6 +15,12 @@ namespace orbel {
 // anything asks the widget for its accessibility.
 void setAccessibilityElement(QWidget *widget, QAccessible::Role role);
 bool isAccessibilityElement(const QWidget *widget);
+
+// `text` as a screen reader is given it: without the soft hyphens (U+00AD)
+// that a translation puts where a long word may break on screen, which some
+// readers would spell out. Every text that becomes an accessible name,
+// description or value goes through it.
+QString spokenText(QString text);
 
 // The element's value (a button's current setting, say); empty for none.
 void setAccessibilityValue(QWidget *widget, const QString &value);

@@ -1,5 +1,7 @@
 #include "accessibility_heading.h"
 
+#include "accessibility_element.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QLabel>
@@ -18,9 +20,9 @@ public:
     {
         if (kind == QAccessible::Name && widget()->accessibleName().isEmpty()) {
             if (const auto *label = qobject_cast<const QLabel *>(widget()))
-                return label->text();
+                return spokenText(label->text());
         }
-        return QAccessibleWidget::text(kind);
+        return spokenText(QAccessibleWidget::text(kind));
     }
 };
 

@@ -12,6 +12,8 @@ namespace orbel::TextWrap {
 namespace {
 
 constexpr QChar zeroWidthSpace(0x200B);
+// What ICU puts between a time and its day period ("11:00 PM").
+constexpr QChar narrowNoBreakSpace(0x202F);
 
 // Calls `visit` with each word of `text` (a stretch between two line-break
 // opportunities, its trailing white space left off) and where it starts.
@@ -138,7 +140,16 @@ QStringList lines(const QString &text, const QFont &font, qreal width)
 
 QFont fitted(const QString &text, const QFont &font, qreal width, qreal minimumScale)
 {
-    const auto fits = [&](const QFont &candidate) { return widestWord(text, candidate) <= width; };
+    // A time may break before its day period rather than be drawn smaller.
+    const auto fits = [&](const QFont &candidate) {
+        const QFontMetricsF metrics(candidate);
+        bool fits = true;
+        forEachWord(text, [&](qsizetype start, qsizetype length) {
+            for (const QStringView part : QStringView(text).mid(start, length).tokenize(narrowNoBreakSpace))
+                fits = fits && metrics.horizontalAdvance(part.toString()) <= width;
+        });
+        return fits;
+    };
     const int size = font.pixelSize();
     if (size <= 0 || text.isEmpty() || width <= 0 || fits(font))
         return font;

@@ -41,10 +41,11 @@ QStringList lines(const QString &text, const QFont &font, qreal width);
 
 // `font` made smaller where `text` needs it, but to no less than
 // `minimumScale` of its size: small enough that every word (a time such as
-// "21:52" or "9:25 PM" counts as one) fits a line `width` wide. A text that
-// only needs more lines keeps its size: it wraps. What still does not fit at
-// the smallest size breaks inside the word (see breakable()). Fonts sized in
-// points are returned as they are.
+// "21:52" counts as one) fits a line `width` wide. A text that only needs
+// more lines keeps its size: it wraps, and a time such as "9:25 PM" breaks
+// before its day period first (at the narrow no-break space ICU puts there).
+// What still does not fit at the smallest size breaks inside the word (see
+// breakable()). Fonts sized in points are returned as they are.
 QFont fitted(const QString &text, const QFont &font, qreal width, qreal minimumScale);
 
 // The smaller of two fonts of one family, by pixel size: a group of texts

@@ -1,5 +1,6 @@
 #include "panel_footer_button.h"
 
+#include "accessibility_element.h"
 #include "brand_palette.h"
 #include "hover_tracker.h"
 #include "orbel_font.h"
@@ -21,7 +22,7 @@ PanelFooterButton::PanelFooterButton(const QString &title, const QString &symbol
     m_hover = new HoverTracker(this);
     setText(title);
     setToolTip(title);
-    setAccessibleName(title);
+    setAccessibleName(spokenText(title));
     setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     environmentChanged();

@@ -1,5 +1,6 @@
 #include "preferences_choice_menu.h"
 
+#include "accessibility_element.h"
 #include "brand_palette.h"
 #include "hover_tracker.h"
 #include "orbel_font.h"
@@ -35,7 +36,7 @@ PreferencesChoiceMenu::PreferencesChoiceMenu(const QString &title, int count, st
     environmentChanged();
     setAttribute(Qt::WA_Hover);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    setAccessibleName(title);
+    setAccessibleName(spokenText(title));
     connect(this, &QAbstractButton::clicked, this, &PreferencesChoiceMenu::openMenu);
     preferencesFocusRing(this, RingShape::capsule(), environment);
     syncFromBinding();
@@ -61,7 +62,7 @@ void PreferencesChoiceMenu::syncFromBinding()
 {
     setText(selectedLabel());
     // Without a title of its own the label is already the button's name.
-    setAccessibleDescription(m_title.isEmpty() ? QString() : selectedLabel());
+    setAccessibleDescription(m_title.isEmpty() ? QString() : spokenText(selectedLabel()));
     updateGeometry();
     update();
 }

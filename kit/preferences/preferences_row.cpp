@@ -1,5 +1,6 @@
 #include "preferences_row.h"
 
+#include "accessibility_element.h"
 #include "accessibility_hidden.h"
 #include "brand_palette.h"
 #include "login_item.h"
@@ -58,7 +59,7 @@ PreferencesRow::PreferencesRow(const QString &title, const std::optional<QString
         setAccessibilityHidden(m_title);
         if (m_note) {
             setAccessibilityHidden(m_note);
-            m_control->setAccessibleDescription(*note);
+            m_control->setAccessibleDescription(spokenText(*note));
         }
     }
 

@@ -1,5 +1,6 @@
 #include "preferences_status_row.h"
 
+#include "accessibility_element.h"
 #include "accessibility_hidden.h"
 #include "bordered_button.h"
 #include "brand_palette.h"
@@ -86,7 +87,7 @@ PreferencesStatusRow::PreferencesStatusRow(PreferencesStatus status, const QStri
         // row wider than the card or being shortened.
         m_button->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
         m_button->setWraps(true);
-        m_button->setAccessibleName(action->title);
+        m_button->setAccessibleName(spokenText(action->title));
         if (action->run)
             connect(m_button, &QAbstractButton::clicked, this, std::move(action->run));
         column->addWidget(m_button, 0, Qt::AlignLeading);
@@ -166,8 +167,8 @@ void PreferencesStatusRow::setDetail(const std::optional<QString> &detail)
 
 void PreferencesStatusRow::updateTexts()
 {
-    m_texts->setAccessibleName(m_title->text());
-    m_texts->setAccessibleDescription(detail().value_or(QString()));
+    m_texts->setAccessibleName(spokenText(m_title->text()));
+    m_texts->setAccessibleDescription(spokenText(detail().value_or(QString())));
 }
 
 void PreferencesStatusRow::environmentChanged()

@@ -1,5 +1,6 @@
 #include "preferences_value_row.h"
 
+#include "accessibility_element.h"
 #include "accessibility_hidden.h"
 #include "brand_palette.h"
 #include "orbel_font.h"
@@ -60,7 +61,7 @@ void PreferencesValueRow::setValue(const QString &value)
 
 void PreferencesValueRow::updateAccessibleName()
 {
-    setAccessibleName(m_title->text() + QStringLiteral(", ") + m_value->text());
+    setAccessibleName(spokenText(m_title->text() + QStringLiteral(", ") + m_value->text()));
 }
 
 void PreferencesValueRow::environmentChanged()

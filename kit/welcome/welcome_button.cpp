@@ -1,5 +1,6 @@
 #include "welcome_button.h"
 
+#include "accessibility_element.h"
 #include "brand_palette.h"
 #include "hover_tracker.h"
 #include "orbel_font.h"
@@ -30,7 +31,7 @@ WelcomeButton::WelcomeButton(WelcomeStepsButton button, const OrbelBrand &brand,
 {
     m_hover = new HoverTracker(this);
     setText(m_button.title);
-    setAccessibleName(m_button.title);
+    setAccessibleName(spokenText(m_button.title));
     setAttribute(Qt::WA_Hover);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setEnabled(!m_button.isDisabled);

@@ -44,9 +44,9 @@ constexpr int scrollBarGap = 8;
 constexpr int scrollBarWidth = 10;
 
 // The step number on a faint accent disc, or a green check once the step is
-// done, 24 square at the everyday sizes. Larger text makes the disc larger
-// by the same factor, so the number keeps its place in it and stays as
-// readable as the title beside it.
+// done, 24 square at the everyday sizes. The accessibility sizes make the
+// disc larger by their text's factor, so the number keeps its place in it
+// and stays as readable as the title beside it.
 class StepBadge final : public QWidget, public EnvironmentAware {
 public:
     StepBadge(int step, bool done, const OrbelBrand &brand, const OrbelEnvironment &environment, QWidget *parent)
@@ -60,7 +60,12 @@ public:
     bool isDone() const { return m_done; }
     QString number() const { return QString::number(m_step); }
 
-    int side() const { return std::max(badgeSide, int(std::lround(badgeSide * textScale(environment().textSize)))); }
+    int side() const
+    {
+        const TextSize size = environment().textSize;
+        return isAccessibilitySize(size) ? std::max(badgeSide, int(std::lround(badgeSide * textScale(size))))
+                                         : badgeSide;
+    }
     QSize sizeHint() const override { return {side(), side()}; }
 
     // The font the number is drawn in: the badge's own, or one small enough

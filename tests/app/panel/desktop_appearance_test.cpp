@@ -47,6 +47,7 @@ protected:
     {
         QApplication::setPalette(savedPalette);
         QApplication::setFont(savedFont);
+        qunsetenv("XDG_CURRENT_DESKTOP");
     }
 
     // A palette with a dark or a light window colour. Widgets hear of it
@@ -68,6 +69,7 @@ protected:
         PanelContentOptions options;
         options.followsDesktop = true;
         options.desktopBus = bus.connection(Kind::session);
+        options.timeSources = {.systemBus = bus.connection(Kind::system), .zoneFile = {}};
         options.locale = u"en_US"_s;
         options.panelHeight = 4000;
         options.clock = [] { return paneltest::utc(2025, 3, 14, 15, 0); };
@@ -158,11 +160,12 @@ TEST_F(DesktopAppearancePanel, AHangingPortalBlocksNothing)
 }
 
 // The open panel takes the text size the desktop asks for, whenever it
-// changes: the portal's text scale where it has one, else the application
-// font against the usual 10 points, never smaller than the everyday size. So
-// do the tiles before a session and the session's buttons during one.
+// changes: on GNOME the portal's text scale, else the application font
+// against the usual 10 points, never smaller than the everyday size. So do
+// the tiles before a session and the session's buttons during one.
 TEST_F(DesktopAppearancePanel, FollowsTheDesktopsTextSizeLive)
 {
+    qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
     makePanel();
     view->show();
     engine.model->setPanelVisible(true);
@@ -202,9 +205,20 @@ TEST_F(DesktopAppearancePanel, FollowsTheDesktopsTextSizeLive)
         }
     }
 
-    // A panel opened afresh starts at the size the desktop asks for.
+    // Other desktops' portals answer GNOME's default whatever size the
+    // desktop was set to: the font decides there.
+    qputenv("XDG_CURRENT_DESKTOP", "XFCE");
+    makePanel();
+    view->show();
+    EXPECT_TRUE(takesTheSizeOf(orbel::TextSize::Accessibility2));
+
+    // A panel opened afresh on GNOME keeps the size it was made at until the
+    // portal answers, whatever the font, then takes the size asked for.
+    qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+    services().setBehaviour(portal, u"Read"_s, u"late:1000"_s);
     services().setPortalSetting(gnomeInterface, textScaling, 3.0, false);
     makePanel();
     view->show();
+    EXPECT_TRUE(takesTheSizeOf(orbel::TextSize::Large));
     EXPECT_TRUE(takesTheSizeOf(orbel::TextSize::Accessibility5));
 }

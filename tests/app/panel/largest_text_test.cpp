@@ -53,13 +53,13 @@ std::unique_ptr<MenuView> openPanel(AppModel &model, const SessionFacts &staged,
     return view;
 }
 
+// Times carry a no-break space before "PM": any space parts words here, and
+// so does a soft hyphen, where a translation allows a word to break.
+const QRegularExpression space(QStringLiteral("[\\s\u00AD]+"), QRegularExpression::UseUnicodePropertiesOption);
+
 // Each word of `text` stands whole on one of `lines`.
 void expectWholeWords(const QString &text, const QStringList &lines, const QString &where)
 {
-    // Times carry a no-break space before "PM": any space parts words here,
-    // and so does a soft hyphen, where a translation allows a word to break.
-    static const QRegularExpression space(QStringLiteral("[\\s\u00AD]+"),
-                                          QRegularExpression::UseUnicodePropertiesOption);
     for (const QString &word : text.split(space, Qt::SkipEmptyParts)) {
         const bool whole = std::any_of(lines.begin(), lines.end(), [&word](const QString &line) {
             return line.split(space, Qt::SkipEmptyParts).contains(word);
@@ -71,13 +71,18 @@ void expectWholeWords(const QString &text, const QStringList &lines, const QStri
 
 // The six tiles: columns of one width, every word whole and inside its tile,
 // each tile as tall as its texts, the titles at one size, the subtitles at
-// one size, and no title smaller than the subtitles.
+// one size, no title smaller than the subtitles, and the subtitles smaller
+// than their role only to stay so or where a word is wider than a tile.
 void expectEvenTiles(const DurationGrid &grid)
 {
     std::set<int> columnWidths;
     std::set<int> titleSizes;
     std::set<int> subtitleSizes;
+    bool wordWiderThanATile = false;
     for (const DurationTile *tile : grid.tiles()) {
+        const QFontMetrics role(tile->subtitleFont());
+        for (const QString &word : tile->subtitle().split(space))
+            wordWiderThanATile |= role.horizontalAdvance(word) > DurationTile::textWidth(tile->width());
         columnWidths.insert(tile->width());
         const int room = tile->width();
         const QFont title = tile->fittedTitleFont(DurationTile::textWidth(room));
@@ -96,6 +101,10 @@ void expectEvenTiles(const DurationGrid &grid)
     EXPECT_EQ(columnWidths.size(), 1u) << "tile columns differ";
     EXPECT_EQ(titleSizes.size(), 1u) << "the titles differ in size";
     EXPECT_EQ(subtitleSizes.size(), 1u) << "the subtitles differ in size";
+    const int subtitle = *subtitleSizes.begin();
+    EXPECT_TRUE(subtitle == grid.tiles()[0]->subtitleFont().pixelSize() || subtitle == *titleSizes.begin() ||
+                wordWiderThanATile)
+        << "the subtitles shrink instead of wrapping";
 }
 
 } // namespace

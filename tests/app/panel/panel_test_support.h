@@ -54,12 +54,9 @@ public:
     LocalZone(const LocalZone &) = delete;
     LocalZone &operator=(const LocalZone &) = delete;
 
-    // Changes TZ; the C library reads it at the next tzset(), which the test
-    // or the program calls.
-    static void setTz(const char *zone) { qputenv("TZ", zone); }
     static void set(const char *zone)
     {
-        setTz(zone);
+        qputenv("TZ", zone);
         ::tzset();
     }
 };
