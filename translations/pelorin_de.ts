@@ -303,8 +303,8 @@
         <translation>Der Mac wird eventuell noch wach gehalten. Versuche erneut, die Sitzung zu beenden.</translation>
     </message>
     <message>
-        <source>The desktop stopped keeping the Mac awake, and Pelorin could not take over. Try again.</source>
-        <translation>Der Desktop hält den Mac nicht mehr wach, und Pelorin konnte nicht übernehmen. Versuche es erneut.</translation>
+        <source>Pelorin could no longer keep the Mac awake. Try again.</source>
+        <translation>Pelorin konnte den Mac nicht länger wach halten. Versuche es erneut.</translation>
     </message>
     <message>
         <source>Pelorin could not confirm that the Mac will stay awake. Try again.</source>

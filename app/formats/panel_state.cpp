@@ -61,9 +61,8 @@ PanelState::Notice noticeOf(const EnergyFailure &failure)
         return {PanelTexts::tr("The session could not end"),
                 PanelTexts::tr("The Mac may still be kept awake. Try ending the session again.")};
     if (failure.operation == EnergyFailure::Operation::lost)
-        return {
-            PanelTexts::tr("The session could not go on"),
-            PanelTexts::tr("The desktop stopped keeping the Mac awake, and Pelorin could not take over. Try again.")};
+        return {PanelTexts::tr("The session could not go on"),
+                PanelTexts::tr("Pelorin could no longer keep the Mac awake. Try again.")};
     return {PanelTexts::tr("The session could not start"),
             PanelTexts::tr("Pelorin could not confirm that the Mac will stay awake. Try again.")};
 }

@@ -138,9 +138,8 @@ TEST(PanelState, EveryStateOfTheSessionAndTheSwitch)
         {"a lock lost for good",
          {SessionState::failed(lostLock, std::nullopt), std::nullopt, true},
          true,
-         u"The session ended early [attention] | notice: The session could not go on / The desktop stopped "
-         u"keeping the Mac awake, and Pelorin could not take over. Try again. | tiles | Session status: FAILED | "
-         u"FAILED. The session could not go on"},
+         u"The session ended early [attention] | notice: The session could not go on / Pelorin could no longer "
+         u"keep the Mac awake. Try again. | tiles | Session status: FAILED | FAILED. The session could not go on"},
     };
     for (const auto &row : rows) {
         const PanelState shown = PanelState::of(row.facts, row.panelVisible, now, u"en_US"_s);
