@@ -34,17 +34,21 @@ gallery: deps
 test: deps format-check
 	$(MAKE) --no-print-directory -j $(JOBS) --keep-going --output-sync=target test-sanitize test-plain
 
+# Under `make test` the two trees share its jobs; made alone, a tree takes
+# $(JOBS) of its own.
+TREE_JOBS = $(if $(findstring jobserver,$(MAKEFLAGS)),,-j $(JOBS))
+
 # AddressSanitizer and UndefinedBehaviorSanitizer, with line tables for their
 # stack traces.
 test-sanitize:
 	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DPELORIN_SANITIZE=ON -DPELORIN_TESTS=ON
-	+cmake --build $(TEST_BUILD)
+	+cmake --build $(TEST_BUILD) $(TREE_JOBS)
 	cd $(TEST_BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
 
 # No sanitizer, no optimisation, no debug information: only to run the tests.
 test-plain:
 	cmake -S . -B $(PLAIN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O0 -g0" -DPELORIN_TESTS=ON
-	+cmake --build $(PLAIN_BUILD)
+	+cmake --build $(PLAIN_BUILD) $(TREE_JOBS)
 	cd $(PLAIN_BUILD) && ctest -L whole --output-on-failure -j $(JOBS) --timeout 300
 
 deps:
