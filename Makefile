@@ -26,11 +26,11 @@ gallery: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELORIN_TESTS=OFF
 	cmake --build $(BUILD) -j $(JOBS) --target gallery
 
-# The tests build twice, side by side on $(JOBS) jobs in all, each tree's
-# output shown when it is done: with the sanitizers, where every test runs in
-# a process of its own and each test program once more whole; and without
-# them, where each test program runs whole. A failure in one tree does not
-# stop the other.
+# The tests build twice, side by side on $(JOBS) jobs in all: with the
+# sanitizers, where every test runs in a process of its own and each test
+# program once more whole; and without them, where each test program runs
+# whole. Each tree's test run prints in one piece, and a failure in one tree
+# does not stop the other.
 test: deps format-check
 	$(MAKE) --no-print-directory -j $(JOBS) --keep-going --output-sync=target test-sanitize test-plain
 
